@@ -1,0 +1,70 @@
+// The list of files a search treats as existing: pages to scan and every file a link may point
+// to. A file's position is its FileIndex. Lookups by path go through a case-insensitive index.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "text/text_types.h"
+
+namespace urlsmith {
+
+class FileList {
+ public:
+  explicit FileList(PathStyle style = PathStyle::Posix) : style_(style) {}
+
+  PathStyle style() const { return style_; }
+  int size() const { return static_cast<int>(paths_.size()); }
+  bool empty() const { return paths_.empty(); }
+  const std::string& path(int index) const { return paths_[static_cast<std::size_t>(index)]; }
+  const std::vector<std::string>& paths() const { return paths_; }
+
+  // The ReferencedMark: set once some link resolves to the file; never cleared by a search.
+  bool referenced(int index) const { return marks_[static_cast<std::size_t>(index)] != 0; }
+  void setReferenced(int index, bool on = true) {
+    marks_[static_cast<std::size_t>(index)] = on ? 1 : 0;
+  }
+
+  // Appends a file (ReferencedMark 0) and returns its index.
+  int Append(std::string path);
+  // Appends many files at once.
+  void AppendAll(std::vector<std::string> paths);
+  // Inserts at an index; later files move up by one.
+  void Insert(int index, std::string path);
+  // Removes the files at the given indices (any order, duplicates ignored).
+  void Remove(std::vector<int> indices);
+  void Clear();
+
+  // The index of the first of the first `count` files equal to path (ASCII case ignored), after
+  // ".." and "." steps of path were resolved; -1 when there is none. A ".." with no folder
+  // before it gives -1.
+  int FindListedFile(std::string_view path, int count) const;
+  int FindListedFile(std::string_view path) const { return FindListedFile(path, size()); }
+
+  // The indices of the files whose name (text after the last separator) equals `name` ignoring
+  // ASCII case, ascending.
+  const std::vector<int>& FilesNamed(std::string_view name) const;
+
+ private:
+  void RebuildIndex();
+  void IndexAppended(int index);
+
+  PathStyle style_;
+  std::vector<std::string> paths_;
+  std::vector<std::uint8_t> marks_;
+  // Folded path -> lowest index with that path.
+  std::unordered_map<std::string, int> byPath_;
+  // Folded file name -> ascending indices; built on first use.
+  mutable std::unordered_map<std::string, std::vector<int>> byName_;
+  mutable bool byNameValid_ = false;
+};
+
+// Resolves "." and ".." steps of a path in place: a ".." removes the folder before it; a
+// trailing ".." keeps the separator before it. Returns false when a ".." has no folder before
+// it. Windows style takes '\' and '/' as separators, POSIX style '/'.
+bool ResolveDotSegments(std::string& path, PathStyle style);
+
+}  // namespace urlsmith

@@ -1,0 +1,72 @@
+#include "engine/search_model.h"
+
+#include "engine/internet_check.h"
+#include "text/primitives.h"
+#include "text/url_ops.h"
+
+namespace urlsmith {
+
+RowAction ActionOf(const LinkEntry& row) {
+  const std::string& r = row.Replacement;
+  if (r.empty()) return RowAction::Delete;
+  if (r == row.Url) return RowAction::CopyOld;
+  if (r.size() >= 3 && std::string_view(r).substr(0, 3) == kRelativeMark) {
+    return RowAction::ReplaceRelative;
+  }
+  if (r.size() >= 3 && std::string_view(r).substr(0, 3) == kTargetMark) return RowAction::Target;
+  return RowAction::Replace;
+}
+
+FileKind KindOfPath(std::string_view path, PathStyle style) {
+  const std::string ext = ExtensionOf(path, style);
+  if (EqualsIgnoreCase(ext, "htm") || EqualsIgnoreCase(ext, "html") ||
+      EqualsIgnoreCase(ext, "shtml")) {
+    return FileKind::Page;
+  }
+  if (EqualsIgnoreCase(ext, "css")) return FileKind::Style;
+  if (EqualsIgnoreCase(ext, "js")) return FileKind::Script;
+  return FileKind::Other;
+}
+
+SearchSession::SearchSession(PathStyle style, std::shared_ptr<FileSystem> fs)
+    : fileList(style), fs_(fs ? std::move(fs) : std::make_shared<PosixFileSystem>()) {}
+
+SearchSession::~SearchSession() = default;
+
+void SearchSession::SetInternetChecker(std::unique_ptr<InternetChecker> checker) {
+  internet_ = std::move(checker);
+}
+
+bool SearchSession::AddRow(LinkEntry row) {
+  if (LinkTable.size() >= static_cast<std::size_t>(kMaxLinkRows)) {
+    tableFull = true;
+    return false;
+  }
+  LinkTable.push_back(std::move(row));
+  return true;
+}
+
+bool SearchSession::AddFix(std::int32_t rowIndex) {
+  if (FixList.size() >= static_cast<std::size_t>(kMaxFixes)) {
+    tableFull = true;
+    return false;
+  }
+  FixList.push_back(rowIndex);
+  return true;
+}
+
+void SearchSession::RunReset() {
+  LinkTable.clear();
+  LinkTable.shrink_to_fit();
+  FixList.clear();
+  tableFull = false;
+}
+
+void SearchSession::CacheReset() {
+  InternetCheckOff = !search.CheckInternetUrls;
+  SavedFromTable.clear();
+  if (internet_) internet_->Reset();
+  RootPath.clear();
+}
+
+}  // namespace urlsmith

@@ -1,0 +1,159 @@
+// The data of a search: the file list and what the search derives from it per file, the table
+// of found links with their planned changes, the automatic protocol fixes, the script ranges of
+// the page being scanned, the option records that steer the engine, and the run flags. It all
+// lives in one SearchSession; nothing is global.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/file_list.h"
+#include "text/file_system.h"
+#include "text/text_types.h"
+
+namespace urlsmith {
+
+// Capacities of the tables. A search that would go past them stops with a message.
+inline constexpr int kMaxFiles = 131072;
+inline constexpr int kMaxLinkRows = 262144;
+inline constexpr int kMaxFixes = 262144;
+inline constexpr int kMaxScriptRanges = 1024;
+
+// Special TagPos values.
+inline constexpr std::int32_t kTagPosScript = -1;  // a URL found in script text by protocol
+inline constexpr std::int32_t kTagPosStyle = -2;   // a URL found in a style "url("
+
+// One URL occurrence found in a processable file and its planned change.
+struct LinkEntry {
+  std::int32_t FileIndex = 0;
+  std::int32_t TagPos = 0;       // byte offset of the tag's '<', or kTagPosScript/kTagPosStyle
+  std::int32_t ValuePos = 0;     // byte offset of the value's first character (its quote)
+  std::int32_t SpanLength = 0;   // characters the value occupies, quotes included
+  std::int32_t QuoteLength = 0;  // characters of the opening quote: 0, 1 or 2
+  std::string Url;               // the URL as found, decoded, fragment included
+  std::string Replacement;       // the planned new value (see ActionOf)
+};
+
+// What a row's Replacement asks for.
+enum class RowAction { Delete, CopyOld, ReplaceRelative, Target, Replace };
+RowAction ActionOf(const LinkEntry& row);
+
+// The processable extensions: pages, style sheets and scripts.
+enum class FileKind { Other, Page, Style, Script };
+FileKind KindOfPath(std::string_view path, PathStyle style);
+inline bool IsProcessable(std::string_view path, PathStyle style) {
+  return KindOfPath(path, style) != FileKind::Other;
+}
+
+enum class UrlFormKind { Relative = 0, Absolute = 1 };
+enum class TargetMode { AllExternal = 0, ImageFiles = 1, CustomMask = 2, NoSelection = -1 };
+
+// The search options (wizard step 3). Defaults are those of a first start.
+struct SearchOptions {
+  bool CheckInternetUrls = true;
+  bool SearchByFileNames = true;
+  bool UseSavedFromUrl = true;
+  bool UseBaseUrl = false;
+  std::string BaseUrl;
+  bool ScanEventHandlers = true;
+  bool ScanScriptsByProtocol = true;
+  bool ScanScriptsByTag = false;
+};
+
+// The processing options (wizard step 4). Defaults are those of a first start.
+struct ProcessingOptions {
+  UrlFormKind UrlForm = UrlFormKind::Relative;
+  bool UseBaseUrlAsRoot = true;
+  bool AddProtocolNames = true;
+  bool AddProtocolSlashes = true;
+  bool CanonicalizeUrls = true;
+  bool DeleteScriptLinks = false;
+  bool DeleteUnknownProtocols = false;
+  bool TargetAdderEnabled = false;
+  TargetMode TargetAdderMode = TargetMode::AllExternal;
+  std::string TargetUrlMask = "*.jpg";
+  std::string TargetName = "_blank";
+  bool ModifyExistingTargets = true;
+};
+
+// An address a browser-saved page came from, and the page.
+struct SavedFromEntry {
+  std::string Url;
+  std::int32_t FileIndex = 0;
+};
+
+class InternetChecker;
+
+// Everything one user's search works on. The option records are read at the moment of use;
+// the wizard keeps them equal to its controls.
+class SearchSession {
+ public:
+  explicit SearchSession(PathStyle style = PathStyle::Posix,
+                         std::shared_ptr<FileSystem> fs = nullptr);
+  ~SearchSession();
+  SearchSession(const SearchSession&) = delete;
+  SearchSession& operator=(const SearchSession&) = delete;
+
+  PathStyle pathStyle() const { return fileList.style(); }
+  FileSystem& fs() { return *fs_; }
+
+  // The code page of single-byte text; UTF-8 on this platform.
+  CodePage codePage = CodePage::Utf8;
+
+  FileList fileList;
+
+  // Per-file results, indexed by FileIndex (defined for processable files).
+  std::vector<FileEncoding> fileEncoding;
+  std::int32_t ProcessableCount = 0;
+  // The folder of the listed file that lies least deep, ending in a separator; empty when it
+  // is still to be computed.
+  std::string RootPath;
+
+  std::vector<LinkEntry> LinkTable;
+  std::vector<std::int32_t> FixList;
+  int LinkCount() const { return static_cast<int>(LinkTable.size()); }
+  int FixCount() const { return static_cast<int>(FixList.size()); }
+
+  // Script ranges of the page being scanned.
+  std::vector<Pos> ScriptStarts;
+  std::vector<Pos> ScriptEnds;
+
+  std::vector<SavedFromEntry> SavedFromTable;
+
+  SearchOptions search;
+  ProcessingOptions processing;
+
+  bool InternetCheckOff = false;
+  bool SearchBusy = false;
+
+  // The Internet check with its caches; may be absent (then Internet URLs are not checked).
+  InternetChecker* internet() { return internet_.get(); }
+  void SetInternetChecker(std::unique_ptr<InternetChecker> checker);
+
+  // Appends a row; false (nothing written) when the table is full.
+  bool AddRow(LinkEntry row);
+  // Records the last row as an automatic protocol fix; false when the list is full.
+  bool AddFix(std::int32_t rowIndex);
+  // Set when a search stopped because a table was full.
+  bool tableFull = false;
+
+  // Run reset, made when a search starts: the rows and fixes are dropped.
+  void RunReset();
+  // Cache reset, made when the processing options are shown again: the root path, the saved-page
+  // addresses and the Internet caches are dropped so the next run computes them anew.
+  void CacheReset();
+
+  // A text view over a loaded file, in this session's code page.
+  TextView View(const std::vector<std::uint8_t>& bytes, FileEncoding encoding) const {
+    return TextView{bytes.data(), static_cast<Pos>(bytes.size()), encoding, codePage};
+  }
+
+ private:
+  std::shared_ptr<FileSystem> fs_;
+  std::unique_ptr<InternetChecker> internet_;
+};
+
+}  // namespace urlsmith

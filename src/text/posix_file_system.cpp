@@ -1,0 +1,155 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "text/file_system.h"
+
+namespace urlsmith {
+
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+struct Fd {
+  int fd = -1;
+  explicit Fd(int f) : fd(f) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// Reads exactly `count` bytes unless the file ends first; returns the bytes read or -1.
+ssize_t ReadFully(int fd, std::uint8_t* buffer, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::read(fd, buffer + done, count - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+}  // namespace
+
+ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
+  ReadResult result;
+  Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.fd < 0) {
+    result.error = std::strerror(errno);
+    return result;
+  }
+  struct stat st {};
+  if (::fstat(file.fd, &st) != 0) {
+    result.error = std::strerror(errno);
+    return result;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    result.error = std::strerror(EISDIR);
+    return result;
+  }
+  if (st.st_size == 0) {
+    result.status = ReadStatus::Empty;
+    return result;
+  }
+  if (st.st_size >= static_cast<off_t>(std::numeric_limits<std::int32_t>::max())) {
+    result.status = ReadStatus::TooLarge;
+    result.error = "file too large";
+    return result;
+  }
+#ifdef POSIX_FADV_SEQUENTIAL
+  ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+  const auto size = static_cast<std::size_t>(st.st_size);
+  try {
+    result.bytes.resize(size);
+  } catch (const std::bad_alloc&) {
+    result.error = "out of memory";
+    return result;
+  }
+  const ssize_t got = ReadFully(file.fd, result.bytes.data(), size);
+  if (got < 0) {
+    result.error = std::strerror(errno);
+    result.bytes.clear();
+    return result;
+  }
+  if (static_cast<std::size_t>(got) != size) {
+    // The file shrank while it was read: take what is there, as it is now.
+    result.bytes.resize(static_cast<std::size_t>(got));
+    if (got == 0) {
+      result.status = ReadStatus::Empty;
+      return result;
+    }
+  }
+  result.status = ReadStatus::Ok;
+  return result;
+}
+
+std::optional<std::vector<std::uint8_t>> PosixFileSystem::ReadPrefix(const std::string& path,
+                                                                     std::size_t count) {
+  Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.fd < 0) return std::nullopt;
+  std::vector<std::uint8_t> bytes(count);
+  const ssize_t got = ReadFully(file.fd, bytes.data(), count);
+  if (got < 0) return std::nullopt;
+  bytes.resize(static_cast<std::size_t>(got));
+  return bytes;
+}
+
+std::optional<std::vector<DirEntry>> PosixFileSystem::ListFolder(const std::string& folder) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return std::nullopt;
+  std::vector<DirEntry> entries;
+  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  while (true) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (entry == nullptr) break;
+    const std::string_view name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    DirEntry e;
+    e.name = std::string(name);
+    bool isDir = false;
+    if (entry->d_type == DT_DIR) {
+      isDir = true;
+    } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+      // Symbolic links to folders count as folders, as a file manager shows them.
+      struct stat st {};
+      if (::stat((prefix + e.name).c_str(), &st) == 0) isDir = S_ISDIR(st.st_mode);
+    }
+    e.isDirectory = isDir;
+    entries.push_back(std::move(e));
+  }
+  ::closedir(dir);
+  return entries;
+}
+
+bool PosixFileSystem::IsDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PosixFileSystem::Exists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string PosixFileSystem::CanonicalPath(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return {};
+  std::string out(resolved);
+  std::free(resolved);
+  return out;
+}
+
+}  // namespace urlsmith

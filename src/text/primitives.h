@@ -1,0 +1,105 @@
+// The text primitives: every reader of page text goes through them. They take the whole text
+// of a file (TextView), walk it one character at a time (one byte in single-byte text, one
+// 2-byte unit in UTF-16 text) and take and return byte offsets. Comparisons are made against
+// single-byte patterns through CharAt, so the same code serves every encoding.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "text/text_types.h"
+
+namespace urlsmith {
+
+// Where FindText gives up.
+enum class StopMode : int {
+  LessThan = 0,           // a '<' not followed by '='
+  GreaterThan = 1,        // a '>' not followed by '='
+  None = 2,               // never
+  DoubleQuote = 3,        // a '"'
+  Apostrophe = 4,         // a '\''
+  EscapedDoubleQuote = 5, // a '\' followed by '"'
+  EscapedApostrophe = 6,  // a '\' followed by '\''
+  Blank = 7,              // a ' '
+};
+
+// What ends a value in ExtractValue, besides its quote.
+enum class ValueMode : int {
+  TagAttribute = 0,  // a '<' or '>' not followed by '='
+  StyleUrl = 1,      // nothing; an opening '(' is a quote closed by ')'
+  Rewriter = 2,      // a '>' not followed by '='
+  TagName = 3,       // any '>' and a blank
+};
+
+// Quote kinds found at the start of a value.
+enum class QuoteKind : int {
+  Unquoted = 0,
+  DoubleQuote = 1,
+  Apostrophe = 2,
+  EscapedDoubleQuote = 3,
+  EscapedApostrophe = 4,
+  Parenthesis = 5,
+};
+
+// The character at a byte offset as a single byte: the byte itself in single-byte text; for a
+// UTF-16 unit, ASCII units as themselves, others as the first byte of their form in the code
+// page (UTF-8: the lead byte; Windows-1252: the byte, or '_' when it has none). A lone
+// surrogate, or a position outside the text, reads as '_'.
+unsigned char CharAt(const TextView& text, Pos position);
+
+// '<' followed by name (ASCII case ignored; an empty name matches every '<'), searched from
+// `from`; the offset of the '<' or kNone.
+Pos FindTag(const TextView& text, std::string_view name, Pos from);
+
+// FindTag that skips tags lying inside script blocks (scriptStarts/scriptEnds ascending).
+Pos FindTagOutsideScripts(const TextView& text, Pos from, std::string_view name,
+                          std::span<const Pos> scriptStarts, std::span<const Pos> scriptEnds);
+
+// The position after the '>' (not followed by '=') that ends the tag at `position` and after
+// any control characters following it; kNone when there is none inside the text.
+Pos NextAfterTag(const TextView& text, Pos position);
+
+// needle (ASCII case ignored) searched from `from` up to `end` (used in place of the size);
+// the match offset or kNone. The stop mode ends the search early.
+Pos FindText(const TextView& text, Pos end, std::string_view needle, Pos from, StopMode mode);
+
+// Result of reading a value.
+struct ExtractedValue {
+  std::string value;   // the value as UTF-8 (or the code page's bytes); quotes not included
+  int span = 0;        // characters the written value occupies, quotes and controls included
+  int quote = 0;       // characters of the opening quote (0, 1 or 2)
+  QuoteKind kind = QuoteKind::Unquoted;
+};
+
+// Reads the value that begins at `position`. Returns the number of bytes of `value` (0 when the
+// text ran out before the value ended: then value is empty and span 0). valueOut, spanOut,
+// quoteOut may each be null.
+int ExtractValue(const TextView& text, Pos position, std::string* valueOut, ValueMode mode,
+                 int* spanOut, int* quoteOut, QuoteKind* kindOut = nullptr);
+
+// Reads the attributes of one tag from `from` to the tag's end and finds the attribute `name`
+// (ASCII case ignored). Only a whole attribute name matches; a longer name that merely begins
+// with `name` is another attribute. Returns the byte length of the value (0 when absent or
+// empty); valuePosition receives the offset of the value's first character (its opening quote
+// included). With prefixOnly, returns non-zero as soon as some attribute name begins with name.
+int FindAttribute(const TextView& text, std::string_view name, Pos from, std::string* valueText,
+                  Pos* valuePosition, bool prefixOnly);
+
+// Splits a path at its last separator (Windows style: last '\', else last '/'; POSIX: last '/').
+// Any output may be null. A drive folder ("C:") becomes "C:\"; the POSIX root folder is "/".
+void SplitPath(std::string_view path, PathStyle style, std::string* folderOut,
+               std::string* fileNameOut, std::string* baseNameOut, std::string* extensionOut);
+
+// The folder part of a path (SplitPath's folderOut).
+std::string FolderOf(std::string_view path, PathStyle style);
+// The extension of a path without its dot (SplitPath's extensionOut).
+std::string ExtensionOf(std::string_view path, PathStyle style);
+
+// Exchanges the two bytes of every 2-byte unit; with an odd size the last byte stays.
+void ByteSwapText(std::uint8_t* buffer, std::size_t size);
+
+// UTF-8 for one code point (used when UTF-16 values are written as single-byte text).
+void AppendUtf8(std::string& out, char32_t codePoint);
+
+}  // namespace urlsmith

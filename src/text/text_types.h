@@ -1,0 +1,55 @@
+// Basic types shared by the text layer and everything above it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace urlsmith {
+
+// A byte offset into a file's text, or kNone. Offsets are always bytes, whatever the encoding.
+using Pos = std::int64_t;
+inline constexpr Pos kNone = -1;
+
+// How a web file's bytes are to be read. The numbers are the stored codes.
+enum class FileEncoding : std::uint8_t { Ansi = 0, Utf16Le = 1, Utf16Be = 2 };
+
+// The code page that single-byte text is in and that UTF-16 units are converted to.
+// Real runs use UTF-8; Windows-1252 reproduces the original single-byte behaviour in tests.
+enum class CodePage : std::uint8_t { Utf8, Windows1252 };
+
+// Paths of the running platform (POSIX: '/' separators, no drives) or of the Windows design
+// (drive letters, '\' separators, "file:///D|/a/b.htm" URLs). The engine takes the style as a
+// value so that both are exercised by the tests.
+enum class PathStyle : std::uint8_t { Posix, Windows };
+
+// The separator that folders of a path end with in the given style.
+constexpr char PathSeparator(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+
+// Longest path the platform handles. Longer paths are skipped with a message.
+constexpr std::size_t MaxPathLength(PathStyle style) { return style == PathStyle::Windows ? 259 : 4095; }
+
+// A read-only view of a whole file's text: the bytes, their count and how to read them.
+// A Utf16Be text has already been byte-swapped: its units are little-endian in memory.
+struct TextView {
+  const std::uint8_t* data = nullptr;
+  Pos size = 0;
+  FileEncoding encoding = FileEncoding::Ansi;
+  CodePage codePage = CodePage::Utf8;
+
+  // Bytes per character: 1 for single-byte text, 2 for UTF-16.
+  constexpr int width() const { return encoding == FileEncoding::Ansi ? 1 : 2; }
+};
+
+// ASCII-only letter case folding, the only folding the program ever does.
+constexpr char FoldUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+constexpr char FoldLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
+// Compares ignoring ASCII letter case; <0, 0 or >0 like strcmp (bytes compared unsigned).
+int CompareIgnoreCase(std::string_view a, std::string_view b);
+std::string ToLowerAscii(std::string_view s);
+
+}  // namespace urlsmith

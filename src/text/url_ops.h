@@ -1,0 +1,54 @@
+// Pure string operations on URLs and paths, shared by the search, the review and the rewriter.
+// None touches files, the network or the user interface. Results are returned in std::string,
+// so values of any length are handled.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "text/text_types.h"
+
+namespace urlsmith {
+
+// The marks a stored replacement may begin with.
+inline constexpr std::string_view kTargetMark = ":::";
+inline constexpr std::string_view kRelativeMark = "|||";
+
+// Converts separators in place between file-path form and URL form. The converted region starts
+// after the first "://" (else, Windows style, at the '\' of the first ":\"; else at the start)
+// and ends at `len` or at the first '#' or '?'. Windows style: to URL form ':'->'|' and '\'->'/',
+// to path form '|'->':' and '/'->'\'. POSIX style: '\' becomes '/' in both directions; '|' and
+// ':' are kept.
+void ConvertSeparators(std::string& s, std::size_t len, bool toUrl, PathStyle style);
+inline void ConvertSeparators(std::string& s, bool toUrl, PathStyle style) {
+  ConvertSeparators(s, s.size(), toUrl, style);
+}
+
+// The reference from the folder of fromPath (a file) to target, with '/' and "../" (urlForm) or
+// the style's own separators. A target wrapped in double quotes gives a wrapped result. When the
+// two folders share nothing (Windows: no leading character; POSIX: only the root "/") the result
+// is absolute: "file:///" + target (Windows URL form), "file://" + target (POSIX URL form), or
+// the target itself (path form).
+std::string MakeRelativePath(std::string_view fromPath, std::string_view target, bool urlForm,
+                             PathStyle style);
+
+// Text before the first '#' and the fragment from that '#' on (either output may be null).
+void SplitFragment(std::string_view url, std::string* before, std::string* fragment);
+
+// Decodes "%hh" escapes and the character entities of the entity table. Returns how many were
+// decoded; dst may be null (count only). Entities are written in the code page: UTF-8 bytes, or
+// the single ISO 8859-1 byte with CodePage::Windows1252. A decoded NUL ends the text.
+int DecodeUrl(std::string_view src, std::string* dst, CodePage codePage = CodePage::Utf8);
+
+// Escapes unsafe characters as "%HH". Returns the count; dst may be null (the test whether a
+// URL needs escaping).
+int EscapeUrl(std::string_view src, std::string* dst);
+
+// Matches text against ';'-separated wildcard masks ('*' any run, '?' one character).
+bool MatchUrlMask(std::string_view text, std::string_view maskList);
+
+// Removes the mark (unless keepMark) and the wrapping double quotes of a stored replacement.
+// Returns 1 when the value after any mark was wrapped in double quotes, else 0. dst may be null.
+int StripValueMarkers(std::string_view src, std::string* dst, bool keepMark);
+
+}  // namespace urlsmith

@@ -1,0 +1,164 @@
+#include "support/test_support.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace urlsmith::testing {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  std::string tmpl = (fs::temp_directory_path() / "urlsmith-test-XXXXXX").string();
+  if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Give back write permission first so read-only test folders can be removed.
+  for (auto it = fs::recursive_directory_iterator(path_, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::remove_all(path_, ec);
+}
+
+std::string TempDir::operator/(std::string_view relative) const {
+  return path_ + "/" + std::string(relative);
+}
+
+std::string TempDir::Write(std::string_view relative, std::string_view bytes) const {
+  const std::string full = *this / relative;
+  fs::create_directories(fs::path(full).parent_path());
+  std::ofstream out(full, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + full);
+  return full;
+}
+
+std::string TempDir::WriteBytes(std::string_view relative,
+                                const std::vector<std::uint8_t>& bytes) const {
+  return Write(relative,
+               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::string TempDir::MakeDir(std::string_view relative) const {
+  const std::string full = *this / relative;
+  fs::create_directories(full);
+  return full;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+namespace {
+
+std::vector<char32_t> DecodeUtf8(std::string_view s) {
+  std::vector<char32_t> out;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    int len = 1;
+    char32_t cp = c;
+    if (c >= 0xF0) {
+      len = 4;
+      cp = c & 0x07;
+    } else if (c >= 0xE0) {
+      len = 3;
+      cp = c & 0x0F;
+    } else if (c >= 0xC0) {
+      len = 2;
+      cp = c & 0x1F;
+    }
+    for (int k = 1; k < len && i + static_cast<std::size_t>(k) < s.size(); ++k) {
+      cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0x3F);
+    }
+    out.push_back(cp);
+    i += static_cast<std::size_t>(len);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> Utf16Bytes(std::string_view utf8, bool bigEndian, bool withBom) {
+  std::vector<std::uint16_t> units;
+  if (withBom) units.push_back(0xFEFF);
+  for (char32_t cp : DecodeUtf8(utf8)) {
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      units.push_back(static_cast<std::uint16_t>(0xD800 + (cp >> 10)));
+      units.push_back(static_cast<std::uint16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      units.push_back(static_cast<std::uint16_t>(cp));
+    }
+  }
+  std::vector<std::uint8_t> bytes;
+  for (std::uint16_t u : units) {
+    const auto lo = static_cast<std::uint8_t>(u & 0xFF);
+    const auto hi = static_cast<std::uint8_t>(u >> 8);
+    if (bigEndian) {
+      bytes.push_back(hi);
+      bytes.push_back(lo);
+    } else {
+      bytes.push_back(lo);
+      bytes.push_back(hi);
+    }
+  }
+  return bytes;
+}
+
+std::vector<std::uint8_t> Utf16LeUnits(std::string_view utf8) {
+  return Utf16Bytes(utf8, false, false);
+}
+
+TextView AnsiView(std::string_view text, CodePage cp) {
+  return TextView{reinterpret_cast<const std::uint8_t*>(text.data()),
+                  static_cast<Pos>(text.size()), FileEncoding::Ansi, cp};
+}
+
+void RecordingRunView::AppendLogLine(std::string_view text, bool continueLast) {
+  if (continueLast && !log.empty()) {
+    log.back() += text;
+  } else {
+    log.emplace_back(text);
+  }
+}
+
+void RecordingRunView::SetOverallProgress(int pos, int range) { overall.emplace_back(pos, range); }
+void RecordingRunView::SetFileProgress(int pos, int range) { file.emplace_back(pos, range); }
+void RecordingRunView::SetStatus(std::string_view text) { statuses.emplace_back(text); }
+
+Poll RecordingRunView::StopPoll() {
+  ++pollCount;
+  if (onPoll) return onPoll(pollCount);
+  if (polls.empty()) return Poll::Go;
+  const Poll p = polls.front();
+  polls.pop_front();
+  return p;
+}
+
+void RecordingRunView::ShowError(std::string_view message) { errors.emplace_back(message); }
+
+bool RecordingRunView::AskYesNo(std::string_view question) {
+  questions.emplace_back(question);
+  if (answers.empty()) return false;
+  const bool a = answers.front();
+  answers.pop_front();
+  return a;
+}
+
+std::string RecordingRunView::LogText() const {
+  std::string out;
+  for (const auto& l : log) out += l + "\n";
+  return out;
+}
+
+}  // namespace urlsmith::testing

@@ -1,0 +1,80 @@
+// Helpers shared by the tests: temporary folders with real files, and a run view that records
+// what a run shows and answers keyboard polls from a script.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/run_view.h"
+#include "text/text_types.h"
+
+namespace urlsmith::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder's absolute path, without a trailing '/'.
+  const std::string& path() const { return path_; }
+  // path() + "/" + relative.
+  std::string operator/(std::string_view relative) const;
+  // Writes a file (creating its folders) and returns its absolute path.
+  std::string Write(std::string_view relative, std::string_view bytes) const;
+  std::string WriteBytes(std::string_view relative, const std::vector<std::uint8_t>& bytes) const;
+  // Creates a folder (and its parents) and returns its absolute path.
+  std::string MakeDir(std::string_view relative) const;
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+
+// Text as UTF-16 with a byte-order mark: little-endian (FF FE) or big-endian (FE FF).
+std::vector<std::uint8_t> Utf16Bytes(std::string_view utf8, bool bigEndian, bool withBom = true);
+
+// A TextView over a string (single-byte text).
+TextView AnsiView(std::string_view text, CodePage cp = CodePage::Utf8);
+// UTF-16LE units for ASCII/UTF-8 text, without a byte-order mark (for primitive tests).
+std::vector<std::uint8_t> Utf16LeUnits(std::string_view utf8);
+inline TextView Utf16View(const std::vector<std::uint8_t>& units) {
+  return TextView{units.data(), static_cast<Pos>(units.size()), FileEncoding::Utf16Le,
+                  CodePage::Utf8};
+}
+
+// Records everything a run shows. StopPoll answers come from `polls` (front first), then
+// Go; `onPoll` (if set) is called on every poll before that.
+class RecordingRunView : public RunView {
+ public:
+  void AppendLogLine(std::string_view text, bool continueLast) override;
+  void SetOverallProgress(int pos, int range) override;
+  void SetFileProgress(int pos, int range) override;
+  void SetStatus(std::string_view text) override;
+  Poll StopPoll() override;
+  void ShowError(std::string_view message) override;
+  bool AskYesNo(std::string_view question) override;
+
+  std::vector<std::string> log;
+  std::vector<std::string> statuses;
+  std::vector<std::string> errors;
+  std::vector<std::string> questions;
+  std::vector<std::pair<int, int>> overall;  // (pos, range)
+  std::vector<std::pair<int, int>> file;     // (pos, range)
+  std::deque<Poll> polls;
+  std::function<Poll(int pollNumber)> onPoll;  // when set, decides every answer
+  std::deque<bool> answers;                    // AskYesNo answers, then false
+  int pollCount = 0;
+
+  std::string status() const { return statuses.empty() ? std::string() : statuses.back(); }
+  std::string LogText() const;  // every line, '\n' after each
+};
+
+}  // namespace urlsmith::testing
