@@ -14,6 +14,8 @@ class RunView {
  public:
   virtual ~RunView() = default;
 
+  // Empties the run log (a new run starts).
+  virtual void ClearLog() = 0;
   // Adds `text` as a new last line of the run log, or (continueLast) appends it to the last line.
   virtual void AppendLogLine(std::string_view text, bool continueLast) = 0;
   // The overall progress bar: range 0..range, position pos.
@@ -34,6 +36,7 @@ class RunView {
 // A view that shows nothing, never stops and answers No.
 class NullRunView : public RunView {
  public:
+  void ClearLog() override {}
   void AppendLogLine(std::string_view, bool) override {}
   void SetOverallProgress(int, int) override {}
   void SetFileProgress(int, int) override {}

@@ -1,26 +1,372 @@
-// PLACEHOLDER: to be replaced by the real URL operations.
+// Pure string operations on URLs and paths: separator conversion, relative references, fragment
+// splitting, decoding, escaping, wildcard masks and the marks of stored replacements.
 #include "text/url_ops.h"
 
+#include <algorithm>
+#include <array>
+
 namespace urlsmith {
-void ConvertSeparators(std::string&, std::size_t, bool, PathStyle) {}
-std::string MakeRelativePath(std::string_view, std::string_view target, bool, PathStyle) {
-  return std::string(target);
+
+namespace {
+
+constexpr std::string_view kSchemeSeparator = "://";
+constexpr std::string_view kUpperHexDigits = "0123456789ABCDEF";
+
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return c - 'A' + 10;
+}
+
+// True when s[i] is '%' followed by two hexadecimal digits.
+bool IsPercentEscape(std::string_view s, std::size_t i) {
+  return s[i] == '%' && i + 2 < s.size() && IsHexDigit(s[i + 1]) && IsHexDigit(s[i + 2]);
+}
+
+bool IsQuoted(std::string_view s) { return s.size() >= 2 && s.front() == '"' && s.back() == '"'; }
+
+// ---- Character entities ------------------------------------------------------------------------
+
+struct Entity {
+  std::string_view name;  // with the leading '&' and the trailing ';'
+  unsigned char code;     // the ISO 8859-1 character
+};
+
+// The 96 ISO 8859-1 entities of HTML 4, in code order from 0xA0.
+constexpr std::array<std::string_view, 96> kLatin1EntityNames = {
+    "&nbsp;",   "&iexcl;",  "&cent;",   "&pound;",  "&curren;", "&yen;",    "&brvbar;", "&sect;",
+    "&uml;",    "&copy;",   "&ordf;",   "&laquo;",  "&not;",    "&shy;",    "&reg;",    "&macr;",
+    "&deg;",    "&plusmn;", "&sup2;",   "&sup3;",   "&acute;",  "&micro;",  "&para;",   "&middot;",
+    "&cedil;",  "&sup1;",   "&ordm;",   "&raquo;",  "&frac14;", "&frac12;", "&frac34;", "&iquest;",
+    "&Agrave;", "&Aacute;", "&Acirc;",  "&Atilde;", "&Auml;",   "&Aring;",  "&AElig;",  "&Ccedil;",
+    "&Egrave;", "&Eacute;", "&Ecirc;",  "&Euml;",   "&Igrave;", "&Iacute;", "&Icirc;",  "&Iuml;",
+    "&ETH;",    "&Ntilde;", "&Ograve;", "&Oacute;", "&Ocirc;",  "&Otilde;", "&Ouml;",   "&times;",
+    "&Oslash;", "&Ugrave;", "&Uacute;", "&Ucirc;",  "&Uuml;",   "&Yacute;", "&THORN;",  "&szlig;",
+    "&agrave;", "&aacute;", "&acirc;",  "&atilde;", "&auml;",   "&aring;",  "&aelig;",  "&ccedil;",
+    "&egrave;", "&eacute;", "&ecirc;",  "&euml;",   "&igrave;", "&iacute;", "&icirc;",  "&iuml;",
+    "&eth;",    "&ntilde;", "&ograve;", "&oacute;", "&ocirc;",  "&otilde;", "&ouml;",   "&divide;",
+    "&oslash;", "&ugrave;", "&uacute;", "&ucirc;",  "&uuml;",   "&yacute;", "&thorn;",  "&yuml;",
+};
+
+constexpr std::array<Entity, 100> MakeEntityTable() {
+  std::array<Entity, 100> table{};
+  table[0] = {"&quot;", 0x22};
+  table[1] = {"&amp;", 0x26};
+  table[2] = {"&lt;", 0x3C};
+  table[3] = {"&gt;", 0x3E};
+  for (std::size_t i = 0; i < kLatin1EntityNames.size(); ++i) {
+    table[4 + i] = {kLatin1EntityNames[i], static_cast<unsigned char>(0xA0 + i)};
+  }
+  return table;
+}
+
+// The entities that DecodeUrl knows, tried in this order.
+constexpr std::array<Entity, 100> kEntityTable = MakeEntityTable();
+
+void AppendCharacter(std::string& out, unsigned char code, CodePage codePage) {
+  if (code < 0x80 || codePage == CodePage::Windows1252) {
+    out += static_cast<char>(code);
+    return;
+  }
+  out += static_cast<char>(0xC0 | (code >> 6));
+  out += static_cast<char>(0x80 | (code & 0x3F));
+}
+
+// ---- Paths -------------------------------------------------------------------------------------
+
+bool IsSeparator(char c, PathStyle style) {
+  return c == '/' || (style == PathStyle::Windows && c == '\\');
+}
+
+// The separator written by MakeRelativePath in the given form.
+char FormSeparator(bool urlForm, PathStyle style) {
+  return urlForm ? '/' : PathSeparator(style);
+}
+
+// Where separator conversion starts: after the first "://", else (Windows) at the backslash of
+// the first ":\" so that a drive keeps its colon, else at the start.
+std::size_t ConversionStart(std::string_view s, PathStyle style) {
+  const std::size_t scheme = s.find(kSchemeSeparator);
+  if (scheme != std::string_view::npos) return scheme + kSchemeSeparator.size();
+  if (style == PathStyle::Windows) {
+    const std::size_t drive = s.find(":\\");
+    if (drive != std::string_view::npos) return drive + 1;
+  }
+  return 0;
+}
+
+struct FolderAndName {
+  std::string folder;
+  std::string_view name;
+};
+
+// Splits a path at its last separator (Windows: the last '\', else the last '/'). A drive folder
+// such as "D:" becomes "D:\"; a path without separator has an empty folder.
+FolderAndName SplitFolder(std::string_view path, PathStyle style) {
+  std::size_t sep = std::string_view::npos;
+  if (style == PathStyle::Windows) sep = path.rfind('\\');
+  if (sep == std::string_view::npos) sep = path.rfind('/');
+  if (sep == std::string_view::npos) return {std::string(), path};
+  FolderAndName result{std::string(path.substr(0, sep)), path.substr(sep + 1)};
+  if (style == PathStyle::Windows && !result.folder.empty() && result.folder.back() == ':') {
+    result.folder += '\\';
+  }
+  return result;
+}
+
+// Brings a folder into the chosen form and makes it end in a separator.
+void PrepareFolder(std::string& folder, bool urlForm, PathStyle style) {
+  ConvertSeparators(folder, urlForm, style);
+  if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) {
+    folder += FormSeparator(urlForm, style);
+  }
+}
+
+// ---- Masks -------------------------------------------------------------------------------------
+
+// Matches one alternative of a mask list. Adjacent '*' and '?' runs: only the last one counts.
+bool MatchAlternative(std::string_view text, std::string_view mask) {
+  enum class Wildcard { None, Star, Skip };
+  Wildcard pending = Wildcard::None;
+  std::size_t skip = 0;
+  std::size_t pos = 0;
+  std::size_t i = 0;
+  while (i < mask.size()) {
+    if (mask[i] == '*') {
+      while (i < mask.size() && mask[i] == '*') ++i;
+      pending = Wildcard::Star;
+      continue;
+    }
+    if (mask[i] == '?') {
+      skip = 0;
+      while (i < mask.size() && mask[i] == '?') {
+        ++i;
+        ++skip;
+      }
+      pending = Wildcard::Skip;
+      continue;
+    }
+    const std::size_t start = i;
+    while (i < mask.size() && mask[i] != '*' && mask[i] != '?') ++i;
+    const std::string_view literal = mask.substr(start, i - start);
+    if (pending == Wildcard::Star) {
+      const std::size_t found = text.find(literal, pos);
+      if (found == std::string_view::npos) return false;
+      pos = found + literal.size();
+    } else {
+      if (pending == Wildcard::Skip) pos += skip;
+      if (pos > text.size() || text.substr(pos, literal.size()) != literal) return false;
+      pos += literal.size();
+    }
+    pending = Wildcard::None;
+  }
+  // A trailing wildcard accepts whatever text remains, and so does the end of the mask.
+  return true;
+}
+
+}  // namespace
+
+void ConvertSeparators(std::string& s, std::size_t len, bool toUrl, PathStyle style) {
+  const std::size_t end = std::min(len, s.size());
+  for (std::size_t i = ConversionStart(s, style); i < end; ++i) {
+    char& c = s[i];
+    if (c == '#' || c == '?') break;  // query and fragment are never converted
+    if (style == PathStyle::Posix) {
+      if (c == '\\') c = '/';
+    } else if (toUrl) {
+      if (c == ':') c = '|';
+      else if (c == '\\') c = '/';
+    } else {
+      if (c == '|') c = ':';
+      else if (c == '/') c = '\\';
+    }
+  }
+}
+
+std::string MakeRelativePath(std::string_view fromPath, std::string_view target, bool urlForm,
+                             PathStyle style) {
+  std::string out;
+  const bool quoted = IsQuoted(target);
+  if (quoted) {
+    target = target.substr(1, target.size() - 2);
+    out += '"';
+  }
+  const std::size_t scheme = target.find(kSchemeSeparator);
+  if (scheme != std::string_view::npos) target = target.substr(scheme + kSchemeSeparator.size());
+
+  std::string fromFolder = SplitFolder(fromPath, style).folder;
+  FolderAndName to = SplitFolder(target, style);
+  PrepareFolder(fromFolder, urlForm, style);
+  PrepareFolder(to.folder, urlForm, style);
+
+  const std::size_t limit = std::min(fromFolder.size(), to.folder.size());
+  std::size_t common = 0;
+  while (common < limit && FoldLower(fromFolder[common]) == FoldLower(to.folder[common])) ++common;
+  std::size_t cut = 0;
+  for (std::size_t i = 0; i < common; ++i) {
+    if (IsSeparator(fromFolder[i], style)) cut = i + 1;
+  }
+
+  // Windows: folders without a common leading character (another drive). POSIX: folders that
+  // share nothing but the root, unless the page itself lies in the root (no step would climb
+  // over it).
+  const bool absolute = style == PathStyle::Windows
+                            ? common == 0
+                            : cut == 0 || (cut == 1 && fromFolder.size() > 1);
+  if (absolute) {
+    if (urlForm) {
+      if (style == PathStyle::Windows || target.empty() || target.front() != '/') {
+        out += "file:///";
+      } else {
+        out += "file://";  // the absolute path brings its own leading '/'
+      }
+    }
+    out += target;
+    if (quoted) out += '"';
+    ConvertSeparators(out, urlForm, style);
+    return out;
+  }
+
+  const std::string_view up = (urlForm || style == PathStyle::Posix) ? "../" : "..\\";
+  for (std::size_t i = cut; i < fromFolder.size(); ++i) {
+    if (IsSeparator(fromFolder[i], style)) out += up;
+  }
+  out.append(to.folder, cut);
+  out += to.name;
+  if (quoted) out += '"';
+  return out;
+}
+
 void SplitFragment(std::string_view url, std::string* before, std::string* fragment) {
-  if (before) before->assign(url);
-  if (fragment) fragment->clear();
+  const std::size_t hash = std::min(url.find('#'), url.size());
+  if (before) before->assign(url.substr(0, hash));
+  if (fragment) fragment->assign(url.substr(hash));
 }
-int DecodeUrl(std::string_view src, std::string* dst, CodePage) {
-  if (dst) dst->assign(src);
-  return 0;
+
+int DecodeUrl(std::string_view src, std::string* dst, CodePage codePage) {
+  if (src.find_first_of("&%") == std::string_view::npos) {
+    if (dst) dst->assign(src);
+    return 0;
+  }
+  std::string out;
+  out.reserve(src.size());
+  std::size_t firstNul = std::string::npos;
+  int count = 0;
+  std::size_t i = 0;
+  while (i < src.size()) {
+    if (IsPercentEscape(src, i)) {
+      const auto byte = static_cast<char>(HexValue(src[i + 1]) * 16 + HexValue(src[i + 2]));
+      if (byte == '\0' && firstNul == std::string::npos) firstNul = out.size();
+      out += byte;
+      i += 3;
+      ++count;
+      continue;
+    }
+    if (src[i] == '&') {
+      const std::string_view rest = src.substr(i);
+      const auto entity = std::find_if(kEntityTable.begin(), kEntityTable.end(),
+                                       [rest](const Entity& e) { return rest.starts_with(e.name); });
+      if (entity != kEntityTable.end()) {
+        AppendCharacter(out, entity->code, codePage);
+        i += entity->name.size();
+        ++count;
+        continue;
+      }
+    }
+    out += src[i];
+    ++i;
+  }
+  // A decoded NUL ends the decoded text; the count still covers the whole source.
+  if (firstNul != std::string::npos) out.resize(firstNul);
+  if (dst) *dst = std::move(out);
+  return count;
 }
+
 int EscapeUrl(std::string_view src, std::string* dst) {
-  if (dst) dst->assign(src);
-  return 0;
+  auto unsafe = [](unsigned char c) {
+    if (c < 0x20 || c == 0x7F) return true;
+    switch (c) {
+      case ' ':
+      case '"':
+      case '\'':
+      case '<':
+      case '>':
+      case '[':
+      case ']':
+      case '\\':
+      case '^':
+      case '{':
+      case '}':
+      case '~':
+      case '%':  // only reached when it does not start an existing escape
+        return true;
+      default:
+        return false;
+    }
+  };
+  std::string out;
+  if (dst) out.reserve(src.size());
+  int count = 0;
+  std::size_t i = 0;
+  while (i < src.size()) {
+    if (IsPercentEscape(src, i)) {
+      if (dst) out.append(src.substr(i, 3));
+      i += 3;
+      continue;
+    }
+    const auto c = static_cast<unsigned char>(src[i]);
+    if (unsafe(c)) {
+      ++count;
+      if (dst) {
+        out += '%';
+        out += kUpperHexDigits[c >> 4];
+        out += kUpperHexDigits[c & 0x0F];
+      }
+    } else if (dst) {
+      out += static_cast<char>(c);
+    }
+    ++i;
+  }
+  if (dst) *dst = std::move(out);
+  return count;
 }
-bool MatchUrlMask(std::string_view, std::string_view) { return false; }
-int StripValueMarkers(std::string_view src, std::string* dst, bool) {
-  if (dst) dst->assign(src);
-  return 0;
+
+bool MatchUrlMask(std::string_view text, std::string_view maskList) {
+  if (text.empty() || maskList.empty()) return true;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = std::min(maskList.find(';', start), maskList.size());
+    if (MatchAlternative(text, maskList.substr(start, end - start))) return true;
+    if (end == maskList.size()) return false;
+    start = end + 1;
+  }
 }
+
+int StripValueMarkers(std::string_view src, std::string* dst, bool keepMark) {
+  std::string out;
+  int result = 0;
+  if (IsQuoted(src)) {
+    out.assign(src.substr(1, src.size() - 2));
+    result = 1;
+  } else if (src.size() >= 3 && (src.starts_with(kTargetMark) || src.starts_with(kRelativeMark))) {
+    const std::string_view mark = src.substr(0, 3);
+    const std::string_view value = src.substr(3);
+    if (keepMark) out.assign(mark);
+    if (IsQuoted(value)) {
+      out.append(value.substr(1, value.size() - 2));
+      result = 1;
+    } else {
+      out.append(value);
+    }
+  } else {
+    out.assign(src);
+  }
+  if (dst) *dst = std::move(out);
+  return result;
+}
+
 }  // namespace urlsmith

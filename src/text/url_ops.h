@@ -25,26 +25,33 @@ inline void ConvertSeparators(std::string& s, bool toUrl, PathStyle style) {
 }
 
 // The reference from the folder of fromPath (a file) to target, with '/' and "../" (urlForm) or
-// the style's own separators. A target wrapped in double quotes gives a wrapped result. When the
-// two folders share nothing (Windows: no leading character; POSIX: only the root "/") the result
-// is absolute: "file:///" + target (Windows URL form), "file://" + target (POSIX URL form), or
-// the target itself (path form).
+// the style's own separators. Only the text after a "://" of target is used; folders are compared
+// ignoring ASCII letter case. A target wrapped in double quotes gives a wrapped result. When the
+// two folders share nothing (Windows: no leading character; POSIX: nothing but the root "/",
+// while the page does not lie in the root itself) the result is absolute: "file:///" + target
+// (Windows URL form), "file://" + target (POSIX URL form, target absolute), or the target itself
+// (path form).
 std::string MakeRelativePath(std::string_view fromPath, std::string_view target, bool urlForm,
                              PathStyle style);
 
 // Text before the first '#' and the fragment from that '#' on (either output may be null).
 void SplitFragment(std::string_view url, std::string* before, std::string* fragment);
 
-// Decodes "%hh" escapes and the character entities of the entity table. Returns how many were
-// decoded; dst may be null (count only). Entities are written in the code page: UTF-8 bytes, or
-// the single ISO 8859-1 byte with CodePage::Windows1252. A decoded NUL ends the text.
+// Decodes "%hh" escapes and the character entities of the entity table (exact letter case).
+// Returns how many were decoded; dst may be null (count only). Entities are written in the code
+// page: UTF-8 bytes, or the single ISO 8859-1 byte with CodePage::Windows1252. A decoded NUL ends
+// the decoded text (the count still covers the whole source).
 int DecodeUrl(std::string_view src, std::string* dst, CodePage codePage = CodePage::Utf8);
 
-// Escapes unsafe characters as "%HH". Returns the count; dst may be null (the test whether a
-// URL needs escaping).
+// Escapes unsafe characters as "%HH": control characters (NUL included), 0x7F, space, " ' < > [ ]
+// \ ^ { } ~, and a '%' that does not start an existing "%hh" escape. Returns the count; dst may be
+// null (the test whether a URL needs escaping).
 int EscapeUrl(std::string_view src, std::string* dst);
 
-// Matches text against ';'-separated wildcard masks ('*' any run, '?' one character).
+// Matches text against ';'-separated wildcard masks ('*' any run, a run of k '?' exactly k
+// characters, anything else literal with exact letter case). Literals after '*' take their first
+// occurrence; of adjacent '*' and '?' runs only the last counts. Text after the end of a mask is
+// allowed. An empty text or an empty mask list matches.
 bool MatchUrlMask(std::string_view text, std::string_view maskList);
 
 // Removes the mark (unless keepMark) and the wrapping double quotes of a stored replacement.

@@ -54,6 +54,7 @@ inline TextView Utf16View(const std::vector<std::uint8_t>& units) {
 // Go; `onPoll` (if set) is called on every poll before that.
 class RecordingRunView : public RunView {
  public:
+  void ClearLog() override { log.clear(); }
   void AppendLogLine(std::string_view text, bool continueLast) override;
   void SetOverallProgress(int pos, int range) override;
   void SetFileProgress(int pos, int range) override;

@@ -1,0 +1,157 @@
+#include "cli/cli_run_view.h"
+
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <iostream>
+
+namespace urlsmith::cli {
+
+namespace {
+
+// Set by the signal handlers, taken by StopPoll. A second Ctrl-C before the first was seen
+// ends the program the ordinary way.
+std::atomic<int> gStopRequests{0};
+std::atomic<int> gSkipRequests{0};
+
+void OnInterrupt(int) {
+  if (gStopRequests.fetch_add(1) > 0) {
+    ::signal(SIGINT, SIG_DFL);
+    ::raise(SIGINT);
+  }
+}
+
+void OnQuit(int) { gSkipRequests.fetch_add(1); }
+
+int TerminalWidth(std::FILE* f) {
+  winsize ws{};
+  if (::ioctl(::fileno(f), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 10) return ws.ws_col;
+  return 80;
+}
+
+}  // namespace
+
+void CliRunView::InstallSignalHandlers() {
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sigemptyset(&sa.sa_mask);
+  ::sigaction(SIGINT, &sa, nullptr);
+  sa.sa_handler = OnQuit;
+  ::sigaction(SIGQUIT, &sa, nullptr);
+}
+
+CliRunView::CliRunView(std::FILE* err, bool interactive, bool quiet)
+    : err_(err), interactive_(interactive), quiet_(quiet) {}
+
+CliRunView::~CliRunView() { Finish(); }
+
+void CliRunView::ClearLog() {
+  FlushPending();
+}
+
+void CliRunView::ClearProgress() {
+  if (progressShown_) {
+    std::fputs("\r\033[K", err_);
+    progressShown_ = false;
+  }
+}
+
+void CliRunView::FlushPending() {
+  if (!hasPending_) return;
+  ClearProgress();
+  if (!quiet_) {
+    std::fwrite(pending_.data(), 1, pending_.size(), err_);
+    std::fputc('\n', err_);
+  }
+  std::fflush(err_);
+  pending_.clear();
+  hasPending_ = false;
+}
+
+void CliRunView::AppendLogLine(std::string_view text, bool continueLast) {
+  if (continueLast && hasPending_) {
+    pending_ += text;
+  } else {
+    FlushPending();
+    pending_.assign(text);
+    hasPending_ = true;
+  }
+  DrawProgress(false);
+}
+
+void CliRunView::SetOverallProgress(int pos, int range) {
+  overallPos_ = pos;
+  overallRange_ = range;
+  DrawProgress(false);
+}
+
+void CliRunView::SetFileProgress(int, int) {}
+
+void CliRunView::SetStatus(std::string_view text) {
+  status_.assign(text);
+  for (char& c : status_) {
+    if (c == '\n') c = ' ';
+  }
+  DrawProgress(true);
+}
+
+void CliRunView::DrawProgress(bool force) {
+  if (!interactive_ || quiet_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (!force && now - lastDraw_ < std::chrono::milliseconds(100)) return;
+  lastDraw_ = now;
+  std::string line;
+  if (overallRange_ > 0) {
+    line = "[" + std::to_string(overallPos_) + "/" + std::to_string(overallRange_) + "] ";
+  }
+  line += hasPending_ ? pending_ : status_;
+  const auto width = static_cast<std::size_t>(TerminalWidth(err_) - 1);
+  if (line.size() > width) line = "..." + line.substr(line.size() - (width - 3));
+  std::fputs("\r\033[K", err_);
+  std::fwrite(line.data(), 1, line.size(), err_);
+  std::fflush(err_);
+  progressShown_ = true;
+}
+
+Poll CliRunView::StopPoll() {
+  if (gStopRequests.load() > 0) {
+    gStopRequests.store(0);
+    return Poll::Stop;
+  }
+  if (gSkipRequests.load() > 0) {
+    gSkipRequests.store(0);
+    return Poll::Skip;
+  }
+  DrawProgress(false);
+  return Poll::Go;
+}
+
+void CliRunView::ShowError(std::string_view message) {
+  FlushPending();
+  ClearProgress();
+  std::string text(message);
+  std::fprintf(err_, "urlsmith-cli: %s\n", text.c_str());
+  std::fflush(err_);
+}
+
+bool CliRunView::AskYesNo(std::string_view question) {
+  FlushPending();
+  ClearProgress();
+  if (assumeYes_) return true;
+  if (!interactive_ || !::isatty(STDIN_FILENO)) return false;
+  std::string text(question);
+  std::fprintf(err_, "%s [y/N] ", text.c_str());
+  std::fflush(err_);
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+void CliRunView::Finish() {
+  FlushPending();
+  ClearProgress();
+}
+
+}  // namespace urlsmith::cli

@@ -1,0 +1,188 @@
+#include "engine/search_run.h"
+
+#include <algorithm>
+
+#include "engine/internet_check.h"
+#include "engine/saved_from.h"
+#include "engine/scanners.h"
+#include "text/primitives.h"
+#include "text/text_loading.h"
+
+namespace urlsmith {
+
+namespace {
+
+constexpr const char* kPressEsc = "Press ESC to stop";
+
+std::string TableFullMessage() {
+  return "The search found more links than the results can hold (" +
+         std::to_string(kMaxLinkRows) +
+         " changes) and stopped there.\nPlease add fewer files and search again.";
+}
+
+// The length of a path's folder part: up to its last separator, the separator not counted.
+std::size_t FolderLength(std::string_view path, PathStyle style) {
+  std::size_t sep = std::string_view::npos;
+  if (style == PathStyle::Windows) sep = path.rfind('\\');
+  if (sep == std::string_view::npos) sep = path.rfind('/');
+  return sep == std::string_view::npos ? 0 : sep;
+}
+
+}  // namespace
+
+bool PrepareSearch(SearchSession& session, RunView& view) {
+  session.SearchBusy = true;
+  session.RunReset();
+  if (!session.InternetCheckOff && session.internet() != nullptr) {
+    session.internet()->OpenSession();
+  }
+  view.ClearLog();
+  view.SetStatus(kPressEsc);
+  view.SetOverallProgress(1, 2);
+  view.SetFileProgress(0, 2);
+  if (session.fileList.size() > kMaxFiles) {
+    view.ShowError(kTooManyFilesMessage);
+    session.SearchBusy = false;
+    return false;
+  }
+  return true;
+}
+
+int FindRootPath(SearchSession& session, RunView& view) {
+  view.AppendLogLine(">> Finding the root path ... ", false);
+  const PathStyle style = session.pathStyle();
+  const FileList& files = session.fileList;
+  // A folder as long as the longest path the platform takes never wins.
+  std::size_t best = MaxPathLength(style) + 1;
+  int winner = -1;
+  for (int i = 0; i < files.size(); ++i) {
+    const std::size_t length = FolderLength(files.path(i), style);
+    if (length < best) {
+      best = length;
+      winner = i;
+    }
+    if (view.StopPoll() == Poll::Stop) return 1;
+  }
+  if (winner < 0 && !files.empty()) winner = 0;
+  std::string root = winner < 0 ? std::string() : FolderOf(files.path(winner), style);
+  const char sep = PathSeparator(style);
+  if (root.empty() || root.back() != sep) root.push_back(sep);
+  session.RootPath = std::move(root);
+  view.AppendLogLine("done", true);
+  return 0;
+}
+
+int CountProcessableFiles(SearchSession& session, RunView& view) {
+  view.AppendLogLine(">> Counting processable files ... ", false);
+  session.ProcessableCount = 0;
+  const FileList& files = session.fileList;
+  for (int i = 0; i < files.size(); ++i) {
+    if (IsProcessable(files.path(i), session.pathStyle())) ++session.ProcessableCount;
+    if (view.StopPoll() == Poll::Stop) return 1;
+  }
+  view.AppendLogLine(std::to_string(session.ProcessableCount) + " file(s) found", true);
+  return 0;
+}
+
+int FindUnicodeFiles(SearchSession& session, RunView& view) {
+  view.AppendLogLine(">> Finding Unicode files ... ", false);
+  const FileList& files = session.fileList;
+  session.fileEncoding.assign(static_cast<std::size_t>(files.size()), FileEncoding::Ansi);
+  int unicode = 0;
+  for (int i = 0; i < files.size(); ++i) {
+    if (IsProcessable(files.path(i), session.pathStyle())) {
+      const FileEncoding e = DetectEncoding(session.fs(), files.path(i));
+      session.fileEncoding[static_cast<std::size_t>(i)] = e;
+      if (e != FileEncoding::Ansi) ++unicode;
+    }
+    if (view.StopPoll() == Poll::Stop) return 1;
+  }
+  view.AppendLogLine(std::to_string(unicode) + " file(s) found", true);
+  return 0;
+}
+
+int SearchBrokenLinks(SearchSession& session, RunView& view) {
+  view.AppendLogLine(">> Searching for broken links ...", false);
+  const PathStyle style = session.pathStyle();
+  const int n = session.fileList.size();
+  int total = 0;
+  int k = 0;
+  for (int i = 0; i < n; ++i) {
+    const std::string path = session.fileList.path(i);
+    const FileKind kind = KindOfPath(path, style);
+    if (kind == FileKind::Other) continue;
+    SetOverallProgress(view, k, session.ProcessableCount);
+    ++k;
+    if (path.size() > MaxPathLength(style)) {
+      view.AppendLogLine(path + " ... skipped: the path is too long", false);
+      continue;
+    }
+    ReadResult read = session.fs().ReadWholeFile(path);
+    if (read.status == ReadStatus::Empty) continue;
+    if (read.status != ReadStatus::Ok) {
+      // Say why a page was not searched, so that a webmaster does not take it for clean.
+      view.AppendLogLine(path + " ... cannot be read: " + read.error, false);
+      continue;
+    }
+    FileEncoding encoding = FileEncoding::Ansi;
+    if (static_cast<std::size_t>(i) < session.fileEncoding.size()) {
+      encoding = session.fileEncoding[static_cast<std::size_t>(i)];
+    } else {
+      encoding = DetectEncodingFromBytes(read.bytes.data(), read.bytes.size());
+    }
+    if (encoding == FileEncoding::Utf16Be) ByteSwapText(read.bytes.data(), read.bytes.size());
+    const TextView text = session.View(read.bytes, encoding);
+    int r = 0;
+    switch (kind) {
+      case FileKind::Page:
+        r = ScanPage(session, view, text, path, i);
+        break;
+      case FileKind::Script:
+        r = ScanScriptFile(session, view, text, path, i);
+        break;
+      case FileKind::Style:
+        r = ScanStyleFile(session, view, text, path, i);
+        break;
+      case FileKind::Other:
+        break;
+    }
+    if (r < 0) return -1;
+    total += r;
+  }
+  return total;
+}
+
+SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
+  session.SearchBusy = true;
+  SearchResult result;
+  auto stopped = [&]() {
+    if (session.tableFull) view.ShowError(TableFullMessage());
+    view.SetStatus("Stopped");
+    session.SearchBusy = false;
+    result.outcome = SearchOutcome::Stopped;
+    result.total = session.LinkCount();
+    return result;
+  };
+  if (session.RootPath.empty()) {
+    if (FindRootPath(session, view) != 0) return stopped();
+    if (CountProcessableFiles(session, view) != 0) return stopped();
+    if (FindUnicodeFiles(session, view) != 0) return stopped();
+    if (session.search.UseSavedFromUrl && SavedFromPhase(session, view) != 0) return stopped();
+  }
+  const int total = SearchBrokenLinks(session, view);
+  if (total < 0) return stopped();
+  if (total > 0) view.AppendLogLine(">> Done.", false);
+  view.SetStatus("Done: " + std::to_string(session.LinkCount()) + " change(s) to apply in " +
+                 std::to_string(session.ProcessableCount) + " file(s)");
+  session.SearchBusy = false;
+  result.outcome = total > 0 ? SearchOutcome::Found : SearchOutcome::NothingFound;
+  result.total = total;
+  return result;
+}
+
+SearchResult RunSearch(SearchSession& session, RunView& view) {
+  if (!PrepareSearch(session, view)) return SearchResult{SearchOutcome::Refused, 0};
+  return RunSearchPhases(session, view);
+}
+
+}  // namespace urlsmith

@@ -1,0 +1,47 @@
+// The search run: the phases over the file list (root path, processable files, encodings,
+// saved-page addresses, the link search), their log lines, progress and status texts.
+#pragma once
+
+#include "engine/run_view.h"
+#include "engine/search_model.h"
+
+namespace urlsmith {
+
+enum class SearchOutcome {
+  Refused,       // too many files: nothing was searched
+  Stopped,       // ESC, or a table became full; rows found so far stay
+  NothingFound,  // completed without rows: the results cannot be shown
+  Found,         // completed with rows
+};
+
+struct SearchResult {
+  SearchOutcome outcome = SearchOutcome::Refused;
+  int total = 0;  // rows added (for Stopped: the rows in the table)
+};
+
+inline constexpr const char* kTooManyFilesMessage =
+    "The number of files added for processing exceeds the maximum allowed!\n"
+    "Please remove some files from the list and try again.";
+
+// Prepares a run: resets the rows, opens the Internet session, empties the log, sets the status
+// and progress. Returns false (after the message) when the list holds too many files.
+bool PrepareSearch(SearchSession& session, RunView& view);
+
+// Runs the phases. The first four run only while RootPath is empty (the first run after the
+// processing options were shown); a second pass goes straight to the link search.
+SearchResult RunSearchPhases(SearchSession& session, RunView& view);
+
+// PrepareSearch then RunSearchPhases.
+SearchResult RunSearch(SearchSession& session, RunView& view);
+
+// The phases; each returns 0 when it completed, non-zero when stopped.
+int FindRootPath(SearchSession& session, RunView& view);
+int CountProcessableFiles(SearchSession& session, RunView& view);
+int FindUnicodeFiles(SearchSession& session, RunView& view);
+// Returns the number of rows added, or -1 when stopped.
+int SearchBrokenLinks(SearchSession& session, RunView& view);
+
+// The overall progress bar for item i of n: range 0..n, position i + 1.
+inline void SetOverallProgress(RunView& view, int i, int n) { view.SetOverallProgress(i + 1, n); }
+
+}  // namespace urlsmith
