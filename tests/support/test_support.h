@@ -38,6 +38,16 @@ class TempDir {
 
 std::string ReadFileBytes(const std::string& path);
 
+// Runs a program to its end with stdin empty; returns its exit status and what it printed.
+struct ProcessResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+ProcessResult RunProcess(const std::vector<std::string>& argv);
+// The command-line program with these arguments.
+ProcessResult RunCli(const std::vector<std::string>& args);
+
 // Text as UTF-16 with a byte-order mark: little-endian (FF FE) or big-endian (FE FF).
 std::vector<std::uint8_t> Utf16Bytes(std::string_view utf8, bool bigEndian, bool withBom = true);
 

@@ -1,0 +1,46 @@
+// The analysis of one found URL: decoding, classification, resolving against the page's folder,
+// the base URL or the file list, the Internet check, and at most one planned change recorded as
+// a new row of the session's LinkTable. Also the two operations of the Link Target Adder and
+// the replacement suggestion by file name.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/run_view.h"
+#include "engine/search_model.h"
+
+namespace urlsmith {
+
+// Analyses the value at valuePos of the page fileIndex. tagPos is the tag's '<', kTagPosScript
+// for a script string, kTagPosStyle for a style "url(" (read in the style mode). quoteFlag is
+// true when the whole attribute value is the URL. Returns the rows added (0 or 1), or -1 when
+// the run must stop (ESC during an Internet check, or the tables are full).
+int AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+               Pos tagPos, Pos valuePos, bool quoteFlag);
+
+// Adds a DELETE row (targetIndex -1) or a REPLACE row pointing at the listed file targetIndex.
+// Returns 1 when a row was added, 0 when not (or -1 when the table is full).
+int AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
+                 Pos valuePos, int targetIndex, const std::string& url,
+                 const std::string& fragment, bool quoteFlag);
+
+// Adds a row replacing the value by its escaped form; 0 when nothing needs escaping.
+int AddCanonicalEntry(SearchSession& session, const std::string& decodedValue, int fileIndex,
+                      Pos tagPos, Pos valuePos);
+
+// Whether a link qualifies for the Link Target Adder. replacement may be null.
+bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
+                          const std::string* replacement);
+
+// Plans setting the link's target. valuePos is the existing target value's position, or -1 when
+// the tag has none (a new attribute is planned). Returns 1 when a row was added.
+int AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
+                   Pos valuePos, const std::string& url, const std::string& existingTarget,
+                   bool quoteFlag);
+
+// The listed file of the same name that a broken link most likely meant, or -1. The chosen file
+// is marked as referenced.
+int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int startIndex);
+
+}  // namespace urlsmith
