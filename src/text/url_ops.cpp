@@ -27,7 +27,9 @@ bool IsPercentEscape(std::string_view s, std::size_t i) {
   return s[i] == '%' && i + 2 < s.size() && IsHexDigit(s[i + 1]) && IsHexDigit(s[i + 2]);
 }
 
-bool IsQuoted(std::string_view s) { return s.size() >= 2 && s.front() == '"' && s.back() == '"'; }
+bool IsQuoted(std::string_view s) {
+  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
+}
 
 // ---- Character entities ------------------------------------------------------------------------
 
@@ -137,7 +139,8 @@ bool MatchAlternative(std::string_view text, std::string_view mask) {
   std::size_t i = 0;
   while (i < mask.size()) {
     if (mask[i] == '*') {
-      while (i < mask.size() && mask[i] == '*') ++i;
+      while (i < mask.size() && mask[i] == '*')
+        ++i;
       pending = Wildcard::Star;
       continue;
     }
@@ -151,7 +154,9 @@ bool MatchAlternative(std::string_view text, std::string_view mask) {
       continue;
     }
     const std::size_t start = i;
-    while (i < mask.size() && mask[i] != '*' && mask[i] != '?') ++i;
+    while (i < mask.size() && mask[i] != '*' && mask[i] != '?') {
+      ++i;
+    }
     const std::string_view literal = mask.substr(start, i - start);
     if (pending == Wildcard::Star) {
       const std::size_t found = text.find(literal, pos);
@@ -179,10 +184,10 @@ void ConvertSeparators(std::string& s, std::size_t len, bool toUrl, PathStyle st
       if (c == '\\') c = '/';
     } else if (toUrl) {
       if (c == ':') c = '|';
-      else if (c == '\\') c = '/';
+      if (c == '\\') c = '/';
     } else {
       if (c == '|') c = ':';
-      else if (c == '/') c = '\\';
+      if (c == '/') c = '\\';
     }
   }
 }
@@ -205,7 +210,8 @@ std::string MakeRelativePath(std::string_view fromPath, std::string_view target,
 
   const std::size_t limit = std::min(fromFolder.size(), to.folder.size());
   std::size_t common = 0;
-  while (common < limit && FoldLower(fromFolder[common]) == FoldLower(to.folder[common])) ++common;
+  while (common < limit && FoldLower(fromFolder[common]) == FoldLower(to.folder[common]))
+    ++common;
   std::size_t cut = 0;
   for (std::size_t i = 0; i < common; ++i) {
     if (IsSeparator(fromFolder[i], style)) cut = i + 1;
@@ -214,9 +220,8 @@ std::string MakeRelativePath(std::string_view fromPath, std::string_view target,
   // Windows: folders without a common leading character (another drive). POSIX: folders that
   // share nothing but the root, unless the page itself lies in the root (no step would climb
   // over it).
-  const bool absolute = style == PathStyle::Windows
-                            ? common == 0
-                            : cut == 0 || (cut == 1 && fromFolder.size() > 1);
+  const bool absolute =
+      style == PathStyle::Windows ? common == 0 : cut == 0 || (cut == 1 && fromFolder.size() > 1);
   if (absolute) {
     if (urlForm) {
       if (style == PathStyle::Windows || target.empty() || target.front() != '/') {
@@ -268,8 +273,9 @@ int DecodeUrl(std::string_view src, std::string* dst, CodePage codePage) {
     }
     if (src[i] == '&') {
       const std::string_view rest = src.substr(i);
-      const auto entity = std::find_if(kEntityTable.begin(), kEntityTable.end(),
-                                       [rest](const Entity& e) { return rest.starts_with(e.name); });
+      const auto entity =
+          std::find_if(kEntityTable.begin(), kEntityTable.end(),
+                       [rest](const Entity& e) { return rest.starts_with(e.name); });
       if (entity != kEntityTable.end()) {
         AppendCharacter(out, entity->code, codePage);
         i += entity->name.size();
