@@ -1,0 +1,137 @@
+// The Internet check on libcurl: one light request per URL (HTTP HEAD, an FTP file or folder
+// look-up, a Gopher fetch), run by the multi interface on the calling thread while the run
+// view is polled for ESC and F10 every 10 ms. Verdicts and host connections are remembered
+// until the caches are dropped.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "engine/internet_check.h"
+#include "text/text_types.h"
+
+namespace urlsmith {
+
+// A ring of a fixed number of slots, each a text key with a value; keys are compared ignoring
+// ASCII letter case. While free slots remain every new key takes the next one; once all are
+// taken, a new key overwrites the oldest entry. A hash index beside the ring finds keys.
+template <typename Value>
+class RingCache {
+ public:
+  static constexpr std::size_t kSlots = 4096;
+
+  explicit RingCache(std::size_t slots = kSlots) : ring_(slots == 0 ? 1 : slots) {}
+
+  // The value remembered for key, or null.
+  const Value* Find(std::string_view key) const {
+    const auto it = index_.find(ToLowerAscii(key));
+    return it == index_.end() ? nullptr : &ring_[it->second].value;
+  }
+
+  // Remembers value for key. A key already present gets the new value in its own slot.
+  void Remember(std::string_view key, Value value) {
+    std::string folded = ToLowerAscii(key);
+    if (const auto it = index_.find(folded); it != index_.end()) {
+      ring_[it->second].value = std::move(value);
+      return;
+    }
+    Slot& slot = ring_[next_];
+    if (count_ == ring_.size()) {
+      index_.erase(slot.folded);  // the oldest entry leaves
+    } else {
+      ++count_;
+    }
+    slot.folded = std::move(folded);
+    slot.value = std::move(value);
+    index_.emplace(slot.folded, next_);
+    next_ = (next_ + 1) % ring_.size();
+  }
+
+  void Clear() {
+    index_.clear();
+    for (Slot& slot : ring_)
+      slot = Slot{};
+    count_ = 0;
+    next_ = 0;
+  }
+
+  std::size_t count() const { return count_; }
+  std::size_t next() const { return next_; }
+  std::size_t slots() const { return ring_.size(); }
+
+ private:
+  struct Slot {
+    std::string folded;
+    Value value{};
+  };
+  std::vector<Slot> ring_;
+  std::unordered_map<std::string, std::size_t> index_;  // folded key -> slot
+  std::size_t count_ = 0;
+  std::size_t next_ = 0;
+};
+
+// URLs checked since the caches were dropped: true = valid (or skipped), false = broken.
+using VerdictCache = RingCache<bool>;
+// Host texts (everything between "scheme://" and the first '/', port and user part included)
+// connected to: true = the connection could be made, false = it could not (its URLs are
+// skipped).
+using ConnectionCache = RingCache<bool>;
+
+class CurlInternetChecker : public InternetChecker {
+ public:
+  static constexpr std::chrono::milliseconds kDefaultConnectTimeout{10'000};
+  static constexpr std::chrono::milliseconds kDefaultRequestTimeout{30'000};
+
+  CurlInternetChecker();
+  ~CurlInternetChecker() override;
+  CurlInternetChecker(const CurlInternetChecker&) = delete;
+  CurlInternetChecker& operator=(const CurlInternetChecker&) = delete;
+
+  // Opens the session unless one is open already (a second pass keeps the live connections).
+  void OpenSession() override;
+  // Closes every connection and the session, and forgets all verdicts and hosts.
+  void Reset() override;
+  // 0: valid, or skipped (F10, no connection, time-out); 1: broken; -1: ESC.
+  int CheckInternetUrl(std::string_view url, RunView& view) override;
+
+  // Trusts the certificates in this PEM file instead of the system's for https (empty: the
+  // system's). Takes effect with the next request.
+  void SetCaFile(std::string path) { caFile_ = std::move(path); }
+  // Longest wait for a connection, and for a whole request (the connection included).
+  void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds request) {
+    connectTimeout_ = connect;
+    requestTimeout_ = request;
+  }
+
+  bool HasSession() const { return session_ != nullptr; }
+  const VerdictCache& verdicts() const { return verdicts_; }
+  const ConnectionCache& connections() const { return connections_; }
+
+ private:
+  struct Session;
+  struct Target;
+  enum class Outcome { Valid, Broken, Skipped, Stopped };
+  enum class Reach { Connected, Unreachable, Skipped, Stopped };
+
+  Outcome Check(const Target& target, RunView& view);
+  Reach Connect(const Target& target, RunView& view);
+  Outcome CheckHttp(const Target& target, RunView& view);
+  Outcome CheckFtp(const Target& target, RunView& view);
+  Outcome CheckGopher(const Target& target, RunView& view);
+
+  bool globalReady_ = false;
+  std::unique_ptr<Session> session_;
+  VerdictCache verdicts_;
+  ConnectionCache connections_;
+  std::string caFile_;
+  std::chrono::milliseconds connectTimeout_ = kDefaultConnectTimeout;
+  std::chrono::milliseconds requestTimeout_ = kDefaultRequestTimeout;
+};
+
+}  // namespace urlsmith

@@ -1,0 +1,478 @@
+// The Internet check against real HTTP, HTTPS, FTP and Gopher servers on 127.0.0.1, started
+// for this test from tests/engine/servers/check_servers.py.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/curl_checker.h"
+#include "support/test_support.h"
+
+extern char** environ;
+
+namespace urlsmith {
+namespace {
+
+using testing::RecordingRunView;
+using testing::TempDir;
+using namespace std::chrono_literals;
+
+constexpr char kChecking[] =
+    "Press ESC to stop\nIf checking freezes for a long time, press F10 to skip the URL";
+constexpr char kIdle[] = "Press ESC to stop";
+constexpr char kPython[] = "/usr/bin/python3";
+constexpr char kServerScript[] = URLSMITH_SOURCE_DIR "/tests/engine/servers/check_servers.py";
+
+std::string LogLine(const std::string& url, const std::string& verdict) {
+  return "Checking \"" + url + "\" in the Internet ... " + verdict;
+}
+
+// One server process: started with the script's arguments, its port read from its first
+// line of output, killed when the object goes. It also ends by itself when its stdin closes.
+class ServerProcess {
+ public:
+  explicit ServerProcess(const std::vector<std::string>& args) {
+    int out[2];
+    int in[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return;
+    if (::pipe2(in, O_CLOEXEC) != 0) {
+      ::close(out[0]);
+      ::close(out[1]);
+      return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    std::vector<std::string> argv{kPython, kServerScript};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargv;
+    for (auto& a : argv)
+      cargv.push_back(a.data());
+    cargv.push_back(nullptr);
+    const int rc = posix_spawn(&pid_, kPython, &actions, nullptr, cargv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    stdin_ = in[1];
+    if (rc != 0) {
+      pid_ = -1;
+      ::close(out[0]);
+      return;
+    }
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+      pollfd p{out[0], POLLIN, 0};
+      if (::poll(&p, 1, 200) <= 0) continue;
+      char buf[64];
+      const ssize_t n = ::read(out[0], buf, sizeof buf);
+      if (n <= 0) break;
+      line.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(out[0]);
+    port_ = std::atoi(line.c_str());
+  }
+  ~ServerProcess() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (stdin_ >= 0) ::close(stdin_);
+  }
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
+
+  int port() const { return port_; }
+
+ private:
+  pid_t pid_ = -1;
+  int stdin_ = -1;
+  int port_ = 0;
+};
+
+// A port on 127.0.0.1 where nobody listens.
+int ClosedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = 0;
+  socklen_t len = sizeof addr;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  ::close(fd);
+  return ntohs(addr.sin_port);
+}
+
+// The servers shared by every test of the suite, with their files.
+struct Servers {
+  TempDir dir;
+  std::string cert;
+  std::unique_ptr<ServerProcess> http, https, ftp, gopher, silent;
+
+  Servers() {
+    cert = dir / "cert.pem";
+    const std::string key = dir / "key.pem";
+    const std::string command =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
+        " -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout '" +
+        key + "' -out '" + cert + "' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) cert.clear();
+    dir.Write("ftp/docs/readme.txt", "Read me.\n");
+    dir.Write("ftp/empty.txt", "");
+    dir.Write("ftp/with space.txt", "spaced\n");
+    dir.MakeDir("ftp/pub");
+    http = std::make_unique<ServerProcess>(std::vector<std::string>{"http"});
+    https = std::make_unique<ServerProcess>(std::vector<std::string>{"https", cert, key});
+    ftp = std::make_unique<ServerProcess>(std::vector<std::string>{"ftp", dir / "ftp"});
+    gopher = std::make_unique<ServerProcess>(std::vector<std::string>{"gopher"});
+    silent = std::make_unique<ServerProcess>(std::vector<std::string>{"silent"});
+  }
+};
+
+class InternetCheckTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { servers_ = new Servers(); }
+  static void TearDownTestSuite() {
+    delete servers_;
+    servers_ = nullptr;
+  }
+
+  void SetUp() override {
+    ASSERT_NE(servers_->http->port(), 0);
+    ASSERT_NE(servers_->https->port(), 0);
+    ASSERT_NE(servers_->ftp->port(), 0);
+    ASSERT_NE(servers_->gopher->port(), 0);
+    ASSERT_NE(servers_->silent->port(), 0);
+    ASSERT_FALSE(servers_->cert.empty());
+    checker_.OpenSession();
+  }
+
+  static std::string Http(const std::string& path) {
+    return "http://127.0.0.1:" + std::to_string(servers_->http->port()) + path;
+  }
+  static std::string Https(const std::string& path) {
+    return "https://127.0.0.1:" + std::to_string(servers_->https->port()) + path;
+  }
+  static std::string Ftp(const std::string& path) {
+    return "ftp://127.0.0.1:" + std::to_string(servers_->ftp->port()) + path;
+  }
+  static std::string Gopher(const std::string& path) {
+    return "gopher://127.0.0.1:" + std::to_string(servers_->gopher->port()) + path;
+  }
+
+  struct Row {
+    std::string url;
+    int result;
+    std::string verdict;
+  };
+  // Checks each URL once with a fresh view: the result, one log line with the verdict, and
+  // the status texts while and after checking.
+  void ExpectChecks(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+      RecordingRunView view;
+      EXPECT_EQ(checker_.CheckInternetUrl(row.url, view), row.result) << row.url;
+      EXPECT_EQ(view.log, std::vector<std::string>{LogLine(row.url, row.verdict)});
+      EXPECT_EQ(view.statuses, (std::vector<std::string>{kChecking, kIdle})) << row.url;
+    }
+  }
+
+  static Servers* servers_;
+  CurlInternetChecker checker_;
+};
+
+Servers* InternetCheckTest::servers_ = nullptr;
+
+TEST(RingCacheTest, FindsKeysIgnoringAsciiCaseOnly) {
+  RingCache<bool> cache;
+  cache.Remember("http://Example.com/Page.htm", false);
+  ASSERT_NE(cache.Find("HTTP://EXAMPLE.COM/PAGE.HTM"), nullptr);
+  EXPECT_FALSE(*cache.Find("http://example.com/page.htm"));
+  EXPECT_EQ(cache.Find("http://example.com/page.htm/"), nullptr);
+  cache.Remember("http://x/\xC3\x84", true);  // non-ASCII letters are not folded
+  EXPECT_NE(cache.Find("http://x/\xC3\x84"), nullptr);
+  EXPECT_EQ(cache.Find("http://x/\xC3\xA4"), nullptr);
+}
+
+TEST(RingCacheTest, ForgetsTheOldestKeyOnceEverySlotIsTaken) {
+  RingCache<bool> cache;
+  ASSERT_EQ(cache.slots(), 4096u);
+  for (int i = 0; i < 4096; ++i)
+    cache.Remember("k" + std::to_string(i), i % 2 == 0);
+  EXPECT_EQ(cache.count(), 4096u);
+  EXPECT_EQ(cache.next(), 0u);
+  EXPECT_NE(cache.Find("k0"), nullptr);
+  EXPECT_NE(cache.Find("K4095"), nullptr);
+
+  cache.Remember("k4096", true);
+  EXPECT_EQ(cache.count(), 4096u);
+  EXPECT_EQ(cache.next(), 1u);
+  EXPECT_EQ(cache.Find("k0"), nullptr);
+  ASSERT_NE(cache.Find("k1"), nullptr);
+  EXPECT_FALSE(*cache.Find("k1"));
+  EXPECT_NE(cache.Find("k4096"), nullptr);
+
+  // A key already held changes its value in place and takes no new slot.
+  cache.Remember("K1", true);
+  EXPECT_TRUE(*cache.Find("k1"));
+  EXPECT_EQ(cache.next(), 1u);
+  cache.Remember("k4097", true);
+  EXPECT_EQ(cache.Find("k1"), nullptr);
+
+  cache.Clear();
+  EXPECT_EQ(cache.count(), 0u);
+  EXPECT_EQ(cache.next(), 0u);
+  EXPECT_EQ(cache.Find("k4096"), nullptr);
+}
+
+TEST(RingCacheTest, SmallRingWrapsAgainAndAgain) {
+  RingCache<int> cache(3);
+  for (int i = 0; i < 10; ++i)
+    cache.Remember("k" + std::to_string(i), i);
+  EXPECT_EQ(cache.count(), 3u);
+  EXPECT_EQ(cache.next(), 1u);
+  for (int i = 0; i < 7; ++i)
+    EXPECT_EQ(cache.Find("k" + std::to_string(i)), nullptr) << i;
+  for (int i = 7; i < 10; ++i)
+    EXPECT_EQ(*cache.Find("k" + std::to_string(i)), i);
+}
+
+TEST_F(InternetCheckTest, HttpStatusDecidesTheVerdict) {
+  ExpectChecks({
+      {Http("/ok"), 0, "valid. "},
+      {Http("/moved"), 0, "valid. "},
+      {Http("/moved-to-missing"), 1, "broken. "},
+      {Http("/auth"), 0, "valid. "},
+      {Http("/forbidden"), 1, "broken. "},
+      {Http("/missing"), 1, "broken. "},
+      {Http("/error"), 1, "broken. "},
+      {Http(""), 1, "broken. "},  // the server has no page at "/"
+      // Servers that refuse HEAD are asked once more with GET.
+      {Http("/no-head"), 0, "valid. "},
+      {Http("/no-head-501"), 0, "valid. "},
+      {Http("/no-head-moved"), 0, "valid. "},
+      {Http("/no-head-missing"), 1, "broken. "},
+      // The URL comes decoded: its spaces and other bytes are escaped on the way out.
+      {Http("/ok?q=two words&x=\xC3\xA9%"), 0, "valid. "},
+      {"HTTP://127.0.0.1:" + std::to_string(servers_->http->port()) + "/ok?upper", 0, "valid. "},
+  });
+}
+
+TEST_F(InternetCheckTest, EachUrlIsAskedOncePerRunWhateverItsLetterCase) {
+  ExpectChecks({{Http("/ok"), 0, "valid. "}, {Http("/missing"), 1, "broken. "}});
+  RecordingRunView view;
+  // "/OK" would be a missing page on the server: the remembered verdict answers instead.
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/OK"), view), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/missing"), view), 1);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/MISSING"), view), 1);
+  EXPECT_TRUE(view.log.empty());
+  EXPECT_TRUE(view.statuses.empty());
+  EXPECT_EQ(view.pollCount, 0);
+
+  // A new run (second pass) keeps the session and what it learnt.
+  checker_.OpenSession();
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok"), view), 0);
+  EXPECT_TRUE(view.log.empty());
+  EXPECT_EQ(checker_.verdicts().count(), 2u);
+  EXPECT_EQ(checker_.connections().count(), 1u);
+}
+
+TEST_F(InternetCheckTest, F10SkipsAHangingRequestAndRemembersItAsValid) {
+  RecordingRunView view;
+  view.onPoll = [](int n) { return n >= 3 ? Poll::Skip : Poll::Go; };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang"), view), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  EXPECT_EQ(view.pollCount, 3);
+  EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Http("/hang"), "skipped. ")});
+  EXPECT_EQ(view.statuses, (std::vector<std::string>{kChecking, kIdle}));
+
+  RecordingRunView again;
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/HANG"), again), 0);
+  EXPECT_TRUE(again.log.empty());
+  // The cancelled request leaves the host usable.
+  ExpectChecks({{Http("/ok"), 0, "valid. "}});
+}
+
+TEST_F(InternetCheckTest, EscStopsWithNothingLoggedOrRemembered) {
+  RecordingRunView view;
+  view.onPoll = [](int n) { return n >= 2 ? Poll::Stop : Poll::Go; };
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang?esc"), view), -1);
+  EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Http("/hang?esc"), "")});
+  EXPECT_EQ(view.statuses, std::vector<std::string>{kChecking});
+  EXPECT_EQ(checker_.verdicts().Find(Http("/hang?esc")), nullptr);
+
+  // Not remembered: the next run asks again.
+  RecordingRunView next;
+  next.onPoll = [](int) { return Poll::Skip; };
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang?esc"), next), 0);
+  EXPECT_EQ(next.log, std::vector<std::string>{LogLine(Http("/hang?esc"), "skipped. ")});
+}
+
+TEST_F(InternetCheckTest, ARequestThatRunsOutOfTimeIsSkipped) {
+  checker_.SetTimeouts(2000ms, 500ms);
+  RecordingRunView view;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang?timeout"), view), 0);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, 400ms);
+  EXPECT_LT(took, 3s);
+  EXPECT_GE(view.pollCount, 10);  // the keyboard was polled all along
+  EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Http("/hang?timeout"), "skipped. ")});
+  EXPECT_EQ(view.statuses, (std::vector<std::string>{kChecking, kIdle}));
+}
+
+TEST_F(InternetCheckTest, AHostThatCannotBeReachedIsSkippedForEveryScheme) {
+  const std::string closed = "127.0.0.1:" + std::to_string(ClosedPort());
+  ExpectChecks({
+      {"http://" + closed + "/a.htm", 0, "skipped. "},
+      {"http://" + closed + "/b.htm", 0, "skipped. "},
+      // The host text is the key, whatever the scheme.
+      {"ftp://" + closed + "/file.txt", 0, "skipped. "},
+      // The explicit port is the server's: the same address on the port of a server works.
+      {Http("/ok"), 0, "valid. "},
+      {"http://nonexistent.invalid/page.htm", 0, "skipped. "},
+      {"ftp://" + std::to_string(ClosedPort()) + ".invalid:21", 0, "skipped. "},
+  });
+  ASSERT_NE(checker_.connections().Find(closed), nullptr);
+  EXPECT_FALSE(*checker_.connections().Find(closed));
+  ASSERT_NE(checker_.connections().Find("127.0.0.1:" + std::to_string(servers_->http->port())),
+            nullptr);
+  EXPECT_TRUE(*checker_.connections().Find("127.0.0.1:" + std::to_string(servers_->http->port())));
+  EXPECT_EQ(checker_.connections().count(), 4u);
+}
+
+// An FTP server that accepts the connection but never sends its greeting: the connection
+// (the login) hangs.
+TEST_F(InternetCheckTest, AHangingConnectionCanBeSkippedStoppedOrTimedOut) {
+  const std::string host = "127.0.0.1:" + std::to_string(servers_->silent->port());
+  RecordingRunView skip;
+  skip.onPoll = [](int n) { return n >= 3 ? Poll::Skip : Poll::Go; };
+  EXPECT_EQ(checker_.CheckInternetUrl("ftp://" + host + "/a.txt", skip), 0);
+  EXPECT_EQ(skip.log, std::vector<std::string>{LogLine("ftp://" + host + "/a.txt", "skipped. ")});
+  EXPECT_EQ(skip.pollCount, 3);
+  // F10 tells nothing about the host: its next URL tries to connect again.
+  EXPECT_EQ(checker_.connections().Find(host), nullptr);
+
+  RecordingRunView stop;
+  stop.onPoll = [](int n) { return n >= 2 ? Poll::Stop : Poll::Go; };
+  EXPECT_EQ(checker_.CheckInternetUrl("ftp://" + host + "/b.txt", stop), -1);
+  EXPECT_EQ(stop.log, std::vector<std::string>{LogLine("ftp://" + host + "/b.txt", "")});
+  EXPECT_EQ(checker_.connections().Find(host), nullptr);
+
+  checker_.SetTimeouts(500ms, 500ms);
+  ExpectChecks({{"ftp://" + host + "/c.txt", 0, "skipped. "}});
+  ASSERT_NE(checker_.connections().Find(host), nullptr);
+  EXPECT_FALSE(*checker_.connections().Find(host));
+  // The host is known to be out of reach: its other URLs are skipped without waiting.
+  RecordingRunView quick;
+  EXPECT_EQ(checker_.CheckInternetUrl("http://" + host + "/d.htm", quick), 0);
+  EXPECT_EQ(quick.log, std::vector<std::string>{LogLine("http://" + host + "/d.htm", "skipped. ")});
+  EXPECT_EQ(quick.pollCount, 0);
+}
+
+TEST_F(InternetCheckTest, ResetForgetsVerdictsAndHostsAndClosesTheSession) {
+  ExpectChecks({{Http("/ok"), 0, "valid. "}});
+  checker_.Reset();
+  EXPECT_FALSE(checker_.HasSession());
+  EXPECT_EQ(checker_.verdicts().count(), 0u);
+  EXPECT_EQ(checker_.connections().count(), 0u);
+  // Without a session every URL is skipped.
+  ExpectChecks({{Http("/missing?no-session"), 0, "skipped. "}});
+  EXPECT_EQ(checker_.connections().count(), 0u);
+
+  checker_.OpenSession();
+  ExpectChecks({{Http("/ok"), 0, "valid. "}, {Http("/missing"), 1, "broken. "}});
+}
+
+TEST_F(InternetCheckTest, WithoutASessionEveryUrlIsSkipped) {
+  CurlInternetChecker unopened;
+  RecordingRunView view;
+  EXPECT_EQ(unopened.CheckInternetUrl(Http("/missing"), view), 0);
+  EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Http("/missing"), "skipped. ")});
+}
+
+TEST_F(InternetCheckTest, HttpsVerifiesTheServerCertificate) {
+  checker_.SetCaFile(servers_->cert);
+  ExpectChecks({
+      {Https("/ok"), 0, "valid. "},
+      {Https("/moved"), 0, "valid. "},
+      {Https("/auth"), 0, "valid. "},
+      {Https("/missing"), 1, "broken. "},
+      {Https("/no-head"), 0, "valid. "},
+  });
+  // Without the test's own authority the certificate is not trusted: the server is reached,
+  // but the request fails.
+  CurlInternetChecker untrusting;
+  untrusting.OpenSession();
+  RecordingRunView view;
+  EXPECT_EQ(untrusting.CheckInternetUrl(Https("/ok"), view), 1);
+  EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Https("/ok"), "broken. ")});
+}
+
+TEST_F(InternetCheckTest, FtpFindsFilesAndFolders) {
+  ExpectChecks({
+      {Ftp(""), 0, "valid. "},
+      {Ftp("/"), 0, "valid. "},
+      {Ftp("/docs/readme.txt"), 0, "valid. "},
+      {Ftp("/empty.txt"), 0, "valid. "},
+      {Ftp("/with space.txt"), 0, "valid. "},
+      {Ftp("/docs"), 0, "valid. "},
+      {Ftp("/docs/"), 0, "valid. "},
+      {Ftp("/pub"), 0, "valid. "},
+      {Ftp("/missing.txt"), 1, "broken. "},
+      {Ftp("/docs/missing.txt"), 1, "broken. "},
+      {Ftp("/nodir/"), 1, "broken. "},
+      {Ftp("/nodir/readme.txt"), 1, "broken. "},
+  });
+  EXPECT_EQ(checker_.connections().count(), 1u);
+}
+
+TEST_F(InternetCheckTest, GopherFetchesTheSelector) {
+  ExpectChecks({
+      {Gopher(""), 0, "valid. "},
+      {Gopher("/1/"), 0, "valid. "},
+      {Gopher("/0/hello.txt"), 0, "valid. "},
+      {Gopher("/1/docs"), 0, "valid. "},
+      {Gopher("/0/missing.txt"), 1, "broken. "},
+  });
+}
+
+// Also measures how fast distinct URLs of one host are checked.
+TEST_F(InternetCheckTest, TheOldestVerdictIsForgottenAfter4096Urls) {
+  const auto start = std::chrono::steady_clock::now();
+  RecordingRunView view;
+  for (int i = 0; i <= 4096; ++i) {
+    ASSERT_EQ(checker_.CheckInternetUrl(Http("/ok?n=" + std::to_string(i)), view), 0) << i;
+  }
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  std::cout << "[ measure  ] 4097 distinct URLs of one host in " << took.count()
+            << " s: " << static_cast<int>(4097 / took.count()) << " URLs/s\n";
+  EXPECT_EQ(view.log.size(), 4097u);
+  EXPECT_EQ(checker_.verdicts().count(), 4096u);
+  EXPECT_EQ(checker_.connections().count(), 1u);
+
+  RecordingRunView again;
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?n=4096"), again), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?n=1"), again), 0);
+  EXPECT_TRUE(again.log.empty());
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?n=0"), again), 0);
+  EXPECT_EQ(again.log, std::vector<std::string>{LogLine(Http("/ok?n=0"), "valid. ")});
+}
+
+}  // namespace
+}  // namespace urlsmith
