@@ -1,17 +1,616 @@
-// PLACEHOLDER: to be replaced by the real primitives.
+// The text primitives. Each algorithm is written once over a small reader that knows the width
+// of a character and how to turn one into a single byte; the readers for single-byte and
+// UTF-16 text are chosen once per call, so the inner loops stay free of encoding tests.
 #include "text/primitives.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace urlsmith {
-unsigned char CharAt(const TextView&, Pos) { return '_'; }
-Pos FindTag(const TextView&, std::string_view, Pos) { return kNone; }
-Pos FindTagOutsideScripts(const TextView&, Pos, std::string_view, std::span<const Pos>,
-                          std::span<const Pos>) {
+
+namespace {
+
+constexpr unsigned char kNoForm = '_';
+
+constexpr unsigned Upper(unsigned c) {
+  return (c >= 'a' && c <= 'z') ? c - 32 : c;
+}
+constexpr bool IsControl(unsigned c) {
+  return c >= 1 && c <= 31;
+}
+constexpr bool IsBlankOrControl(unsigned c) {
+  return c >= 1 && c <= 32;
+}
+
+constexpr bool IsHighSurrogate(std::uint32_t u) {
+  return u >= 0xD800 && u <= 0xDBFF;
+}
+constexpr bool IsLowSurrogate(std::uint32_t u) {
+  return u >= 0xDC00 && u <= 0xDFFF;
+}
+constexpr char32_t CombineSurrogates(std::uint32_t high, std::uint32_t low) {
+  return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+
+// Unicode code points of the Windows-1252 bytes 0x80 to 0x9F; 0 where the byte is unused
+// (Windows maps those five bytes to the C1 control of the same number).
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The Windows-1252 byte of a UTF-16 unit, or '_' when it has none.
+unsigned char Cp1252Byte(std::uint32_t unit) {
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<unsigned char>(unit);
+  for (unsigned i = 0; i < 32; ++i) {
+    if (kCp1252High[i] == unit) return static_cast<unsigned char>(0x80 + i);
+  }
+  return kNoForm;
+}
+
+int Utf8Length(char32_t cp) {
+  return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+}
+
+// Single-byte text: a character is a byte.
+struct AnsiReader {
+  static constexpr Pos kWidth = 1;
+  const std::uint8_t* data;
+  Pos limit;  // characters at or after this offset are outside the text
+
+  AnsiReader(const TextView& text, Pos end) : data(text.data), limit(end) {}
+  bool In(Pos p) const { return p >= 0 && p < limit; }
+  unsigned At(Pos p) const { return In(p) ? data[p] : kNoForm; }
+};
+
+// UTF-16 text (little-endian units in memory): a character is one 2-byte unit. A trailing
+// odd byte is not a character.
+struct WideReader {
+  static constexpr Pos kWidth = 2;
+  const std::uint8_t* data;
+  Pos limit;  // even; a unit is inside when it ends at or before this offset
+  Pos full;   // even size of the whole text, for looking at the other half of a surrogate pair
+  CodePage codePage;
+
+  WideReader(const TextView& text, Pos end)
+      : data(text.data), limit(end & ~Pos{1}), full(text.size & ~Pos{1}), codePage(text.codePage) {}
+  bool In(Pos p) const { return p >= 0 && p <= limit - 2; }
+  std::uint32_t Unit(Pos p) const {
+    return static_cast<std::uint32_t>(data[p]) | (static_cast<std::uint32_t>(data[p + 1]) << 8);
+  }
+  bool InFull(Pos p) const { return p >= 0 && p <= full - 2; }
+  unsigned At(Pos p) const {
+    if (!In(p)) return kNoForm;
+    const std::uint32_t u = Unit(p);
+    return u < 0x80 ? u : NonAscii(p, u);
+  }
+  unsigned NonAscii(Pos p, std::uint32_t u) const {
+    if (codePage == CodePage::Windows1252) return Cp1252Byte(u);
+    if (u < 0x800) return 0xC0 | (u >> 6);
+    if (IsHighSurrogate(u)) {
+      if (!InFull(p + 2) || !IsLowSurrogate(Unit(p + 2))) return kNoForm;
+      return 0xF0 | (CombineSurrogates(u, Unit(p + 2)) >> 18);
+    }
+    if (IsLowSurrogate(u)) {
+      // The second half of a pair stands for the rest of the character: a continuation byte.
+      if (!InFull(p - 2) || !IsHighSurrogate(Unit(p - 2))) return kNoForm;
+      return 0x80 | ((CombineSurrogates(Unit(p - 2), u) >> 12) & 0x3F);
+    }
+    return 0xE0 | (u >> 12);
+  }
+};
+
+// Collects a value from single-byte text: bytes as they are.
+struct AnsiWriter {
+  std::string* out;
+  int count = 0;
+  void Put(const AnsiReader& r, Pos p) {
+    ++count;
+    if (out != nullptr) out->push_back(static_cast<char>(r.data[p]));
+  }
+  void Finish() {}
+};
+
+// Collects a value from UTF-16 text in the code page: UTF-8 with surrogate pairs joined (a
+// lone surrogate reads as '_'), or Windows-1252 bytes ('_' for units without one).
+struct WideWriter {
+  std::string* out;
+  int count = 0;
+  std::uint32_t pendingHigh = 0;
+  Pos pendingAt = -1;
+
+  void Byte(unsigned char b) {
+    ++count;
+    if (out != nullptr) out->push_back(static_cast<char>(b));
+  }
+  void CodePoint(char32_t cp) {
+    count += Utf8Length(cp);
+    if (out != nullptr) AppendUtf8(*out, cp);
+  }
+  void Put(const WideReader& r, Pos p) {
+    const std::uint32_t u = r.Unit(p);
+    if (r.codePage == CodePage::Windows1252) {
+      Byte(Cp1252Byte(u));
+      return;
+    }
+    if (pendingAt >= 0) {
+      const bool pairs = IsLowSurrogate(u) && p == pendingAt + 2;
+      const std::uint32_t high = pendingHigh;
+      pendingAt = -1;
+      if (pairs) {
+        CodePoint(CombineSurrogates(high, u));
+        return;
+      }
+      Byte(kNoForm);
+    }
+    if (IsHighSurrogate(u)) {
+      pendingHigh = u;
+      pendingAt = p;
+    } else if (IsLowSurrogate(u)) {
+      Byte(kNoForm);
+    } else {
+      CodePoint(u);
+    }
+  }
+  void Finish() {
+    if (pendingAt >= 0) Byte(kNoForm);
+    pendingAt = -1;
+  }
+};
+
+template <class R>
+bool MatchesFolded(const R& r, Pos p, std::string_view pattern) {
+  for (const char ch : pattern) {
+    if (!r.In(p) || Upper(r.At(p)) != Upper(static_cast<unsigned char>(ch))) return false;
+    p += R::kWidth;
+  }
+  return true;
+}
+
+// A '<' or '>' whose next character is not '=': the end of a tag.
+template <class R>
+bool EndsTag(const R& r, Pos p, unsigned c) {
+  return (c == '<' || c == '>') && r.At(p + R::kWidth) != '=';
+}
+
+template <class R>
+Pos FindTagIn(const R& r, std::string_view name, Pos from) {
+  for (Pos p = from; r.In(p); p += R::kWidth) {
+    if (r.At(p) == '<' && MatchesFolded(r, p + R::kWidth, name)) return p;
+  }
   return kNone;
 }
-Pos NextAfterTag(const TextView&, Pos) { return kNone; }
-Pos FindText(const TextView&, Pos, std::string_view, Pos, StopMode) { return kNone; }
-int ExtractValue(const TextView&, Pos, std::string*, ValueMode, int*, int*, QuoteKind*) {
+
+Pos FindTagAnsi(const AnsiReader& r, std::string_view name, Pos from) {
+  if (from < 0) return kNone;
+  Pos p = from;
+  while (p < r.limit) {
+    const void* hit = std::memchr(r.data + p, '<', static_cast<std::size_t>(r.limit - p));
+    if (hit == nullptr) return kNone;
+    p = static_cast<const std::uint8_t*>(hit) - r.data;
+    if (MatchesFolded(r, p + 1, name)) return p;
+    ++p;
+  }
+  return kNone;
+}
+
+template <class R>
+Pos PastControls(const R& r, Pos p) {
+  while (r.In(p) && IsControl(r.At(p)))
+    p += R::kWidth;
+  return r.In(p) ? p : kNone;
+}
+
+template <class R>
+Pos NextAfterTagIn(const R& r, Pos position) {
+  for (Pos p = position; r.In(p); p += R::kWidth) {
+    if (r.At(p) == '>' && r.At(p + R::kWidth) != '=') return PastControls(r, p + R::kWidth);
+  }
+  return kNone;
+}
+
+Pos NextAfterTagAnsi(const AnsiReader& r, Pos position) {
+  if (position < 0) return kNone;
+  Pos p = position;
+  while (p < r.limit) {
+    const void* hit = std::memchr(r.data + p, '>', static_cast<std::size_t>(r.limit - p));
+    if (hit == nullptr) return kNone;
+    p = static_cast<const std::uint8_t*>(hit) - r.data;
+    if (r.At(p + 1) != '=') return PastControls(r, p + 1);
+    ++p;
+  }
+  return kNone;
+}
+
+template <class R>
+bool IsStopChar(const R& r, Pos p, StopMode mode) {
+  const unsigned c = r.At(p);
+  switch (mode) {
+    case StopMode::LessThan:
+      return c == '<' && r.At(p + R::kWidth) != '=';
+    case StopMode::GreaterThan:
+      return c == '>' && r.At(p + R::kWidth) != '=';
+    case StopMode::None:
+      return false;
+    case StopMode::DoubleQuote:
+      return c == '"';
+    case StopMode::Apostrophe:
+      return c == '\'';
+    case StopMode::EscapedDoubleQuote:
+      return c == '\\' && r.At(p + R::kWidth) == '"';
+    case StopMode::EscapedApostrophe:
+      return c == '\\' && r.At(p + R::kWidth) == '\'';
+    case StopMode::Blank:
+      return c == ' ';
+  }
+  return false;
+}
+
+template <class R>
+Pos FindTextIn(const R& r, std::string_view needle, Pos from, StopMode mode) {
+  const bool stopsMatch = mode >= StopMode::DoubleQuote;
+  for (Pos p = from; r.In(p); p += R::kWidth) {
+    Pos q = p;
+    bool matched = true;
+    for (const char ch : needle) {
+      if (!r.In(q)) {  // beyond the end: a mismatch, and never a stop character
+        matched = false;
+        break;
+      }
+      const bool stop = mode != StopMode::None && IsStopChar(r, q, mode);
+      if ((stop && stopsMatch) || Upper(r.At(q)) != Upper(static_cast<unsigned char>(ch))) {
+        if (stop) return kNone;
+        matched = false;
+        break;
+      }
+      q += R::kWidth;
+    }
+    if (matched) return p;
+  }
+  return kNone;
+}
+
+// The common case of the page scans: single-byte text, no stop character. Candidates are
+// found by their first byte in either letter case.
+Pos FindTextAnsiNoStop(const AnsiReader& r, std::string_view needle, Pos from) {
+  if (from < 0 || from >= r.limit) return kNone;
+  if (needle.empty()) return from;
+  const auto first = static_cast<unsigned char>(needle[0]);
+  const unsigned char lower = (first >= 'A' && first <= 'Z') ? first + 32 : first;
+  const unsigned char upper = static_cast<unsigned char>(Upper(first));
+  const auto n = static_cast<Pos>(needle.size());
+  const std::string_view rest = needle.substr(1);
+  for (Pos p = from; p + n <= r.limit; ++p) {
+    const unsigned char c = r.data[p];
+    if ((c == lower || c == upper) && MatchesFolded(r, p + 1, rest)) return p;
+  }
+  return kNone;
+}
+
+struct ValueResult {
+  int span = 0;
+  int quote = 0;
+  QuoteKind kind = QuoteKind::Unquoted;
+};
+
+template <class R, class W>
+int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueResult& res) {
+  constexpr Pos w = R::kWidth;
+  Pos p = position;
+  if (r.At(p) == '"') {
+    res = {1, 1, QuoteKind::DoubleQuote};
+    p += w;
+  }
+  if (r.At(p) == '\'') {
+    res = {res.span + 1, 1, QuoteKind::Apostrophe};
+    p += w;
+  }
+  if (r.In(p) && r.In(p + w) && r.At(p) == '\\' && r.At(p + w) == '"') {
+    res = {res.span + 2, 2, QuoteKind::EscapedDoubleQuote};
+    p += 2 * w;
+  }
+  if (r.In(p) && r.In(p + w) && r.At(p) == '\\' && r.At(p + w) == '\'') {
+    res = {res.span + 2, 2, QuoteKind::EscapedApostrophe};
+    p += 2 * w;
+  }
+  if (mode == ValueMode::StyleUrl && r.At(p) == '(') {
+    res = {res.span + 1, 1, QuoteKind::Parenthesis};
+    p += w;
+  }
+
+  // In UTF-16 text the last unit reads as '_' together with its (missing) successor, so a
+  // value can only end before it; reaching it means the text ran out.
+  const auto usable = [&](Pos at) { return r.In(at) && (R::kWidth == 1 || r.In(at + w)); };
+  while (usable(p)) {
+    const unsigned c = r.At(p);
+    const unsigned d = r.At(p + w);
+    if (IsControl(c)) {
+      ++res.span;
+      p += w;
+      continue;
+    }
+    if (c == 0) {
+      writer.Finish();
+      return writer.count;
+    }
+    bool ends = false;
+    int closing = 0;
+    switch (res.kind) {
+      case QuoteKind::Unquoted:
+        ends = c == ' ' || c == '"' || c == '\'' || (c == '\\' && (d == '"' || d == '\''));
+        break;
+      case QuoteKind::DoubleQuote:
+        ends = c == '"';
+        closing = 1;
+        break;
+      case QuoteKind::Apostrophe:
+        ends = c == '\'';
+        closing = 1;
+        break;
+      case QuoteKind::Parenthesis:
+        ends = c == ')';
+        closing = 1;
+        break;
+      case QuoteKind::EscapedDoubleQuote:
+        ends = c == '\\' && d == '"';
+        closing = 2;
+        break;
+      case QuoteKind::EscapedApostrophe:
+        ends = c == '\\' && d == '\'';
+        closing = 2;
+        break;
+    }
+    if (ends) {
+      res.span += closing;
+      writer.Finish();
+      return writer.count;
+    }
+    switch (mode) {
+      case ValueMode::TagAttribute:
+        ends = (c == '<' || c == '>') && d != '=';
+        break;
+      case ValueMode::StyleUrl:
+        break;
+      case ValueMode::Rewriter:
+        ends = c == '>' && d != '=';
+        break;
+      case ValueMode::TagName:
+        ends = c == '>' || c == ' ';
+        break;
+    }
+    if (ends) {
+      writer.Finish();
+      return writer.count;
+    }
+    writer.Put(r, p);
+    ++res.span;
+    p += w;
+  }
+  // The text ran out before the value ended.
+  if (writer.out != nullptr) writer.out->clear();
+  res.span = 0;
   return 0;
 }
-int FindAttribute(const TextView&, std::string_view, Pos, std::string*, Pos*, bool) { return 0; }
+
+// A double quote, an apostrophe, or a backslash followed by either.
+template <class R>
+bool OpensQuote(const R& r, Pos p, unsigned c) {
+  if (c == '"' || c == '\'') return true;
+  if (c != '\\') return false;
+  const unsigned next = r.At(p + R::kWidth);
+  return next == '"' || next == '\'';
+}
+
+// Steps over the quoted section opening at p, if any: returns the position after its closing
+// quote, p itself when no quote opens there, or kNone when the quote never closes.
+template <class R>
+Pos PastQuotedSection(const R& r, Pos p) {
+  constexpr Pos w = R::kWidth;
+  const unsigned c = r.At(p);
+  if (c == '"' || c == '\'') {
+    for (Pos q = p + w; r.In(q); q += w) {
+      if (r.At(q) == c) return q + w;
+    }
+    return kNone;
+  }
+  if (c == '\\') {
+    const unsigned quote = r.At(p + w);
+    if (quote != '"' && quote != '\'') return p;
+    for (Pos q = p + 2 * w; r.In(q); q += w) {
+      if (r.At(q) == '\\' && r.At(q + w) == quote) return q + 2 * w;
+    }
+    return kNone;
+  }
+  return p;
+}
+
+template <class R>
+Pos SkipBlanks(const R& r, Pos p) {
+  while (r.In(p) && IsBlankOrControl(r.At(p)))
+    p += R::kWidth;
+  return p;
+}
+
+template <class R, class W>
+int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos* valuePosition,
+                    bool prefixOnly) {
+  constexpr Pos w = R::kWidth;
+  Pos p = from;
+  while (true) {
+    p = SkipBlanks(r, p);
+    if (!r.In(p) || r.At(p) == 0) return 0;
+
+    // Match the name at this token. Names hold no quotes, so a quoted section is a mismatch;
+    // the token walk below steps over it.
+    std::size_t k = 0;
+    for (; k < name.size(); ++k) {
+      if (!r.In(p)) return 0;
+      const unsigned c = r.At(p);
+      if (OpensQuote(r, p, c)) break;
+      if (EndsTag(r, p, c)) return 0;
+      if (Upper(c) != Upper(static_cast<unsigned char>(name[k]))) break;
+      p += w;
+    }
+    if (k == name.size()) {
+      if (prefixOnly) return 1;
+      const unsigned next = r.At(p);
+      const bool whole = !r.In(p) || next <= 32 || next == '=' || next == '<' || next == '>';
+      if (whole) break;
+      // A longer name that only begins with `name`: another attribute.
+    }
+
+    // Move to the end of this token.
+    while (true) {
+      if (!r.In(p)) return 0;
+      const unsigned c = r.At(p);
+      if (c < 33) break;
+      if (EndsTag(r, p, c)) return 0;
+      const Pos after = PastQuotedSection(r, p);
+      if (after == kNone) return 0;
+      p = after != p ? after : p + w;
+    }
+  }
+
+  // The whole name matched: '=' and the value must follow.
+  p = SkipBlanks(r, p);
+  if (r.At(p) != '=') return 0;
+  p = SkipBlanks(r, p + w);
+  if (!r.In(p) || r.At(p) == 0) return 0;
+  if (valuePosition != nullptr) *valuePosition = p;
+
+  QuoteKind kind = QuoteKind::Unquoted;
+  if (r.At(p) == '"') {
+    kind = QuoteKind::DoubleQuote;
+    p += w;
+  }
+  if (r.At(p) == '\'') {
+    kind = QuoteKind::Apostrophe;
+    p += w;
+  }
+  if (r.At(p) == '\\' && r.At(p + w) == '"') {
+    kind = QuoteKind::EscapedDoubleQuote;
+    p += 2 * w;
+  }
+  if (r.At(p) == '\\' && r.At(p + w) == '\'') {
+    kind = QuoteKind::EscapedApostrophe;
+    p += 2 * w;
+  }
+
+  const Pos valueStart = p;
+  for (; r.In(p); p += w) {
+    const unsigned c = r.At(p);
+    if (c == 0 || EndsTag(r, p, c)) break;
+    const unsigned d = r.At(p + w);
+    bool closes = false;
+    switch (kind) {
+      case QuoteKind::Unquoted:
+        closes = c == ' ' || c == '"' || c == '\'' || (c == '\\' && (d == '"' || d == '\''));
+        break;
+      case QuoteKind::DoubleQuote:
+        closes = c == '"' && p != valueStart;
+        break;
+      case QuoteKind::Apostrophe:
+        closes = c == '\'' && p != valueStart;
+        break;
+      case QuoteKind::EscapedDoubleQuote:
+        closes = c == '\\' && d == '"' && p != valueStart;
+        break;
+      case QuoteKind::EscapedApostrophe:
+        closes = c == '\\' && d == '\'' && p != valueStart;
+        break;
+      case QuoteKind::Parenthesis:
+        break;
+    }
+    if (closes) break;
+    if (IsControl(c)) continue;
+    writer.Put(r, p);
+  }
+  writer.Finish();
+  return writer.count;
+}
+
+bool IsWide(const TextView& text) {
+  return text.encoding != FileEncoding::Ansi;
+}
+
+Pos ClampedEnd(const TextView& text, Pos end) {
+  return std::clamp<Pos>(end, 0, text.size);
+}
+
+}  // namespace
+
+unsigned char CharAt(const TextView& text, Pos position) {
+  if (IsWide(text)) return static_cast<unsigned char>(WideReader(text, text.size).At(position));
+  return static_cast<unsigned char>(AnsiReader(text, text.size).At(position));
+}
+
+Pos FindTag(const TextView& text, std::string_view name, Pos from) {
+  if (IsWide(text)) return FindTagIn(WideReader(text, text.size), name, from);
+  return FindTagAnsi(AnsiReader(text, text.size), name, from);
+}
+
+Pos FindTagOutsideScripts(const TextView& text, Pos from, std::string_view name,
+                          std::span<const Pos> scriptStarts, std::span<const Pos> scriptEnds) {
+  Pos p = FindTag(text, name, from);
+  while (p != kNone) {
+    // The last script block that starts before p.
+    const auto start = std::lower_bound(scriptStarts.begin(), scriptStarts.end(), p);
+    if (start == scriptStarts.begin()) return p;
+    const Pos blockStart = *(start - 1);
+    // Where that block ends.
+    const auto end = std::upper_bound(scriptEnds.begin(), scriptEnds.end(), blockStart);
+    if (end == scriptEnds.end()) return kNone;  // the block never closes
+    if (*end < p) return p;
+    p = NextAfterTag(text, p);
+    if (p == kNone) return kNone;
+    p = FindTag(text, name, p);
+  }
+  return kNone;
+}
+
+Pos NextAfterTag(const TextView& text, Pos position) {
+  if (IsWide(text)) return NextAfterTagIn(WideReader(text, text.size), position);
+  return NextAfterTagAnsi(AnsiReader(text, text.size), position);
+}
+
+Pos FindText(const TextView& text, Pos end, std::string_view needle, Pos from, StopMode mode) {
+  const Pos limit = ClampedEnd(text, end);
+  if (IsWide(text)) return FindTextIn(WideReader(text, limit), needle, from, mode);
+  const AnsiReader reader(text, limit);
+  if (mode == StopMode::None) return FindTextAnsiNoStop(reader, needle, from);
+  return FindTextIn(reader, needle, from, mode);
+}
+
+int ExtractValue(const TextView& text, Pos position, std::string* valueOut, ValueMode mode,
+                 int* spanOut, int* quoteOut, QuoteKind* kindOut) {
+  if (valueOut != nullptr) valueOut->clear();
+  ValueResult res;
+  int count = 0;
+  if (IsWide(text)) {
+    WideWriter writer{valueOut};
+    count = ExtractValueIn(WideReader(text, text.size), position, writer, mode, res);
+  } else {
+    AnsiWriter writer{valueOut};
+    count = ExtractValueIn(AnsiReader(text, text.size), position, writer, mode, res);
+  }
+  if (spanOut != nullptr) *spanOut = res.span;
+  if (quoteOut != nullptr) *quoteOut = res.quote;
+  if (kindOut != nullptr) *kindOut = res.kind;
+  return count;
+}
+
+int FindAttribute(const TextView& text, std::string_view name, Pos from, std::string* valueText,
+                  Pos* valuePosition, bool prefixOnly) {
+  if (valueText != nullptr) valueText->clear();
+  if (valuePosition != nullptr) *valuePosition = kNone;
+  if (IsWide(text)) {
+    WideWriter writer{valueText};
+    return FindAttributeIn(WideReader(text, text.size), name, from, writer, valuePosition,
+                           prefixOnly);
+  }
+  AnsiWriter writer{valueText};
+  return FindAttributeIn(AnsiReader(text, text.size), name, from, writer, valuePosition,
+                         prefixOnly);
+}
+
 }  // namespace urlsmith
