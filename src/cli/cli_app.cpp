@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "cli/cli_run_view.h"
+#include "engine/curl_checker.h"
 #include "engine/file_adds.h"
 #include "engine/search_model.h"
 #include "engine/search_run.h"
@@ -193,6 +194,7 @@ int Scan(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   CliRunView view(err, interactive, o.quiet);
 
   SearchSession session(PathStyle::Posix);
+  session.SetInternetChecker(std::make_unique<CurlInternetChecker>());
   session.search = o.search;
   session.processing = o.processing;
 

@@ -33,6 +33,7 @@ class SearchRunTest : public ::testing::Test {
 };
 
 TEST_F(SearchRunTest, CompletedRunWritesEveryPhaseAndTheStatus) {
+  session_.search.UseSavedFromUrl = false;
   RecordingRunView view;
   const SearchResult r = RunSearch(session_, view);
   EXPECT_EQ(r.outcome, SearchOutcome::NothingFound);
