@@ -16,7 +16,8 @@ using namespace urlsmith;
 const std::string& Page() {
   static const std::string page = [] {
     std::string p;
-    for (std::uint32_t s = 1; p.size() < 256 * 1024; ++s) p += bench::GeneratePageText(40, s);
+    for (std::uint32_t s = 1; p.size() < 256 * 1024; ++s)
+      p += bench::GeneratePageText(40, s);
     return p;
   }();
   return page;
@@ -42,7 +43,8 @@ void BM_FindTag_Ansi(benchmark::State& state) {
   const TextView t = View(Page());
   for (auto _ : state) {
     int found = 0;
-    for (Pos p = FindTag(t, "IMG", 0); p != kNone; p = FindTag(t, "IMG", p + 1)) ++found;
+    for (Pos p = FindTag(t, "IMG", 0); p != kNone; p = FindTag(t, "IMG", p + 1))
+      ++found;
     benchmark::DoNotOptimize(found);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * t.size);
@@ -55,7 +57,8 @@ void BM_FindTag_Utf16(benchmark::State& state) {
                    CodePage::Utf8};
   for (auto _ : state) {
     int found = 0;
-    for (Pos p = FindTag(t, "IMG", 0); p != kNone; p = FindTag(t, "IMG", p + 2)) ++found;
+    for (Pos p = FindTag(t, "IMG", 0); p != kNone; p = FindTag(t, "IMG", p + 2))
+      ++found;
     benchmark::DoNotOptimize(found);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * t.size);

@@ -50,17 +50,22 @@ const char* kFiller =
     "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
     "incididunt ut labore et dolore magna aliqua. <b>Ut enim</b> ad minim veniam.</p>\n";
 
-std::string PageText(const std::string& self, const SiteSpec& spec, std::mt19937& rng,
-                     int* links) {
+std::string PageText(const std::string& self, const SiteSpec& spec, std::mt19937& rng, int* links) {
   std::uniform_int_distribution<int> pct(0, 99);
   std::uniform_int_distribution<int> asset(0, std::max(0, spec.assets - 1));
   std::uniform_int_distribution<int> page(0, std::max(0, spec.pages - 1));
   const std::string up = UpToRoot(self);
   std::string t =
       "<!DOCTYPE html>\n<html><head><title>Page</title>\n"
-      "<link rel=\"stylesheet\" href=\"" + up + "style/s0.css\">\n"
-      "<script src=\"" + up + "js/j0.js\"></script>\n"
-      "<style>body { background: url(" + up + "assets/bg.gif) }</style>\n"
+      "<link rel=\"stylesheet\" href=\"" +
+      up +
+      "style/s0.css\">\n"
+      "<script src=\"" +
+      up +
+      "js/j0.js\"></script>\n"
+      "<style>body { background: url(" +
+      up +
+      "assets/bg.gif) }</style>\n"
       "</head>\n<body onload=\"init()\">\n";
   for (int k = 0; k < spec.linksPerPage; ++k) {
     const bool broken = pct(rng) < spec.brokenPercent;
@@ -107,7 +112,8 @@ SiteStats GenerateSite(const std::string& root, const SiteSpec& spec) {
     stats.bytes += static_cast<long long>(text.size());
   };
   write("assets/bg.gif", "GIF89a");
-  for (int i = 0; i < spec.assets; ++i) write(AssetPath(i, spec.foldersPerLevel), "GIF89a");
+  for (int i = 0; i < spec.assets; ++i)
+    write(AssetPath(i, spec.foldersPerLevel), "GIF89a");
   for (int i = 0; i < spec.styleSheets; ++i) {
     write("style/s" + std::to_string(i) + ".css",
           "body { background: url(../assets/bg.gif); }\n"

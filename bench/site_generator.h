@@ -8,13 +8,13 @@
 namespace urlsmith::bench {
 
 struct SiteSpec {
-  int pages = 100;            // .htm pages
-  int linksPerPage = 20;      // links written into each page
-  int assets = 200;           // pictures and documents the links point to
-  int brokenPercent = 10;     // links that point to missing files
-  int foldersPerLevel = 8;    // fan-out of the folder tree
-  int styleSheets = 4;        // .css files with url( values
-  int scripts = 4;            // .js files with protocol strings
+  int pages = 100;          // .htm pages
+  int linksPerPage = 20;    // links written into each page
+  int assets = 200;         // pictures and documents the links point to
+  int brokenPercent = 10;   // links that point to missing files
+  int foldersPerLevel = 8;  // fan-out of the folder tree
+  int styleSheets = 4;      // .css files with url( values
+  int scripts = 4;          // .js files with protocol strings
   std::uint32_t seed = 12345;
 };
 

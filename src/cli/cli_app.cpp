@@ -172,15 +172,16 @@ std::string ListPath(const std::string& arg) {
   std::filesystem::path p = std::filesystem::absolute(arg, ec);
   if (ec) p = arg;
   std::string s = p.lexically_normal().string();
-  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  while (s.size() > 1 && s.back() == '/')
+    s.pop_back();
   return s;
 }
 
 void PrintRows(const SearchSession& session, std::FILE* out) {
   for (const LinkEntry& row : session.LinkTable) {
-    std::fprintf(out, "%s\t%d\t%d\t%d\t%d\t%s\t%s\n",
-                 session.fileList.path(row.FileIndex).c_str(), row.TagPos, row.ValuePos,
-                 row.SpanLength, row.QuoteLength, row.Url.c_str(), row.Replacement.c_str());
+    std::fprintf(out, "%s\t%d\t%d\t%d\t%d\t%s\t%s\n", session.fileList.path(row.FileIndex).c_str(),
+                 row.TagPos, row.ValuePos, row.SpanLength, row.QuoteLength, row.Url.c_str(),
+                 row.Replacement.c_str());
   }
 }
 

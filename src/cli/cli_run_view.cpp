@@ -23,7 +23,9 @@ void OnInterrupt(int) {
   }
 }
 
-void OnQuit(int) { gSkipRequests.fetch_add(1); }
+void OnQuit(int) {
+  gSkipRequests.fetch_add(1);
+}
 
 int TerminalWidth(std::FILE* f) {
   winsize ws{};
@@ -45,7 +47,9 @@ void CliRunView::InstallSignalHandlers() {
 CliRunView::CliRunView(std::FILE* err, bool interactive, bool quiet)
     : err_(err), interactive_(interactive), quiet_(quiet) {}
 
-CliRunView::~CliRunView() { Finish(); }
+CliRunView::~CliRunView() {
+  Finish();
+}
 
 void CliRunView::ClearLog() {
   FlushPending();

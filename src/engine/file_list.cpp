@@ -67,7 +67,8 @@ int FileList::Append(std::string path) {
 void FileList::AppendAll(std::vector<std::string> paths) {
   paths_.reserve(paths_.size() + paths.size());
   marks_.reserve(marks_.size() + paths.size());
-  for (auto& p : paths) Append(std::move(p));
+  for (auto& p : paths)
+    Append(std::move(p));
 }
 
 void FileList::Insert(int index, std::string path) {
@@ -108,7 +109,8 @@ void FileList::RebuildIndex() {
   byPath_.clear();
   byName_.clear();
   byNameValid_ = false;
-  for (int i = 0; i < size(); ++i) IndexAppended(i);
+  for (int i = 0; i < size(); ++i)
+    IndexAppended(i);
 }
 
 void FileList::IndexAppended(int index) {
@@ -121,7 +123,8 @@ void FileList::IndexAppended(int index) {
 int FileList::FindListedFile(std::string_view path, int count) const {
   std::string key(path);
   if (!ResolveDotSegments(key, style_)) return -1;
-  for (char& c : key) c = FoldLower(c);
+  for (char& c : key)
+    c = FoldLower(c);
   const auto it = byPath_.find(key);
   if (it == byPath_.end() || it->second >= count) return -1;
   return it->second;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/file_list.h"
@@ -85,6 +86,13 @@ struct SavedFromEntry {
   std::int32_t FileIndex = 0;
 };
 
+// The saved-from addresses by their letter-case-folded text, each giving the first page saved
+// from it. Kept up to date with the SavedFromTable by the saved-from lookup.
+struct SavedFromIndex {
+  std::unordered_map<std::string, std::int32_t> firstByUrl;
+  std::size_t indexedCount = 0;  // entries of the SavedFromTable indexed so far
+};
+
 class InternetChecker;
 
 // Everything one user's search works on. The option records are read at the moment of use;
@@ -122,6 +130,7 @@ class SearchSession {
   std::vector<Pos> ScriptEnds;
 
   std::vector<SavedFromEntry> SavedFromTable;
+  SavedFromIndex savedFromIndex;
 
   SearchOptions search;
   ProcessingOptions processing;

@@ -15,8 +15,7 @@ namespace {
 constexpr const char* kPressEsc = "Press ESC to stop";
 
 std::string TableFullMessage() {
-  return "The search found more links than the results can hold (" +
-         std::to_string(kMaxLinkRows) +
+  return "The search found more links than the results can hold (" + std::to_string(kMaxLinkRows) +
          " changes) and stopped there.\nPlease add fewer files and search again.";
 }
 

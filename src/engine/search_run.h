@@ -42,6 +42,8 @@ int FindUnicodeFiles(SearchSession& session, RunView& view);
 int SearchBrokenLinks(SearchSession& session, RunView& view);
 
 // The overall progress bar for item i of n: range 0..n, position i + 1.
-inline void SetOverallProgress(RunView& view, int i, int n) { view.SetOverallProgress(i + 1, n); }
+inline void SetOverallProgress(RunView& view, int i, int n) {
+  view.SetOverallProgress(i + 1, n);
+}
 
 }  // namespace urlsmith

@@ -29,7 +29,8 @@ int CompareIgnoreCase(std::string_view a, std::string_view b) {
 
 std::string ToLowerAscii(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = FoldLower(c);
+  for (char& c : out)
+    c = FoldLower(c);
   return out;
 }
 

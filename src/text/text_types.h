@@ -25,10 +25,14 @@ enum class CodePage : std::uint8_t { Utf8, Windows1252 };
 enum class PathStyle : std::uint8_t { Posix, Windows };
 
 // The separator that folders of a path end with in the given style.
-constexpr char PathSeparator(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+constexpr char PathSeparator(PathStyle style) {
+  return style == PathStyle::Windows ? '\\' : '/';
+}
 
 // Longest path the platform handles. Longer paths are skipped with a message.
-constexpr std::size_t MaxPathLength(PathStyle style) { return style == PathStyle::Windows ? 259 : 4095; }
+constexpr std::size_t MaxPathLength(PathStyle style) {
+  return style == PathStyle::Windows ? 259 : 4095;
+}
 
 // A read-only view of a whole file's text: the bytes, their count and how to read them.
 // A Utf16Be text has already been byte-swapped: its units are little-endian in memory.
@@ -43,8 +47,12 @@ struct TextView {
 };
 
 // ASCII-only letter case folding, the only folding the program ever does.
-constexpr char FoldUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-constexpr char FoldLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+constexpr char FoldUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+constexpr char FoldLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 #include "support/test_support.h"
 
 namespace urlsmith {
@@ -15,7 +14,8 @@ using testing::TempDir;
 
 std::vector<std::string> Relative(const FileList& list, const TempDir& dir) {
   std::vector<std::string> out;
-  for (const auto& p : list.paths()) out.push_back(p.substr(dir.path().size() + 1));
+  for (const auto& p : list.paths())
+    out.push_back(p.substr(dir.path().size() + 1));
   return out;
 }
 
@@ -68,7 +68,8 @@ TEST(FolderAdd, AddingAgainAppendsOnlyNewFilesAtTheEnd) {
 
 TEST(FolderAdd, EscKeepsWhatWasAddedAndSkipsSubfolders) {
   TempDir dir;
-  for (const char* n : {"a.htm", "b.htm", "c.htm", "d.htm"}) dir.Write(n, "x");
+  for (const char* n : {"a.htm", "b.htm", "c.htm", "d.htm"})
+    dir.Write(n, "x");
   dir.Write("sub/e.htm", "x");
   FileList list;
   RecordingRunView view;

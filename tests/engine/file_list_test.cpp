@@ -97,8 +97,8 @@ TEST(FileList, FilesNamedFindsSameNameAnywhere) {
 TEST(FileList, LookupsStayFastAtFullSize) {
   FileList list(PathStyle::Posix);
   std::vector<std::string> paths;
-  for (int i = 0; i < 131072; ++i) paths.push_back("/site/d" + std::to_string(i % 97) + "/f" +
-                                                    std::to_string(i) + ".htm");
+  for (int i = 0; i < 131072; ++i)
+    paths.push_back("/site/d" + std::to_string(i % 97) + "/f" + std::to_string(i) + ".htm");
   list.AppendAll(paths);
   for (int i = 0; i < 131072; i += 997) {
     EXPECT_EQ(list.FindListedFile("/SITE/d" + std::to_string(i % 97) + "/x/../F" +

@@ -59,8 +59,7 @@ TEST_F(SearchRunTest, CompletedRunWritesEveryPhaseAndTheStatus) {
   EXPECT_EQ(view.overall, overall);
   // A page's bar ends full: 15 tag kinds, style, script and event-handler phases.
   EXPECT_EQ(view.file.front(), std::make_pair(0, 2));
-  EXPECT_NE(std::find(view.file.begin(), view.file.end(), std::make_pair(18, 18)),
-            view.file.end());
+  EXPECT_NE(std::find(view.file.begin(), view.file.end(), std::make_pair(18, 18)), view.file.end());
   EXPECT_FALSE(session_.SearchBusy);
 }
 
@@ -135,7 +134,8 @@ TEST(SearchRun, RootIsTheFolderOfTheShallowestFile) {
   };
   for (const auto& c : cases) {
     SearchSession session(c.style);
-    for (const auto& f : c.files) session.fileList.Append(f);
+    for (const auto& f : c.files)
+      session.fileList.Append(f);
     RecordingRunView view;
     EXPECT_EQ(FindRootPath(session, view), 0);
     EXPECT_EQ(session.RootPath, c.root);
@@ -147,7 +147,8 @@ TEST(SearchRun, FileLimitIsTheLargestListAccepted) {
   for (const int count : {kMaxFiles, kMaxFiles + 1}) {
     SearchSession session;
     std::vector<std::string> paths;
-    for (int i = 0; i < count; ++i) paths.push_back("/nowhere/f" + std::to_string(i) + ".gif");
+    for (int i = 0; i < count; ++i)
+      paths.push_back("/nowhere/f" + std::to_string(i) + ".gif");
     session.fileList.AppendAll(std::move(paths));
     session.InternetCheckOff = true;
     RecordingRunView view;
@@ -168,7 +169,8 @@ TEST(SearchRun, FileLimitIsTheLargestListAccepted) {
 
 TEST(SearchModel, TablesRefuseRowsPastTheirCapacity) {
   SearchSession session;
-  for (int i = 0; i < kMaxLinkRows; ++i) ASSERT_TRUE(session.AddRow(LinkEntry{}));
+  for (int i = 0; i < kMaxLinkRows; ++i)
+    ASSERT_TRUE(session.AddRow(LinkEntry{}));
   EXPECT_FALSE(session.AddRow(LinkEntry{}));
   EXPECT_TRUE(session.tableFull);
   EXPECT_EQ(session.LinkCount(), kMaxLinkRows);

@@ -76,7 +76,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv) {
     ::dup2(out, 1);
     ::dup2(err, 2);
     std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : argv)
+      args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     ::execv(args[0], args.data());
     ::_exit(127);
@@ -157,8 +158,8 @@ std::vector<std::uint8_t> Utf16LeUnits(std::string_view utf8) {
 }
 
 TextView AnsiView(std::string_view text, CodePage cp) {
-  return TextView{reinterpret_cast<const std::uint8_t*>(text.data()),
-                  static_cast<Pos>(text.size()), FileEncoding::Ansi, cp};
+  return TextView{reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<Pos>(text.size()),
+                  FileEncoding::Ansi, cp};
 }
 
 void RecordingRunView::AppendLogLine(std::string_view text, bool continueLast) {
@@ -169,9 +170,15 @@ void RecordingRunView::AppendLogLine(std::string_view text, bool continueLast) {
   }
 }
 
-void RecordingRunView::SetOverallProgress(int pos, int range) { overall.emplace_back(pos, range); }
-void RecordingRunView::SetFileProgress(int pos, int range) { file.emplace_back(pos, range); }
-void RecordingRunView::SetStatus(std::string_view text) { statuses.emplace_back(text); }
+void RecordingRunView::SetOverallProgress(int pos, int range) {
+  overall.emplace_back(pos, range);
+}
+void RecordingRunView::SetFileProgress(int pos, int range) {
+  file.emplace_back(pos, range);
+}
+void RecordingRunView::SetStatus(std::string_view text) {
+  statuses.emplace_back(text);
+}
 
 Poll RecordingRunView::StopPoll() {
   ++pollCount;
@@ -182,7 +189,9 @@ Poll RecordingRunView::StopPoll() {
   return p;
 }
 
-void RecordingRunView::ShowError(std::string_view message) { errors.emplace_back(message); }
+void RecordingRunView::ShowError(std::string_view message) {
+  errors.emplace_back(message);
+}
 
 bool RecordingRunView::AskYesNo(std::string_view question) {
   questions.emplace_back(question);
@@ -194,7 +203,8 @@ bool RecordingRunView::AskYesNo(std::string_view question) {
 
 std::string RecordingRunView::LogText() const {
   std::string out;
-  for (const auto& l : log) out += l + "\n";
+  for (const auto& l : log)
+    out += l + "\n";
   return out;
 }
 
