@@ -1,0 +1,510 @@
+// The analysis of one found URL and the rows it plans, the Link Target Adder, and the
+// replacement suggestion by file name.
+//
+// Paths follow the session's path style. In the Windows style a local file URL is "file:///"
+// followed by the drive path in URL form (file:///D|/site/a.htm). In the POSIX style a local
+// file URL is "file://" followed by the absolute path, which brings its own leading '/'
+// (file:///home/site/a.htm): the local path of such a URL is the text after "file://", and an
+// absolute reference to a listed file is "file://" + its path.
+#include "engine/analysis.h"
+
+#include <algorithm>
+#include <array>
+
+#include "engine/internet_check.h"
+#include "engine/saved_from.h"
+#include "text/primitives.h"
+#include "text/url_ops.h"
+
+namespace urlsmith {
+
+namespace {
+
+constexpr std::array<std::string_view, 3> kScriptSchemes = {"javascript:", "vbscript:", "about:"};
+constexpr std::array<std::string_view, 6> kUncheckedSchemes = {
+    "mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:"};
+constexpr std::array<std::string_view, 4> kInternetSchemes = {"http://", "https://", "ftp://",
+                                                              "gopher://"};
+constexpr std::array<std::string_view, 5> kImageExtensions = {"gif", "jpg", "jpeg", "png", "bmp"};
+constexpr std::string_view kFileUrl = "file:///";
+constexpr std::string_view kSchemeSeparator = "://";
+
+template <std::size_t N>
+bool StartsWithAny(std::string_view s, const std::array<std::string_view, N>& prefixes) {
+  return std::any_of(prefixes.begin(), prefixes.end(),
+                     [s](std::string_view p) { return StartsWithIgnoreCase(s, p); });
+}
+
+bool Contains(std::string_view s, std::string_view part) {
+  return s.find(part) != std::string_view::npos;
+}
+
+bool IsSeparator(char c, PathStyle style) {
+  return c == '/' || (style == PathStyle::Windows && c == '\\');
+}
+
+// Where a found value stands and what it occupies: the fields every row of it shares.
+struct Occurrence {
+  int fileIndex = 0;
+  Pos tagPos = 0;
+  Pos valuePos = 0;
+  int span = 0;
+  int quote = 0;
+};
+
+ValueMode ModeFor(Pos tagPos) {
+  return tagPos == kTagPosStyle ? ValueMode::StyleUrl : ValueMode::TagAttribute;
+}
+
+// Reads the value at valuePos (style mode for a style "url("). False when there is none, that
+// is when the text ends before the value does.
+bool ReadValue(const TextView& text, Pos tagPos, Pos valuePos, std::string* value, Occurrence& at) {
+  if (valuePos < 0 || valuePos >= text.size) return false;
+  int span = 0;
+  int quote = 0;
+  ExtractValue(text, valuePos, value, ModeFor(tagPos), &span, &quote);
+  if (span == 0) return false;
+  at.span = span;
+  at.quote = quote;
+  return true;
+}
+
+// The address inside a style "url(...)": the parenthesis is the value's quote, so blanks and
+// quotes written inside it, as in url( "a.gif" ), are still part of the value read. They are no
+// part of the address.
+std::string UnquotedStyleValue(std::string_view value) {
+  while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+    value.remove_prefix(1);
+  while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+    value.remove_suffix(1);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+// Whether the value as written at valuePos brings its own quotes: a double quote, an apostrophe,
+// or a backslash followed by one of them; for a reference to a file also a '(' of a style url.
+bool ValueIsQuoted(const TextView& text, Pos valuePos, bool parenthesisCounts) {
+  if (valuePos < 0 || valuePos >= text.size) return false;
+  const unsigned char c = CharAt(text, valuePos);
+  if (c == '"' || c == '\'') return true;
+  if (parenthesisCounts && c == '(') return true;
+  if (c == '\\') {
+    const unsigned char d = CharAt(text, valuePos + text.width());
+    return d == '"' || d == '\'';
+  }
+  return false;
+}
+
+// Appends a row; with `fix` also records it as an automatic protocol fix. 1, or -1 when the
+// table is full.
+int AppendRow(SearchSession& session, const Occurrence& at, std::string url,
+              std::string replacement, bool fix) {
+  LinkEntry row;
+  row.FileIndex = at.fileIndex;
+  row.TagPos = static_cast<std::int32_t>(at.tagPos);
+  row.ValuePos = static_cast<std::int32_t>(at.valuePos);
+  row.SpanLength = at.span;
+  row.QuoteLength = at.quote;
+  row.Url = std::move(url);
+  row.Replacement = std::move(replacement);
+  if (!session.AddRow(std::move(row))) return -1;
+  if (fix && !session.AddFix(session.LinkCount() - 1)) return -1;
+  return 1;
+}
+
+// The base URL for comparisons with decoded URLs, or empty when none is to be used. A trailing
+// separator is dropped, so that a base entered as http://www.site.com/ matches the URLs of that
+// site too.
+std::string ActiveBaseUrl(const SearchSession& session) {
+  if (!session.search.UseBaseUrl) return {};
+  std::string base;
+  DecodeUrl(session.search.BaseUrl, &base, session.codePage);
+  while (!base.empty() && (base.back() == '/' || base.back() == '\\'))
+    base.pop_back();
+  return base;
+}
+
+// The folder of a path with its separator at the end.
+std::string FolderWithSeparator(std::string_view path, PathStyle style) {
+  std::string folder = FolderOf(path, style);
+  if (folder.empty() || !IsSeparator(folder.back(), style)) folder += PathSeparator(style);
+  return folder;
+}
+
+// What a reference to a listed file or a deletion writes. `suffix` is the query and fragment that
+// follow the reference.
+int LinkEntryAt(SearchSession& session, const TextView& text, const Occurrence& at, int targetIndex,
+                const std::string& url, const std::string& suffix, bool quoteFlag) {
+  std::string stored = url + suffix;
+  if (targetIndex < 0) {
+    // A deleted attribute value stays well formed: an unquoted one is written as "".
+    const bool quoted = ValueIsQuoted(text, at.valuePos, false);
+    return AppendRow(session, at, std::move(stored), quoteFlag && !quoted ? "\"\"" : "", false);
+  }
+
+  const PathStyle style = session.pathStyle();
+  const std::string& pagePath = session.fileList.path(at.fileIndex);
+  const std::string& targetPath = session.fileList.path(targetIndex);
+  const bool wrap = quoteFlag && !ValueIsQuoted(text, at.valuePos, true) &&
+                    targetPath.find(' ') != std::string::npos;
+
+  std::string prefix;  // the base URL, kept as the user wrote it
+  std::string reference;
+  if (session.processing.UrlForm == UrlFormKind::Relative) {
+    reference = MakeRelativePath(pagePath, targetPath, true, style);
+  } else if (session.processing.UseBaseUrlAsRoot && session.search.UseBaseUrl) {
+    prefix = session.search.BaseUrl;
+    if (prefix.empty() || prefix.back() != '/') prefix += '/';
+    reference = MakeRelativePath(session.RootPath, targetPath, true, style);
+  } else {
+    reference =
+        (style == PathStyle::Windows ? std::string(kFileUrl) : std::string("file://")) + targetPath;
+  }
+  reference += suffix;
+  // Only the part built from paths is converted: a port in the base URL keeps its colon.
+  ConvertSeparators(reference, true, style);
+
+  std::string replacement;
+  EscapeUrl(prefix + reference, &replacement);
+  if (EqualsIgnoreCase(replacement, stored)) return 0;
+  // The escaped value needs no quotes any more, but an attribute value that had none and named a
+  // file with a blank gets them, as the form of a quoted replacement says.
+  if (wrap) replacement = '"' + replacement + '"';
+  return AppendRow(session, at, std::move(stored), std::move(replacement), false);
+}
+
+int CanonicalAt(SearchSession& session, const Occurrence& at, const std::string& decoded) {
+  std::string escaped;
+  if (EscapeUrl(decoded, &escaped) == 0) return 0;
+  return AppendRow(session, at, decoded, std::move(escaped), false);
+}
+
+// The escaped form when it is wanted and the value needs it; else nothing.
+int CanonicalIfWanted(SearchSession& session, const Occurrence& at, bool needsEscaping,
+                      const std::string& decoded) {
+  if (session.processing.CanonicalizeUrls && needsEscaping) {
+    return CanonicalAt(session, at, decoded);
+  }
+  return 0;
+}
+
+// An e-mail address written without "mailto:": an at sign and a dot, the first dot after the
+// first at sign. A URL with a scheme or a folder before the at sign (http://user@host.com/,
+// pics/me@home.jpg) is no e-mail address.
+bool IsBareMailAddress(std::string_view url) {
+  const std::size_t at = url.find('@');
+  const std::size_t dot = url.find('.');
+  if (at == std::string_view::npos || dot == std::string_view::npos || dot < at) return false;
+  return url.substr(0, at).find_first_of("/\\:") == std::string_view::npos;
+}
+
+// A drive path: a letter, ':', then '/' not followed by '/' or '\' not followed by '\'.
+bool IsDrivePath(std::string_view url) {
+  if (url.size() < 3) return false;
+  const char letter = url[0];
+  if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z'))) return false;
+  if (url[1] != ':') return false;
+  const char sep = url[2];
+  if (sep != '/' && sep != '\\') return false;
+  return url.size() == 3 || url[3] != sep;
+}
+
+// The first ':' of a URL that lacks the "//" after its scheme name; npos when there is none. A
+// colon after a '/' or '?' stands in a path or a query (page.php?t=10:30) and names no scheme.
+std::size_t SchemeColon(std::string_view url) {
+  if (Contains(url, kSchemeSeparator)) return std::string_view::npos;
+  const std::size_t colon = url.find(':');
+  if (colon == std::string_view::npos) return colon;
+  if (url.substr(0, colon).find_first_of("/?") != std::string_view::npos) {
+    return std::string_view::npos;
+  }
+  return colon;
+}
+
+// The query of a local URL is no part of the file name: split it off for the lookup.
+void SplitQuery(const std::string& url, std::string& path, std::string& query) {
+  const std::size_t q = url.find('?');
+  if (q == std::string::npos) {
+    path = url;
+    query.clear();
+  } else {
+    path = url.substr(0, q);
+    query = url.substr(q);
+  }
+}
+
+// Resolves a local path against the file list and plans what it needs. wantedForm is the URL
+// form under which a found file is written anew.
+int ResolveLocal(SearchSession& session, const TextView& text, const Occurrence& at, bool quoteFlag,
+                 std::string localPath, const std::string& urlPath, const std::string& suffix,
+                 UrlFormKind wantedForm, bool needsEscaping, const std::string& decoded) {
+  const PathStyle style = session.pathStyle();
+  ConvertSeparators(localPath, false, style);
+  // A join longer than the platform takes names no file.
+  const int found =
+      localPath.size() > MaxPathLength(style) ? -1 : session.fileList.FindListedFile(localPath);
+  if (found < 0) {
+    const int target = SuggestReplacement(session, localPath, 0);
+    return LinkEntryAt(session, text, at, target, urlPath, suffix, quoteFlag);
+  }
+  session.fileList.setReferenced(found);
+  if (session.processing.UrlForm == wantedForm) {
+    return LinkEntryAt(session, text, at, found, urlPath, suffix, quoteFlag);
+  }
+  return CanonicalIfWanted(session, at, needsEscaping, decoded);
+}
+
+// The name of a path or URL: the text after its last separator.
+std::string_view NameOf(std::string_view pathOrUrl, PathStyle style) {
+  std::size_t cut = std::string_view::npos;
+  if (style == PathStyle::Windows) cut = pathOrUrl.rfind('\\');
+  if (cut == std::string_view::npos) cut = pathOrUrl.rfind('/');
+  return cut == std::string_view::npos ? pathOrUrl : pathOrUrl.substr(cut + 1);
+}
+
+// The extension of a URL's last path component (query and fragment not included).
+std::string_view UrlExtension(std::string_view url) {
+  url = url.substr(0, std::min(url.find_first_of("?#"), url.size()));
+  const std::size_t slash = url.find_last_of("/\\");
+  const std::string_view last = slash == std::string_view::npos ? url : url.substr(slash + 1);
+  const std::size_t dot = last.rfind('.');
+  return dot == std::string_view::npos ? std::string_view() : last.substr(dot + 1);
+}
+
+}  // namespace
+
+int AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+               Pos tagPos, Pos valuePos, bool quoteFlag) {
+  const PathStyle style = session.pathStyle();
+  const ProcessingOptions& processing = session.processing;
+  Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
+
+  // 1-2. The value, whether it needs escaping, decoded, split at its fragment.
+  std::string raw;
+  if (!ReadValue(text, tagPos, valuePos, &raw, at)) return 0;
+  if (tagPos == kTagPosStyle) raw = UnquotedStyleValue(raw);
+  const bool needsEscaping = EscapeUrl(raw, nullptr) > 0;
+  std::string decoded;
+  DecodeUrl(raw, &decoded, session.codePage);
+  std::string url;
+  std::string fragment;
+  SplitFragment(decoded, &url, &fragment);
+  if (!url.empty() && url.back() == '/') url.pop_back();
+
+  // 3. Script links to delete.
+  if (processing.DeleteScriptLinks && StartsWithAny(url, kScriptSchemes)) {
+    return LinkEntryAt(session, text, at, -1, url, fragment, quoteFlag);
+  }
+  // 4. Links that are not checked.
+  if (url.empty() || StartsWithAny(url, kUncheckedSchemes)) {
+    return CanonicalIfWanted(session, at, needsEscaping, decoded);
+  }
+  // 5. A forgotten "mailto:".
+  if (processing.AddProtocolNames && IsBareMailAddress(url)) {
+    std::string replacement;
+    EscapeUrl("mailto:" + decoded, &replacement);
+    return AppendRow(session, at, decoded, std::move(replacement), false);
+  }
+  // 6. A forgotten protocol name.
+  if (processing.AddProtocolNames && url.size() >= 4) {
+    std::string completed;
+    if (StartsWithIgnoreCase(url, "www.")) {
+      completed = "http://" + decoded;
+    } else if (StartsWithIgnoreCase(url, "ftp.")) {
+      completed = "ftp://" + decoded;
+    } else if (IsDrivePath(url)) {
+      completed = std::string(kFileUrl) + decoded;
+      ConvertSeparators(completed, true, style);
+    }
+    if (!completed.empty()) {
+      std::string replacement;
+      EscapeUrl(completed, &replacement);
+      return AppendRow(session, at, decoded, std::move(replacement), true);
+    }
+  }
+  // 7. A forgotten "//" after the scheme name.
+  if (processing.AddProtocolSlashes) {
+    const std::size_t colon = SchemeColon(url);
+    if (colon != std::string_view::npos) {
+      std::string replacement;
+      EscapeUrl(decoded.substr(0, colon + 1) + "//" + decoded.substr(colon + 1), &replacement);
+      return AppendRow(session, at, decoded, std::move(replacement), true);
+    }
+  }
+
+  std::string urlPath;
+  std::string query;
+  SplitQuery(url, urlPath, query);
+  const std::string suffix = query + fragment;
+
+  // 8. A URL of the user's own site.
+  // A URL that names only the site itself (with a query at most) is left to the Internet check.
+  const std::string base = ActiveBaseUrl(session);
+  if (!base.empty() && urlPath.size() > base.size() + 1 && StartsWithIgnoreCase(urlPath, base) &&
+      (urlPath[base.size()] == '/' || urlPath[base.size()] == '\\')) {
+    std::string local = session.RootPath + urlPath.substr(base.size() + 1);
+    return ResolveLocal(session, text, at, quoteFlag, std::move(local), urlPath, suffix,
+                        UrlFormKind::Relative, needsEscaping, decoded);
+  }
+
+  // 9. Internet URLs.
+  if (StartsWithAny(url, kInternetSchemes)) {
+    InternetChecker* checker = session.internet();
+    if (!session.InternetCheckOff && checker != nullptr) {
+      const int verdict = checker->CheckInternetUrl(url, view);
+      if (verdict < 0) return -1;
+      if (verdict == 0) return CanonicalIfWanted(session, at, needsEscaping, decoded);
+    }
+    // Broken, or not checked: the local copy of a page saved from this very address, else a
+    // file of the same name, else deletion.
+    const int saved = FindSavedFromPage(session, url);
+    if (saved >= 0) return LinkEntryAt(session, text, at, saved, url, fragment, quoteFlag);
+    const int target = session.search.SearchByFileNames ? SuggestReplacement(session, url, 0) : -1;
+    return LinkEntryAt(session, text, at, target, url, fragment, quoteFlag);
+  }
+
+  // 10. A local absolute URL.
+  if (StartsWithIgnoreCase(url, kFileUrl)) {
+    const std::size_t skip = style == PathStyle::Windows ? kFileUrl.size() : kFileUrl.size() - 1;
+    return ResolveLocal(session, text, at, quoteFlag, urlPath.substr(skip), urlPath, suffix,
+                        UrlFormKind::Relative, needsEscaping, decoded);
+  }
+
+  // 11. Relative URLs.
+  if (!Contains(url, kSchemeSeparator)) {
+    // Browsers read a '\\' in a URL as '/', whatever the platform.
+    auto isUrlSeparator = [](char c) { return c == '/' || c == '\\'; };
+    if (urlPath.size() >= 2 && isUrlSeparator(urlPath[0]) && isUrlSeparator(urlPath[1])) {
+      // A network-path reference (//host/path) names another server: nothing local to check.
+      return CanonicalIfWanted(session, at, needsEscaping, decoded);
+    }
+    std::string local;
+    if (!urlPath.empty() && isUrlSeparator(urlPath[0])) {
+      // A root-relative URL starts at the root folder of the site.
+      local = session.RootPath + urlPath.substr(1);
+    } else {
+      local = FolderWithSeparator(session.fileList.path(fileIndex), style) + urlPath;
+    }
+    return ResolveLocal(session, text, at, quoteFlag, std::move(local), urlPath, suffix,
+                        UrlFormKind::Absolute, needsEscaping, decoded);
+  }
+
+  // 13. Any other scheme.
+  if (processing.DeleteUnknownProtocols) {
+    return LinkEntryAt(session, text, at, -1, url, fragment, quoteFlag);
+  }
+  return CanonicalIfWanted(session, at, needsEscaping, decoded);
+}
+
+int AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
+                 Pos valuePos, int targetIndex, const std::string& url, const std::string& fragment,
+                 bool quoteFlag) {
+  Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
+  ReadValue(text, tagPos, valuePos, nullptr, at);
+  return LinkEntryAt(session, text, at, targetIndex, url, fragment, quoteFlag);
+}
+
+int AddCanonicalEntry(SearchSession& session, const TextView& text, const std::string& decodedValue,
+                      int fileIndex, Pos tagPos, Pos valuePos) {
+  Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
+  ReadValue(text, tagPos, valuePos, nullptr, at);
+  return CanonicalAt(session, at, decodedValue);
+}
+
+bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
+                          const std::string* replacement) {
+  std::string judged;
+  if (replacement != nullptr && !replacement->empty()) {
+    StripValueMarkers(*replacement, &judged, false);
+  } else {
+    judged = url;
+  }
+  switch (session.processing.TargetAdderMode) {
+    case TargetMode::AllExternal: {
+      if (!Contains(judged, kSchemeSeparator)) return false;
+      if (StartsWithIgnoreCase(judged, kFileUrl)) return false;
+      const std::string& base = session.search.BaseUrl;
+      return !(session.search.UseBaseUrl && !base.empty() && StartsWithIgnoreCase(judged, base));
+    }
+    case TargetMode::ImageFiles: {
+      const std::string_view ext = UrlExtension(judged);
+      return std::any_of(kImageExtensions.begin(), kImageExtensions.end(),
+                         [ext](std::string_view e) { return EqualsIgnoreCase(ext, e); });
+    }
+    case TargetMode::CustomMask:
+      return MatchUrlMask(judged, session.processing.TargetUrlMask);
+    case TargetMode::NoSelection:
+      return true;
+  }
+  return true;
+}
+
+int AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
+                   Pos valuePos, const std::string& url, const std::string& existingTarget,
+                   bool quoteFlag) {
+  const std::string& name = session.processing.TargetName;
+  Occurrence at{fileIndex, tagPos, tagPos, 0, 0};
+  bool quoted = false;
+  if (valuePos >= 0) {
+    if (EqualsIgnoreCase(existingTarget, name)) return 0;
+    at.valuePos = valuePos;
+    if (!ReadValue(text, tagPos, valuePos, nullptr, at)) return 0;
+    quoted = ValueIsQuoted(text, valuePos, false);
+  }
+  std::string replacement(kTargetMark);
+  if (!quoted && quoteFlag) {
+    replacement += '"' + name + '"';
+  } else {
+    replacement += name;
+  }
+  return AppendRow(session, at, url, std::move(replacement), false);
+}
+
+int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int startIndex) {
+  FileList& files = session.fileList;
+  const PathStyle style = session.pathStyle();
+  startIndex = std::max(startIndex, 0);
+  if (startIndex >= files.size()) return -1;
+  const std::vector<int>& named = files.FilesNamed(NameOf(pathOrUrl, style));
+  const auto first = std::lower_bound(named.begin(), named.end(), startIndex);
+  if (first == named.end()) return -1;
+
+  int best = -1;
+  if (Contains(pathOrUrl, kSchemeSeparator)) {
+    // The longest common tail with the URL (exact letter case) wins; the earlier file on ties.
+    std::size_t bestScore = 0;
+    for (auto it = first; it != named.end(); ++it) {
+      std::string candidate = files.path(*it);
+      ConvertSeparators(candidate, true, style);
+      std::size_t score = 0;
+      while (score < candidate.size() && score < pathOrUrl.size() &&
+             candidate[candidate.size() - 1 - score] == pathOrUrl[pathOrUrl.size() - 1 - score]) {
+        ++score;
+      }
+      if (score > bestScore) {
+        bestScore = score;
+        best = *it;
+      }
+    }
+  } else {
+    // The fewest folder steps from the broken path wins; the earlier file on ties.
+    const char separator = PathSeparator(style);
+    std::size_t bestScore = 0;
+    for (auto it = first; it != named.end(); ++it) {
+      const std::string reference = MakeRelativePath(pathOrUrl, files.path(*it), false, style);
+      const auto score =
+          static_cast<std::size_t>(std::count(reference.begin(), reference.end(), separator));
+      if (best < 0 || score < bestScore) {
+        bestScore = score;
+        best = *it;
+      }
+    }
+  }
+  if (best >= 0) files.setReferenced(best);
+  return best;
+}
+
+}  // namespace urlsmith
