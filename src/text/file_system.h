@@ -22,6 +22,16 @@ struct ReadResult {
   std::string error;  // why it could not be read, for messages
 };
 
+// What a file is, as far as rewriting it in place needs to know.
+struct FileInfo {
+  std::int64_t size = 0;
+  std::uint32_t mode = 0;  // permission bits (the 07777 part)
+  std::uint32_t uid = 0;
+  std::uint32_t gid = 0;
+  bool isDirectory = false;
+  bool writable = false;  // some write bit is set and this process may write the file
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -39,6 +49,26 @@ class FileSystem {
   // The path with every symbolic link and "."/".." resolved, used to notice folder loops;
   // empty when it cannot be resolved.
   virtual std::string CanonicalPath(const std::string& path) = 0;
+
+  // Writing. Each returns false (nullopt) on failure with the reason in *error (which may be
+  // null). The base versions fail: a file system that cannot write says so.
+
+  // The file's size, permission bits and owner.
+  virtual std::optional<FileInfo> Stat(const std::string& path, std::string* error);
+  // Writes `bytes` to a new file beside `nearPath` (same folder, a name no other file has),
+  // with the permission bits (and, where allowed, the owner) of `like`, and flushes it to the
+  // disk. Returns the new file's path. On failure nothing is left behind.
+  virtual std::optional<std::string> WriteTempFile(const std::string& nearPath,
+                                                   const std::vector<std::uint8_t>& bytes,
+                                                   const FileInfo& like, std::string* error);
+  // Renames `from` to `to` in one step, replacing a file named `to`.
+  virtual bool Rename(const std::string& from, const std::string& to, std::string* error);
+  // Gives the file `from` the second name `to`, which must not exist yet.
+  virtual bool HardLink(const std::string& from, const std::string& to, std::string* error);
+  // Removes a file.
+  virtual bool Remove(const std::string& path, std::string* error);
+  // Makes the renames made in a folder durable. Best effort.
+  virtual void SyncFolder(const std::string& folder);
 };
 
 class PosixFileSystem : public FileSystem {
@@ -50,6 +80,14 @@ class PosixFileSystem : public FileSystem {
   bool IsDirectory(const std::string& path) override;
   bool Exists(const std::string& path) override;
   std::string CanonicalPath(const std::string& path) override;
+  std::optional<FileInfo> Stat(const std::string& path, std::string* error) override;
+  std::optional<std::string> WriteTempFile(const std::string& nearPath,
+                                           const std::vector<std::uint8_t>& bytes,
+                                           const FileInfo& like, std::string* error) override;
+  bool Rename(const std::string& from, const std::string& to, std::string* error) override;
+  bool HardLink(const std::string& from, const std::string& to, std::string* error) override;
+  bool Remove(const std::string& path, std::string* error) override;
+  void SyncFolder(const std::string& folder) override;
 };
 
 }  // namespace urlsmith

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "text/file_system.h"
 
@@ -40,7 +41,62 @@ ssize_t ReadFully(int fd, std::uint8_t* buffer, std::size_t count) {
   return static_cast<ssize_t>(done);
 }
 
+void SetError(std::string* error, int code) {
+  if (error != nullptr) *error = std::strerror(code);
+}
+
+// Writes all of `count` bytes; false with errno set on failure.
+bool WriteFully(int fd, const std::uint8_t* buffer, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::write(fd, buffer + done, count - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The folder part of a path, "." when it has none.
+std::string FolderPart(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
 }  // namespace
+
+// The base versions: a file system that does not implement writing refuses it.
+std::optional<FileInfo> FileSystem::Stat(const std::string&, std::string* error) {
+  SetError(error, ENOTSUP);
+  return std::nullopt;
+}
+std::optional<std::string> FileSystem::WriteTempFile(const std::string&,
+                                                     const std::vector<std::uint8_t>&,
+                                                     const FileInfo&, std::string* error) {
+  SetError(error, ENOTSUP);
+  return std::nullopt;
+}
+bool FileSystem::Rename(const std::string&, const std::string&, std::string* error) {
+  SetError(error, ENOTSUP);
+  return false;
+}
+bool FileSystem::HardLink(const std::string&, const std::string&, std::string* error) {
+  SetError(error, ENOTSUP);
+  return false;
+}
+bool FileSystem::Remove(const std::string&, std::string* error) {
+  SetError(error, ENOTSUP);
+  return false;
+}
+void FileSystem::SyncFolder(const std::string&) {}
 
 ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
   ReadResult result;
@@ -150,6 +206,88 @@ std::string PosixFileSystem::CanonicalPath(const std::string& path) {
   std::string out(resolved);
   std::free(resolved);
   return out;
+}
+
+std::optional<FileInfo> PosixFileSystem::Stat(const std::string& path, std::string* error) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    SetError(error, errno);
+    return std::nullopt;
+  }
+  FileInfo info;
+  info.size = static_cast<std::int64_t>(st.st_size);
+  info.mode = static_cast<std::uint32_t>(st.st_mode & 07777);
+  info.uid = static_cast<std::uint32_t>(st.st_uid);
+  info.gid = static_cast<std::uint32_t>(st.st_gid);
+  info.isDirectory = S_ISDIR(st.st_mode);
+  // A file without any write bit counts as read-only even for the superuser.
+  info.writable = (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+  return info;
+}
+
+std::optional<std::string> PosixFileSystem::WriteTempFile(const std::string& nearPath,
+                                                          const std::vector<std::uint8_t>& bytes,
+                                                          const FileInfo& like,
+                                                          std::string* error) {
+  const std::string folder = FolderPart(nearPath);
+  std::string name = (folder == "/" ? std::string() : folder) + "/.urlsmith-XXXXXX";
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, errno);
+    return std::nullopt;
+  }
+  auto fail = [&](int code) -> std::optional<std::string> {
+    ::close(fd);
+    ::unlink(name.c_str());
+    SetError(error, code);
+    return std::nullopt;
+  };
+  if (!WriteFully(fd, bytes.data(), bytes.size())) return fail(errno);
+  // The owner first: changing it may clear set-id bits, which the mode then sets again.
+  // Only the superuser may give a file away; anyone else keeps their own.
+  if (::fchown(fd, static_cast<uid_t>(like.uid), static_cast<gid_t>(like.gid)) != 0) {
+    (void)::fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(like.gid));
+  }
+  if (::fchmod(fd, static_cast<mode_t>(like.mode & 07777)) != 0) return fail(errno);
+  if (::fsync(fd) != 0) return fail(errno);
+  if (::close(fd) != 0) {
+    const int code = errno;
+    ::unlink(name.c_str());
+    SetError(error, code);
+    return std::nullopt;
+  }
+  return name;
+}
+
+bool PosixFileSystem::Rename(const std::string& from, const std::string& to, std::string* error) {
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  return true;
+}
+
+bool PosixFileSystem::HardLink(const std::string& from, const std::string& to, std::string* error) {
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  return true;
+}
+
+bool PosixFileSystem::Remove(const std::string& path, std::string* error) {
+  if (::unlink(path.c_str()) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  return true;
+}
+
+void PosixFileSystem::SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
 }
 
 }  // namespace urlsmith

@@ -1,0 +1,216 @@
+#include "apply/apply_run.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "text/primitives.h"
+#include "text/text_loading.h"
+
+namespace urlsmith {
+
+namespace {
+
+std::string Failed(std::string_view reason) {
+  std::string text = "failed: ";
+  text.append(reason).append("; the file is unchanged");
+  return text;
+}
+
+std::string WithError(std::string_view what, const std::string& error) {
+  std::string text(what);
+  if (!error.empty()) text.append(" (").append(error).append(")");
+  return text;
+}
+
+// Puts `bytes` in place of the file at `path`; with `backup`, the old file is kept under its
+// backup name (an older backup of that name is replaced). Returns what failed, or nothing when
+// the new text is in place. Whatever fails, the file at `path` keeps its old text and no
+// temporary file is left behind.
+std::optional<std::string> ReplaceFile(FileSystem& fs, const std::string& path,
+                                       const std::vector<std::uint8_t>& bytes, const FileInfo& info,
+                                       bool backup) {
+  std::string error;
+  const std::optional<std::string> temp = fs.WriteTempFile(path, bytes, info, &error);
+  if (!temp) return WithError("cannot write the new text", error);
+  const auto discard = [&fs](const std::string& name) {
+    std::string ignored;
+    fs.Remove(name, &ignored);
+  };
+
+  if (backup) {
+    const std::string backupPath = BackupPathOf(path);
+    // The backup is the old file itself. Preferably it gets its backup name as a second name,
+    // so that the file keeps its own name all the time: a hard link under a fresh name, renamed
+    // over any older backup.
+    const std::string linkName = *temp + "-old";
+    if (fs.HardLink(path, linkName, &error)) {
+      const bool moved = fs.Rename(linkName, backupPath, &error);
+      discard(linkName);  // left over when the rename failed, or when both names were one file
+      if (!moved) {
+        discard(*temp);
+        return WithError("cannot make the backup", error);
+      }
+      if (!fs.Rename(*temp, path, &error)) {
+        discard(*temp);
+        return WithError("cannot replace the file", error);
+      }
+    } else {
+      // No hard links here: the old file is renamed to the backup name, and renamed back when
+      // the new one cannot take its place.
+      if (!fs.Rename(path, backupPath, &error)) {
+        discard(*temp);
+        return WithError("cannot make the backup", error);
+      }
+      if (!fs.Rename(*temp, path, &error)) {
+        discard(*temp);
+        std::string undo;
+        if (!fs.Rename(backupPath, path, &undo)) {
+          return WithError("cannot replace the file", error) + "; its text is kept in " +
+                 backupPath;
+        }
+        return WithError("cannot replace the file", error);
+      }
+    }
+  } else if (!fs.Rename(*temp, path, &error)) {
+    discard(*temp);
+    return WithError("cannot replace the file", error);
+  }
+  fs.SyncFolder(FolderOf(path, PathStyle::Posix));
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string BackupPathOf(std::string_view path) {
+  std::string backup(path);
+  backup.append(kBackupSuffix);
+  return backup;
+}
+
+void ApplySummary(RunView& view, int mode, int total, int processableCount, int filesFailed) {
+  const std::string failed =
+      filesFailed > 0 ? std::to_string(filesFailed) + " file(s) failed and are unchanged" : "";
+  switch (mode) {
+    case 0:
+      view.SetStatus("Press ESC to stop");
+      return;
+    case 1: {
+      std::string text = "Done: " + std::to_string(total) + " change(s) in " +
+                         std::to_string(processableCount) + " file(s) applied";
+      text += filesFailed > 0 ? "; " + failed : " successfully";
+      view.SetStatus(text);
+      return;
+    }
+    default:
+      view.SetStatus(filesFailed > 0 ? "Stopped; " + failed : "Stopped");
+      return;
+  }
+}
+
+ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunView& view) {
+  ApplyResult result;
+  FileSystem& fs = session.fs();
+  const PathStyle style = session.pathStyle();
+  const int fileCount = session.fileList.size();
+  const bool backup = options.BackupsOn();
+  PageRewriter rewriter(session, options.rewrite);
+  std::vector<std::uint8_t> written(static_cast<std::size_t>(fileCount), 0);
+  std::vector<std::uint8_t> out;
+
+  for (int i = 0; i < fileCount; ++i) {
+    const std::string& path = session.fileList.path(i);
+    if (IsProcessable(path, style)) {
+      std::string error;
+      std::optional<FileInfo> info = fs.Stat(path, &error);
+      if (info && info->isDirectory) {
+        info.reset();
+        error = "it is a folder";
+      }
+      if (!info) {
+        view.AppendLogLine(
+            "Processing \"" + path + "\" ... " + Failed(WithError("cannot open the file", error)),
+            false);
+        ++result.filesFailed;
+      } else if (info->size > 0) {
+        view.AppendLogLine(
+            "Processing \"" + path + "\" (" + std::to_string(info->size) + " bytes) ... ", false);
+        std::optional<std::string> failure;
+        ReadResult read = fs.ReadWholeFile(path);
+        if (read.status == ReadStatus::TooLarge) {
+          failure = "the file is too large";
+        } else if (read.status == ReadStatus::Unreadable) {
+          failure = WithError("cannot read the file", read.error);
+        } else if (read.status == ReadStatus::Ok && !info->writable) {
+          failure = "the file is read-only";
+        } else if (read.status == ReadStatus::Ok) {
+          FileEncoding encoding =
+              static_cast<std::size_t>(i) < session.fileEncoding.size()
+                  ? session.fileEncoding[static_cast<std::size_t>(i)]
+                  : DetectEncodingFromBytes(read.bytes.data(), read.bytes.size());
+          // The rewriter works on little-endian text and writes a big-endian file back in its
+          // own byte order.
+          if (encoding == FileEncoding::Utf16Be) {
+            ByteSwapText(read.bytes.data(), read.bytes.size());
+          }
+          out.clear();
+          const int rows = rewriter.RewritePage(session.View(read.bytes, encoding), i, out);
+          read.bytes = {};
+          failure = ReplaceFile(fs, path, out, *info, backup);
+          if (!failure) {
+            result.changes += rows;
+            ++result.filesWritten;
+            written[static_cast<std::size_t>(i)] = 1;
+          }
+        }
+        if (failure) {
+          view.AppendLogLine(Failed(*failure), true);
+          ++result.filesFailed;
+        } else {
+          view.AppendLogLine("done", true);
+        }
+      }
+    }
+    view.SetOverallProgress(i + 1, fileCount);
+    if (view.StopPoll() == Poll::Stop && view.AskYesNo(kApplyStopQuestion)) {
+      result.stopped = true;
+      break;
+    }
+  }
+
+  // Only fixes that are really in the files call for a second pass: those of files that were
+  // not written (failed, or not reached before a stop) leave the FixList.
+  const auto& table = session.LinkTable;
+  auto& fixes = session.FixList;
+  fixes.erase(std::remove_if(fixes.begin(), fixes.end(),
+                             [&](std::int32_t r) {
+                               if (r < 0 || static_cast<std::size_t>(r) >= table.size()) {
+                                 return true;
+                               }
+                               const LinkEntry& row = table[static_cast<std::size_t>(r)];
+                               return row.ValuePos < 0 || row.FileIndex < 0 ||
+                                      row.FileIndex >= fileCount ||
+                                      written[static_cast<std::size_t>(row.FileIndex)] == 0;
+                             }),
+              fixes.end());
+  result.next = session.FixCount() > 0 ? AfterApply::NextPass : AfterApply::StartOver;
+  result.total = result.stopped ? -1 : result.changes;
+  return result;
+}
+
+ApplyResult ApplyStep(SearchSession& session, const ApplyOptions& options, RunView& view) {
+  session.SearchBusy = true;
+  view.ClearLog();
+  view.SetOverallProgress(1, session.fileList.size());
+  ApplySummary(view, 0, 0, session.ProcessableCount);
+  const ApplyResult result = ApplyRun(session, options, view);
+  if (result.stopped) {
+    ApplySummary(view, 2, 0, session.ProcessableCount, result.filesFailed);
+  } else {
+    ApplySummary(view, 1, result.total, session.ProcessableCount, result.filesFailed);
+  }
+  session.SearchBusy = false;
+  return result;
+}
+
+}  // namespace urlsmith

@@ -1,0 +1,67 @@
+// The apply run: every processable file of the list is read, rewritten with its planned
+// changes and put in place of the old one, optionally keeping the old file as a backup named
+// after it plus ".bak". A file is never lost or left half-written: the new text goes to a
+// temporary file in the same folder, is flushed to the disk and then renamed over the old
+// file; when anything fails the old file stays as it was and the log says so.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "apply/rewriter.h"
+#include "engine/run_view.h"
+#include "engine/search_model.h"
+
+namespace urlsmith {
+
+inline constexpr std::string_view kBackupSuffix = ".bak";
+inline constexpr const char* kApplyStopQuestion =
+    "There are still some files to be processed, are you sure you want to cancel?";
+inline constexpr const char* kNextPassCaption = "&Next pass";
+inline constexpr const char* kStartOverCaption = "&Start over";
+
+struct ApplyOptions {
+  RewriteOptions rewrite;
+  // The backup check box: backups are made when it is both checked and enabled (it is
+  // disabled during a second pass, whose changes go over the first pass's without backups).
+  bool MakeBackups = true;
+  bool MakeBackupsEnabled = true;
+  bool BackupsOn() const { return MakeBackups && MakeBackupsEnabled; }
+};
+
+// What follows the run: a second pass when automatic protocol fixes were written (they can
+// make further changes necessary), otherwise a fresh start.
+enum class AfterApply { NextPass, StartOver };
+
+struct ApplyResult {
+  int total = 0;         // the change total: rows of every file written; -1 when stopped
+  bool stopped = false;  // the user stopped the run
+  int changes = 0;       // the change total, also when stopped
+  int filesWritten = 0;  // files put in place with their new text
+  int filesFailed = 0;   // files that could not be read or written; left as they were
+  AfterApply next = AfterApply::StartOver;
+
+  // The caption of the wizard's Next button after the run.
+  const char* NextCaption() const {
+    return next == AfterApply::NextPass ? kNextPassCaption : kStartOverCaption;
+  }
+};
+
+// The backup name of a file: its full path followed by ".bak".
+std::string BackupPathOf(std::string_view path);
+
+// The status line. Mode 0: "Press ESC to stop"; mode 1: the summary of `total` changes over
+// the session's ProcessableCount files (and of the files that failed, if any); mode 2:
+// "Stopped" (with the failures, if any).
+void ApplySummary(RunView& view, int mode, int total, int processableCount, int filesFailed = 0);
+
+// Visits the file list in order: processable files are rewritten and replaced, each with one
+// log line ending in "done" or in the reason it failed; the progress bar follows the list;
+// ESC asks whether to cancel. The session's file system does the reading and writing.
+ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunView& view);
+
+// The whole apply step: clears the log, sets the progress and "Press ESC to stop", runs
+// ApplyRun with SearchBusy set, and sets the summary (or "Stopped").
+ApplyResult ApplyStep(SearchSession& session, const ApplyOptions& options, RunView& view);
+
+}  // namespace urlsmith

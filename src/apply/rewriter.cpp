@@ -1,0 +1,487 @@
+#include "apply/rewriter.h"
+
+#include <algorithm>
+
+#include "text/primitives.h"
+#include "text/url_ops.h"
+
+namespace urlsmith {
+
+namespace {
+
+constexpr std::string_view kTwoQuotes = "\"\"";
+constexpr std::string_view kFileUrlPrefix = "file:///";
+
+// Elements whose opening and closing tags are removed when they are deleted as text, by tag
+// name token.
+constexpr std::string_view kRemovableElements[] = {"<BGSOUND", "<SCRIPT", "<APPLET",
+                                                   "<EMBED",   "<IFRAME", "<STYLE"};
+constexpr std::string_view kEmptiedToHash[] = {"<A", "<AREA", "<LINK", "<STYLE"};
+constexpr std::string_view kBackgroundHolders[] = {"<INPUT", "<BODY", "<TABLE", "<TD", "<TR"};
+
+// Unicode code points of the Windows-1252 bytes 0x80 to 0x9F (the five unused bytes map to
+// the C1 control of the same number, as the system converter does).
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsDeletion(const LinkEntry& row) {
+  return row.Replacement.empty() || row.Replacement == kTwoQuotes;
+}
+
+bool IsWrappedInQuotes(std::string_view s) {
+  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
+}
+
+bool StartsWithMark(std::string_view s, std::string_view mark) {
+  return s.size() >= mark.size() && s.substr(0, mark.size()) == mark;
+}
+
+template <std::size_t N>
+std::string_view FindToken(const std::string& token, const std::string_view (&group)[N]) {
+  for (const std::string_view name : group) {
+    if (EqualsIgnoreCase(token, name)) return name;
+  }
+  return {};
+}
+
+bool IsControl(unsigned c) {
+  return c >= 1 && c <= 31;
+}
+
+void AppendUnit(std::vector<std::uint8_t>& out, std::uint32_t unit) {
+  out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+  out.push_back(static_cast<std::uint8_t>((unit >> 8) & 0xFF));
+}
+
+void AppendCodePoint(std::vector<std::uint8_t>& out, char32_t cp) {
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    AppendUnit(out, 0xD800 + (cp >> 10));
+    AppendUnit(out, 0xDC00 + (cp & 0x3FF));
+  } else {
+    AppendUnit(out, cp);
+  }
+}
+
+// The length of the well-formed UTF-8 sequence at s[i] and its code point, or 0.
+int Utf8Sequence(std::string_view s, std::size_t i, char32_t* cp) {
+  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned b = at(i);
+  int len = 0;
+  unsigned lo = 0x80, hi = 0xBF;
+  char32_t value = 0;
+  if (b >= 0xC2 && b <= 0xDF) {
+    len = 2;
+    value = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3;
+    value = b & 0x0F;
+    if (b == 0xE0) lo = 0xA0;
+    if (b == 0xED) hi = 0x9F;  // no surrogates
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    value = b & 0x07;
+    if (b == 0xF0) lo = 0x90;
+    if (b == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + static_cast<std::size_t>(len) > s.size()) return 0;
+  for (int k = 1; k < len; ++k) {
+    const unsigned c = at(i + static_cast<std::size_t>(k));
+    if (c < lo || c > hi) return 0;
+    lo = 0x80;
+    hi = 0xBF;
+    value = (value << 6) | (c & 0x3F);
+  }
+  *cp = value;
+  return len;
+}
+
+// Appends a value (single-byte text in the session's code page) in the text's encoding:
+// as it is for single-byte text, as little-endian UTF-16 units otherwise. A byte that is not
+// part of a well-formed UTF-8 sequence (a decoded "%E9", say) stands for the Latin-1
+// character of that number, so no value is ever refused.
+void AppendEncoded(const TextView& text, std::vector<std::uint8_t>& out, std::string_view value) {
+  if (text.width() == 1) {
+    out.insert(out.end(), value.begin(), value.end());
+    return;
+  }
+  for (std::size_t i = 0; i < value.size();) {
+    const auto b = static_cast<unsigned char>(value[i]);
+    if (b < 0x80) {
+      AppendUnit(out, b);
+      ++i;
+      continue;
+    }
+    if (text.codePage == CodePage::Windows1252) {
+      AppendUnit(out, b < 0xA0 ? kCp1252High[b - 0x80] : b);
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    const int len = Utf8Sequence(value, i, &cp);
+    if (len == 0) {
+      AppendUnit(out, b);
+      ++i;
+      continue;
+    }
+    AppendCodePoint(out, cp);
+    i += static_cast<std::size_t>(len);
+  }
+}
+
+// The end of the tag at `position`: past its '>' (one not followed by '=') and any control
+// characters after it; the end of the text when that is where they end; kNone when the tag
+// is never closed.
+Pos TagEnd(const TextView& text, Pos position) {
+  const Pos next = NextAfterTag(text, position);
+  if (next != kNone) return next;
+  const Pos w = text.width();
+  for (Pos p = position; p >= 0 && p + w <= text.size; p += w) {
+    if (CharAt(text, p) == '>' && CharAt(text, p + w) != '=') {
+      Pos q = p + w;
+      while (q + w <= text.size && IsControl(CharAt(text, q)))
+        q += w;
+      return q;
+    }
+  }
+  return kNone;
+}
+
+// A row whose place lies inside the text and agrees with the text's character width. Rows
+// that do not (a file that changed since the search) are passed over.
+bool Fits(const TextView& text, const LinkEntry& row) {
+  const Pos w = text.width();
+  if (row.ValuePos < 0 || row.SpanLength < 0 || row.QuoteLength < 0) return false;
+  if (row.ValuePos % w != 0) return false;
+  if (row.ValuePos + static_cast<Pos>(row.SpanLength) * w > text.size) return false;
+  if (row.QuoteLength > row.SpanLength) return false;
+  if (row.TagPos >= 0 && (row.TagPos % w != 0 || row.TagPos > row.ValuePos)) return false;
+  return true;
+}
+
+// Whether the last `quote` characters of a span (from closeStart) close the opening quote at
+// `start`. An opening that is no known quote character is taken as written.
+bool ClosesQuote(const TextView& text, Pos start, Pos closeStart, int quote) {
+  const Pos w = text.width();
+  const unsigned char open = CharAt(text, start + static_cast<Pos>(quote - 1) * w);
+  if (quote == 1 && open != '"' && open != '\'' && open != '(') return true;
+  if (quote == 2 && CharAt(text, closeStart) != '\\') return false;
+  const unsigned char close = open == '(' ? ')' : open;
+  return CharAt(text, closeStart + static_cast<Pos>(quote - 1) * w) == close;
+}
+
+}  // namespace
+
+void RewriteCursor::CopyTo(Pos position) {
+  position = std::min(position, text.size);
+  if (position <= writePos) return;
+  out.insert(out.end(), text.data + writePos, text.data + position);
+  writePos = position;
+}
+
+std::vector<std::uint8_t> ComposeValue(const TextView& text, const LinkEntry& row,
+                                       std::string_view newValue) {
+  const Pos w = text.width();
+  const Pos start = row.ValuePos;
+  const Pos end = start + static_cast<Pos>(row.SpanLength) * w;
+  const int quote = std::clamp(row.QuoteLength, 0, std::max(row.SpanLength, 0));
+  std::vector<std::uint8_t> out;
+  out.reserve(newValue.size() * static_cast<std::size_t>(w) + 4 * static_cast<std::size_t>(w));
+  const Pos q = static_cast<Pos>(quote) * w;
+  out.insert(out.end(), text.data + start, text.data + start + q);
+  AppendEncoded(text, out, newValue);
+  if (quote > 0 && row.SpanLength >= 2 * quote && ClosesQuote(text, start, end - q, quote)) {
+    out.insert(out.end(), text.data + end - q, text.data + end);
+  }
+  return out;
+}
+
+void WriteReplacement(RewriteCursor& cursor, std::string_view newValue, const LinkEntry& row) {
+  cursor.CopyTo(row.ValuePos);
+  const std::vector<std::uint8_t> value = ComposeValue(cursor.text, row, newValue);
+  cursor.out.insert(cursor.out.end(), value.begin(), value.end());
+  cursor.writePos = std::max(cursor.writePos,
+                             row.ValuePos + static_cast<Pos>(row.SpanLength) * cursor.text.width());
+}
+
+void InsertAttribute(RewriteCursor& cursor, std::string_view name, std::string_view value,
+                     const LinkEntry& row) {
+  const std::string token = TagNameToken(cursor.text, row.TagPos);
+  if (token.empty()) return;
+  const Pos end = row.TagPos + static_cast<Pos>(token.size()) * cursor.text.width();
+  if (end < cursor.writePos) return;
+  cursor.CopyTo(end);
+  std::string attribute = " ";
+  attribute.append(name).append("=").append(value);
+  AppendEncoded(cursor.text, cursor.out, attribute);
+}
+
+std::string TagNameToken(const TextView& text, Pos tagPos) {
+  const Pos w = text.width();
+  if (tagPos < 0 || tagPos + w > text.size || CharAt(text, tagPos) != '<') return {};
+  std::string token = "<";
+  for (Pos p = tagPos + w; p + w <= text.size; p += w) {
+    const unsigned char c = CharAt(text, p);
+    if (c == '>' || c <= 32 || (c == '/' && token.size() > 1)) break;
+    token.push_back(static_cast<char>(c));
+  }
+  return token;
+}
+
+Pos FindClosingTag(const TextView& text, std::string_view name, Pos from) {
+  const Pos w = text.width();
+  std::string pattern = "/";
+  pattern.append(name);
+  for (Pos p = FindTag(text, pattern, from); p != kNone; p = FindTag(text, pattern, p + w)) {
+    const Pos after = p + static_cast<Pos>(pattern.size() + 1) * w;
+    if (after + w > text.size) return kNone;
+    const unsigned char c = CharAt(text, after);
+    if (c == '>' || (c >= 1 && c <= 32)) return TagEnd(text, p) == kNone ? kNone : p;
+  }
+  return kNone;
+}
+
+std::vector<std::vector<std::int32_t>> GatherRowsByFile(const SearchSession& session) {
+  const auto& table = session.LinkTable;
+  std::vector<std::vector<std::int32_t>> rows(static_cast<std::size_t>(session.fileList.size()));
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const std::int32_t file = table[i].FileIndex;
+    if (file >= 0 && static_cast<std::size_t>(file) < rows.size()) {
+      rows[static_cast<std::size_t>(file)].push_back(static_cast<std::int32_t>(i));
+    }
+  }
+  for (auto& list : rows) {
+    std::stable_sort(list.begin(), list.end(), [&](std::int32_t a, std::int32_t b) {
+      return table[static_cast<std::size_t>(a)].ValuePos <
+             table[static_cast<std::size_t>(b)].ValuePos;
+    });
+  }
+  return rows;
+}
+
+struct PageRewriter::Page {
+  RewriteCursor cursor;
+  const std::string& path;
+  std::span<const std::int32_t> rows;
+  std::vector<std::string_view> elementStack;  // ElementStack: names without '<'
+  bool droppedFix = false;
+};
+
+PageRewriter::PageRewriter(SearchSession& session, RewriteOptions options)
+    : session_(session),
+      options_(std::move(options)),
+      rowsByFile_(GatherRowsByFile(session)),
+      isFix_(session.LinkTable.size(), 0) {
+  for (const std::int32_t row : session.FixList) {
+    if (row >= 0 && static_cast<std::size_t>(row) < isFix_.size()) {
+      isFix_[static_cast<std::size_t>(row)] = 1;
+    }
+  }
+}
+
+std::span<const std::int32_t> PageRewriter::RowsOf(int fileIndex) const {
+  if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= rowsByFile_.size()) return {};
+  return rowsByFile_[static_cast<std::size_t>(fileIndex)];
+}
+
+int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<std::uint8_t>& out) {
+  static const std::string kNoPath;
+  const std::span<const std::int32_t> rows = RowsOf(fileIndex);
+  const std::size_t start = out.size();
+  out.reserve(start + static_cast<std::size_t>(text.size) + 256);
+  const std::string& path = fileIndex >= 0 && fileIndex < session_.fileList.size()
+                                ? session_.fileList.path(fileIndex)
+                                : kNoPath;
+  Page page{RewriteCursor{text, out, 0}, path, rows, {}, false};
+  auto& table = session_.LinkTable;
+
+  std::size_t k = 0;
+  while (true) {
+    LinkEntry* row = k < rows.size() ? &table[static_cast<std::size_t>(rows[k])] : nullptr;
+    if (row == nullptr && page.elementStack.empty()) break;
+    // Close the elements whose opening tags were removed, unless a row comes first.
+    while (!page.elementStack.empty()) {
+      const Pos found = FindClosingTag(text, page.elementStack.back(), page.cursor.writePos);
+      if (found == kNone) {
+        page.elementStack.pop_back();
+        break;
+      }
+      if (row != nullptr && row->ValuePos < found) break;
+      page.cursor.CopyTo(found);
+      page.cursor.writePos = std::max(page.cursor.writePos, TagEnd(text, found));
+      page.elementStack.pop_back();
+    }
+    if (row != nullptr) HandleRow(page, k);
+    ++k;
+  }
+  page.cursor.CopyTo(text.size);
+
+  if (text.encoding == FileEncoding::Utf16Be) ByteSwapText(out.data() + start, out.size() - start);
+
+  // Fixes that were not written leave the FixList: a second pass is offered only for fixes
+  // that are really in the files.
+  if (page.droppedFix) {
+    auto& fixes = session_.FixList;
+    fixes.erase(std::remove_if(fixes.begin(), fixes.end(),
+                               [&](std::int32_t r) {
+                                 return r >= 0 && static_cast<std::size_t>(r) < table.size() &&
+                                        table[static_cast<std::size_t>(r)].ValuePos < 0;
+                               }),
+                fixes.end());
+  }
+  return static_cast<int>(rows.size());
+}
+
+void PageRewriter::DropRow(Page& page, std::int32_t rowIndex) {
+  const auto i = static_cast<std::size_t>(rowIndex);
+  session_.LinkTable[i].ValuePos = -1;
+  if (i < isFix_.size() && isFix_[i] != 0) page.droppedFix = true;
+}
+
+void PageRewriter::HandleRow(Page& page, std::size_t& k) {
+  const TextView& text = page.cursor.text;
+  auto& table = session_.LinkTable;
+  LinkEntry& row = table[static_cast<std::size_t>(page.rows[k])];
+  // Rows inside text already written or removed, dropped rows, and rows that do not fit the
+  // text are passed over.
+  if (row.ValuePos < page.cursor.writePos || !Fits(text, row)) return;
+  const std::string token = TagNameToken(text, row.TagPos);
+  if (IsDeletion(row)) {
+    HandleDeletion(page, k, row, token);
+    return;
+  }
+  // A replacement equal to the URL as found changes nothing: the value stays as written
+  // (with its escapes, entities and line breaks).
+  if (row.Replacement == row.Url) return;
+
+  // A link whose tag is about to be removed gets nothing written for it.
+  if (options_.AllowLinkDeletion &&
+      options_.TextLinkMode == RewriteOptions::TextLinks::ConvertToText &&
+      (EqualsIgnoreCase(token, "<A") || !FindToken(token, kRemovableElements).empty())) {
+    for (std::size_t j = k + 1; j < page.rows.size(); ++j) {
+      const LinkEntry& next = table[static_cast<std::size_t>(page.rows[j])];
+      if (next.TagPos != row.TagPos) break;
+      if (IsDeletion(next)) {
+        DropRow(page, page.rows[k]);
+        return;
+      }
+    }
+  }
+
+  const std::string& replacement = row.Replacement;
+  std::string value;
+  if (StartsWithMark(replacement, kRelativeMark)) {
+    value = RelativeValue(page.path, std::string_view(replacement).substr(kRelativeMark.size()));
+  } else if (StartsWithMark(replacement, kTargetMark)) {
+    value = replacement.substr(kTargetMark.size());
+  } else {
+    value = replacement;
+  }
+  if (row.ValuePos == row.TagPos) {
+    InsertAttribute(page.cursor, "target", value, row);
+  } else {
+    WriteReplacement(page.cursor, value, row);
+  }
+}
+
+void PageRewriter::HandleDeletion(Page& page, std::size_t& k, LinkEntry& row,
+                                  const std::string& token) {
+  if (!options_.AllowLinkDeletion) return;
+  if (EqualsIgnoreCase(token, "<IMG")) {
+    const bool replace = options_.ImageLinkMode == RewriteOptions::Pictures::ReplaceWithUrl;
+    WriteReplacement(page.cursor,
+                     replace ? PictureValue(page.path, row, options_.ImageReplacementUrl,
+                                            options_.ImageReplacementRelative)
+                             : row.Replacement,
+                     row);
+    return;
+  }
+  if (!FindToken(token, kBackgroundHolders).empty()) {
+    const bool replace = options_.BackgroundLinkMode == RewriteOptions::Pictures::ReplaceWithUrl;
+    WriteReplacement(page.cursor,
+                     replace ? PictureValue(page.path, row, options_.BackgroundReplacementUrl,
+                                            options_.BackgroundReplacementRelative)
+                             : row.Replacement,
+                     row);
+    return;
+  }
+  if (options_.TextLinkMode == RewriteOptions::TextLinks::ConvertToText) {
+    if (EqualsIgnoreCase(token, "<A") && RemoveTag(page, k, row, "A")) return;
+    const std::string_view element = FindToken(token, kRemovableElements);
+    if (!element.empty() && RemoveTag(page, k, row, element.substr(1))) return;
+  }
+  if (!FindToken(token, kEmptiedToHash).empty()) {
+    WriteReplacement(page.cursor, "#", row);
+    return;
+  }
+  WriteReplacement(page.cursor, row.Replacement, row);
+}
+
+bool PageRewriter::RemoveTag(Page& page, std::size_t& k, LinkEntry& row, std::string_view element) {
+  const TextView& text = page.cursor.text;
+  // A tag that is never closed is not removed (that would take the rest of the file with it);
+  // its value is emptied instead.
+  const Pos end = TagEnd(text, row.TagPos);
+  if (end == kNone) return false;
+  page.cursor.CopyTo(row.TagPos);
+  page.cursor.writePos = std::max(page.cursor.writePos, end);
+  page.elementStack.push_back(element);
+  const std::int32_t tagPos = row.TagPos;
+  DropRow(page, page.rows[k]);
+  while (k + 1 < page.rows.size() &&
+         session_.LinkTable[static_cast<std::size_t>(page.rows[k + 1])].TagPos == tagPos) {
+    ++k;
+    DropRow(page, page.rows[k]);
+  }
+  return true;
+}
+
+std::string PageRewriter::RelativeValue(const std::string& pagePath,
+                                        std::string_view target) const {
+  const PathStyle style = session_.pathStyle();
+  const std::string& baseUrl = session_.search.BaseUrl;
+  if (session_.processing.UseBaseUrlAsRoot && session_.search.UseBaseUrl && !baseUrl.empty()) {
+    std::string base = baseUrl;
+    if (base.back() != '/') base += '/';
+    const std::string fromRoot = MakeRelativePath(session_.RootPath, target, true, style);
+    const bool quoted = IsWrappedInQuotes(fromRoot);
+    const std::string_view inner =
+        quoted ? std::string_view(fromRoot).substr(1, fromRoot.size() - 2) : fromRoot;
+    // Only a path that stays under the root (no "..", not the absolute form) is put after the
+    // base URL; a quoted target gives the whole address in quotes.
+    if (inner.find("..") == std::string_view::npos && inner.find("://") == std::string_view::npos) {
+      std::string value = quoted ? "\"" : "";
+      value.append(base).append(inner);
+      if (quoted) value += '"';
+      return value;
+    }
+  }
+  return MakeRelativePath(pagePath, target, true, style);
+}
+
+std::string PageRewriter::PictureValue(const std::string& pagePath, const LinkEntry& row,
+                                       const std::string& url, bool relative) const {
+  std::string value = url;
+  if (relative) {
+    const std::string_view inner =
+        IsWrappedInQuotes(url) ? std::string_view(url).substr(1, url.size() - 2) : url;
+    if (StartsWithIgnoreCase(inner, kFileUrlPrefix)) {
+      value = MakeRelativePath(pagePath, url, true, session_.pathStyle());
+    }
+  }
+  // The old value had no quotes of its own: the new one gets them.
+  if (row.Replacement == kTwoQuotes && !IsWrappedInQuotes(value)) value = "\"" + value + "\"";
+  return value;
+}
+
+int RewritePage(SearchSession& session, const RewriteOptions& options, const TextView& text,
+                int fileIndex, std::vector<std::uint8_t>& out) {
+  PageRewriter rewriter(session, options);
+  return rewriter.RewritePage(text, fileIndex, out);
+}
+
+}  // namespace urlsmith

@@ -1,0 +1,113 @@
+// Rewriting one file with its planned changes: every row of the file is applied at the exact
+// place the search recorded (TagPos, ValuePos, SpanLength, QuoteLength), in position order, in
+// one pass over the text. Replacements are written in place of the old values, relative forms
+// computed, link targets added or changed, and deleted links carried out as the deletion
+// options say. The new text is produced in memory; writing it to the disk is the apply run's.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/search_model.h"
+#include "text/text_types.h"
+
+namespace urlsmith {
+
+// How deleted links are rendered, and whether links may be deleted at all.
+struct RewriteOptions {
+  enum class TextLinks { ConvertToText, MakeEmpty };
+  enum class Pictures { MakeEmpty, ReplaceWithUrl };
+
+  // Off: deletion rows change nothing.
+  bool AllowLinkDeletion = false;
+  // Deleted text links (and removable elements): turned into plain text, or pointed at "#".
+  TextLinks TextLinkMode = TextLinks::ConvertToText;
+  // Deleted "IMG" sources.
+  Pictures ImageLinkMode = Pictures::MakeEmpty;
+  std::string ImageReplacementUrl;
+  bool ImageReplacementRelative = true;  // a file:/// URL is written relative to each page
+  // Deleted background images ("INPUT", "BODY", "TABLE", "TD", "TR").
+  Pictures BackgroundLinkMode = Pictures::MakeEmpty;
+  std::string BackgroundReplacementUrl;
+  bool BackgroundReplacementRelative = true;
+};
+
+// Where the rewriter has got to in the input, and where the output goes. The output is in the
+// file's own encoding with little-endian UTF-16 units; a big-endian file is swapped once at
+// the end of RewritePage.
+struct RewriteCursor {
+  const TextView& text;
+  std::vector<std::uint8_t>& out;
+  Pos writePos = 0;  // input bytes before this are written (or removed); it only grows
+
+  // Writes the input from the write position up to `position` (nothing when it lies before).
+  void CopyTo(Pos position);
+};
+
+// The row's opening quote (its first QuoteLength characters), the new value, and its closing
+// quote (the last QuoteLength characters of its span, when they are the quote that closes the
+// opening one), in the text's encoding.
+std::vector<std::uint8_t> ComposeValue(const TextView& text, const LinkEntry& row,
+                                       std::string_view newValue);
+
+// Writes the input up to the row's value, then ComposeValue; the write position moves past the
+// old value (ValuePos + SpanLength characters).
+void WriteReplacement(RewriteCursor& cursor, std::string_view newValue, const LinkEntry& row);
+
+// Writes the input up to the end of the tag's name (as "<A") and then a blank, the name, "="
+// and the value: the new attribute stands first in the tag. The write position moves to the
+// end of the name.
+void InsertAttribute(RewriteCursor& cursor, std::string_view name, std::string_view value,
+                     const LinkEntry& row);
+
+// The tag's name as written, with its '<' ("<IMG"): up to the first '>', '/', blank or control
+// character. Empty when TagPos is negative or no '<' stands there.
+std::string TagNameToken(const TextView& text, Pos tagPos);
+
+// The first closing tag of `name` ("</" + name followed by '>' or a blank or control
+// character, ASCII case ignored) from `from` whose tag is closed by a '>'; kNone when there is
+// none.
+Pos FindClosingTag(const TextView& text, std::string_view name, Pos from);
+
+// The rows of every file in the order they are applied: ascending ValuePos, rows with equal
+// ValuePos in table order. Indexed by FileIndex (files without rows get an empty list).
+std::vector<std::vector<std::int32_t>> GatherRowsByFile(const SearchSession& session);
+
+// Rewrites the files of one session. It gathers the rows of every file once when it is made;
+// the LinkTable must not gain or lose rows while it is in use.
+class PageRewriter {
+ public:
+  PageRewriter(SearchSession& session, RewriteOptions options);
+
+  // Appends the new text of file `fileIndex` to `out`. `text` is the file's text as the search
+  // read it (a big-endian file already swapped to little-endian); the output is in the file's
+  // own byte order. Dropped rows get ValuePos -1 and leave the FixList. Returns the number of
+  // the file's rows, whether or not they led to a change.
+  int RewritePage(const TextView& text, int fileIndex, std::vector<std::uint8_t>& out);
+
+  std::span<const std::int32_t> RowsOf(int fileIndex) const;
+
+ private:
+  struct Page;
+  void HandleRow(Page& page, std::size_t& k);
+  void HandleDeletion(Page& page, std::size_t& k, LinkEntry& row, const std::string& token);
+  bool RemoveTag(Page& page, std::size_t& k, LinkEntry& row, std::string_view element);
+  std::string RelativeValue(const std::string& pagePath, std::string_view target) const;
+  std::string PictureValue(const std::string& pagePath, const LinkEntry& row,
+                           const std::string& url, bool relative) const;
+  void DropRow(Page& page, std::int32_t rowIndex);
+
+  SearchSession& session_;
+  RewriteOptions options_;
+  std::vector<std::vector<std::int32_t>> rowsByFile_;
+  std::vector<std::uint8_t> isFix_;  // by row index: the row is in the FixList
+};
+
+// Rewrites one file without a PageRewriter (the rows of this file are gathered for the call).
+int RewritePage(SearchSession& session, const RewriteOptions& options, const TextView& text,
+                int fileIndex, std::vector<std::uint8_t>& out);
+
+}  // namespace urlsmith
