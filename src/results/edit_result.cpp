@@ -1,0 +1,134 @@
+#include "results/edit_result.h"
+
+#include <algorithm>
+
+#include "results/url_value.h"
+#include "text/primitives.h"
+#include "text/url_ops.h"
+
+namespace urlsmith {
+
+EditedValue NormalizeEditedValue(std::string_view text, bool relativeChecked, bool canonicalize,
+                                 PathStyle style) {
+  std::string typed;
+  if (IsDrivePath(text, style)) typed = "file:///";
+  typed.append(text);
+  EditedValue edited;
+  edited.relative = relativeChecked && typed.size() >= 8 && StartsWithIgnoreCase(typed, "file:///");
+  edited.value = NormalizeUrlValue(typed, canonicalize, style);
+  return edited;
+}
+
+std::string BuildReplacement(std::string_view oldReplacement, const EditedValue& edited) {
+  std::string replacement;
+  if (oldReplacement.starts_with(kTargetMark)) {
+    replacement.assign(kTargetMark);
+  } else if (edited.relative) {
+    replacement.assign(kRelativeMark);
+  }
+  if (StripValueMarkers(oldReplacement, nullptr, false) == 1) {
+    replacement += '"';
+    replacement += edited.value;
+    replacement += '"';
+  } else {
+    replacement += edited.value;
+  }
+  return replacement;
+}
+
+int ApplyEdit(ResultStep& step) {
+  ResultListModel& list = step.list;
+  const int selected = list.Selection();
+  const std::int32_t group =
+      (selected >= 0 && selected < list.Count()) ? list.ItemData(selected) : kNoGroup;
+  // Rows that no line shows carry kNoGroup too: a line without rows must never reach them.
+  if (group < 0) return 0;
+  if (step.hooks.setWaitCursor) step.hooks.setWaitCursor(true);
+  const int top = list.TopIndex();
+
+  const EditedValue edited =
+      NormalizeEditedValue(step.editor.text, step.editor.relative,
+                           step.session.processing.CanonicalizeUrls, step.session.pathStyle());
+  step.editor.relative = edited.relative;
+
+  std::vector<LinkEntry>& table = step.session.LinkTable;
+  int changed = 0;
+  std::size_t lastRow = 0;
+  const std::size_t rows = std::min(table.size(), step.ResultGroup.size());
+  for (std::size_t i = 0; i < rows; ++i) {
+    if (step.ResultGroup[i] != group) continue;
+    table[i].Replacement = BuildReplacement(table[i].Replacement, edited);
+    lastRow = i;
+    ++changed;
+  }
+  if (changed > 0) {
+    list.DeleteLine(selected);
+    list.InsertLine(selected, ResultLineText(table[lastRow], changed), group);
+    list.SetTopIndex(top);
+    list.SetSelection(selected);
+    UpdateListExtent(step, "");
+    for (int k = 0; k < list.Count(); ++k) {
+      UpdateListExtent(step, list.Text(k));
+    }
+    StripValueMarkers(table[lastRow].Replacement, &step.editor.text, false);
+  }
+  if (step.hooks.setWaitCursor) step.hooks.setWaitCursor(false);
+  return changed;
+}
+
+void ApplyClicked(ResultStep& step) {
+  ApplyEdit(step);
+  RefreshSelection(step);
+}
+
+void RelativeToggled(ResultStep& step, bool checked) {
+  step.editor.relative = checked;
+  ApplyEdit(step);
+}
+
+void CopyOldClicked(ResultStep& step) {
+  const int selected = step.list.Selection();
+  if (selected < 0 || selected >= step.list.Count()) return;
+  const int first = FirstRowOfGroup(step, step.list.ItemData(selected));
+  if (first < 0 || static_cast<std::size_t>(first) >= step.session.LinkTable.size()) return;
+  step.editor.text = step.session.LinkTable[static_cast<std::size_t>(first)].Url;
+}
+
+void DeleteClicked(ResultStep& step) {
+  step.editor.text.clear();
+}
+
+FileDialogRequest ReplacementFileDialog(std::string_view startFolder) {
+  FileDialogRequest request;
+  request.title = "Replace";
+  request.startFolder.assign(startFolder);
+  request.filters = {
+      {"All Processable Files (*.htm, *.html, *.shtml, *.gif, *.jpg, *.jpeg, *.png, *.bmp, "
+       "*.css, *.js)",
+       "*.htm;*.html;*.shtml;*.gif;*.jpg;*.jpeg;*.png;*.bmp;*.css;*.js"},
+      {"HTML Files (*.htm, *.html, *.shtml)", "*.htm;*.html;*.shtml"},
+      {"Image Files (*.gif, *.jpg, *.jpeg, *.png, *.bmp)", "*.gif;*.jpg;*.jpeg;*.png;*.bmp"},
+      {"Style Sheets (*.css)", "*.css"},
+      {"JavaScript Files (*.js)", "*.js"},
+      {"All Files (*.*)", "*.*"},
+  };
+  return request;
+}
+
+bool BrowseClicked(ResultStep& step, const FileChooser& chooser, std::string_view lastRootFolder) {
+  if (step.editor.browseFolder.empty()) step.editor.browseFolder.assign(lastRootFolder);
+  const std::optional<std::string> chosen =
+      chooser ? chooser(ReplacementFileDialog(step.editor.browseFolder)) : std::nullopt;
+  if (!chosen) return false;
+  const PathStyle style = step.session.pathStyle();
+  // A Windows path is a drive path that the edit turns into a file URL itself; a POSIX path has
+  // no drive, so it enters the edit as its file URL.
+  step.editor.text = style == PathStyle::Windows ? *chosen : FileUrlOfPath(*chosen, style);
+  step.editor.relative = true;
+  ApplyEdit(step);
+  RefreshSelection(step);
+  step.editor.browseFolder = FolderOf(*chosen, style);
+  return true;
+}
+
+}  // namespace urlsmith

@@ -1,0 +1,282 @@
+#include "results/plan_json.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "results/edit_result.h"
+
+namespace urlsmith {
+namespace {
+
+// A strict JSON checker (RFC 8259 grammar, UTF-8 text): true when `text` is exactly one value.
+class JsonChecker {
+ public:
+  explicit JsonChecker(std::string_view text) : s_(text) {}
+  bool Valid() {
+    Space();
+    if (!Value()) return false;
+    Space();
+    return i_ == s_.size();
+  }
+
+ private:
+  bool Value() {
+    if (i_ >= s_.size()) return false;
+    switch (s_[i_]) {
+      case '{':
+        return Object();
+      case '[':
+        return Array();
+      case '"':
+        return String();
+      case 't':
+        return Word("true");
+      case 'f':
+        return Word("false");
+      case 'n':
+        return Word("null");
+      default:
+        return Number();
+    }
+  }
+  bool Object() {
+    ++i_;
+    Space();
+    if (Eat('}')) return true;
+    do {
+      Space();
+      if (!String()) return false;
+      Space();
+      if (!Eat(':')) return false;
+      Space();
+      if (!Value()) return false;
+      Space();
+    } while (Eat(','));
+    return Eat('}');
+  }
+  bool Array() {
+    ++i_;
+    Space();
+    if (Eat(']')) return true;
+    do {
+      Space();
+      if (!Value()) return false;
+      Space();
+    } while (Eat(','));
+    return Eat(']');
+  }
+  bool String() {
+    if (!Eat('"')) return false;
+    while (i_ < s_.size()) {
+      const auto c = static_cast<unsigned char>(s_[i_]);
+      if (c == '"') {
+        ++i_;
+        return true;
+      }
+      if (c < 0x20) return false;
+      if (c == '\\') {
+        ++i_;
+        if (i_ >= s_.size()) return false;
+        const char e = s_[i_++];
+        if (e == 'u') {
+          for (int k = 0; k < 4; ++k) {
+            if (i_ >= s_.size() || !std::isxdigit(static_cast<unsigned char>(s_[i_++]))) {
+              return false;
+            }
+          }
+        } else if (std::string_view("\"\\/bfnrt").find(e) == std::string_view::npos) {
+          return false;
+        }
+        continue;
+      }
+      if (c < 0x80) {
+        ++i_;
+        continue;
+      }
+      // One UTF-8 sequence, checked strictly.
+      int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+      if (c < 0xC2 || c > 0xF4 || i_ + static_cast<std::size_t>(length) > s_.size()) return false;
+      std::uint32_t code = c & (length == 2 ? 0x1Fu : length == 3 ? 0x0Fu : 0x07u);
+      for (int k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(s_[i_ + static_cast<std::size_t>(k)]);
+        if ((b & 0xC0u) != 0x80u) return false;
+        code = (code << 6) | (b & 0x3Fu);
+      }
+      if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+          (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
+        return false;
+      }
+      i_ += static_cast<std::size_t>(length);
+    }
+    return false;
+  }
+  bool Number() {
+    const std::size_t start = i_;
+    Eat('-');
+    if (i_ >= s_.size() || !std::isdigit(static_cast<unsigned char>(s_[i_]))) return false;
+    if (s_[i_] == '0') {
+      ++i_;
+    } else {
+      while (i_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[i_])))
+        ++i_;
+    }
+    return i_ > start;
+  }
+  bool Word(std::string_view w) {
+    if (s_.substr(i_, w.size()) != w) return false;
+    i_ += w.size();
+    return true;
+  }
+  bool Eat(char c) {
+    if (i_ < s_.size() && s_[i_] == c) {
+      ++i_;
+      return true;
+    }
+    return false;
+  }
+  void Space() {
+    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\t' || s_[i_] == '\r'))
+      ++i_;
+  }
+
+  std::string_view s_;
+  std::size_t i_ = 0;
+};
+
+TEST(JsonString, EscapesWhatJsonRequiresAndKeepsValidUtf8) {
+  struct Case {
+    std::string bytes;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"plain/path.htm?a=1&b=2", R"("plain/path.htm?a=1&b=2")"},
+      {"say \"hi\" C:\\x", R"("say \"hi\" C:\\x")"},
+      {"\b\f\n\r\t", R"("\b\f\n\r\t")"},
+      {std::string("\x00\x01\x1f\x7f", 4), R"("\u0000\u0001\u001f\u007f")"},
+      {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
+       "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
+      {"caf\xE9.htm", R"("caf\u00e9.htm")"},                  // a Windows-1252 byte
+      {"\xC0\xAF", R"("\u00c0\u00af")"},                      // overlong '/'
+      {"\xED\xA0\x80", R"("\u00ed\u00a0\u0080")"},            // an encoded surrogate
+      {"\xE2\x82", R"("\u00e2\u0082")"},                      // truncated at the end
+      {"\xE2\x82x", R"("\u00e2\u0082x")"},                    // truncated in the middle
+      {"\xF4\x90\x80\x80", R"("\u00f4\u0090\u0080\u0080")"},  // above U+10FFFF
+      {"\xFF\xFE", R"("\u00ff\u00fe")"},
+      {"\x80", R"("\u0080")"},
+      {"", R"("")"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(JsonString(c.bytes), c.expected);
+  }
+}
+
+TEST(JsonString, AnyBytesGiveValidJson) {
+  std::mt19937 random(99);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes(random() % 24, '\0');
+    for (char& b : bytes) {
+      b = static_cast<char>(random() % 256);
+    }
+    const std::string json = JsonString(bytes);
+    EXPECT_TRUE(JsonChecker(json).Valid()) << json;
+  }
+}
+
+LinkEntry Row(std::int32_t file, std::string url, std::string replacement, std::int32_t tag,
+              std::int32_t value, std::int32_t span, std::int32_t quote) {
+  return LinkEntry{file, tag, value, span, quote, std::move(url), std::move(replacement)};
+}
+
+TEST(PlanJson, ThePlanOfASmallSite) {
+  SearchSession session;
+  session.fileList.Append("/s/index.htm");
+  session.fileList.Append("/s/img/unused \"1\".gif");
+  session.fileList.Append("/s/b.htm");
+  session.fileList.setReferenced(0);
+  session.fileList.setReferenced(2);
+  session.LinkTable = {
+      Row(0, "img/x.gif", "", 5, 14, 11, 1),
+      Row(0, "www.e.com", "http://www.e.com", 30, 38, 11, 1),
+      Row(2, "img/X.GIF", "\"\"", 3, 12, 9, 0),
+      Row(2, "http://e.com/", ":::_blank", 40, 40, 0, 0),
+  };
+  session.FixList = {1};
+  VectorResultList list;
+  ResultStep step(session, list);
+  ShowResults(step);
+
+  const std::string expected = R"json({
+  "options": {"sort": "Unsorted", "hideDelete": false, "hideReplace": false, "hideTarget": false, "hideOrphan": false, "allowLinkDeletion": false, "makeBackups": true},
+  "countLabel": "URL's in the list: 2",
+  "notice": ">> Link deletion is prohibited. The \"DELETE\" items are hidden.",
+  "counts": {"rows": 4, "groups": 2, "orphans": 1, "fixes": 1, "hiddenRows": 2, "actions": {"DELETE": 2, "REPLACE": 1, "REPLACE (relative)": 0, "REPLACE (copy old)": 0, "TARGET (add)": 1, "TARGET (modify)": 0}},
+  "groups": [
+    {"group": 0, "line": "REPLACE (1): \"www.e.com\" --> \"http://www.e.com\"", "action": "REPLACE", "url": "www.e.com", "value": "http://www.e.com", "count": 1, "rows": [1]},
+    {"group": 1, "line": "TARGET (add, 1): \"http://e.com/\" --> \"_blank\"", "action": "TARGET (add)", "url": "http://e.com/", "value": "_blank", "count": 1, "rows": [3]}
+  ],
+  "orphans": [
+    "/s/img/unused \"1\".gif"
+  ],
+  "rows": [
+    {"index": 0, "file": "/s/index.htm", "fileIndex": 0, "tagPos": 5, "valuePos": 14, "spanLength": 11, "quoteLength": 1, "url": "img/x.gif", "replacement": "", "action": "DELETE", "group": -1, "fix": false},
+    {"index": 1, "file": "/s/index.htm", "fileIndex": 0, "tagPos": 30, "valuePos": 38, "spanLength": 11, "quoteLength": 1, "url": "www.e.com", "replacement": "http://www.e.com", "action": "REPLACE", "group": 0, "fix": true},
+    {"index": 2, "file": "/s/b.htm", "fileIndex": 2, "tagPos": 3, "valuePos": 12, "spanLength": 9, "quoteLength": 0, "url": "img/X.GIF", "replacement": "\"\"", "action": "DELETE", "group": -1, "fix": false},
+    {"index": 3, "file": "/s/b.htm", "fileIndex": 2, "tagPos": 40, "valuePos": 40, "spanLength": 0, "quoteLength": 0, "url": "http://e.com/", "replacement": ":::_blank", "action": "TARGET (add)", "group": 1, "fix": false}
+  ]
+}
+)json";
+  EXPECT_EQ(PlanJson(step), expected);
+  EXPECT_TRUE(JsonChecker(PlanJson(step)).Valid());
+
+  // Deletion allowed, sorted by URL, orphans hidden: the deletions form one group at the end.
+  step.options.AllowLinkDeletion = true;
+  step.options.HideOrphan = true;
+  ChangeSortMode(step, SortModeKind::ByUrl);
+  const std::string sorted = PlanJson(step);
+  EXPECT_TRUE(JsonChecker(sorted).Valid()) << sorted;
+  EXPECT_NE(sorted.find(R"("notice": null)"), std::string::npos);
+  EXPECT_NE(sorted.find(R"("orphans": [])"), std::string::npos);
+  EXPECT_NE(
+      sorted.find(
+          R"("line": "DELETE (2): \"img/x.gif\"", "action": "DELETE", "url": "img/x.gif", "value": "", "count": 2, "rows": [2, 3]})"),
+      std::string::npos)
+      << sorted;
+  // The fix still names the www.e.com row.
+  EXPECT_NE(
+      sorted.find(
+          R"("url": "www.e.com", "replacement": "http://www.e.com", "action": "REPLACE", "group": 0, "fix": true)"),
+      std::string::npos)
+      << sorted;
+}
+
+TEST(PlanJson, EditedLinesAndOddBytesStayValid) {
+  SearchSession session;
+  session.fileList.Append("/s/caf\xE9.htm");  // a name that is not UTF-8
+  std::mt19937 random(5);
+  for (int i = 0; i < 200; ++i) {
+    std::string url(random() % 12, '\0');
+    for (char& b : url) {
+      b = static_cast<char>(random() % 256);
+    }
+    session.LinkTable.push_back(Row(i % 2 ? 0 : 7, url, i % 3 ? "\"x\ty\"" : "", i, i, 1, 1));
+  }
+  VectorResultList list;
+  ResultStep step(session, list);
+  step.options.AllowLinkDeletion = true;
+  ShowResults(step);
+  list.SetSelection(0);
+  step.editor.text = "new \x01 value";
+  step.session.processing.CanonicalizeUrls = false;
+  ApplyEdit(step);
+  const std::string json = PlanJson(step);
+  EXPECT_TRUE(JsonChecker(json).Valid());
+  EXPECT_NE(json.find(R"("file": "/s/caf\u00e9.htm")"), std::string::npos);
+  EXPECT_NE(json.find(R"("file": null, "fileIndex": 7)"), std::string::npos);
+  EXPECT_NE(json.find(R"(\"new \u0001 value\")"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace urlsmith
