@@ -1,5 +1,10 @@
 #include "engine/scanners.h"
 
+#include "engine/analysis.h"
+#include "engine/scan_search.h"
+#include "engine/tag_scanner.h"
+#include "text/primitives.h"
+
 namespace urlsmith {
 
 std::string FileLogLine(const std::string& path, Pos size) {
@@ -14,45 +19,175 @@ int FinishFile(RunView& view, int rows) {
   return rows;
 }
 
+bool Stopped(RunView& view) {
+  return view.StopPoll() == Poll::Stop;
+}
+
+// The "url(" values of the STYLE blocks. Returns the new row count, or the stop value.
+int ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+                    const ScriptBlocks& blocks, int rows) {
+  const int w = text.width();
+  TagWalk walk(text, blocks);
+  Pos p = 0;
+  while (true) {
+    p = walk.Find("STYLE", p);
+    if (p == kNone) return rows;
+    Pos e = walk.Find("/STYLE", p);
+    if (e == kNone) e = text.size;
+    const Pos q = e > p ? NextAfterTag(text, p) : kNone;
+    if (q != kNone) {
+      Pos u = FindText(text, e, "url(", q, StopMode::None);
+      while (u != kNone) {
+        // The value begins at the '('.
+        const Pos v = u + 3 * w;
+        const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
+        if (r < 0) return r - rows;
+        rows += r;
+        const Pos next = v + w;
+        if (next > text.size) break;
+        u = FindText(text, e, "url(", next, StopMode::None);
+      }
+    }
+    p = NextAfterTag(text, e);
+    if (p == kNone) return rows;
+    if (Stopped(view)) return -1 - rows;
+  }
+}
+
+// Strings in the SCRIPT blocks that begin with a protocol name. With scripts taken as tags, the
+// search in a block ends at its first '<' that is not followed by '='.
+int ScanScriptBlocks(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+                     bool scriptsAreTags, int rows) {
+  const int w = text.width();
+  const StopMode mode = scriptsAreTags ? StopMode::LessThan : StopMode::None;
+  ScriptCommentTracker comments(text);
+  Pos p = 0;
+  while (true) {
+    const Pos s = FindTag(text, "SCRIPT", p);
+    if (s == kNone) return rows;
+    Pos e = FindTag(text, "/SCRIPT", s);
+    if (e == kNone) e = text.size;
+    Pos q = e > s ? NextAfterTag(text, s) : kNone;
+    if (q != kNone) {
+      ProtocolSearch protocols(text, e, mode);
+      for (Pos u = protocols.Next(q); u != kNone; u = protocols.Next(q)) {
+        if (!comments.InComment(u)) {
+          const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
+          if (r < 0) return r - rows;
+          rows += r;
+        }
+        q = u + 6 * w;
+        if (q > text.size) break;
+      }
+    }
+    p = NextAfterTag(text, e);
+    if (p == kNone) return rows;
+    if (Stopped(view)) return -1 - rows;
+  }
+}
+
 }  // namespace
 
 int ScanPage(SearchSession& session, RunView& view, const TextView& text, const std::string& path,
-             int /*fileIndex*/) {
+             int fileIndex) {
   view.AppendLogLine(FileLogLine(path, text.size), false);
-  const int range = 16 + (session.search.ScanScriptsByProtocol ? 1 : 0) +
-                    (session.search.ScanEventHandlers ? 1 : 0);
-  int position = 0;
-  // One step per tag kind, then the style, script and event-handler phases.
-  for (; position < range; ++position) {
-    view.SetFileProgress(position, range);
-    if (view.StopPoll() == Poll::Stop) return -1;
+  const SearchOptions& options = session.search;
+  const bool scriptsAreTags = options.ScanScriptsByTag;
+  ScriptBlocks blocks;
+  if (!scriptsAreTags) {
+    blocks.tagsEverywhere = false;
+    blocks.overflow = !CollectScriptRanges(text, session.ScriptStarts, session.ScriptEnds,
+                                           static_cast<std::size_t>(kMaxScriptRanges));
+    blocks.starts = session.ScriptStarts;
+    blocks.ends = session.ScriptEnds;
   }
-  view.SetFileProgress(position, range);
-  return FinishFile(view, 0);
+  // 15 tag kinds, the STYLE phase, the script phase and the event-handler phase.
+  const int fileRange =
+      16 + (options.ScanScriptsByProtocol ? 1 : 0) + (options.ScanEventHandlers ? 1 : 0);
+  int filePosition = 0;
+
+  int rows = ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, blocks);
+  if (rows < 0) return rows;
+
+  view.SetFileProgress(filePosition, fileRange);
+  ++filePosition;
+  if (Stopped(view)) return -1 - rows;
+  rows = ScanStyleBlocks(session, view, text, fileIndex, blocks, rows);
+  if (rows < 0) return rows;
+
+  if (options.ScanScriptsByProtocol) {
+    view.SetFileProgress(filePosition, fileRange);
+    ++filePosition;
+    if (Stopped(view)) return -1 - rows;
+    rows = ScanScriptBlocks(session, view, text, fileIndex, scriptsAreTags, rows);
+    if (rows < 0) return rows;
+  }
+
+  view.SetFileProgress(filePosition, fileRange);
+  return FinishFile(view, rows);
 }
 
 int ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
-                   const std::string& path, int /*fileIndex*/) {
+                   const std::string& path, int fileIndex) {
   view.AppendLogLine(FileLogLine(path, text.size), false);
-  int range = 1 + (session.search.ScanScriptsByProtocol ? 1 : 0);
-  if (session.search.ScanScriptsByTag) range += session.search.ScanEventHandlers ? 16 : 15;
-  view.SetFileProgress(0, range);
-  int position = 1;
-  for (; position < range; ++position) {
-    view.SetFileProgress(position, range);
-    if (view.StopPoll() == Poll::Stop) return -1;
+  const SearchOptions& options = session.search;
+  int rows = 0;
+  int fileRange = 1 + (options.ScanScriptsByProtocol ? 1 : 0);
+  // Markup that a script writes is searched for tags only when scripts count as tags.
+  const bool scanTags = options.ScanScriptsByTag;
+  if (scanTags) fileRange += options.ScanEventHandlers ? 16 : 15;
+  view.SetFileProgress(0, fileRange);
+  int filePosition = 1;
+
+  if (scanTags) {
+    rows = ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, ScriptBlocks{});
+    if (rows < 0) return rows;
   }
-  view.SetFileProgress(position, range);
-  return FinishFile(view, 0);
+
+  if (options.ScanScriptsByProtocol) {
+    view.SetFileProgress(filePosition, fileRange);
+    ++filePosition;
+    if (Stopped(view)) return -1 - rows;
+    const int w = text.width();
+    ScriptCommentTracker comments(text);
+    ProtocolSearch protocols(text, text.size, StopMode::None);
+    Pos q = 0;
+    for (Pos u = protocols.Next(q); u != kNone; u = protocols.Next(q)) {
+      if (!comments.InComment(u)) {
+        const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
+        if (r < 0) return r - rows;
+        rows += r;
+      }
+      q = u + w;
+      if (Stopped(view)) return -1 - rows;
+    }
+  }
+
+  view.SetFileProgress(filePosition, fileRange);
+  return FinishFile(view, rows);
 }
 
-int ScanStyleFile(SearchSession& /*session*/, RunView& view, const TextView& text,
-                  const std::string& path, int /*fileIndex*/) {
+int ScanStyleFile(SearchSession& session, RunView& view, const TextView& text,
+                  const std::string& path, int fileIndex) {
   view.AppendLogLine(FileLogLine(path, text.size), false);
+  const int w = text.width();
+  int rows = 0;
   view.SetFileProgress(0, 1);
-  if (view.StopPoll() == Poll::Stop) return -1;
+  if (Stopped(view)) return -1 - rows;
+  Pos q = 0;
+  while (true) {
+    const Pos u = FindText(text, text.size, "url(", q, StopMode::None);
+    if (u == kNone) break;
+    // The value begins at the '('.
+    const Pos v = u + 3 * w;
+    const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
+    if (r < 0) return r - rows;
+    rows += r;
+    q = v + w;
+    if (Stopped(view)) return -1 - rows;
+  }
   view.SetFileProgress(1, 1);
-  return FinishFile(view, 0);
+  return FinishFile(view, rows);
 }
 
 }  // namespace urlsmith

@@ -1,0 +1,203 @@
+#include "engine/scan_search.h"
+
+namespace urlsmith {
+
+namespace {
+
+bool IsLineBreak(unsigned char c) {
+  return c == '\r' || c == '\n';
+}
+
+// Inside a block comment by the next "/*" and "*/" from the URL on.
+bool InBlockComment(Pos open, Pos close) {
+  if (open != kNone && close != kNone) return close < open;
+  return (open == kNone) != (close == kNone);
+}
+
+void CollectTags(const TextView& text, std::string_view name, std::vector<Pos>& out,
+                 std::size_t maxEntries, bool& fits) {
+  Pos p = FindTag(text, name, 0);
+  while (p != kNone) {
+    if (out.size() >= maxEntries) {
+      fits = false;
+      return;
+    }
+    out.push_back(p);
+    const Pos q = NextAfterTag(text, p);
+    if (q == kNone) return;
+    p = FindTag(text, name, q);
+  }
+}
+
+}  // namespace
+
+bool CollectScriptRanges(const TextView& text, std::vector<Pos>& starts, std::vector<Pos>& ends,
+                         std::size_t maxEntries) {
+  starts.clear();
+  ends.clear();
+  bool fits = true;
+  CollectTags(text, "SCRIPT", starts, maxEntries, fits);
+  CollectTags(text, "/SCRIPT", ends, maxEntries, fits);
+  return fits;
+}
+
+// ---- TagWalk ----
+
+Pos TagWalk::Find(std::string_view name, Pos from) {
+  if (blocks_.tagsEverywhere) return FindTag(text_, name, from);
+  if (!blocks_.overflow) {
+    return FindTagOutsideScripts(text_, from, name, blocks_.starts, blocks_.ends);
+  }
+  Pos p = FindTag(text_, name, from);
+  while (p != kNone) {
+    switch (Locate(p)) {
+      case Where::Outside:
+        return p;
+      case Where::NeverCloses:
+        return kNone;
+      case Where::Inside:
+        break;
+    }
+    p = NextAfterTag(text_, p);
+    if (p == kNone) return kNone;
+    p = FindTag(text_, name, p);
+  }
+  return kNone;
+}
+
+void TagWalk::Restart() {
+  started_ = true;
+  lastAsked_ = 0;
+  nextStart_ = FindTag(text_, "SCRIPT", 0);
+  currentStart_ = kNone;
+  nextEnd_ = FindTag(text_, "/SCRIPT", 0);
+}
+
+Pos TagWalk::NextStart(Pos current) const {
+  const Pos q = NextAfterTag(text_, current);
+  return q == kNone ? kNone : FindTag(text_, "SCRIPT", q);
+}
+
+Pos TagWalk::NextEnd(Pos current) const {
+  const Pos q = NextAfterTag(text_, current);
+  return q == kNone ? kNone : FindTag(text_, "/SCRIPT", q);
+}
+
+// The same decision as the search over collected lists: the block is the one opened by the last
+// "SCRIPT" tag before p and closed by the first "/SCRIPT" tag after that opening.
+TagWalk::Where TagWalk::Locate(Pos p) {
+  if (!started_ || p < lastAsked_) Restart();
+  lastAsked_ = p;
+  while (nextStart_ != kNone && nextStart_ < p) {
+    currentStart_ = nextStart_;
+    nextStart_ = NextStart(nextStart_);
+  }
+  if (currentStart_ == kNone) return Where::Outside;
+  while (nextEnd_ != kNone && nextEnd_ <= currentStart_)
+    nextEnd_ = NextEnd(nextEnd_);
+  if (nextEnd_ == kNone) return Where::NeverCloses;
+  return nextEnd_ < p ? Where::Outside : Where::Inside;
+}
+
+// ---- ProtocolSearch ----
+
+// A protocol name that was not found stays not found while the search goes on before the place
+// where the earlier search gave up. With no stop character that is the end; with one, it is no
+// earlier than the end of the last name found, which is as far as the scanners step.
+Pos ProtocolSearch::Next(Pos from) {
+  if (from < lastFrom_ || (mode_ != StopMode::None && from > reach_)) known_.fill(false);
+  lastFrom_ = from;
+  for (std::size_t i = 0; i < kScriptProtocols.size(); ++i) {
+    if (!known_[i] || (found_[i] != kNone && found_[i] < from)) {
+      found_[i] = FindText(text_, end_, kScriptProtocols[i], from, mode_);
+      known_[i] = true;
+    }
+    if (found_[i] != kNone) {
+      reach_ = found_[i] + static_cast<Pos>(kScriptProtocols[i].size()) * text_.width();
+      return found_[i];
+    }
+  }
+  reach_ = from;
+  return kNone;
+}
+
+// ---- Script comments ----
+
+bool IsInScriptComment(const TextView& text, Pos position) {
+  const int w = text.width();
+  for (Pos k = position; k >= 0; k -= w) {
+    const unsigned char c = CharAt(text, k);
+    if (IsLineBreak(c)) break;
+    if (c == '/' && CharAt(text, k + w) == '/') {
+      Pos runStart = k;
+      while (runStart - w >= 0 && CharAt(text, runStart - w) == '/')
+        runStart -= w;
+      // The slashes of "scheme://" open no comment: go on before them.
+      if (runStart - w >= 0 && CharAt(text, runStart - w) == ':') {
+        k = runStart;
+        continue;
+      }
+      return true;
+    }
+  }
+  const Pos open = FindText(text, text.size, "/*", position, StopMode::None);
+  const Pos close = FindText(text, text.size, "*/", position, StopMode::None);
+  return InBlockComment(open, close);
+}
+
+void ScriptCommentTracker::Restart() {
+  scanned_ = 0;
+  lineComment_ = false;
+  runAfterColon_ = false;
+  openFrom_ = -1;
+  closeFrom_ = -1;
+}
+
+bool ScriptCommentTracker::SlashRunAfterColon(Pos slash) const {
+  const int w = text_.width();
+  Pos runStart = slash;
+  while (runStart - w >= 0 && CharAt(text_, runStart - w) == '/')
+    runStart -= w;
+  return runStart - w >= 0 && CharAt(text_, runStart - w) == ':';
+}
+
+bool ScriptCommentTracker::InComment(Pos position) {
+  if (position < lastAsked_) Restart();
+  lastAsked_ = position;
+  const int w = text_.width();
+
+  // Carry the line state forward to the position.
+  Pos k = scanned_;
+  for (; k < position; k += w) {
+    const unsigned char c = CharAt(text_, k);
+    if (IsLineBreak(c)) {
+      lineComment_ = false;
+    } else if (c == '/') {
+      const bool runGoesOn = k - w >= 0 && CharAt(text_, k - w) == '/';
+      if (!runGoesOn) runAfterColon_ = k - w >= 0 && CharAt(text_, k - w) == ':';
+      if (!runAfterColon_ && CharAt(text_, k + w) == '/') lineComment_ = true;
+    }
+  }
+  scanned_ = k;
+
+  bool inLineComment = lineComment_;
+  const unsigned char here = CharAt(text_, position);
+  if (IsLineBreak(here)) {
+    inLineComment = false;
+  } else if (here == '/' && CharAt(text_, position + w) == '/' && !SlashRunAfterColon(position)) {
+    inLineComment = true;
+  }
+  if (inLineComment) return true;
+
+  if (openFrom_ < 0 || (open_ != kNone && open_ < position)) {
+    open_ = FindText(text_, text_.size, "/*", position, StopMode::None);
+    openFrom_ = position;
+  }
+  if (closeFrom_ < 0 || (close_ != kNone && close_ < position)) {
+    close_ = FindText(text_, text_.size, "*/", position, StopMode::None);
+    closeFrom_ = position;
+  }
+  return InBlockComment(open_, close_);
+}
+
+}  // namespace urlsmith

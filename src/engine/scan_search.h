@@ -1,0 +1,113 @@
+// Searches shared by the page, script and style-sheet scanners: the script blocks of a page and
+// the tag search that skips them, the search for protocol names in script text, and the test
+// whether a script URL stands in a comment.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "text/primitives.h"
+#include "text/text_types.h"
+
+namespace urlsmith {
+
+// The protocol names that start a URL in script text and event handlers, tried in this order.
+inline constexpr std::array<std::string_view, 5> kScriptProtocols = {
+    "file:///", "http://", "https://", "ftp://", "gopher://"};
+
+// Fills starts with the positions of the page's "SCRIPT" tags and ends with those of its
+// "/SCRIPT" tags (each search goes on after the end of the tag found). Each list keeps at most
+// maxEntries positions; returns false when the page has more script tags than that.
+bool CollectScriptRanges(const TextView& text, std::vector<Pos>& starts, std::vector<Pos>& ends,
+                         std::size_t maxEntries);
+
+// How the tag searches of one page treat its script blocks.
+struct ScriptBlocks {
+  // Tags inside script blocks are real tags: nothing is skipped.
+  bool tagsEverywhere = true;
+  // The collected block boundaries (used when tagsEverywhere is false).
+  std::span<const Pos> starts;
+  std::span<const Pos> ends;
+  // The page has more script tags than the lists hold: the boundaries are then followed along
+  // the text as the search goes, so that every block is still skipped.
+  bool overflow = false;
+};
+
+// "Find tag N from q" for one forward walk over a page: FindTag when tags count everywhere,
+// otherwise a search that skips tags inside script blocks. Positions asked should not go back
+// (a walk that goes back is served correctly, only slower).
+class TagWalk {
+ public:
+  TagWalk(const TextView& text, const ScriptBlocks& blocks) : text_(text), blocks_(blocks) {}
+
+  Pos Find(std::string_view name, Pos from);
+
+ private:
+  enum class Where { Outside, Inside, NeverCloses };
+  Where Locate(Pos p);
+  void Restart();
+  Pos NextStart(Pos current) const;
+  Pos NextEnd(Pos current) const;
+
+  TextView text_;
+  ScriptBlocks blocks_;
+  // Followed boundaries (overflow only).
+  bool started_ = false;
+  Pos lastAsked_ = 0;
+  Pos nextStart_ = kNone;
+  Pos currentStart_ = kNone;
+  Pos nextEnd_ = kNone;
+};
+
+// The first of kScriptProtocols (in list order, not the nearest) found from a position, within
+// one block or value. The positions asked go forward by at most the length of the protocol name
+// found last, as the scanners step; results are remembered so that a long block with many URLs
+// is not searched again to its end for every URL.
+class ProtocolSearch {
+ public:
+  ProtocolSearch(const TextView& text, Pos end, StopMode mode)
+      : text_(text), end_(end), mode_(mode) {}
+
+  Pos Next(Pos from);
+
+ private:
+  TextView text_;
+  Pos end_;
+  StopMode mode_;
+  Pos lastFrom_ = -1;
+  Pos reach_ = 0;  // the end of the last name found (see Next)
+  std::array<Pos, kScriptProtocols.size()> found_{};
+  std::array<bool, kScriptProtocols.size()> known_{};
+};
+
+// Whether the script URL at position stands in a comment: after a "//" on its line (slashes
+// that directly follow a ':' belong to a URL such as "http://" and open no comment), or in a
+// block comment (the next "*/" comes before the next "/*", or only one of them follows).
+bool IsInScriptComment(const TextView& text, Pos position);
+
+// IsInScriptComment for positions asked in ascending order, as a scanner meets its URLs: the
+// line state and the next comment marks are carried along instead of searched anew.
+class ScriptCommentTracker {
+ public:
+  explicit ScriptCommentTracker(const TextView& text) : text_(text) {}
+
+  bool InComment(Pos position);
+
+ private:
+  void Restart();
+  bool SlashRunAfterColon(Pos slash) const;
+
+  TextView text_;
+  Pos lastAsked_ = -1;
+  Pos scanned_ = 0;           // line state is known for the text before this position
+  bool lineComment_ = false;  // a comment-opening "//" since the last line break
+  bool runAfterColon_ = false;
+  Pos openFrom_ = -1;
+  Pos open_ = kNone;
+  Pos closeFrom_ = -1;
+  Pos close_ = kNone;
+};
+
+}  // namespace urlsmith

@@ -1,0 +1,255 @@
+#include "engine/tag_scanner.h"
+
+#include <string>
+
+#include "engine/analysis.h"
+#include "text/primitives.h"
+
+namespace urlsmith {
+
+const std::array<std::string_view, 78> kEventHandlerNames = {
+    "onabort",
+    "onactivate",
+    "onafterprint",
+    "onafterupdate",
+    "onbeforeactivate",
+    "onbeforecopy",
+    "onbeforecut",
+    "onbeforedeactivate",
+    "onbeforeeditfocus",
+    "onbeforepaste",
+    "onbeforeprint",
+    "onbeforeunload",
+    "onbeforeupdate",
+    "onblur",
+    "onbounce",
+    "oncellchange",
+    "onchange",
+    "onclick",
+    "oncontextmenu",
+    "oncontrolselect",
+    "oncopy",
+    "oncut",
+    "ondataavailable",
+    "ondatasetchanged",
+    "ondatasetcomplete",
+    "ondblclick",
+    "ondeactivate",
+    "ondrag",
+    "ondragend",
+    "ondragenter",
+    "ondragleave",
+    "ondragover",
+    "ondragstart",
+    "ondrop",
+    "onerror",
+    "onerrorupdate",
+    "onfilterchange",
+    "onfinish",
+    "onfocus",
+    "onfocusin",
+    "onfocusout",
+    "onhelp",
+    "onkeydown",
+    "onkeypress",
+    "onkeyup",
+    "onlayoutcomplete",
+    "onload",
+    "onlosecapture",
+    "onmousedown",
+    "onmouseenter",
+    "onmouseleave",
+    "onmousemove",
+    "onmouseout",
+    "onmouseover",
+    "onmouseup",
+    "onmousewheel",
+    "onmove",
+    "onmoveend",
+    "onmovestart",
+    "onpaste",
+    "onpropertychange",
+    "onreadystatechange",
+    "onreset",
+    "onresize",
+    "onresizeend",
+    "onresizestart",
+    "onrowenter",
+    "onrowexit",
+    "onrowsdelete",
+    "onrowsinserted",
+    "onscroll",
+    "onselect",
+    "onselectionchange",
+    "onselectstart",
+    "onstart",
+    "onstop",
+    "onsubmit",
+    "onunload",
+};
+
+namespace {
+
+// The state of one ScanTags call: rows is the running count (or, once stopped, the result).
+struct Scan {
+  SearchSession& session;
+  RunView& view;
+  const TextView& text;
+  int fileIndex;
+  int rows;
+  const ScriptBlocks& blocks;
+  int w() const { return text.width(); }
+};
+
+// The Link Target Adder on the A tag at p, whose href value was just analysed. Returns the rows
+// added (or a negative value when the tables are full).
+int AddLinkTarget(Scan& s, Pos p, const std::string& href, int rowsBefore, int fixesBefore) {
+  SearchSession& session = s.session;
+  const ProcessingOptions& options = session.processing;
+  if (!options.TargetAdderEnabled || session.FixCount() != fixesBefore) return 0;
+  const std::string* replacement = nullptr;
+  if (session.LinkCount() > rowsBefore) {
+    replacement = &session.LinkTable[static_cast<std::size_t>(rowsBefore)].Replacement;
+  }
+  if (!TargetAdderQualifies(session, href, replacement)) return 0;
+  std::string target;
+  Pos targetPos = kNone;
+  if (FindAttribute(s.text, "target", p + 2 * s.w(), &target, &targetPos, false) != 0) {
+    return AddTargetEntry(session, s.text, s.fileIndex, p, targetPos, href, target, true);
+  }
+  if (!options.ModifyExistingTargets) return 0;
+  return AddTargetEntry(session, s.text, s.fileIndex, p, kNone, href, std::string(), true);
+}
+
+// One row of the tag table. Returns false when the scan is to end with s.rows as its result.
+bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
+  const TagTableRow& row = kTagTable[rowIndex];
+  const bool isAnchor = rowIndex == 0;
+  const bool isScript = rowIndex == kScriptTagRow;
+  s.view.SetFileProgress(filePosition, fileRange);
+  ++filePosition;
+  if (s.view.StopPoll() == Poll::Stop) {
+    s.rows = -1 - s.rows;
+    return false;
+  }
+  // The SCRIPT row finds its tags everywhere, also inside other script blocks.
+  const ScriptBlocks everywhere;
+  TagWalk walk(s.text, isScript ? everywhere : s.blocks);
+  std::string value;
+  Pos p = 0;
+  while (true) {
+    p = walk.Find(row.tag, p);
+    if (p == kNone) return true;
+    Pos valuePos = kNone;
+    value.clear();
+    if (FindAttribute(s.text, row.attribute, p + row.start * s.w(), isAnchor ? &value : nullptr,
+                      &valuePos, false) != 0) {
+      const int rowsBefore = s.session.LinkCount();
+      const int fixesBefore = s.session.FixCount();
+      const int r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, valuePos, true);
+      if (r < 0) {
+        s.rows = r - s.rows;
+        return false;
+      }
+      s.rows += r;
+      if (isAnchor) {
+        const int t = AddLinkTarget(s, p, value, rowsBefore, fixesBefore);
+        if (t < 0) {
+          s.rows = t - s.rows;
+          return false;
+        }
+        s.rows += t;
+      }
+    }
+    p = isScript ? FindTag(s.text, "/SCRIPT", p) : NextAfterTag(s.text, p);
+    if (p == kNone) return true;
+    if (s.view.StopPoll() == Poll::Stop) {
+      s.rows = -1 - s.rows;
+      return false;
+    }
+  }
+}
+
+// Where the search inside a handler value begins and what ends it, by the value's quote.
+void HandlerValueBounds(const TextView& text, Pos valuePos, Pos& from, StopMode& mode) {
+  const int w = text.width();
+  const unsigned char c = CharAt(text, valuePos);
+  const unsigned char d = CharAt(text, valuePos + w);
+  if (c == '"') {
+    mode = StopMode::DoubleQuote;
+    from = valuePos + w;
+  } else if (c == '\'') {
+    mode = StopMode::Apostrophe;
+    from = valuePos + w;
+  } else if (c == '\\' && d == '"') {
+    mode = StopMode::EscapedDoubleQuote;
+    from = valuePos + 2 * w;
+  } else if (c == '\\' && d == '\'') {
+    mode = StopMode::EscapedApostrophe;
+    from = valuePos + 2 * w;
+  } else {
+    mode = StopMode::Blank;
+    from = valuePos;
+  }
+}
+
+// The event-handler phase. Returns false when the scan is to end with s.rows as its result.
+bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
+  s.view.SetFileProgress(filePosition, fileRange);
+  ++filePosition;
+  if (s.view.StopPoll() == Poll::Stop) {
+    s.rows = -1 - s.rows;
+    return false;
+  }
+  TagWalk walk(s.text, s.blocks);
+  Pos p = 0;
+  while (true) {
+    p = walk.Find("", p);
+    if (p == kNone) break;
+    // The attributes begin after the '<' and the tag name.
+    int nameSpan = 0;
+    ExtractValue(s.text, p, nullptr, ValueMode::TagName, &nameSpan, nullptr);
+    const Pos nameEnd = p + static_cast<Pos>(nameSpan) * s.w();
+    if (FindAttribute(s.text, "on", nameEnd, nullptr, nullptr, true) != 0) {
+      for (const std::string_view handler : kEventHandlerNames) {
+        Pos valuePos = kNone;
+        if (FindAttribute(s.text, handler, nameEnd, nullptr, &valuePos, false) == 0) continue;
+        Pos from = valuePos;
+        StopMode mode = StopMode::Blank;
+        HandlerValueBounds(s.text, valuePos, from, mode);
+        ProtocolSearch protocols(s.text, s.text.size, mode);
+        for (Pos u = protocols.Next(from); u != kNone; u = protocols.Next(from)) {
+          const int r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false);
+          if (r < 0) {
+            s.rows = r - s.rows;
+            return false;
+          }
+          s.rows += r;
+          from = u + s.w();
+        }
+      }
+    }
+    p = NextAfterTag(s.text, p);
+    if (p == kNone) break;
+    if (s.view.StopPoll() == Poll::Stop) {
+      s.rows = -1 - s.rows;
+      return false;
+    }
+  }
+  s.view.SetFileProgress(filePosition, fileRange);
+  return true;
+}
+
+}  // namespace
+
+int ScanTags(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+             int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks) {
+  Scan s{session, view, text, fileIndex, rowsSoFar, blocks};
+  for (std::size_t i = 0; i < kTagTable.size(); ++i) {
+    if (!ScanRow(s, i, filePosition, fileRange)) return s.rows;
+  }
+  if (session.search.ScanEventHandlers) ScanEventHandlers(s, filePosition, fileRange);
+  return s.rows;
+}
+
+}  // namespace urlsmith
