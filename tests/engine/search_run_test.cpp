@@ -17,8 +17,8 @@ using testing::TempDir;
 class SearchRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_.Write("index.htm", "<a href=\"a.htm\">a</a>");
-    dir_.WriteBytes("sub/u.HTML", testing::Utf16Bytes("<img src=x.gif>", true));
+    dir_.Write("index.htm", "<a href=\"sub/x.js\">a</a>");
+    dir_.WriteBytes("sub/u.HTML", testing::Utf16Bytes("<img src=pic.gif>", true));
     dir_.Write("sub/s.css", "body{}");
     dir_.Write("sub/x.js", "var a;");
     dir_.Write("sub/pic.gif", "GIF89a");
@@ -44,9 +44,9 @@ TEST_F(SearchRunTest, CompletedRunWritesEveryPhaseAndTheStatus) {
       ">> Counting processable files ... 4 file(s) found",
       ">> Finding Unicode files ... 1 file(s) found",
       ">> Searching for broken links ...",
-      dir_ / "index.htm (21 bytes) ... 0 change(s) to apply",
+      dir_ / "index.htm (24 bytes) ... 0 change(s) to apply",
       dir_ / "sub/s.css (6 bytes) ... 0 change(s) to apply",
-      dir_ / "sub/u.HTML (32 bytes) ... 0 change(s) to apply",
+      dir_ / "sub/u.HTML (36 bytes) ... 0 change(s) to apply",
       dir_ / "sub/x.js (6 bytes) ... 0 change(s) to apply",
   };
   EXPECT_EQ(view.log, expected);
