@@ -7,11 +7,15 @@
 #include <map>
 #include <optional>
 
+#include "apply/apply_run.h"
 #include "cli/cli_run_view.h"
 #include "engine/curl_checker.h"
 #include "engine/file_adds.h"
 #include "engine/search_model.h"
 #include "engine/search_run.h"
+#include "results/deletion_options.h"
+#include "results/plan_json.h"
+#include "results/result_list.h"
 
 namespace urlsmith::cli {
 
@@ -23,6 +27,7 @@ constexpr int kExitError = 2;
 
 constexpr const char* kUsage =
     R"(Usage: urlsmith-cli scan [options] PATH...
+       urlsmith-cli fix [options] PATH...
        urlsmith-cli --help | --version
 
 Finds the broken links of a local web site: pages (.htm, .html, .shtml), style sheets (.css)
@@ -30,10 +35,18 @@ and scripts (.js), and every file they point to.
 
 Each PATH is a file or a folder; folders are added with all their subfolders. The files given
 form the file list: a link to a file that is not in the list counts as broken. The run log goes
-to stderr; the planned changes go to stdout, one line per change.
+to stderr; the planned changes go to stdout, one line per group of equal changes, followed by
+an ORPHAN line for every listed file that no link refers to.
 
-Exit status: 0 when nothing needs changing, 1 when changes are planned, 2 on an error or when
-the run was stopped. Ctrl-C stops the run; Ctrl-\ skips the Internet address being checked.
+scan only reports. fix searches, shows the plan, asks for confirmation (unless --yes) and then
+rewrites the pages, style sheets and scripts in place, keeping each old file as FILE.bak (see
+unspool to restore them). When it completed forgotten protocol names it searches and fixes the
+pages once more, without further backups.
+
+Exit status of scan: 0 when nothing needs changing, 1 when changes are planned, 2 on an error
+or when the run was stopped. Exit status of fix: 0 when everything planned was applied (or
+nothing needed changing), 2 on an error, a file that could not be written, or a stop.
+Ctrl-C stops the run; Ctrl-\ skips the Internet address being checked.
 
 Search options:
   --no-internet             do not check Internet addresses (http, https, ftp, gopher)
@@ -60,6 +73,25 @@ Processing options:
 File list:
   --no-recurse              folders add only their own files, not their subfolders
 
+Review (the plan on stdout):
+  --sort none|url|action    order of the plan (default none: as found)
+  --hide-delete             leave out DELETE lines (only with --allow-deletion)
+  --hide-replace            leave out REPLACE lines
+  --hide-target             leave out TARGET lines
+  --hide-orphan             leave out ORPHAN lines
+  --allow-deletion          plan deletions of broken links that have no replacement; without
+                            it, such links are left as they are
+  --format text|json        the plan as lines (default) or as JSON
+
+Applying (fix only):
+  --no-backups              do not keep the old files as FILE.bak
+  --text-links text|empty   a deleted text link becomes plain text (default) or an empty "#" link
+  --image-url URL           deleted pictures point at URL instead of nothing
+  --image-url-absolute      write --image-url as given, not relative to each page
+  --background-url URL      deleted backgrounds point at URL instead of nothing
+  --background-url-absolute write --background-url as given, not relative to each page
+  -y, --yes                 apply without asking
+
 Other:
   -q, --quiet               write no run log
   -h, --help                show this help
@@ -69,6 +101,11 @@ Other:
 struct Options {
   SearchOptions search;
   ProcessingOptions processing;
+  ResultOptions review;
+  DeletionOptions deletion;
+  bool json = false;
+  bool backups = true;
+  bool yes = false;
   bool recurse = true;
   bool quiet = false;
   std::vector<std::string> paths;
@@ -76,7 +113,7 @@ struct Options {
 
 // Parses the scan options; returns an error text or nothing.
 std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args, std::size_t i,
-                                            Options& o) {
+                                            Options& o, bool fix) {
   using Flag = std::function<void()>;
   const std::map<std::string, Flag> flags = {
       {"--no-internet", [&] { o.search.CheckInternetUrls = false; }},
@@ -94,8 +131,21 @@ std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args
       {"--delete-unknown-protocols", [&] { o.processing.DeleteUnknownProtocols = true; }},
       {"--no-modify-targets", [&] { o.processing.ModifyExistingTargets = false; }},
       {"--no-recurse", [&] { o.recurse = false; }},
+      {"--hide-delete", [&] { o.review.HideDelete = true; }},
+      {"--hide-replace", [&] { o.review.HideReplace = true; }},
+      {"--hide-target", [&] { o.review.HideTarget = true; }},
+      {"--hide-orphan", [&] { o.review.HideOrphan = true; }},
+      {"--allow-deletion", [&] { o.review.AllowLinkDeletion = true; }},
       {"--quiet", [&] { o.quiet = true; }},
       {"-q", [&] { o.quiet = true; }},
+  };
+  using Flags = std::map<std::string, Flag>;
+  const Flags fixFlags = {
+      {"--no-backups", [&] { o.backups = false; }},
+      {"--image-url-absolute", [&] { o.deletion.ImageReplacementRelative = false; }},
+      {"--background-url-absolute", [&] { o.deletion.BackgroundReplacementRelative = false; }},
+      {"--yes", [&] { o.yes = true; }},
+      {"-y", [&] { o.yes = true; }},
   };
   using Valued = std::function<std::optional<std::string>(const std::string&)>;
   const std::map<std::string, Valued> valued = {
@@ -129,6 +179,52 @@ std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args
          o.processing.TargetName = v;
          return std::nullopt;
        }},
+      {"--sort",
+       [&](const std::string& v) -> std::optional<std::string> {
+         if (v == "none") {
+           o.review.SortMode = SortModeKind::Unsorted;
+         } else if (v == "url") {
+           o.review.SortMode = SortModeKind::ByUrl;
+         } else if (v == "action") {
+           o.review.SortMode = SortModeKind::ByAction;
+         } else {
+           return "--sort takes none, url or action, not \"" + v + "\"";
+         }
+         return std::nullopt;
+       }},
+      {"--format",
+       [&](const std::string& v) -> std::optional<std::string> {
+         if (v != "text" && v != "json") return "--format takes text or json, not \"" + v + "\"";
+         o.json = v == "json";
+         return std::nullopt;
+       }},
+  };
+  const std::map<std::string, Valued> fixValued = {
+      {"--text-links",
+       [&](const std::string& v) -> std::optional<std::string> {
+         if (v == "text") {
+           o.deletion.TextLinkMode = TextLinkModeKind::ConvertToText;
+         } else if (v == "empty") {
+           o.deletion.TextLinkMode = TextLinkModeKind::MakeEmpty;
+         } else {
+           return "--text-links takes text or empty, not \"" + v + "\"";
+         }
+         return std::nullopt;
+       }},
+      {"--image-url",
+       [&](const std::string& v) -> std::optional<std::string> {
+         if (v.empty()) return std::string(kEmptyReplacementUrlMessage);
+         o.deletion.ImageLinkMode = ImageLinkModeKind::ReplaceWithUrl;
+         o.deletion.ImageReplacementUrl = v;
+         return std::nullopt;
+       }},
+      {"--background-url",
+       [&](const std::string& v) -> std::optional<std::string> {
+         if (v.empty()) return std::string(kEmptyReplacementUrlMessage);
+         o.deletion.BackgroundLinkMode = ImageLinkModeKind::ReplaceWithUrl;
+         o.deletion.BackgroundReplacementUrl = v;
+         return std::nullopt;
+       }},
   };
 
   bool onlyPaths = false;
@@ -146,18 +242,24 @@ std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args
       f->second();
       continue;
     }
+    if (auto f = fixFlags.find(a); fix && f != fixFlags.end()) {
+      f->second();
+      continue;
+    }
     std::string name = a;
     std::optional<std::string> value;
     if (const auto eq = a.find('='); eq != std::string::npos && a.rfind("--", 0) == 0) {
       name = a.substr(0, eq);
       value = a.substr(eq + 1);
     }
-    if (auto v = valued.find(name); v != valued.end()) {
+    const auto v = valued.find(name);
+    const auto fv = fixValued.find(name);
+    if (v != valued.end() || (fix && fv != fixValued.end())) {
       if (!value) {
         if (i + 1 >= args.size()) return name + " needs a value";
         value = args[++i];
       }
-      if (auto error = v->second(*value)) return error;
+      if (auto error = (v != valued.end() ? v->second : fv->second)(*value)) return error;
       continue;
     }
     return "unknown option \"" + a + "\" (see urlsmith-cli --help)";
@@ -177,28 +279,30 @@ std::string ListPath(const std::string& arg) {
   return s;
 }
 
-void PrintRows(const SearchSession& session, std::FILE* out) {
-  for (const LinkEntry& row : session.LinkTable) {
-    std::fprintf(out, "%s\t%d\t%d\t%d\t%d\t%s\t%s\n", session.fileList.path(row.FileIndex).c_str(),
-                 row.TagPos, row.ValuePos, row.SpanLength, row.QuoteLength, row.Url.c_str(),
-                 row.Replacement.c_str());
+// Writes the review lines, or the plan as JSON, after sorting the table as asked.
+void PrintPlan(SearchSession& session, const Options& o, RunView& view, std::FILE* out) {
+  VectorResultList list;
+  ResultHooks hooks;
+  hooks.stopPoll = [&view] { return view.StopPoll(); };
+  ResultStep step(session, list, std::move(hooks));
+  step.options = o.review;
+  ShowResults(step);
+  if (o.json) {
+    const std::string json = PlanJson(step);
+    std::fwrite(json.data(), 1, json.size(), out);
+    if (json.empty() || json.back() != '\n') std::fputc('\n', out);
+  } else {
+    for (int k = 0; k < list.Count(); ++k) {
+      const std::string line = list.Text(k);
+      std::fwrite(line.data(), 1, line.size(), out);
+      std::fputc('\n', out);
+    }
   }
+  std::fflush(out);
 }
 
-int Scan(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-  Options o;
-  if (auto error = ParseScanOptions(args, 1, o)) {
-    std::fprintf(err, "urlsmith-cli: %s\n", error->c_str());
-    return kExitError;
-  }
-  const bool interactive = ::isatty(::fileno(err)) != 0;
-  CliRunView view(err, interactive, o.quiet);
-
-  SearchSession session(PathStyle::Posix);
-  session.SetInternetChecker(std::make_unique<CurlInternetChecker>());
-  session.search = o.search;
-  session.processing = o.processing;
-
+// Builds the file list from the paths given; false (after the message) when it cannot.
+bool BuildFileList(SearchSession& session, const Options& o, CliRunView& view, std::FILE* err) {
   for (const auto& arg : o.paths) {
     const std::string path = ListPath(arg);
     if (session.fs().IsDirectory(path)) {
@@ -206,48 +310,128 @@ int Scan(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
       if (r.stopped) {
         view.Finish();
         std::fprintf(err, "urlsmith-cli: stopped while adding files\n");
-        return kExitError;
+        return false;
       }
       if (r.unlisted > 0) {
         view.Finish();
         std::fprintf(err, "urlsmith-cli: cannot read the folder \"%s\"\n", arg.c_str());
-        return kExitError;
+        return false;
       }
     } else if (session.fs().Exists(path)) {
       SelectionAdd(session.fileList, view, {path});
     } else {
       view.Finish();
       std::fprintf(err, "urlsmith-cli: cannot find \"%s\"\n", arg.c_str());
-      return kExitError;
+      return false;
     }
   }
   if (session.fileList.empty()) {
     view.Finish();
     std::fprintf(err, "urlsmith-cli: the folders given hold no files\n");
-    return kExitError;
+    return false;
   }
+  return true;
+}
 
-  // As when the processing options are shown: the root and the caches are computed anew.
-  session.CacheReset();
-  if (session.internet() == nullptr) session.InternetCheckOff = true;
-
+// Runs one search and writes its final status; returns its outcome.
+SearchOutcome Search(SearchSession& session, const Options& o, CliRunView& view, std::FILE* err) {
   const SearchResult result = RunSearch(session, view);
   view.Finish();
   if (!o.quiet && result.outcome != SearchOutcome::Refused) {
     std::fprintf(err, "%s\n", view.status().c_str());
   }
-  switch (result.outcome) {
+  return result.outcome;
+}
+
+RewriteOptions RewriteOptionsOf(const Options& o, PathStyle style) {
+  DeletionOptions d = o.deletion;
+  NormalizeReplacementUrls(d, o.processing.CanonicalizeUrls, style);
+  RewriteOptions r;
+  r.AllowLinkDeletion = o.review.AllowLinkDeletion;
+  r.TextLinkMode = d.TextLinkMode == TextLinkModeKind::MakeEmpty
+                       ? RewriteOptions::TextLinks::MakeEmpty
+                       : RewriteOptions::TextLinks::ConvertToText;
+  r.ImageLinkMode = d.ImageLinkMode == ImageLinkModeKind::ReplaceWithUrl
+                        ? RewriteOptions::Pictures::ReplaceWithUrl
+                        : RewriteOptions::Pictures::MakeEmpty;
+  r.ImageReplacementUrl = d.ImageReplacementUrl;
+  r.ImageReplacementRelative = d.ImageReplacementRelative;
+  r.BackgroundLinkMode = d.BackgroundLinkMode == ImageLinkModeKind::ReplaceWithUrl
+                             ? RewriteOptions::Pictures::ReplaceWithUrl
+                             : RewriteOptions::Pictures::MakeEmpty;
+  r.BackgroundReplacementUrl = d.BackgroundReplacementUrl;
+  r.BackgroundReplacementRelative = d.BackgroundReplacementRelative;
+  return r;
+}
+
+// The most passes fix makes: each pass after the first only follows automatic protocol fixes.
+constexpr int kMaxPasses = 5;
+
+int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FILE* err) {
+  Options o;
+  if (auto error = ParseScanOptions(args, 1, o, fix)) {
+    std::fprintf(err, "urlsmith-cli: %s\n", error->c_str());
+    return kExitError;
+  }
+  const bool interactive = ::isatty(::fileno(err)) != 0;
+  CliRunView view(err, interactive, o.quiet);
+  view.set_assume_yes(o.yes);
+
+  SearchSession session(PathStyle::Posix);
+  session.SetInternetChecker(std::make_unique<CurlInternetChecker>());
+  session.search = o.search;
+  session.processing = o.processing;
+  if (!BuildFileList(session, o, view, err)) return kExitError;
+
+  // As when the processing options are shown: the root and the caches are computed anew.
+  session.CacheReset();
+
+  switch (Search(session, o, view, err)) {
     case SearchOutcome::Refused:
-      return kExitError;
     case SearchOutcome::Stopped:
       return kExitError;
     case SearchOutcome::NothingFound:
       return kExitClean;
     case SearchOutcome::Found:
-      PrintRows(session, out);
-      return kExitChanges;
+      break;
   }
-  return kExitError;
+  PrintPlan(session, o, view, out);
+  if (!fix) return kExitChanges;
+
+  if (!o.yes) {
+    if (!interactive || ::isatty(STDIN_FILENO) == 0) {
+      std::fprintf(err, "urlsmith-cli: not applied: confirm with --yes when not on a terminal\n");
+      return kExitError;
+    }
+    if (!view.AskYesNo("Apply these changes to the files?")) {
+      std::fprintf(err, "urlsmith-cli: nothing was changed\n");
+      return kExitError;
+    }
+  }
+
+  ApplyOptions apply;
+  apply.rewrite = RewriteOptionsOf(o, session.pathStyle());
+  apply.MakeBackups = o.backups;
+  ApplyResult r = ApplyStep(session, apply, view);
+  view.Finish();
+  if (!o.quiet) std::fprintf(err, "%s\n", view.status().c_str());
+  // A further pass follows the automatic protocol fixes, as the wizard's "Next pass" does. It
+  // makes no backups: the first pass's backups hold the originals. It runs only when every file
+  // of the pass before was written, so no file is ever rewritten without its backup.
+  for (int pass = 1;
+       pass < kMaxPasses && !r.stopped && r.filesFailed == 0 && r.next == AfterApply::NextPass;
+       ++pass) {
+    const SearchOutcome again = Search(session, o, view, err);
+    if (again == SearchOutcome::Stopped || again == SearchOutcome::Refused) return kExitError;
+    if (again == SearchOutcome::NothingFound) break;
+    PrintPlan(session, o, view, out);
+    apply.MakeBackupsEnabled = false;
+    r = ApplyStep(session, apply, view);
+    view.Finish();
+    if (!o.quiet) std::fprintf(err, "%s\n", view.status().c_str());
+  }
+  if (r.stopped || r.filesFailed > 0) return kExitError;
+  return kExitClean;
 }
 
 }  // namespace
@@ -266,7 +450,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
     std::fputs("urlsmith-cli 0.1.0\n", out);
     return kExitClean;
   }
-  if (command == "scan") {
+  if (command == "scan" || command == "fix") {
     for (std::size_t i = 1; i < args.size(); ++i) {
       if (args[i] == "--") break;
       if (args[i] == "-h" || args[i] == "--help") {
@@ -274,7 +458,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         return kExitClean;
       }
     }
-    return Scan(args, out, err);
+    return Run(args, command == "fix", out, err);
   }
   std::fprintf(err, "urlsmith-cli: unknown command \"%s\" (see urlsmith-cli --help)\n",
                command.c_str());

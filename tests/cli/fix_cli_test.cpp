@@ -1,0 +1,145 @@
+// The review lines of scan and the whole job of fix, through the real program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "support/test_support.h"
+
+namespace urlsmith {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFileBytes;
+using testing::RunCli;
+using testing::RunProcess;
+using testing::TempDir;
+
+// A copy of the example site in a temporary folder.
+std::string CopyExampleSite(const TempDir& dir) {
+  const std::string site = dir / "site";
+  fs::copy(std::string(URLSMITH_SOURCE_DIR) + "/examples/site", site, fs::copy_options::recursive);
+  return site;
+}
+
+// Every file of a tree with its bytes, by relative path.
+std::map<std::string, std::string> Tree(const std::string& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    if (e.is_regular_file()) {
+      files[fs::relative(e.path(), root).string()] = ReadFileBytes(e.path().string());
+    }
+  }
+  return files;
+}
+
+TEST(ScanCli, PrintsTheReviewLinesOfTheExampleSite) {
+  TempDir dir;
+  const std::string site = CopyExampleSite(dir);
+  const auto r = RunCli({"scan", "--no-internet", "--sort", "url", site});
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  const std::string expected =
+      ">> Link deletion is prohibited. The \"DELETE\" items are hidden.\n"
+      "REPLACE (1): \"baker@example.com\" --> \"mailto:baker@example.com\"\n"
+      "REPLACE (1): \"contact.htm\" --> \"info/contact.htm\"\n"
+      "REPLACE (1): \"http:example.com/market\" --> \"http://example.com/market\"\n"
+      "REPLACE (1): \"images/banner.jpg\" --> \"img/banner.jpg\"\n"
+      "REPLACE (1): \"item.htm\" --> \"items/item.htm\"\n"
+      "REPLACE (1): \"my recipes.htm\" --> \"my%20recipes.htm\"\n"
+      "REPLACE (1): \"www.example.com/flour\" --> \"http://www.example.com/flour\"\n"
+      "REPLACE (1): \"http://www.example.com/news.htm\" --> \"saved/news.htm\"\n"
+      "ORPHAN: \"" +
+      site +
+      "/img/unused.gif\"\n"
+      "ORPHAN: \"" +
+      site + "/saved/news.htm\"\n";
+  EXPECT_EQ(r.out, expected);
+  EXPECT_NE(r.err.find("Done: 14 change(s) to apply in 10 file(s)"), std::string::npos) << r.err;
+
+  const auto shown = RunCli({"scan", "--no-internet", "--allow-deletion", "--hide-replace",
+                             "--hide-orphan", "--sort", "url", site});
+  EXPECT_EQ(shown.out,
+            "DELETE (1): \"../img/missing.png\"\n"
+            "DELETE (1): \"../img/special.png\"\n"
+            "DELETE (1): \"history.html\"\n"
+            "DELETE (1): \"\xC3\xBC"
+            "ber.htm\"\n"
+            "DELETE (1): \"http://stats.example.com/click\"\n"
+            "DELETE (1): \"http://www.example.com/menu.htm\"\n");
+
+  const auto json = RunCli({"scan", "--no-internet", "--format", "json", site});
+  EXPECT_EQ(json.exitCode, 1);
+  EXPECT_EQ(json.out.front(), '{');
+  EXPECT_NE(json.out.find("\"groups\": 8"), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"line\": \"REPLACE (1): \\\"item.htm\\\" --> \\\"items/item.htm\\\"\""),
+            std::string::npos);
+}
+
+TEST(FixCli, RepairsTheSiteKeepsBackupsAndUnspoolRestoresIt) {
+  TempDir dir;
+  const std::string site = CopyExampleSite(dir);
+  const auto before = Tree(site);
+
+  // Not on a terminal and without --yes: nothing is touched.
+  const auto refused = RunCli({"fix", "--no-internet", site});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.err.find("confirm with --yes"), std::string::npos) << refused.err;
+  EXPECT_EQ(Tree(site), before);
+
+  const auto fixed = RunCli({"fix", "--no-internet", "--allow-deletion", "--yes", site});
+  ASSERT_EQ(fixed.exitCode, 0) << fixed.err;
+  EXPECT_NE(fixed.out.find("REPLACE (1): \"contact.htm\" --> \"info/contact.htm\""),
+            std::string::npos);
+  EXPECT_NE(fixed.err.find("applied successfully"), std::string::npos) << fixed.err;
+  // Every backup holds the original bytes.
+  for (const auto& [rel, bytes] : before) {
+    const std::string bak = site + "/" + rel + ".bak";
+    if (fs::exists(bak)) {
+      EXPECT_EQ(ReadFileBytes(bak), bytes) << rel;
+    }
+  }
+  EXPECT_TRUE(fs::exists(site + "/index.htm.bak"));
+  const std::string index = ReadFileBytes(site + "/index.htm");
+  EXPECT_NE(index.find("<a href=\"info/contact.htm\">Contact</a>"), std::string::npos) << index;
+  EXPECT_NE(index.find("<img src=\"img/banner.jpg\""), std::string::npos);
+  EXPECT_NE(index.find("href=\"mailto:baker@example.com\""), std::string::npos);
+
+  // The repaired site has nothing left to change.
+  const auto again = RunCli({"scan", "--no-internet", "--allow-deletion", site});
+  EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
+
+  const auto restored = RunProcess({URLSMITH_UNSPOOL_PATH, "--restore", "--yes", site});
+  EXPECT_EQ(restored.exitCode, 0) << restored.err;
+  EXPECT_EQ(Tree(site), before);
+}
+
+TEST(FixCli, NoBackupsAndOptionErrors) {
+  TempDir dir;
+  dir.Write("a.htm", "<a href=\"b.htm\">b</a> <img src=\"pics/x.gif\">");
+  dir.Write("img/x.gif", "GIF89a");
+  const auto r = RunCli({"fix", "--no-internet", "--no-backups", "--yes", dir.path()});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_FALSE(fs::exists(dir / "a.htm.bak"));
+  // Without --allow-deletion the broken b.htm stays; the picture gets its same-named file.
+  EXPECT_EQ(ReadFileBytes(dir / "a.htm"), "<a href=\"b.htm\">b</a> <img src=\"img/x.gif\">");
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string inErr;
+  };
+  const Case cases[] = {
+      {{"fix", "--text-links", "bold", dir.path()}, "--text-links takes text or empty"},
+      {{"fix", "--image-url", "", dir.path()}, "The replacement URL cannot be empty!"},
+      {{"scan", "--no-backups", dir.path()}, "unknown option \"--no-backups\""},
+      {{"scan", "--sort", "size", dir.path()}, "--sort takes none, url or action"},
+      {{"scan", "--format", "xml", dir.path()}, "--format takes text or json"},
+  };
+  for (const auto& c : cases) {
+    const auto e = RunCli(c.args);
+    EXPECT_EQ(e.exitCode, 2);
+    EXPECT_NE(e.err.find(c.inErr), std::string::npos) << e.err;
+  }
+}
+
+}  // namespace
+}  // namespace urlsmith
