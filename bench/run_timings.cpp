@@ -9,9 +9,11 @@
 #include <fstream>
 #include <string>
 
+#include "apply/apply_run.h"
 #include "engine/file_adds.h"
 #include "engine/search_model.h"
 #include "engine/search_run.h"
+#include "results/result_list.h"
 #include "site_generator.h"
 
 namespace {
@@ -58,11 +60,49 @@ int main(int argc, char** argv) {
   const SearchResult r = RunSearch(session, view);
   auto t3 = Clock::now();
 
+  // The review: sort by URL and build the grouped lines.
+  VectorResultList list;
+  ResultStep step(session, list, ResultHooks{});
+  step.options.SortMode = SortModeKind::ByUrl;
+  step.options.AllowLinkDeletion = true;
+  ShowResults(step);
+  auto t4 = Clock::now();
+
+  // Applying the plan: every processable file rewritten in place with a backup.
+  ApplyOptions apply;
+  apply.rewrite.AllowLinkDeletion = true;
+  const ApplyResult applied = ApplyStep(session, apply, view);
+  auto t5 = Clock::now();
+
+  // A full table: 262,144 rows over many URLs, grouped and sorted.
+  SearchSession big;
+  big.fileList.Append(root + "/index.htm");
+  for (int i = 0; i < kMaxLinkRows; ++i) {
+    LinkEntry row;
+    row.Url = "img/p" + std::to_string((i * 7919) % 50000) + ".gif";
+    row.Replacement = i % 3 == 0 ? std::string() : "pics/" + row.Url;
+    big.AddRow(std::move(row));
+  }
+  VectorResultList bigList;
+  ResultStep bigStep(big, bigList, ResultHooks{});
+  bigStep.options.SortMode = SortModeKind::ByUrl;
+  bigStep.options.AllowLinkDeletion = true;
+  auto t6 = Clock::now();
+  ShowResults(bigStep);
+  auto t7 = Clock::now();
+
   const double read = Seconds(t0, t1), add = Seconds(t1, t2), search = Seconds(t2, t3);
+  const double review = Seconds(t3, t4), write = Seconds(t4, t5), full = Seconds(t6, t7);
   std::printf("read all files once: %.3f s (%lld bytes)\n", read, total);
   std::printf("add folder:          %.3f s  (%.2fx reading)\n", add, add / read);
   std::printf("search (no Internet): %.3f s  (%.2fx reading), %d rows, %.0f rows/s\n", search,
               search / read, r.total, r.total / search);
+  std::printf("review (sort + lines): %.3f s  (%.2fx reading), %d lines\n", review, review / read,
+              list.Count());
+  std::printf("apply with backups:  %.3f s  (%.2fx reading), %d files written, %d failed\n", write,
+              write / read, applied.filesWritten, applied.filesFailed);
+  std::printf("group + sort %d rows: %.3f s  (%.2fx reading the site), %d lines\n", kMaxLinkRows,
+              full, full / read, bigList.Count());
   std::filesystem::remove_all(root);
   return 0;
 }

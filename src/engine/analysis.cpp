@@ -361,7 +361,11 @@ int AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int 
     // Broken, or not checked: the local copy of a page saved from this very address, else a
     // file of the same name, else deletion.
     const int saved = FindSavedFromPage(session, url);
-    if (saved >= 0) return LinkEntryAt(session, text, at, saved, url, fragment, quoteFlag);
+    if (saved >= 0) {
+      // The saved page is now a link target: it is no orphan.
+      session.fileList.setReferenced(saved);
+      return LinkEntryAt(session, text, at, saved, url, fragment, quoteFlag);
+    }
     const int target = session.search.SearchByFileNames ? SuggestReplacement(session, url, 0) : -1;
     return LinkEntryAt(session, text, at, target, url, fragment, quoteFlag);
   }
