@@ -14,14 +14,14 @@ namespace urlsmith {
 
 // Where FindText gives up.
 enum class StopMode : int {
-  LessThan = 0,           // a '<' not followed by '='
-  GreaterThan = 1,        // a '>' not followed by '='
-  None = 2,               // never
-  DoubleQuote = 3,        // a '"'
-  Apostrophe = 4,         // a '\''
-  EscapedDoubleQuote = 5, // a '\' followed by '"'
-  EscapedApostrophe = 6,  // a '\' followed by '\''
-  Blank = 7,              // a ' '
+  LessThan = 0,            // a '<' not followed by '='
+  GreaterThan = 1,         // a '>' not followed by '='
+  None = 2,                // never
+  DoubleQuote = 3,         // a '"'
+  Apostrophe = 4,          // a '\''
+  EscapedDoubleQuote = 5,  // a '\' followed by '"'
+  EscapedApostrophe = 6,   // a '\' followed by '\''
+  Blank = 7,               // a ' '
 };
 
 // What ends a value in ExtractValue, besides its quote.
@@ -66,9 +66,9 @@ Pos FindText(const TextView& text, Pos end, std::string_view needle, Pos from, S
 
 // Result of reading a value.
 struct ExtractedValue {
-  std::string value;   // the value as UTF-8 (or the code page's bytes); quotes not included
-  int span = 0;        // characters the written value occupies, quotes and controls included
-  int quote = 0;       // characters of the opening quote (0, 1 or 2)
+  std::string value;  // the value as UTF-8 (or the code page's bytes); quotes not included
+  int span = 0;       // characters the written value occupies, quotes and controls included
+  int quote = 0;      // characters of the opening quote (0, 1 or 2)
   QuoteKind kind = QuoteKind::Unquoted;
 };
 
