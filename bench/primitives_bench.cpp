@@ -136,3 +136,28 @@ void BM_FindListedFile_LinearScan(benchmark::State& state) {
 BENCHMARK(BM_FindListedFile_LinearScan);
 
 }  // namespace
+
+namespace {
+
+// Growing the file list folder by folder, as adding a site does: 100,000 files in batches of 8.
+void BM_FileListAppendByFolder(benchmark::State& state) {
+  const int files = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    urlsmith::FileList list;
+    for (int b = 0; b < files / 8; ++b) {
+      std::vector<std::string> batch;
+      for (int k = 0; k < 8; ++k) {
+        batch.push_back("/srv/site/d" + std::to_string(b) + "/f" + std::to_string(k) + ".htm");
+      }
+      const int start = list.size();
+      for (const auto& p : batch)
+        benchmark::DoNotOptimize(list.FindListedFile(p, start));
+      list.AppendAll(std::move(batch));
+    }
+    benchmark::DoNotOptimize(list.size());
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * files);
+}
+BENCHMARK(BM_FileListAppendByFolder)->Arg(25000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

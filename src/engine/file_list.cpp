@@ -65,8 +65,7 @@ int FileList::Append(std::string path) {
 }
 
 void FileList::AppendAll(std::vector<std::string> paths) {
-  paths_.reserve(paths_.size() + paths.size());
-  marks_.reserve(marks_.size() + paths.size());
+  // No exact reserve here: adding one folder at a time would then copy the whole list each time.
   for (auto& p : paths)
     Append(std::move(p));
 }
