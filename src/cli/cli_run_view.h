@@ -50,6 +50,7 @@ class CliRunView : public RunView {
   bool hasPending_ = false;
   std::string pending_;
   std::string status_;
+  std::string shownStatus_;  // status_ with the command line's keys
   int overallPos_ = 0, overallRange_ = 0;
   bool progressShown_ = false;
   std::chrono::steady_clock::time_point lastDraw_{};
