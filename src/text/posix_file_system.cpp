@@ -71,6 +71,28 @@ std::string FolderPart(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// Opens a regular file for reading, or gives -1 with errno set. A named pipe, device or folder
+// with a web file's name is refused at once: opening or reading it could block the run forever.
+int OpenRegularFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const int e = errno;
+    ::close(fd);
+    errno = e;
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return -1;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
+}
+
 }  // namespace
 
 // The base versions: a file system that does not implement writing refuses it.
@@ -100,18 +122,14 @@ void FileSystem::SyncFolder(const std::string&) {}
 
 ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
   ReadResult result;
-  Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd file(OpenRegularFile(path));
   if (file.fd < 0) {
-    result.error = std::strerror(errno);
+    result.error = errno == EINVAL ? "not a regular file" : std::strerror(errno);
     return result;
   }
   struct stat st {};
   if (::fstat(file.fd, &st) != 0) {
     result.error = std::strerror(errno);
-    return result;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    result.error = std::strerror(EISDIR);
     return result;
   }
   if (st.st_size == 0) {
@@ -153,7 +171,7 @@ ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
 
 std::optional<std::vector<std::uint8_t>> PosixFileSystem::ReadPrefix(const std::string& path,
                                                                      std::size_t count) {
-  Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd file(OpenRegularFile(path));
   if (file.fd < 0) return std::nullopt;
   std::vector<std::uint8_t> bytes(count);
   const ssize_t got = ReadFully(file.fd, bytes.data(), count);

@@ -119,6 +119,20 @@ TEST_F(SearchRunTest, EmptyFilesAreSkippedSilentlyUnreadableOnesAreReported) {
   EXPECT_EQ(session_.ProcessableCount, 6);
 }
 
+TEST_F(SearchRunTest, NamedPipesAndFoldersWithPageNamesDoNotHangTheRun) {
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.htm").c_str(), 0600), 0);
+  dir_.MakeDir("folder.htm");
+  session_.fileList.Append(dir_ / "pipe.htm");
+  session_.fileList.Append(dir_ / "folder.htm");
+  session_.CacheReset();
+  RecordingRunView view;
+  EXPECT_EQ(RunSearch(session_, view).outcome, SearchOutcome::NothingFound);
+  const std::string log = view.LogText();
+  EXPECT_NE(log.find(dir_ / "pipe.htm ... cannot be read: not a regular file"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find(dir_ / "folder.htm ... cannot be read: "), std::string::npos) << log;
+}
+
 TEST(SearchRun, RootIsTheFolderOfTheShallowestFile) {
   struct Case {
     PathStyle style;
