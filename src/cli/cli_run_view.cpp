@@ -66,7 +66,8 @@ void CliRunView::FlushPending() {
   if (!hasPending_) return;
   ClearProgress();
   if (!quiet_) {
-    std::fwrite(pending_.data(), 1, pending_.size(), err_);
+    // Without a terminal the line's text is already out (see AppendLogLine): only end it.
+    if (interactive_) std::fwrite(pending_.data(), 1, pending_.size(), err_);
     std::fputc('\n', err_);
   }
   std::fflush(err_);
@@ -75,12 +76,14 @@ void CliRunView::FlushPending() {
 }
 
 void CliRunView::AppendLogLine(std::string_view text, bool continueLast) {
-  if (continueLast && hasPending_) {
-    pending_ += text;
-  } else {
-    FlushPending();
-    pending_.assign(text);
-    hasPending_ = true;
+  if (!continueLast || !hasPending_) FlushPending();
+  pending_ += text;
+  hasPending_ = true;
+  if (!interactive_ && !quiet_) {
+    // Into a file or a pipe the text goes at once, so a reader sees which address is being
+    // checked while the check hangs.
+    std::fwrite(text.data(), 1, text.size(), err_);
+    std::fflush(err_);
   }
   DrawProgress(false);
 }
