@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "text/primitives.h"
@@ -117,6 +118,10 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
   PageRewriter rewriter(session, options.rewrite);
   std::vector<std::uint8_t> written(static_cast<std::size_t>(fileCount), 0);
   std::vector<std::uint8_t> out;
+  // The files rewritten so far, by the path they resolve to, with the name they were listed
+  // under. A file listed a second time (through a symbolic link to it) already holds its new
+  // text, which the rows found in the old text no longer fit.
+  std::unordered_map<std::string, std::string> rewritten;
 
   for (int i = 0; i < fileCount; ++i) {
     const std::string& path = session.fileList.path(i);
@@ -135,9 +140,15 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
       } else if (info->size > 0) {
         view.AppendLogLine(
             "Processing \"" + path + "\" (" + std::to_string(info->size) + " bytes) ... ", false);
+        const std::string real = fs.CanonicalPath(path);
+        const auto same = real.empty() ? rewritten.end() : rewritten.find(real);
         std::optional<std::string> failure;
-        ReadResult read = fs.ReadWholeFile(path);
-        if (read.status == ReadStatus::TooLarge) {
+        std::string skipped;
+        ReadResult read = same != rewritten.end() ? ReadResult{} : fs.ReadWholeFile(path);
+        if (same != rewritten.end()) {
+          // Its new text is in place already; the log says so and nothing is counted twice.
+          skipped = "skipped: the same file as \"" + same->second + "\", rewritten already";
+        } else if (read.status == ReadStatus::TooLarge) {
           failure = "the file is too large";
         } else if (read.status == ReadStatus::Unreadable) {
           failure = WithError("cannot read the file", read.error);
@@ -161,11 +172,16 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
             result.changes += rows;
             ++result.filesWritten;
             written[static_cast<std::size_t>(i)] = 1;
+            if (const std::string now = fs.CanonicalPath(path); !now.empty()) {
+              rewritten.emplace(now, path);
+            }
           }
         }
         if (failure) {
           view.AppendLogLine(Failed(*failure), true);
           ++result.filesFailed;
+        } else if (!skipped.empty()) {
+          view.AppendLogLine(skipped, true);
         } else {
           view.AppendLogLine("done", true);
         }

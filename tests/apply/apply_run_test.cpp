@@ -474,5 +474,30 @@ TEST(ApplyRun, ASecondPassIsOfferedOnlyForFixesThatWereWritten) {
   }
 }
 
+// A page listed under two names (a symbolic link to it stands beside it): the rows of both
+// names were found in the same old text, so once one name has been rewritten the other must
+// not have its rows applied again to the new text.
+TEST(ApplyRun, APageListedTwiceThroughALinkIsRewrittenOnce) {
+  const std::string longer = "<p><a href=\"much-longer-new.htm\">x</a></p>\n";
+  for (const char* linkName : {"a-link.htm", "z-link.htm"}) {  // before and after the page
+    SCOPED_TRACE(linkName);
+    Site site;
+    const std::string page = site.dir.Write("page.htm", kOldPage);
+    const std::string link = site.dir / linkName;
+    ASSERT_EQ(::symlink("page.htm", link.c_str()), 0);
+    site.paths = {std::string(linkName) < "page.htm" ? link : page,
+                  std::string(linkName) < "page.htm" ? page : link};
+    SearchSession& s = site.Session();
+    for (LinkEntry& row : s.LinkTable)
+      row.Replacement = "much-longer-new.htm";
+    RecordingRunView view;
+    const ApplyResult r = ApplyRun(s, ApplyOptions{}, view);
+    EXPECT_EQ(ReadFileBytes(page), longer);
+    EXPECT_EQ(ReadFileBytes(link), longer);
+    EXPECT_EQ(ReadFileBytes(page + ".bak"), kOldPage);
+    EXPECT_EQ(r.filesFailed, 0);
+  }
+}
+
 }  // namespace
 }  // namespace urlsmith
