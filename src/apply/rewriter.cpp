@@ -268,7 +268,6 @@ struct PageRewriter::Page {
   const std::string& path;
   std::span<const std::int32_t> rows;
   std::vector<std::string_view> elementStack;  // ElementStack: names without '<'
-  bool droppedFix = false;
 };
 
 PageRewriter::PageRewriter(SearchSession& session, RewriteOptions options)
@@ -296,7 +295,7 @@ int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<s
   const std::string& path = fileIndex >= 0 && fileIndex < session_.fileList.size()
                                 ? session_.fileList.path(fileIndex)
                                 : kNoPath;
-  Page page{RewriteCursor{text, out, 0}, path, rows, {}, false};
+  Page page{RewriteCursor{text, out, 0}, path, rows, {}};
   auto& table = session_.LinkTable;
 
   std::size_t k = 0;
@@ -322,24 +321,28 @@ int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<s
 
   if (text.encoding == FileEncoding::Utf16Be) ByteSwapText(out.data() + start, out.size() - start);
 
-  // Fixes that were not written leave the FixList: a second pass is offered only for fixes
-  // that are really in the files.
-  if (page.droppedFix) {
-    auto& fixes = session_.FixList;
-    fixes.erase(std::remove_if(fixes.begin(), fixes.end(),
-                               [&](std::int32_t r) {
-                                 return r >= 0 && static_cast<std::size_t>(r) < table.size() &&
-                                        table[static_cast<std::size_t>(r)].ValuePos < 0;
-                               }),
-                fixes.end());
-  }
   return static_cast<int>(rows.size());
 }
 
-void PageRewriter::DropRow(Page& page, std::int32_t rowIndex) {
+void PageRewriter::ForgetDroppedFixes() {
+  if (!droppedFix_) return;
+  const auto& table = session_.LinkTable;
+  auto& fixes = session_.FixList;
+  fixes.erase(std::remove_if(fixes.begin(), fixes.end(),
+                             [&](std::int32_t r) {
+                               return r >= 0 && static_cast<std::size_t>(r) < table.size() &&
+                                      table[static_cast<std::size_t>(r)].ValuePos < 0;
+                             }),
+              fixes.end());
+  droppedFix_ = false;
+}
+
+void PageRewriter::DropRow(std::int32_t rowIndex) {
   const auto i = static_cast<std::size_t>(rowIndex);
   session_.LinkTable[i].ValuePos = -1;
-  if (i < isFix_.size() && isFix_[i] != 0) page.droppedFix = true;
+  if (i < isFix_.size() && isFix_[i] != 0) {
+    droppedFix_ = true;
+  }
 }
 
 void PageRewriter::HandleRow(Page& page, std::size_t& k) {
@@ -366,7 +369,7 @@ void PageRewriter::HandleRow(Page& page, std::size_t& k) {
       const LinkEntry& next = table[static_cast<std::size_t>(page.rows[j])];
       if (next.TagPos != row.TagPos) break;
       if (IsDeletion(next)) {
-        DropRow(page, page.rows[k]);
+        DropRow(page.rows[k]);
         return;
       }
     }
@@ -431,11 +434,11 @@ bool PageRewriter::RemoveTag(Page& page, std::size_t& k, LinkEntry& row, std::st
   page.cursor.writePos = std::max(page.cursor.writePos, end);
   page.elementStack.push_back(element);
   const std::int32_t tagPos = row.TagPos;
-  DropRow(page, page.rows[k]);
+  DropRow(page.rows[k]);
   while (k + 1 < page.rows.size() &&
          session_.LinkTable[static_cast<std::size_t>(page.rows[k + 1])].TagPos == tagPos) {
     ++k;
-    DropRow(page, page.rows[k]);
+    DropRow(page.rows[k]);
   }
   return true;
 }
@@ -481,7 +484,9 @@ std::string PageRewriter::PictureValue(const std::string& pagePath, const LinkEn
 int RewritePage(SearchSession& session, const RewriteOptions& options, const TextView& text,
                 int fileIndex, std::vector<std::uint8_t>& out) {
   PageRewriter rewriter(session, options);
-  return rewriter.RewritePage(text, fileIndex, out);
+  const int rows = rewriter.RewritePage(text, fileIndex, out);
+  rewriter.ForgetDroppedFixes();
+  return rows;
 }
 
 }  // namespace urlsmith

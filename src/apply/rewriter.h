@@ -84,9 +84,15 @@ class PageRewriter {
 
   // Appends the new text of file `fileIndex` to `out`. `text` is the file's text as the search
   // read it (a big-endian file already swapped to little-endian); the output is in the file's
-  // own byte order. Dropped rows get ValuePos -1 and leave the FixList. Returns the number of
-  // the file's rows, whether or not they led to a change.
+  // own byte order. Dropped rows get ValuePos -1; they leave the FixList with
+  // ForgetDroppedFixes. Returns the number of the file's rows, whether or not they led to a
+  // change.
   int RewritePage(const TextView& text, int fileIndex, std::vector<std::uint8_t>& out);
+
+  // Removes the fixes of dropped rows from the FixList, keeping the order of the others: a
+  // second pass is offered only for fixes that are really in the files. One pass over the
+  // FixList, so it is done once after all pages rather than after each.
+  void ForgetDroppedFixes();
 
   std::span<const std::int32_t> RowsOf(int fileIndex) const;
 
@@ -98,12 +104,13 @@ class PageRewriter {
   std::string RelativeValue(const std::string& pagePath, std::string_view target) const;
   std::string PictureValue(const std::string& pagePath, const LinkEntry& row,
                            const std::string& url, bool relative) const;
-  void DropRow(Page& page, std::int32_t rowIndex);
+  void DropRow(std::int32_t rowIndex);
 
   SearchSession& session_;
   RewriteOptions options_;
   std::vector<std::vector<std::int32_t>> rowsByFile_;
   std::vector<std::uint8_t> isFix_;  // by row index: the row is in the FixList
+  bool droppedFix_ = false;          // a fix was dropped since the last ForgetDroppedFixes
 };
 
 // Rewrites one file without a PageRewriter (the rows of this file are gathered for the call).

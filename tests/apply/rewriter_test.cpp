@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <stdexcept>
 
@@ -426,6 +427,36 @@ TEST(RewritePage, RowsOfARemovedLinkAreDroppedAndTheirFixesForgotten) {
       EXPECT_EQ(f.session.FixList, (std::vector<std::int32_t>{0, 3}));
     }
   }
+}
+
+// A site whose pages each lose a fix with a removed link: forgetting those fixes takes time in
+// proportion to the pages, not to the pages times the fixes.
+TEST(PageRewriter, DroppedFixesOfManyPagesAreForgottenInLinearTime) {
+  constexpr int kPages = 40000;
+  const std::string page = R"X(<a href="gone.htm" onclick="open('http:/x.com')">t</a>)X";
+  SearchSession session(PathStyle::Posix);
+  for (int i = 0; i < kPages; ++i) {
+    session.fileList.Append("/site/p" + std::to_string(i) + ".htm");
+    LinkEntry fix = TagRow(page, "<a", "'http:/x.com'", "http:/x.com", "http://x.com");
+    LinkEntry gone = TagRow(page, "<a", "\"gone.htm\"", "gone.htm", "");
+    fix.FileIndex = gone.FileIndex = i;
+    session.FixList.push_back(static_cast<std::int32_t>(session.LinkTable.size()));
+    session.LinkTable.push_back(std::move(fix));
+    session.LinkTable.push_back(std::move(gone));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  PageRewriter rewriter(session, Deleting());
+  std::vector<std::uint8_t> out;
+  for (int i = 0; i < kPages; ++i) {
+    out.clear();
+    rewriter.RewritePage(testing::AnsiView(page), i, out);
+  }
+  rewriter.ForgetDroppedFixes();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(std::string(out.begin(), out.end()), "t");
+  EXPECT_TRUE(session.FixList.empty());
+  EXPECT_LT(seconds, 3.0);
 }
 
 TEST(RewritePage, ClosingTagsOfRemovedElements) {
