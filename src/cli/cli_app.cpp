@@ -279,11 +279,17 @@ std::string ListPath(const std::string& arg) {
   return s;
 }
 
-// Writes the review lines, or the plan as JSON, after sorting the table as asked.
-void PrintPlan(SearchSession& session, const Options& o, RunView& view, std::FILE* out) {
+// Writes the review lines, or the plan as JSON, after sorting the table as asked. Returns false
+// when Ctrl-C was pressed meanwhile: the plan is still written in full, but nothing may follow.
+bool PrintPlan(SearchSession& session, const Options& o, RunView& view, std::FILE* out) {
   VectorResultList list;
   ResultHooks hooks;
-  hooks.stopPoll = [&view] { return view.StopPoll(); };
+  bool stopped = false;
+  hooks.stopPoll = [&view, &stopped] {
+    const Poll poll = view.StopPoll();
+    if (poll == Poll::Stop) stopped = true;
+    return poll;
+  };
   ResultStep step(session, list, std::move(hooks));
   step.options = o.review;
   ShowResults(step);
@@ -299,6 +305,14 @@ void PrintPlan(SearchSession& session, const Options& o, RunView& view, std::FIL
     }
   }
   std::fflush(out);
+  return !stopped;
+}
+
+// The end of a run that Ctrl-C stopped after its search.
+int StoppedAfterSearch(bool fix, std::FILE* err) {
+  std::fprintf(err,
+               fix ? "urlsmith-cli: stopped; nothing was changed\n" : "urlsmith-cli: stopped\n");
+  return kExitError;
 }
 
 // Builds the file list from the paths given; false (after the message) when it cannot.
@@ -395,7 +409,7 @@ int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FIL
     case SearchOutcome::Found:
       break;
   }
-  PrintPlan(session, o, view, out);
+  if (!PrintPlan(session, o, view, out)) return StoppedAfterSearch(fix, err);
   if (!fix) return kExitChanges;
 
   if (!o.yes) {
@@ -424,7 +438,7 @@ int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FIL
     const SearchOutcome again = Search(session, o, view, err);
     if (again == SearchOutcome::Stopped || again == SearchOutcome::Refused) return kExitError;
     if (again == SearchOutcome::NothingFound) break;
-    PrintPlan(session, o, view, out);
+    if (!PrintPlan(session, o, view, out)) return StoppedAfterSearch(false, err);
     apply.MakeBackupsEnabled = false;
     r = ApplyStep(session, apply, view);
     view.Finish();
