@@ -18,6 +18,14 @@ std::string Failed(std::string_view reason) {
   return text;
 }
 
+// Whether the text read now differs from the text the link search read.
+bool ChangedSinceSearch(const SearchSession& session, int index,
+                        const std::vector<std::uint8_t>& bytes) {
+  const auto i = static_cast<std::size_t>(index);
+  if (i >= session.fileFingerprint.size() || session.fileFingerprint[i] == 0) return false;
+  return session.fileFingerprint[i] != TextFingerprint(bytes);
+}
+
 std::string WithError(std::string_view what, const std::string& error) {
   std::string text(what);
   if (!error.empty()) text.append(" (").append(error).append(")");
@@ -154,6 +162,9 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
           failure = WithError("cannot read the file", read.error);
         } else if (read.status == ReadStatus::Ok && !info->writable) {
           failure = "the file is read-only";
+        } else if (read.status == ReadStatus::Ok && ChangedSinceSearch(session, i, read.bytes)) {
+          // The planned changes are tied to places in the text the search read.
+          failure = "the file changed since the search";
         } else if (read.status == ReadStatus::Ok) {
           FileEncoding encoding =
               static_cast<std::size_t>(i) < session.fileEncoding.size()

@@ -28,6 +28,16 @@ FileKind KindOfPath(std::string_view path, PathStyle style) {
   return FileKind::Other;
 }
 
+std::uint64_t TextFingerprint(const std::vector<std::uint8_t>& bytes) {
+  // FNV-1a over the bytes, with the size mixed in.
+  std::uint64_t h = 1469598103934665603ULL ^ static_cast<std::uint64_t>(bytes.size());
+  for (const std::uint8_t b : bytes) {
+    h ^= b;
+    h *= 1099511628211ULL;
+  }
+  return h | 1;
+}
+
 SearchSession::SearchSession(PathStyle style, std::shared_ptr<FileSystem> fs)
     : fileList(style), fs_(fs ? std::move(fs) : std::make_shared<PosixFileSystem>()) {}
 

@@ -95,6 +95,9 @@ struct SavedFromIndex {
 
 class InternetChecker;
 
+// A fingerprint of a file's bytes (never 0).
+std::uint64_t TextFingerprint(const std::vector<std::uint8_t>& bytes);
+
 // Everything one user's search works on. The option records are read at the moment of use;
 // the wizard keeps them equal to its controls.
 class SearchSession {
@@ -119,6 +122,10 @@ class SearchSession {
   // The folder of the listed file that lies least deep, ending in a separator; empty when it
   // is still to be computed.
   std::string RootPath;
+
+  // Per file: a fingerprint of the text the link search read (0: not read). Applying refuses
+  // a file whose text changed since, because the rows' positions no longer fit it.
+  std::vector<std::uint64_t> fileFingerprint;
 
   std::vector<LinkEntry> LinkTable;
   std::vector<std::int32_t> FixList;

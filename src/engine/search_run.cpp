@@ -106,6 +106,7 @@ int SearchBrokenLinks(SearchSession& session, RunView& view) {
   const int n = session.fileList.size();
   int total = 0;
   int k = 0;
+  session.fileFingerprint.assign(static_cast<std::size_t>(n), 0);
   for (int i = 0; i < n; ++i) {
     const std::string path = session.fileList.path(i);
     const FileKind kind = KindOfPath(path, style);
@@ -123,6 +124,7 @@ int SearchBrokenLinks(SearchSession& session, RunView& view) {
       view.AppendLogLine(path + " ... cannot be read: " + read.error, false);
       continue;
     }
+    session.fileFingerprint[static_cast<std::size_t>(i)] = TextFingerprint(read.bytes);
     FileEncoding encoding = FileEncoding::Ansi;
     if (static_cast<std::size_t>(i) < session.fileEncoding.size()) {
       encoding = session.fileEncoding[static_cast<std::size_t>(i)];
