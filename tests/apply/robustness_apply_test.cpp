@@ -1,0 +1,373 @@
+// Bad input through the whole job, case by case: pages that vanish, turn into folders or cannot
+// be read between the search and the apply run, names that are not UTF-8, a value of 5 MB,
+// 20,000 links on one line, files of one byte and of none. Each gets a clear log line and loses
+// nothing: a file that fails keeps its bytes and gets no backup, and nothing is left behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "apply/apply_run.h"
+#include "engine/file_adds.h"
+#include "engine/search_model.h"
+#include "engine/search_run.h"
+#include "results/plan_json.h"
+#include "results/result_list.h"
+#include "support/test_support.h"
+
+namespace urlsmith {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFileBytes;
+using testing::RecordingRunView;
+using testing::TempDir;
+
+// Fails reading the files whose paths are in `unreadable`, as a file without read permission
+// does for an ordinary user (the tests run as the superuser, whom chmod 0 does not stop).
+class UnreadableFs : public PosixFileSystem {
+ public:
+  std::set<std::string> unreadable;
+
+  ReadResult ReadWholeFile(const std::string& path) override {
+    if (unreadable.count(path) != 0) {
+      ReadResult r;
+      r.status = ReadStatus::Unreadable;
+      r.error = "Permission denied";
+      return r;
+    }
+    return PosixFileSystem::ReadWholeFile(path);
+  }
+  std::optional<std::vector<std::uint8_t>> ReadPrefix(const std::string& path,
+                                                      std::size_t count) override {
+    if (unreadable.count(path) != 0) return std::nullopt;
+    return PosixFileSystem::ReadPrefix(path, count);
+  }
+};
+
+// Every file and folder under `folder` (relative names) with the bytes of the files.
+std::map<std::string, std::string> Tree(const std::string& folder) {
+  std::map<std::string, std::string> entries;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    const std::string name = fs::relative(e.path(), folder).string();
+    entries[name] = e.is_regular_file() ? ReadFileBytes(e.path().string()) : "<folder>";
+  }
+  return entries;
+}
+
+std::unique_ptr<SearchSession> SessionOver(const std::string& folder,
+                                           std::shared_ptr<FileSystem> fileSystem = nullptr) {
+  auto session = std::make_unique<SearchSession>(
+      PathStyle::Posix, fileSystem ? fileSystem : std::make_shared<PosixFileSystem>());
+  RecordingRunView quiet;
+  FolderAdd(session->fileList, session->fs(), quiet, true, folder);
+  session->search.CheckInternetUrls = false;
+  session->CacheReset();
+  return session;
+}
+
+ApplyOptions WithDeletion() {
+  ApplyOptions options;
+  options.rewrite.AllowLinkDeletion = true;
+  return options;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::string Failed(const std::string& path, const std::string& why) {
+  return "Processing \"" + path + "\" ... failed: " + why + "; the file is unchanged";
+}
+
+// Whether the text is well-formed UTF-8.
+bool IsUtf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    int len = b < 0x80                 ? 1
+              : b >= 0xC2 && b <= 0xDF ? 2
+              : b >= 0xE0 && b <= 0xEF ? 3
+              : b >= 0xF0 && b <= 0xF4 ? 4
+                                       : 0;
+    if (len == 0 || i + static_cast<std::size_t>(len) > s.size()) return false;
+    for (int k = 1; k < len; ++k) {
+      if ((static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0xC0) != 0x80) {
+        return false;
+      }
+    }
+    i += static_cast<std::size_t>(len);
+  }
+  return true;
+}
+
+constexpr const char* kBrokenPage =
+    "<p><a href=\"missing.htm\">gone</a> <img src=\"pic.gif\"></p>\n";
+
+// ---- Pages that change between the search and the apply run -------------------------------
+
+TEST(ApplyRobustness, APageThatVanishesOrBecomesAFolderFailsAndNothingIsCreated) {
+  for (const bool folder : {false, true}) {
+    SCOPED_TRACE(folder ? "became a folder" : "vanished");
+    TempDir dir;
+    dir.Write("pic.gif", "GIF89a");
+    const std::string page = dir.Write("a.htm", kBrokenPage);
+    const std::string ok = dir.Write("b.htm", kBrokenPage);
+    auto session = SessionOver(dir.path());
+    RecordingRunView view;
+    ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found);
+    ASSERT_EQ(session->LinkCount(), 2);
+
+    fs::remove(page);
+    if (folder) fs::create_directory(page);
+    const auto before = Tree(dir.path());
+    RecordingRunView applyView;
+    const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
+    EXPECT_EQ(r.filesFailed, 1);
+    EXPECT_EQ(r.filesWritten, 1);
+    EXPECT_TRUE(Contains(applyView.log,
+                         Failed(page, folder ? "cannot open the file (it is a folder)"
+                                             : "cannot open the file (No such file or directory)")))
+        << applyView.LogText();
+    EXPECT_NE(applyView.status().find("1 file(s) failed and are unchanged"), std::string::npos)
+        << applyView.status();
+    // Only the other page changed and got its backup; nothing appeared where the page was.
+    auto after = Tree(dir.path());
+    EXPECT_EQ(after.at("b.htm.bak"), kBrokenPage);
+    EXPECT_EQ(after.at("b.htm"), "<p>gone <img src=\"pic.gif\"></p>\n");
+    after.erase("b.htm.bak");
+    after.erase("b.htm");
+    auto expected = before;
+    expected.erase("b.htm");
+    EXPECT_EQ(after, expected);
+  }
+}
+
+TEST(ApplyRobustness, AnUnreadablePageIsReportedBySearchAndApplyAndKeptAsItIs) {
+  TempDir dir;
+  dir.Write("pic.gif", "GIF89a");
+  const std::string locked = dir.Write("locked.htm", kBrokenPage);
+  const std::string later = dir.Write("later.htm", kBrokenPage);
+  const std::string open = dir.Write("open.htm", kBrokenPage);
+  auto faulty = std::make_shared<UnreadableFs>();
+  faulty->unreadable = {locked};
+  auto session = SessionOver(dir.path(), faulty);
+  RecordingRunView view;
+  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found);
+  // The search says why it did not search the page, so it is not taken for clean.
+  EXPECT_TRUE(Contains(view.log, locked + " ... cannot be read: Permission denied"))
+      << view.LogText();
+  EXPECT_EQ(session->LinkCount(), 2);  // later.htm and open.htm
+
+  // A second page becomes unreadable after the search.
+  faulty->unreadable.insert(later);
+  const auto before = Tree(dir.path());
+  RecordingRunView applyView;
+  const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
+  const std::string size = " (" + std::to_string(std::strlen(kBrokenPage)) + " bytes) ... ";
+  const std::string unreadable =
+      "failed: cannot read the file (Permission denied); the file is unchanged";
+  EXPECT_EQ(applyView.log,
+            (std::vector<std::string>{"Processing \"" + later + "\"" + size + unreadable,
+                                      "Processing \"" + locked + "\"" + size + unreadable,
+                                      "Processing \"" + open + "\"" + size + "done"}));
+  EXPECT_EQ(r.filesFailed, 2);
+  auto after = Tree(dir.path());
+  EXPECT_EQ(after.at("open.htm.bak"), kBrokenPage);
+  after.erase("open.htm.bak");
+  after.erase("open.htm");
+  auto expected = before;
+  expected.erase("open.htm");
+  EXPECT_EQ(after, expected);
+}
+
+TEST(ApplyRobustness, APageThatChangedSinceTheSearchIsNotWrittenOutOfPlace) {
+  // The rows were found in the old text; whatever they meet now, the run must stay inside the
+  // file, keep the current bytes as the backup and not crash.
+  struct Case {
+    const char* name;
+    std::string now;
+  };
+  const std::string utf16(
+      reinterpret_cast<const char*>(testing::Utf16Bytes(kBrokenPage, false).data()),
+      testing::Utf16Bytes(kBrokenPage, false).size());
+  for (const Case& c :
+       {Case{"truncated", std::string(kBrokenPage).substr(0, 20)}, Case{"one byte", "<"},
+        Case{"now UTF-16", utf16}, Case{"odd-sized UTF-16", utf16.substr(0, 31)}}) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.Write("pic.gif", "GIF89a");
+    const std::string page = dir.Write("a.htm", kBrokenPage);
+    auto session = SessionOver(dir.path());
+    RecordingRunView view;
+    ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found);
+    dir.Write("a.htm", c.now);
+    RecordingRunView applyView;
+    const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
+    EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+    EXPECT_EQ(ReadFileBytes(page + ".bak"), c.now);
+    const std::string written = ReadFileBytes(page);
+    EXPECT_LE(written.size(), c.now.size() + 16);
+  }
+}
+
+// ---- Names that are not UTF-8 --------------------------------------------------------------
+
+TEST(ApplyRobustness, NamesThatAreNotUtf8AreSearchedRewrittenAndBackedUp) {
+  TempDir dir;
+  dir.Write("\xff.gif", "GIF89a");
+  const std::string page = dir.Write(
+      "caf\xe9.htm",
+      "<a href=\"\xff.gif\">ok</a> <a href=\"gone\xe9.htm\">gone</a> <img src=\"%FF.gif\">\n"
+      "<a href=\"sub/\xfe\xff.htm\">sub</a>\n");
+  const std::string sub = dir.Write("sub/\xfe\xff.htm", "<a href=\"../caf\xe9.htm\">up</a>");
+  auto session = SessionOver(dir.path());
+  RecordingRunView view;
+  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
+  // Only the broken link is planned; the links to the files with odd names resolve.
+  std::vector<std::string> urls;
+  for (const LinkEntry& row : session->LinkTable)
+    urls.push_back(row.Url);
+  EXPECT_EQ(urls, std::vector<std::string>{"gone\xe9.htm"});
+
+  VectorResultList list;
+  ResultStep step(*session, list);
+  step.options.AllowLinkDeletion = true;
+  ShowResults(step);
+  EXPECT_TRUE(IsUtf8(PlanJson(step)));
+
+  const std::string old = ReadFileBytes(page);
+  RecordingRunView applyView;
+  const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
+  EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(ReadFileBytes(page + ".bak"), old);
+  EXPECT_EQ(ReadFileBytes(page),
+            "<a href=\"\xff.gif\">ok</a> gone <img src=\"%FF.gif\">\n"
+            "<a href=\"sub/\xfe\xff.htm\">sub</a>\n");
+  EXPECT_EQ(ReadFileBytes(sub + ".bak"), ReadFileBytes(sub));
+}
+
+// ---- Huge values ---------------------------------------------------------------------------
+
+TEST(ApplyRobustness, AFiveMegabyteValueIsFoundAndDeleted) {
+  for (const bool wide : {false, true}) {
+    SCOPED_TRACE(wide ? "UTF-16" : "single-byte");
+    TempDir dir;
+    const std::string value(5 * 1024 * 1024, 'a');
+    const std::string text =
+        "<p><a href=\"" + value + ".htm\">big</a> <img src='" + value + "'> tail</p>";
+    std::string bytes = text;
+    if (wide) {
+      const auto units = testing::Utf16Bytes(text, false);
+      bytes.assign(units.begin(), units.end());
+    }
+    const std::string page = dir.Write("big.htm", bytes);
+    auto session = SessionOver(dir.path());
+    RecordingRunView view;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
+    ASSERT_EQ(session->LinkCount(), 2);
+    const int w = wide ? 2 : 1;
+    for (const LinkEntry& row : session->LinkTable) {
+      EXPECT_LE(static_cast<std::size_t>(row.ValuePos + row.SpanLength * w), bytes.size());
+    }
+    EXPECT_EQ(session->LinkTable[0].Url, value + ".htm");
+    RecordingRunView applyView;
+    const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
+    EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+    std::string expected = "<p>big <img src=''> tail</p>";
+    if (wide) {
+      const auto units = testing::Utf16Bytes(expected, false);
+      expected.assign(units.begin(), units.end());
+    }
+    EXPECT_EQ(ReadFileBytes(page), expected);
+    EXPECT_EQ(ReadFileBytes(page + ".bak"), bytes);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+  }
+}
+
+TEST(ApplyRobustness, TwentyThousandLinksOnOneLine) {
+  TempDir dir;
+  dir.Write("pic.gif", "GIF89a");
+  dir.Write("sub/here.htm", "x");
+  std::string text;
+  std::string expected;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string n = std::to_string(i);
+    // Broken text links go, links to a file that moved are pointed at it, the rest stay.
+    switch (i % 4) {
+      case 0:
+        text += "<a href=\"gone" + n + ".htm\">" + n + "</a>";
+        expected += n;
+        break;
+      case 1:
+        text += "<a href=here.htm>" + n + "</a>";
+        expected += "<a href=sub/here.htm>" + n + "</a>";
+        break;
+      case 2:
+        text += "<img src='pic.gif'>";
+        expected += "<img src='pic.gif'>";
+        break;
+      default:
+        text += "<img src=nopic" + n + ".gif>";
+        expected += "<img src=\"\">";
+        break;
+    }
+  }
+  const std::string page = dir.Write("line.htm", text);
+  auto session = SessionOver(dir.path());
+  RecordingRunView view;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
+  EXPECT_EQ(session->LinkCount(), 15000);
+  RecordingRunView applyView;
+  const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
+  EXPECT_EQ(r.filesFailed, 0);
+  EXPECT_EQ(r.total, 15000);
+  EXPECT_EQ(ReadFileBytes(page), expected);
+  EXPECT_EQ(ReadFileBytes(page + ".bak"), text);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+}
+
+// ---- Tiny files ----------------------------------------------------------------------------
+
+TEST(ApplyRobustness, EmptyAndOneOrTwoByteFiles) {
+  TempDir dir;
+  struct File {
+    const char* name;
+    std::string bytes;
+  };
+  const std::vector<File> files = {{"empty.htm", ""},
+                                   {"one.htm", "<"},
+                                   {"ff.htm", "\xff"},
+                                   {"bom.htm", "\xff\xfe"},
+                                   {"bombe.htm", "\xfe\xff"},
+                                   {"bom-odd.htm", "\xff\xfe<"},
+                                   {"nul.css", std::string(1, '\0')},
+                                   {"q.js", "'"}};
+  for (const File& f : files)
+    dir.Write(f.name, f.bytes);
+  auto session = SessionOver(dir.path());
+  RecordingRunView view;
+  EXPECT_EQ(RunSearch(*session, view).outcome, SearchOutcome::NothingFound) << view.LogText();
+  RecordingRunView applyView;
+  const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
+  EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(r.filesWritten, static_cast<int>(files.size()) - 1);
+  for (const File& f : files) {
+    SCOPED_TRACE(f.name);
+    EXPECT_EQ(ReadFileBytes(dir / f.name), f.bytes);
+    // The empty file is passed over: there is nothing to rewrite or to keep.
+    EXPECT_EQ(fs::exists(dir / (std::string(f.name) + ".bak")), !f.bytes.empty());
+  }
+}
+
+}  // namespace
+}  // namespace urlsmith
