@@ -188,16 +188,15 @@ TEST(ApplyRobustness, AnUnreadablePageIsReportedBySearchAndApplyAndKeptAsItIs) {
   EXPECT_EQ(after, expected);
 }
 
-TEST(ApplyRobustness, APageThatChangedSinceTheSearchIsNotWrittenOutOfPlace) {
-  // The rows were found in the old text; whatever they meet now, the run must stay inside the
-  // file, keep the current bytes as the backup and not crash.
+TEST(ApplyRobustness, APageThatChangedSinceTheSearchIsLeftAsItIs) {
+  // The rows were found in the old text. The apply run refuses the changed page; the rewriter
+  // itself, given the new text, must stay inside it.
   struct Case {
     const char* name;
     std::string now;
   };
-  const std::string utf16(
-      reinterpret_cast<const char*>(testing::Utf16Bytes(kBrokenPage, false).data()),
-      testing::Utf16Bytes(kBrokenPage, false).size());
+  const std::vector<std::uint8_t> units = testing::Utf16Bytes(kBrokenPage, false);
+  const std::string utf16(units.begin(), units.end());
   for (const Case& c :
        {Case{"truncated", std::string(kBrokenPage).substr(0, 20)}, Case{"one byte", "<"},
         Case{"now UTF-16", utf16}, Case{"odd-sized UTF-16", utf16.substr(0, 31)}}) {
@@ -209,12 +208,23 @@ TEST(ApplyRobustness, APageThatChangedSinceTheSearchIsNotWrittenOutOfPlace) {
     RecordingRunView view;
     ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found);
     dir.Write("a.htm", c.now);
+
+    const std::vector<std::uint8_t> now(c.now.begin(), c.now.end());
+    for (const FileEncoding e : {FileEncoding::Ansi, FileEncoding::Utf16Le}) {
+      std::vector<std::uint8_t> out;
+      RewritePage(*session, WithDeletion().rewrite, session->View(now, e), 0, out);
+      EXPECT_LE(out.size(), now.size() + 16);
+    }
+
     RecordingRunView applyView;
     const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
-    EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
-    EXPECT_EQ(ReadFileBytes(page + ".bak"), c.now);
-    const std::string written = ReadFileBytes(page);
-    EXPECT_LE(written.size(), c.now.size() + 16);
+    EXPECT_EQ(r.filesFailed, 1);
+    EXPECT_EQ(applyView.log, std::vector<std::string>{
+                                 "Processing \"" + page + "\" (" + std::to_string(c.now.size()) +
+                                 " bytes) ... failed: the file changed since the search; "
+                                 "the file is unchanged"});
+    EXPECT_EQ(ReadFileBytes(page), c.now);
+    EXPECT_FALSE(fs::exists(page + ".bak"));
   }
 }
 
