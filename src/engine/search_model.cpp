@@ -75,6 +75,7 @@ void SearchSession::RunReset() {
 void SearchSession::CacheReset() {
   InternetCheckOff = !search.CheckInternetUrls;
   SavedFromTable.clear();
+  savedFromIndex = SavedFromIndex{};
   if (internet_) internet_->Reset();
   RootPath.clear();
 }

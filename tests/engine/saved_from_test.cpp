@@ -167,6 +167,34 @@ TEST_F(SavedFromTest, LookupTakesTheFirstPageIgnoringCase) {
   EXPECT_EQ(FindSavedFromPage(session_, ""), -1);
 }
 
+TEST_F(SavedFromTest, ASecondSearchAfterTheOptionsUsesOnlyItsOwnAddresses) {
+  // The first search finds one saved page; then the list changes, the processing options are
+  // shown again (cache reset) and the next search finds other pages saved from other addresses.
+  struct Lookup {
+    const char* url;
+    int page;
+  };
+  Page("old.htm", "<!-- saved from url=(0018)http://a.example/ -->");
+  RecordingRunView first;
+  ASSERT_EQ(Run(first), 0);
+  ASSERT_EQ(FindSavedFromPage(session_, "http://a.example/"), 0);
+
+  session_.fileList.Clear();
+  Page("new1.htm", "<!-- saved from url=(0018)http://b.example/ -->");
+  Page("new2.htm", "<!-- saved from url=(0018)http://c.example/ -->");
+  session_.CacheReset();
+  RecordingRunView second;
+  ASSERT_EQ(Run(second), 0);
+  const Lookup lookups[] = {
+      {"http://a.example/", -1},  // the page of the first search is gone
+      {"http://b.example/", 0},
+      {"http://c.example/", 1},
+  };
+  for (const Lookup& l : lookups) {
+    EXPECT_EQ(FindSavedFromPage(session_, l.url), l.page) << l.url;
+  }
+}
+
 TEST(SavedFromLookup, FollowsTheTableThroughResets) {
   SearchSession session;
   EXPECT_EQ(FindSavedFromPage(session, "http://a/"), -1);
