@@ -8,7 +8,8 @@ namespace urlsmith {
 
 RowAction ActionOf(const LinkEntry& row) {
   const std::string& r = row.Replacement;
-  if (r.empty()) return RowAction::Delete;
+  // An unquoted value that is deleted is written as an empty value with quotes: still a deletion.
+  if (r.empty() || r == "\"\"") return RowAction::Delete;
   if (r == row.Url) return RowAction::CopyOld;
   if (r.size() >= 3 && std::string_view(r).substr(0, 3) == kRelativeMark) {
     return RowAction::ReplaceRelative;

@@ -200,7 +200,8 @@ TEST(SearchModel, ActionFollowsTheReplacementForm) {
   };
   const Case cases[] = {
       {"a.htm", "", RowAction::Delete},
-      {"a.htm", "\"\"", RowAction::Replace},  // an empty value written with quotes
+      {"a.htm", "\"\"", RowAction::Delete},  // deleted, the empty value written with quotes
+      {"a.htm", "\"b.htm\"", RowAction::Replace},
       {"a.htm", "a.htm", RowAction::CopyOld},
       {"a.htm", "|||b.htm", RowAction::ReplaceRelative},
       {"a.htm", ":::_blank", RowAction::Target},
