@@ -268,6 +268,28 @@ struct PageRewriter::Page {
   const std::string& path;
   std::span<const std::int32_t> rows;
   std::vector<std::string_view> elementStack;  // ElementStack: names without '<'
+  // The last search for each closing tag: searching again from any place between `from` and
+  // what it found gives the same answer. Without it, many opening tags that are never closed
+  // would each search the rest of the page, which is quadratic.
+  struct ClosingSearch {
+    std::string_view name;
+    Pos from = 0;
+    Pos found = kNone;
+  };
+  std::vector<ClosingSearch> closingSearches;
+
+  Pos FindClosing(std::string_view name) {
+    const Pos from = cursor.writePos;
+    for (ClosingSearch& s : closingSearches) {
+      if (s.name != name) continue;
+      if (from < s.from || (s.found != kNone && from > s.found)) {
+        s = ClosingSearch{name, from, FindClosingTag(cursor.text, name, from)};
+      }
+      return s.found;
+    }
+    closingSearches.push_back(ClosingSearch{name, from, FindClosingTag(cursor.text, name, from)});
+    return closingSearches.back().found;
+  }
 };
 
 PageRewriter::PageRewriter(SearchSession& session, RewriteOptions options)
@@ -295,7 +317,7 @@ int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<s
   const std::string& path = fileIndex >= 0 && fileIndex < session_.fileList.size()
                                 ? session_.fileList.path(fileIndex)
                                 : kNoPath;
-  Page page{RewriteCursor{text, out, 0}, path, rows, {}};
+  Page page{RewriteCursor{text, out, 0}, path, rows, {}, {}};
   auto& table = session_.LinkTable;
 
   std::size_t k = 0;
@@ -304,7 +326,7 @@ int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<s
     if (row == nullptr && page.elementStack.empty()) break;
     // Close the elements whose opening tags were removed, unless a row comes first.
     while (!page.elementStack.empty()) {
-      const Pos found = FindClosingTag(text, page.elementStack.back(), page.cursor.writePos);
+      const Pos found = page.FindClosing(page.elementStack.back());
       if (found == kNone) {
         page.elementStack.pop_back();
         break;
