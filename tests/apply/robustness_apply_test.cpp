@@ -3,6 +3,7 @@
 // 20,000 links on one line, files of one byte and of none. Each gets a clear log line and loses
 // nothing: a file that fails keeps its bytes and gets no backup, and nothing is left behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -377,6 +378,107 @@ TEST(ApplyRobustness, EmptyAndOneOrTwoByteFiles) {
     // The empty file is passed over: there is nothing to rewrite or to keep.
     EXPECT_EQ(fs::exists(dir / (std::string(f.name) + ".bak")), !f.bytes.empty());
   }
+}
+
+TEST(ApplyRobustness, OpeningTagsThatAreNeverClosedAreRemovedInLinearTime) {
+  // Each deleted link's tag is removed and its closing tag looked for; on a page where none
+  // comes, every link used to search the rest of the page again (minutes for this one).
+  TempDir dir;
+  std::string text = "<p>";
+  for (int i = 0; i < 100000; ++i)
+    text += "<a href=gone" + std::to_string(i % 10) + ".htm>" + std::to_string(i % 10);
+  text += "</p>";
+  std::string expected = "<p>";
+  for (int i = 0; i < 100000; ++i)
+    expected += std::to_string(i % 10);
+  expected += "</p>";
+  // The same with one closing tag at the very end, which every link finds.
+  const std::string closedAtEnd = text + "</a>";
+  const std::string page = dir.Write("open.htm", text);
+  const std::string page2 = dir.Write("end.htm", closedAtEnd);
+  auto session = SessionOver(dir.path());
+  RecordingRunView view;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
+  ASSERT_EQ(session->LinkCount(), 200000);
+  RecordingRunView applyView;
+  const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
+  EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(ReadFileBytes(page), expected);
+  EXPECT_EQ(ReadFileBytes(page2), expected);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+}
+
+TEST(ApplyRobustness, AFullTableStopsTheSearchAndTheRowsFoundStillApply) {
+  TempDir dir;
+  std::string a;
+  for (int i = 0; i < 200000; ++i)
+    a += "<a href=g>";
+  std::string b;
+  for (int i = 0; i < 70000; ++i)
+    b += "<img src=h>";
+  const std::string pa = dir.Write("a.htm", a);
+  const std::string pb = dir.Write("b.htm", b);
+  auto session = SessionOver(dir.path());
+  RecordingRunView view;
+  EXPECT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Stopped);
+  EXPECT_EQ(session->LinkCount(), kMaxLinkRows);
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_NE(view.errors[0].find("and stopped there"), std::string::npos) << view.errors[0];
+
+  VectorResultList list;
+  ResultStep step(*session, list);
+  step.options.AllowLinkDeletion = true;
+  ShowResults(step);
+  RecordingRunView applyView;
+  const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
+  EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(ReadFileBytes(pa), "");
+  // The pictures the search got to are emptied, the others stay.
+  const int emptied = kMaxLinkRows - 200000;
+  std::string expected;
+  for (int i = 0; i < 70000; ++i)
+    expected += i < emptied ? "<img src=\"\">" : "<img src=h>";
+  EXPECT_EQ(ReadFileBytes(pb), expected);
+}
+
+TEST(ApplyRobustness, AbsurdPathsAndSpecialFilesDoNotStopTheJob) {
+  TempDir dir;
+  dir.Write("pic.gif", "GIF89a");
+  std::string deep = "<a href=\"";
+  for (int i = 0; i < 3000; ++i)
+    deep += "a/";
+  deep += "x.htm\">d</a><a href=\"";
+  for (int i = 0; i < 3000; ++i)
+    deep += "../";
+  deep += "pic.gif\">u</a><img src=\"" + std::string(5000, '/') + "pic.gif\">";
+  deep += "<a href=\"file://" + std::string(5000, '/') + "\">f</a>";
+  deep += "<a href=\"http:" + std::string(6000, '/') + "x\">h</a>";
+  deep += "<a href=\"" + std::string(6000, '.') + "\">dots</a>";
+  deep += "<a href=\"C:" + std::string(6000, '\\') + "\">c</a>";
+  const std::string page = dir.Write("deep.htm", deep);
+  // A named pipe with a page's name is neither read (it could block for ever) nor written.
+  const std::string fifo = dir / "fifo.htm";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  auto session = SessionOver(dir.path());
+  RecordingRunView view;
+  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
+  EXPECT_TRUE(Contains(view.log, fifo + " ... cannot be read: not a regular file"))
+      << view.LogText();
+  for (const LinkEntry& row : session->LinkTable) {
+    EXPECT_LE(static_cast<std::size_t>(row.ValuePos + row.SpanLength), deep.size());
+  }
+  VectorResultList list;
+  ResultStep step(*session, list);
+  step.options.AllowLinkDeletion = true;
+  ShowResults(step);
+  EXPECT_TRUE(IsUtf8(PlanJson(step)));
+  RecordingRunView applyView;
+  const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
+  EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(ReadFileBytes(page + ".bak"), deep);
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_FALSE(fs::exists(fifo + ".bak"));
 }
 
 }  // namespace
