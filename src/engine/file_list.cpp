@@ -80,6 +80,8 @@ void FileList::Insert(int index, std::string path) {
 void FileList::Remove(std::vector<int> indices) {
   std::sort(indices.begin(), indices.end());
   indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  // Indices outside the list name no file; a negative one would otherwise hold up the others.
+  indices.erase(indices.begin(), std::lower_bound(indices.begin(), indices.end(), 0));
   std::vector<std::string> paths;
   std::vector<std::uint8_t> marks;
   paths.reserve(paths_.size());

@@ -81,6 +81,26 @@ TEST(FileList, IndexFollowsInsertRemoveAndClear) {
   EXPECT_EQ(list.FindListedFile("/s/b.htm"), -1);
 }
 
+TEST(FileList, RemoveIgnoresIndicesOutsideTheList) {
+  struct Case {
+    std::vector<int> indices;
+    std::vector<std::string> left;
+  };
+  const Case cases[] = {
+      {{2, 0}, {"/s/b.htm", "/s/d.htm"}},
+      {{-1, 1}, {"/s/a.htm", "/s/c.htm", "/s/d.htm"}},
+      {{3, -5, 7, 0}, {"/s/b.htm", "/s/c.htm"}},
+      {{4}, {"/s/a.htm", "/s/b.htm", "/s/c.htm", "/s/d.htm"}},
+  };
+  for (const Case& c : cases) {
+    FileList list(PathStyle::Posix);
+    for (const char* p : {"/s/a.htm", "/s/b.htm", "/s/c.htm", "/s/d.htm"})
+      list.Append(p);
+    list.Remove(c.indices);
+    EXPECT_EQ(list.paths(), c.left);
+  }
+}
+
 TEST(FileList, FilesNamedFindsSameNameAnywhere) {
   FileList list(PathStyle::Posix);
   list.Append("/s/img/logo.gif");
