@@ -132,7 +132,9 @@ int SearchBrokenLinks(SearchSession& session, RunView& view) {
       encoding = DetectEncodingFromBytes(read.bytes.data(), read.bytes.size());
     }
     if (encoding == FileEncoding::Utf16Be) ByteSwapText(read.bytes.data(), read.bytes.size());
-    const TextView text = session.View(read.bytes, encoding);
+    TextView text = session.View(read.bytes, encoding);
+    ValueRunOutMemo runOut;
+    text.runOut = &runOut;
     int r = 0;
     switch (kind) {
       case FileKind::Page:

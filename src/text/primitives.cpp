@@ -294,7 +294,8 @@ struct ValueResult {
 };
 
 template <class R, class W>
-int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueResult& res) {
+int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueResult& res,
+                   ValueRunOutMemo* runOutMemo) {
   constexpr Pos w = R::kWidth;
   Pos p = position;
   if (r.At(p) == '"') {
@@ -318,10 +319,17 @@ int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueRes
     p += w;
   }
 
+  // A value of this kind and mode that began earlier ran out without ending: so does this one.
+  Pos* runOut = runOutMemo == nullptr
+                    ? nullptr
+                    : &runOutMemo->from[static_cast<int>(res.kind)][static_cast<int>(mode)];
+  const Pos contentStart = p;
+  const bool knownToRunOut = runOut != nullptr && *runOut >= 0 && contentStart >= *runOut;
+
   // In UTF-16 text the last unit reads as '_' together with its (missing) successor, so a
   // value can only end before it; reaching it means the text ran out.
   const auto usable = [&](Pos at) { return r.In(at) && (R::kWidth == 1 || r.In(at + w)); };
-  while (usable(p)) {
+  while (!knownToRunOut && usable(p)) {
     const unsigned c = r.At(p);
     const unsigned d = r.At(p + w);
     if (IsControl(c)) {
@@ -387,6 +395,7 @@ int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueRes
     p += w;
   }
   // The text ran out before the value ended.
+  if (runOut != nullptr && (*runOut < 0 || contentStart < *runOut)) *runOut = contentStart;
   if (writer.out != nullptr) writer.out->clear();
   res.span = 0;
   return 0;
@@ -588,10 +597,10 @@ int ExtractValue(const TextView& text, Pos position, std::string* valueOut, Valu
   int count = 0;
   if (IsWide(text)) {
     WideWriter writer{valueOut};
-    count = ExtractValueIn(WideReader(text, text.size), position, writer, mode, res);
+    count = ExtractValueIn(WideReader(text, text.size), position, writer, mode, res, text.runOut);
   } else {
     AnsiWriter writer{valueOut};
-    count = ExtractValueIn(AnsiReader(text, text.size), position, writer, mode, res);
+    count = ExtractValueIn(AnsiReader(text, text.size), position, writer, mode, res, text.runOut);
   }
   if (spanOut != nullptr) *spanOut = res.span;
   if (quoteOut != nullptr) *quoteOut = res.quote;

@@ -34,6 +34,22 @@ constexpr std::size_t MaxPathLength(PathStyle style) {
   return style == PathStyle::Windows ? 259 : 4095;
 }
 
+// Remembers, per quote kind and value mode, the earliest place from which a value was found to
+// run to the end of the text without ending. A value of the same kind and mode that starts
+// later runs out too, so reading it again is skipped: many unclosed values in one text (a
+// thousand "url(" with no ")") then cost one pass instead of one pass each.
+struct ValueRunOutMemo {
+  static constexpr int kKinds = 6;
+  static constexpr int kModes = 4;
+  Pos from[kKinds][kModes];
+  ValueRunOutMemo() {
+    for (auto& kind : from) {
+      for (Pos& p : kind)
+        p = -1;
+    }
+  }
+};
+
 // A read-only view of a whole file's text: the bytes, their count and how to read them.
 // A Utf16Be text has already been byte-swapped: its units are little-endian in memory.
 struct TextView {
@@ -41,6 +57,8 @@ struct TextView {
   Pos size = 0;
   FileEncoding encoding = FileEncoding::Ansi;
   CodePage codePage = CodePage::Utf8;
+  // Optional: set by whoever reads many values of one text (the link search of a file).
+  ValueRunOutMemo* runOut = nullptr;
 
   // Bytes per character: 1 for single-byte text, 2 for UTF-16.
   constexpr int width() const { return encoding == FileEncoding::Ansi ? 1 : 2; }
