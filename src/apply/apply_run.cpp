@@ -166,15 +166,9 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
           // The planned changes are tied to places in the text the search read.
           failure = "the file changed since the search";
         } else if (read.status == ReadStatus::Ok) {
-          FileEncoding encoding =
-              static_cast<std::size_t>(i) < session.fileEncoding.size()
-                  ? session.fileEncoding[static_cast<std::size_t>(i)]
-                  : DetectEncodingFromBytes(read.bytes.data(), read.bytes.size());
           // The rewriter works on little-endian text and writes a big-endian file back in its
           // own byte order.
-          if (encoding == FileEncoding::Utf16Be) {
-            ByteSwapText(read.bytes.data(), read.bytes.size());
-          }
+          const FileEncoding encoding = session.PrepareText(i, read.bytes);
           out.clear();
           const int rows = rewriter.RewritePage(session.View(read.bytes, encoding), i, out);
           read.bytes = {};

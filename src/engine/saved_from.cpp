@@ -84,13 +84,7 @@ int SavedFromPhase(SearchSession& session, RunView& view) {
     }
     view.AppendLogLine(path + " (" + std::to_string(read.bytes.size()) + " bytes) ... ", false);
 
-    FileEncoding encoding = FileEncoding::Ansi;
-    if (static_cast<std::size_t>(i) < session.fileEncoding.size()) {
-      encoding = session.fileEncoding[static_cast<std::size_t>(i)];
-    } else {
-      encoding = DetectEncodingFromBytes(read.bytes.data(), read.bytes.size());
-    }
-    if (encoding == FileEncoding::Utf16Be) ByteSwapText(read.bytes.data(), read.bytes.size());
+    const FileEncoding encoding = session.PrepareText(i, read.bytes);
     const TextView text = session.View(read.bytes, encoding);
 
     std::string value;

@@ -2,6 +2,7 @@
 
 #include "engine/internet_check.h"
 #include "text/primitives.h"
+#include "text/text_loading.h"
 #include "text/url_ops.h"
 
 namespace urlsmith {
@@ -64,6 +65,15 @@ bool SearchSession::AddFix(std::int32_t rowIndex) {
   }
   FixList.push_back(rowIndex);
   return true;
+}
+
+FileEncoding SearchSession::PrepareText(int index, std::vector<std::uint8_t>& bytes) const {
+  const auto i = static_cast<std::size_t>(index);
+  const FileEncoding encoding = i < fileEncoding.size()
+                                    ? fileEncoding[i]
+                                    : DetectEncodingFromBytes(bytes.data(), bytes.size());
+  if (encoding == FileEncoding::Utf16Be) ByteSwapText(bytes.data(), bytes.size());
+  return encoding;
 }
 
 void SearchSession::RunReset() {

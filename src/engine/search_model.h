@@ -162,6 +162,11 @@ class SearchSession {
   // addresses and the Internet caches are dropped so the next run computes them anew.
   void CacheReset();
 
+  // The encoding of listed file `index` as the run found it (from the bytes themselves when the
+  // run has not looked yet); a big-endian text is swapped to little-endian in place, as every
+  // reader of page text expects.
+  FileEncoding PrepareText(int index, std::vector<std::uint8_t>& bytes) const;
+
   // A text view over a loaded file, in this session's code page.
   TextView View(const std::vector<std::uint8_t>& bytes, FileEncoding encoding) const {
     return TextView{bytes.data(), static_cast<Pos>(bytes.size()), encoding, codePage};

@@ -125,13 +125,7 @@ int SearchBrokenLinks(SearchSession& session, RunView& view) {
       continue;
     }
     session.fileFingerprint[static_cast<std::size_t>(i)] = TextFingerprint(read.bytes);
-    FileEncoding encoding = FileEncoding::Ansi;
-    if (static_cast<std::size_t>(i) < session.fileEncoding.size()) {
-      encoding = session.fileEncoding[static_cast<std::size_t>(i)];
-    } else {
-      encoding = DetectEncodingFromBytes(read.bytes.data(), read.bytes.size());
-    }
-    if (encoding == FileEncoding::Utf16Be) ByteSwapText(read.bytes.data(), read.bytes.size());
+    const FileEncoding encoding = session.PrepareText(i, read.bytes);
     TextView text = session.View(read.bytes, encoding);
     ValueRunOutMemo runOut;
     text.runOut = &runOut;
