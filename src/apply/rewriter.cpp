@@ -416,22 +416,22 @@ void PageRewriter::HandleRow(Page& page, std::size_t& k) {
 void PageRewriter::HandleDeletion(Page& page, std::size_t& k, LinkEntry& row,
                                   const std::string& token) {
   if (!options_.AllowLinkDeletion) return;
-  if (EqualsIgnoreCase(token, "<IMG")) {
-    const bool replace = options_.ImageLinkMode == RewriteOptions::Pictures::ReplaceWithUrl;
+  // Pictures and backgrounds: emptied, or pointed at the replacement URL the user chose.
+  const auto picture = [&](RewriteOptions::Pictures mode, const std::string& url, bool relative) {
     WriteReplacement(page.cursor,
-                     replace ? PictureValue(page.path, row, options_.ImageReplacementUrl,
-                                            options_.ImageReplacementRelative)
-                             : row.Replacement,
+                     mode == RewriteOptions::Pictures::ReplaceWithUrl
+                         ? PictureValue(page.path, row, url, relative)
+                         : row.Replacement,
                      row);
+  };
+  if (EqualsIgnoreCase(token, "<IMG")) {
+    picture(options_.ImageLinkMode, options_.ImageReplacementUrl,
+            options_.ImageReplacementRelative);
     return;
   }
   if (!FindToken(token, kBackgroundHolders).empty()) {
-    const bool replace = options_.BackgroundLinkMode == RewriteOptions::Pictures::ReplaceWithUrl;
-    WriteReplacement(page.cursor,
-                     replace ? PictureValue(page.path, row, options_.BackgroundReplacementUrl,
-                                            options_.BackgroundReplacementRelative)
-                             : row.Replacement,
-                     row);
+    picture(options_.BackgroundLinkMode, options_.BackgroundReplacementUrl,
+            options_.BackgroundReplacementRelative);
     return;
   }
   if (options_.TextLinkMode == RewriteOptions::TextLinks::ConvertToText) {
