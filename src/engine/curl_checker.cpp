@@ -46,6 +46,11 @@ struct Settings {
   const std::string& caFile;
 };
 
+Settings SettingsOf(std::chrono::milliseconds connect, std::chrono::milliseconds request,
+                    const std::string& caFile) {
+  return {static_cast<long>(connect.count()), static_cast<long>(request.count()), caFile};
+}
+
 // How a transfer ended: on its own (with libcurl's result), or given up at a key press.
 enum class End { Done, Stopped, Skipped };
 struct Finished {
@@ -328,9 +333,7 @@ CurlInternetChecker::Reach CurlInternetChecker::Connect(const Target& target, Ru
   if (url.empty()) return Reach::Unreachable;
   CURL* h = curl_easy_init();
   if (h == nullptr) return Reach::Unreachable;
-  Prepare(h, url,
-          {static_cast<long>(connectTimeout_.count()), static_cast<long>(requestTimeout_.count()),
-           caFile_});
+  Prepare(h, url, SettingsOf(connectTimeout_, requestTimeout_, caFile_));
   curl_easy_setopt(h, CURLOPT_CONNECT_ONLY, 1L);
   const Finished f = session_->Run(h, view);
   curl_easy_cleanup(h);  // a connect-only connection is never reused: this closes it
@@ -343,8 +346,7 @@ CurlInternetChecker::Reach CurlInternetChecker::Connect(const Target& target, Ru
 // could tell whether the URL works.
 CurlInternetChecker::Outcome CurlInternetChecker::CheckHttp(const Target& target, RunView& view) {
   CURL* h = session_->easy;
-  const Settings settings{static_cast<long>(connectTimeout_.count()),
-                          static_cast<long>(requestTimeout_.count()), caFile_};
+  const Settings settings = SettingsOf(connectTimeout_, requestTimeout_, caFile_);
   Prepare(h, target.requestUrl, settings);
   curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
@@ -379,8 +381,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckHttp(const Target& target
 CurlInternetChecker::Outcome CurlInternetChecker::CheckFtp(const Target& target, RunView& view) {
   if (target.path.empty()) return Outcome::Valid;
   CURL* h = session_->easy;
-  const Settings settings{static_cast<long>(connectTimeout_.count()),
-                          static_cast<long>(requestTimeout_.count()), caFile_};
+  const Settings settings = SettingsOf(connectTimeout_, requestTimeout_, caFile_);
   Prepare(h, target.requestUrl, settings);
   curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
   curl_easy_setopt(h, CURLOPT_FILETIME, 1L);
@@ -404,9 +405,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckGopher(const Target& targ
   CURL* h = session_->easy;
   BodyProbe probe;
   probe.keep = kGopherProbeBytes;
-  Prepare(h, target.requestUrl,
-          {static_cast<long>(connectTimeout_.count()), static_cast<long>(requestTimeout_.count()),
-           caFile_});
+  Prepare(h, target.requestUrl, SettingsOf(connectTimeout_, requestTimeout_, caFile_));
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, ProbeBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &probe);
   const Finished f = session_->Run(h, view);
