@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
 
   // Applying the plan: every processable file rewritten in place with a backup.
   ApplyOptions apply;
-  apply.rewrite.AllowLinkDeletion = true;
+  apply.rewrite.review.AllowLinkDeletion = true;
   const ApplyResult applied = ApplyStep(session, apply, view);
   auto t5 = Clock::now();
 

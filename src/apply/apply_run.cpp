@@ -117,6 +117,16 @@ void ApplySummary(RunView& view, int mode, int total, int processableCount, int 
   }
 }
 
+ApplyOptions MakeApplyOptions(const ResultOptions& review, const DeletionOptions& deletion,
+                              bool canonicalizeUrls, PathStyle style, bool backupsEnabled) {
+  ApplyOptions options;
+  options.rewrite.review = review;
+  options.rewrite.deletion = deletion;
+  NormalizeReplacementUrls(options.rewrite.deletion, canonicalizeUrls, style);
+  options.MakeBackupsEnabled = backupsEnabled;
+  return options;
+}
+
 ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunView& view) {
   ApplyResult result;
   FileSystem& fs = session.fs();

@@ -22,12 +22,19 @@ inline constexpr const char* kStartOverCaption = "&Start over";
 
 struct ApplyOptions {
   RewriteOptions rewrite;
-  // The backup check box: backups are made when it is both checked and enabled (it is
-  // disabled during a second pass, whose changes go over the first pass's without backups).
-  bool MakeBackups = true;
+  // Whether the backup check box (rewrite.review.MakeBackups) is enabled: it is disabled during
+  // a second pass, whose changes go over the first pass's without backups.
   bool MakeBackupsEnabled = true;
-  bool BackupsOn() const { return MakeBackups && MakeBackupsEnabled; }
+  // Backups are made when the box is both checked and enabled.
+  bool BackupsOn() const { return rewrite.review.MakeBackups && MakeBackupsEnabled; }
 };
+
+// What a run of the apply step works from, as both fronts build it: the review and deletion
+// options with the replacement URLs normalised as their edits do when they lose the focus
+// (`canonicalizeUrls` is the CanonicalizeUrls processing option), and whether the backup box is
+// enabled.
+ApplyOptions MakeApplyOptions(const ResultOptions& review, const DeletionOptions& deletion,
+                              bool canonicalizeUrls, PathStyle style, bool backupsEnabled = true);
 
 // What follows the run: a second pass when automatic protocol fixes were written (they can
 // make further changes necessary), otherwise a fresh start.

@@ -384,8 +384,8 @@ void PageRewriter::HandleRow(Page& page, std::size_t& k) {
   if (row.Replacement == row.Url) return;
 
   // A link whose tag is about to be removed gets nothing written for it.
-  if (options_.AllowLinkDeletion &&
-      options_.TextLinkMode == RewriteOptions::TextLinks::ConvertToText &&
+  if (options_.review.AllowLinkDeletion &&
+      options_.deletion.TextLinkMode == TextLinkModeKind::ConvertToText &&
       (EqualsIgnoreCase(token, "<A") || !FindToken(token, kRemovableElements).empty())) {
     for (std::size_t j = k + 1; j < page.rows.size(); ++j) {
       const LinkEntry& next = table[static_cast<std::size_t>(page.rows[j])];
@@ -415,26 +415,25 @@ void PageRewriter::HandleRow(Page& page, std::size_t& k) {
 
 void PageRewriter::HandleDeletion(Page& page, std::size_t& k, LinkEntry& row,
                                   const std::string& token) {
-  if (!options_.AllowLinkDeletion) return;
+  if (!options_.review.AllowLinkDeletion) return;
+  const DeletionOptions& d = options_.deletion;
   // Pictures and backgrounds: emptied, or pointed at the replacement URL the user chose.
-  const auto picture = [&](RewriteOptions::Pictures mode, const std::string& url, bool relative) {
+  const auto picture = [&](ImageLinkModeKind mode, const std::string& url, bool relative) {
     WriteReplacement(page.cursor,
-                     mode == RewriteOptions::Pictures::ReplaceWithUrl
+                     mode == ImageLinkModeKind::ReplaceWithUrl
                          ? PictureValue(page.path, row, url, relative)
                          : row.Replacement,
                      row);
   };
   if (EqualsIgnoreCase(token, "<IMG")) {
-    picture(options_.ImageLinkMode, options_.ImageReplacementUrl,
-            options_.ImageReplacementRelative);
+    picture(d.ImageLinkMode, d.ImageReplacementUrl, d.ImageReplacementRelative);
     return;
   }
   if (!FindToken(token, kBackgroundHolders).empty()) {
-    picture(options_.BackgroundLinkMode, options_.BackgroundReplacementUrl,
-            options_.BackgroundReplacementRelative);
+    picture(d.BackgroundLinkMode, d.BackgroundReplacementUrl, d.BackgroundReplacementRelative);
     return;
   }
-  if (options_.TextLinkMode == RewriteOptions::TextLinks::ConvertToText) {
+  if (d.TextLinkMode == TextLinkModeKind::ConvertToText) {
     if (EqualsIgnoreCase(token, "<A") && RemoveTag(page, k, row, "A")) return;
     const std::string_view element = FindToken(token, kRemovableElements);
     if (!element.empty() && RemoveTag(page, k, row, element.substr(1))) return;
@@ -501,14 +500,6 @@ std::string PageRewriter::PictureValue(const std::string& pagePath, const LinkEn
   // The old value had no quotes of its own: the new one gets them.
   if (row.Replacement == kTwoQuotes && !IsWrappedInQuotes(value)) value = "\"" + value + "\"";
   return value;
-}
-
-int RewritePage(SearchSession& session, const RewriteOptions& options, const TextView& text,
-                int fileIndex, std::vector<std::uint8_t>& out) {
-  PageRewriter rewriter(session, options);
-  const int rows = rewriter.RewritePage(text, fileIndex, out);
-  rewriter.ForgetDroppedFixes();
-  return rows;
 }
 
 }  // namespace urlsmith

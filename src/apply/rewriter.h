@@ -12,27 +12,21 @@
 #include <vector>
 
 #include "engine/search_model.h"
+#include "results/deletion_options.h"
+#include "results/result_list.h"
 #include "text/text_types.h"
 
 namespace urlsmith {
 
-// How deleted links are rendered, and whether links may be deleted at all.
+// Whether links may be deleted at all (review.AllowLinkDeletion; off: deletion rows change
+// nothing), and how deleted links are rendered: text links (and removable elements) become plain
+// text or point at "#"; "IMG" sources and background images ("INPUT", "BODY", "TABLE", "TD",
+// "TR") are emptied or replaced by their URL, which is written relative to each page when it is
+// a file:/// URL and its relative flag is on. The replacement URLs are used as they stand (see
+// MakeApplyOptions).
 struct RewriteOptions {
-  enum class TextLinks { ConvertToText, MakeEmpty };
-  enum class Pictures { MakeEmpty, ReplaceWithUrl };
-
-  // Off: deletion rows change nothing.
-  bool AllowLinkDeletion = false;
-  // Deleted text links (and removable elements): turned into plain text, or pointed at "#".
-  TextLinks TextLinkMode = TextLinks::ConvertToText;
-  // Deleted "IMG" sources.
-  Pictures ImageLinkMode = Pictures::MakeEmpty;
-  std::string ImageReplacementUrl;
-  bool ImageReplacementRelative = true;  // a file:/// URL is written relative to each page
-  // Deleted background images ("INPUT", "BODY", "TABLE", "TD", "TR").
-  Pictures BackgroundLinkMode = Pictures::MakeEmpty;
-  std::string BackgroundReplacementUrl;
-  bool BackgroundReplacementRelative = true;
+  ResultOptions review;
+  DeletionOptions deletion;
 };
 
 // Where the rewriter has got to in the input, and where the output goes. The output is in the
@@ -112,9 +106,5 @@ class PageRewriter {
   std::vector<std::uint8_t> isFix_;  // by row index: the row is in the FixList
   bool droppedFix_ = false;          // a fix was dropped since the last ForgetDroppedFixes
 };
-
-// Rewrites one file without a PageRewriter (the rows of this file are gathered for the call).
-int RewritePage(SearchSession& session, const RewriteOptions& options, const TextView& text,
-                int fileIndex, std::vector<std::uint8_t>& out);
 
 }  // namespace urlsmith

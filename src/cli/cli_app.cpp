@@ -104,6 +104,8 @@ struct Options {
   ResultOptions review;
   DeletionOptions deletion;
   bool json = false;
+  // --no-backups. Kept apart from review.MakeBackups: the plan written before applying has
+  // always shown the backup box as it starts.
   bool backups = true;
   bool yes = false;
   bool recurse = true;
@@ -357,27 +359,6 @@ SearchOutcome Search(SearchSession& session, const Options& o, CliRunView& view,
   return result.outcome;
 }
 
-RewriteOptions RewriteOptionsOf(const Options& o, PathStyle style) {
-  DeletionOptions d = o.deletion;
-  NormalizeReplacementUrls(d, o.processing.CanonicalizeUrls, style);
-  RewriteOptions r;
-  r.AllowLinkDeletion = o.review.AllowLinkDeletion;
-  r.TextLinkMode = d.TextLinkMode == TextLinkModeKind::MakeEmpty
-                       ? RewriteOptions::TextLinks::MakeEmpty
-                       : RewriteOptions::TextLinks::ConvertToText;
-  r.ImageLinkMode = d.ImageLinkMode == ImageLinkModeKind::ReplaceWithUrl
-                        ? RewriteOptions::Pictures::ReplaceWithUrl
-                        : RewriteOptions::Pictures::MakeEmpty;
-  r.ImageReplacementUrl = d.ImageReplacementUrl;
-  r.ImageReplacementRelative = d.ImageReplacementRelative;
-  r.BackgroundLinkMode = d.BackgroundLinkMode == ImageLinkModeKind::ReplaceWithUrl
-                             ? RewriteOptions::Pictures::ReplaceWithUrl
-                             : RewriteOptions::Pictures::MakeEmpty;
-  r.BackgroundReplacementUrl = d.BackgroundReplacementUrl;
-  r.BackgroundReplacementRelative = d.BackgroundReplacementRelative;
-  return r;
-}
-
 // The most passes fix makes: each pass after the first only follows automatic protocol fixes.
 constexpr int kMaxPasses = 5;
 
@@ -423,9 +404,10 @@ int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FIL
     }
   }
 
-  ApplyOptions apply;
-  apply.rewrite = RewriteOptionsOf(o, session.pathStyle());
-  apply.MakeBackups = o.backups;
+  ResultOptions review = o.review;
+  review.MakeBackups = o.backups;
+  ApplyOptions apply =
+      MakeApplyOptions(review, o.deletion, o.processing.CanonicalizeUrls, session.pathStyle());
   ApplyResult r = ApplyStep(session, apply, view);
   view.Finish();
   if (!o.quiet) std::fprintf(err, "%s\n", view.status().c_str());

@@ -142,6 +142,47 @@ bool EndsWith(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
 
+TEST(MakeApplyOptions, NormalisesTheReplacementUrlsInUseAndKeepsTheReviewOptions) {
+  struct Case {
+    PathStyle style;
+    std::string typed;
+    bool canonicalize;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {PathStyle::Windows, "C:\\site\\img\\blank.gif", true, "file:///C|/site/img/blank.gif"},
+      {PathStyle::Windows, "C|/site/blank.gif", true, "file:///C|/site/blank.gif"},
+      {PathStyle::Windows, "C:\\my pics\\a.gif", true, "file:///C|/my%20pics/a.gif"},
+      {PathStyle::Windows, "C:\\my pics\\a.gif", false, "file:///C|/my pics/a.gif"},
+      {PathStyle::Windows, "img\\blank.gif", true, "img/blank.gif"},
+      {PathStyle::Windows, "http://e.com:81/a b.gif?x=\\", true, "http://e.com:81/a%20b.gif?x=%5C"},
+      {PathStyle::Windows, "", true, ""},
+      {PathStyle::Posix, "/home/u/blank.gif", true, "/home/u/blank.gif"},
+      {PathStyle::Posix, "file:///home/u/a b.gif", true, "file:///home/u/a%20b.gif"},
+      {PathStyle::Posix, "img\\a.gif", false, "img/a.gif"},
+  };
+  ResultOptions review;
+  review.AllowLinkDeletion = true;
+  review.MakeBackups = false;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    DeletionOptions deletion;
+    deletion.ImageLinkMode = ImageLinkModeKind::ReplaceWithUrl;
+    deletion.ImageReplacementUrl = c.typed;
+    deletion.BackgroundReplacementUrl = c.typed;  // not in use: left as typed
+    const ApplyOptions o = MakeApplyOptions(review, deletion, c.canonicalize, c.style);
+    EXPECT_EQ(o.rewrite.deletion.ImageReplacementUrl, c.expected);
+    EXPECT_EQ(o.rewrite.deletion.BackgroundReplacementUrl, c.typed);
+    EXPECT_TRUE(o.rewrite.review.AllowLinkDeletion);
+  }
+  // The backup box: checked and enabled.
+  for (const bool checked : {false, true}) {
+    review.MakeBackups = checked;
+    EXPECT_EQ(MakeApplyOptions(review, {}, true, PathStyle::Posix).BackupsOn(), checked);
+    EXPECT_FALSE(MakeApplyOptions(review, {}, true, PathStyle::Posix, false).BackupsOn());
+  }
+}
+
 TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
   Site site;
   const std::string a = site.Page("a.htm");
@@ -168,7 +209,7 @@ TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
   EXPECT_EQ(r.filesWritten, 2);
   EXPECT_EQ(r.filesFailed, 0);
   EXPECT_FALSE(s.SearchBusy);
-  EXPECT_STREQ(r.NextCaption(), "&Start over");
+  EXPECT_EQ(r.next, AfterApply::StartOver);
 }
 
 TEST(ApplyRun, AListOfPicturesOnlyWritesNothing) {
@@ -197,7 +238,7 @@ TEST(ApplyRun, BackupModes) {
     const std::string a = site.Page("a.htm");
     site.dir.Write("a.htm.bak", "an older backup");
     ApplyOptions o;
-    o.MakeBackups = m.checked;
+    o.rewrite.review.MakeBackups = m.checked;
     o.MakeBackupsEnabled = m.enabled;
     RecordingRunView view;
     ApplyRun(site.Session(), o, view);
@@ -278,7 +319,7 @@ TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
     const std::string a = site.Page("a.htm");
     const std::string b = site.Page("b.htm", "<b>unchanged</b>");
     ApplyOptions o;
-    o.MakeBackups = c.backups;
+    o.rewrite.review.MakeBackups = c.backups;
     RecordingRunView view;
     const ApplyResult r = ApplyStep(site.Session(), o, view);
     EXPECT_EQ(ReadFileBytes(a), kOldPage);
@@ -469,7 +510,6 @@ TEST(ApplyRun, ASecondPassIsOfferedOnlyForFixesThatWereWritten) {
     }
     const ApplyResult r = ApplyStep(s, ApplyOptions{}, view);
     EXPECT_EQ(r.next, c.next);
-    EXPECT_STREQ(r.NextCaption(), c.next == AfterApply::NextPass ? "&Next pass" : "&Start over");
     EXPECT_EQ(s.FixList, c.fixesLeft);
   }
 }

@@ -19,6 +19,15 @@ using Opts = RewriteOptions;
 
 constexpr const char* kPage = "/site/www/a/page.htm";
 
+// Rewrites one file with a rewriter of its own; returns the number of its rows.
+int RewriteOne(SearchSession& session, const Opts& options, const TextView& text, int fileIndex,
+               std::vector<std::uint8_t>& out) {
+  PageRewriter rewriter(session, options);
+  const int rows = rewriter.RewritePage(text, fileIndex, out);
+  rewriter.ForgetDroppedFixes();
+  return rows;
+}
+
 int QuoteOf(std::string_view value) {
   if (value.size() >= 2 && value[0] == '\\' && (value[1] == '"' || value[1] == '\'')) return 2;
   if (!value.empty() && (value[0] == '"' || value[0] == '\'' || value[0] == '(')) return 1;
@@ -84,16 +93,16 @@ struct Fixture {
   }
   std::string Run(std::string_view text, const Opts& options, int* count = nullptr) {
     std::vector<std::uint8_t> out;
-    const int n = RewritePage(session, options, testing::AnsiView(text), 0, out);
+    const int n = RewriteOne(session, options, testing::AnsiView(text), 0, out);
     if (count != nullptr) *count = n;
     return std::string(out.begin(), out.end());
   }
 };
 
-Opts Deleting(Opts::TextLinks mode = Opts::TextLinks::ConvertToText) {
+Opts Deleting(TextLinkModeKind mode = TextLinkModeKind::ConvertToText) {
   Opts o;
-  o.AllowLinkDeletion = true;
-  o.TextLinkMode = mode;
+  o.review.AllowLinkDeletion = true;
+  o.deletion.TextLinkMode = mode;
   return o;
 }
 
@@ -269,12 +278,12 @@ TEST(RewritePage, WindowsPathsAreMadeRelativeToThePage) {
   LinkEntry row = TagRow(html, "<a", "\"x.htm\"", "x.htm", "|||C:\\site\\img\\b.htm");
   session.LinkTable.push_back(row);
   std::vector<std::uint8_t> out;
-  RewritePage(session, {}, testing::AnsiView(html), 0, out);
+  RewriteOne(session, {}, testing::AnsiView(html), 0, out);
   EXPECT_EQ(std::string(out.begin(), out.end()), R"(<a href="../img/b.htm">x</a>)");
 }
 
 TEST(RewritePage, DeletionRulesPerTagAndTextLinkMode) {
-  using TL = Opts::TextLinks;
+  using TL = TextLinkModeKind;
   struct DelCase {
     const char* name;
     std::string page;
@@ -378,11 +387,13 @@ TEST(RewritePage, DeletedPicturesGetTheReplacementUrl) {
     f.Add({TagRow(c.page, c.tag, c.value, "gone", c.replacement)});
     Opts o = Deleting();
     const bool image = c.tag == "<img";
-    (image ? o.ImageLinkMode : o.BackgroundLinkMode) = Opts::Pictures::ReplaceWithUrl;
-    (image ? o.ImageReplacementUrl : o.BackgroundReplacementUrl) = c.url;
-    (image ? o.ImageReplacementRelative : o.BackgroundReplacementRelative) = c.relative;
+    (image ? o.deletion.ImageLinkMode : o.deletion.BackgroundLinkMode) =
+        ImageLinkModeKind::ReplaceWithUrl;
+    (image ? o.deletion.ImageReplacementUrl : o.deletion.BackgroundReplacementUrl) = c.url;
+    (image ? o.deletion.ImageReplacementRelative : o.deletion.BackgroundReplacementRelative) =
+        c.relative;
     // The other group's replacement must not be used.
-    (image ? o.BackgroundReplacementUrl : o.ImageReplacementUrl) = "WRONG";
+    (image ? o.deletion.BackgroundReplacementUrl : o.deletion.ImageReplacementUrl) = "WRONG";
     EXPECT_EQ(f.Run(c.page, o), c.expected);
   }
 }
@@ -402,8 +413,8 @@ TEST(RewritePage, WithoutLinkDeletionDeletionsChangeNothingButAreCounted) {
 TEST(RewritePage, RowsOfARemovedLinkAreDroppedAndTheirFixesForgotten) {
   const std::string page =
       R"X(<p><a href="gone.htm" onclick="open('http:/x.com')">text</a> <a href="www.y.com">y</a></p>)X";
-  for (const auto mode : {Opts::TextLinks::ConvertToText, Opts::TextLinks::MakeEmpty}) {
-    SCOPED_TRACE(mode == Opts::TextLinks::ConvertToText ? "to text" : "make empty");
+  for (const auto mode : {TextLinkModeKind::ConvertToText, TextLinkModeKind::MakeEmpty}) {
+    SCOPED_TRACE(mode == TextLinkModeKind::ConvertToText ? "to text" : "make empty");
     Fixture f;
     // Table order is not position order: the fix in the onclick comes first.
     f.Add({TagRow(page, "<a", "'http:/x.com'", "http:/x.com", "http://x.com"),
@@ -414,7 +425,7 @@ TEST(RewritePage, RowsOfARemovedLinkAreDroppedAndTheirFixesForgotten) {
     int count = 0;
     const std::string out = f.Run(page, Deleting(mode), &count);
     EXPECT_EQ(count, 4);
-    if (mode == Opts::TextLinks::ConvertToText) {
+    if (mode == TextLinkModeKind::ConvertToText) {
       EXPECT_EQ(out, R"(<p>text <a href="http://www.y.com">y</a></p>)");
       EXPECT_EQ(f.session.FixList, (std::vector<std::int32_t>{3}));
       EXPECT_EQ(f.session.LinkTable[0].ValuePos, -1);
@@ -580,7 +591,7 @@ TEST(RewritePage, Utf16PagesAreRewrittenInUtf16InTheirOwnByteOrder) {
     if (bigEndian) ByteSwapText(text.data(), text.size());  // as the search read it
     const FileEncoding enc = bigEndian ? FileEncoding::Utf16Be : FileEncoding::Utf16Le;
     std::vector<std::uint8_t> out;
-    EXPECT_EQ(RewritePage(f.session, Deleting(), f.session.View(text, enc), 0, out), 4);
+    EXPECT_EQ(RewriteOne(f.session, Deleting(), f.session.View(text, enc), 0, out), 4);
     EXPECT_EQ(out, Utf16Bytes(expected, bigEndian));
   }
 }
@@ -609,7 +620,7 @@ TEST(RewritePage, Utf16ValuesFromOtherByteForms) {
     f.Add({row});
     const std::vector<std::uint8_t> text = Utf16Bytes(page, false);
     std::vector<std::uint8_t> out;
-    RewritePage(f.session, {}, f.session.View(text, FileEncoding::Utf16Le), 0, out);
+    RewriteOne(f.session, {}, f.session.View(text, FileEncoding::Utf16Le), 0, out);
     EXPECT_EQ(out, Utf16Bytes("<img src=" + c.expectedUtf8 + ">", false));
   }
 }
@@ -622,9 +633,9 @@ TEST(RewritePage, AnOddTrailingByteOfAUtf16FileIsKept) {
     if (bigEndian) ByteSwapText(text.data(), text.size());
     Fixture f;
     std::vector<std::uint8_t> out;
-    RewritePage(f.session, {},
-                f.session.View(text, bigEndian ? FileEncoding::Utf16Be : FileEncoding::Utf16Le), 0,
-                out);
+    RewriteOne(f.session, {},
+               f.session.View(text, bigEndian ? FileEncoding::Utf16Be : FileEncoding::Utf16Le), 0,
+               out);
     EXPECT_EQ(out, original);
   }
 }

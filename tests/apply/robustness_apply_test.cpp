@@ -77,7 +77,7 @@ std::unique_ptr<SearchSession> SessionOver(const std::string& folder,
 
 ApplyOptions WithDeletion() {
   ApplyOptions options;
-  options.rewrite.AllowLinkDeletion = true;
+  options.rewrite.review.AllowLinkDeletion = true;
   return options;
 }
 
@@ -213,7 +213,7 @@ TEST(ApplyRobustness, APageThatChangedSinceTheSearchIsLeftAsItIs) {
     const std::vector<std::uint8_t> now(c.now.begin(), c.now.end());
     for (const FileEncoding e : {FileEncoding::Ansi, FileEncoding::Utf16Le}) {
       std::vector<std::uint8_t> out;
-      RewritePage(*session, WithDeletion().rewrite, session->View(now, e), 0, out);
+      PageRewriter(*session, WithDeletion().rewrite).RewritePage(session->View(now, e), 0, out);
       EXPECT_LE(out.size(), now.size() + 16);
     }
 

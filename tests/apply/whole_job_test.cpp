@@ -68,7 +68,7 @@ void EditLine(ResultStep& step, const std::string& url, const std::string& value
 // Applies, then runs the second passes for as long as protocol fixes ask for one.
 int ApplyWithSecondPasses(SearchSession& session, RecordingRunView& view) {
   ApplyOptions options;
-  options.rewrite.AllowLinkDeletion = true;
+  options.rewrite.review.AllowLinkDeletion = true;
   ApplyResult r = ApplyStep(session, options, view);
   EXPECT_EQ(r.filesFailed, 0) << view.LogText();
   int passes = 1;

@@ -319,8 +319,8 @@ struct Combo {
   bool addProtocols;
   bool cp1252;
   TargetMode targetMode;
-  RewriteOptions::TextLinks textLinks;
-  RewriteOptions::Pictures pictures;
+  TextLinkModeKind textLinks;
+  ImageLinkModeKind pictures;
   SortModeKind sort;
 };
 
@@ -338,10 +338,9 @@ Combo ComboOf(unsigned seed) {
   c.absolute = (h >> 6 & 1) != 0;
   c.savedFrom = (h >> 7 & 1) != 0;
   c.byFileNames = (h >> 8 & 1) != 0;
-  c.textLinks = (h >> 9 & 1) != 0 ? RewriteOptions::TextLinks::MakeEmpty
-                                  : RewriteOptions::TextLinks::ConvertToText;
-  c.pictures = (h >> 10 & 1) != 0 ? RewriteOptions::Pictures::ReplaceWithUrl
-                                  : RewriteOptions::Pictures::MakeEmpty;
+  c.textLinks = (h >> 9 & 1) != 0 ? TextLinkModeKind::MakeEmpty : TextLinkModeKind::ConvertToText;
+  c.pictures =
+      (h >> 10 & 1) != 0 ? ImageLinkModeKind::ReplaceWithUrl : ImageLinkModeKind::MakeEmpty;
   c.sort = static_cast<SortModeKind>((h >> 11) % 3);
   c.baseUrl = (h >> 13 & 1) != 0;
   c.canonicalize = (h >> 14 & 1) != 0;
@@ -473,12 +472,12 @@ void RunSite(unsigned seed) {
 
   // The apply run with backups and deletions.
   ApplyOptions options;
-  options.rewrite.AllowLinkDeletion = true;
-  options.rewrite.TextLinkMode = combo.textLinks;
-  options.rewrite.ImageLinkMode = combo.pictures;
-  options.rewrite.ImageReplacementUrl = "file://" + dir.path() + "/pic.gif";
-  options.rewrite.BackgroundLinkMode = combo.pictures;
-  options.rewrite.BackgroundReplacementUrl = "\"http://example.com/bg.gif\"";
+  options.rewrite.review.AllowLinkDeletion = true;
+  options.rewrite.deletion.TextLinkMode = combo.textLinks;
+  options.rewrite.deletion.ImageLinkMode = combo.pictures;
+  options.rewrite.deletion.ImageReplacementUrl = "file://" + dir.path() + "/pic.gif";
+  options.rewrite.deletion.BackgroundLinkMode = combo.pictures;
+  options.rewrite.deletion.BackgroundReplacementUrl = "\"http://example.com/bg.gif\"";
   RecordingRunView applyView;
   const ApplyResult applied = ApplyStep(*session, options, applyView);
   EXPECT_EQ(applied.filesFailed, 0) << applyView.LogText();
