@@ -102,7 +102,7 @@ void ApplySummary(RunView& view, int mode, int total, int processableCount, int 
       filesFailed > 0 ? std::to_string(filesFailed) + " file(s) failed and are unchanged" : "";
   switch (mode) {
     case 0:
-      view.SetStatus("Press ESC to stop");
+      view.SetKeyStatus(StatusKey::PressEscToStop);
       return;
     case 1: {
       std::string text = "Done: " + std::to_string(total) + " change(s) in " +

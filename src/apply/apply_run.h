@@ -17,8 +17,6 @@ namespace urlsmith {
 inline constexpr std::string_view kBackupSuffix = ".bak";
 inline constexpr const char* kApplyStopQuestion =
     "There are still some files to be processed, are you sure you want to cancel?";
-inline constexpr const char* kNextPassCaption = "&Next pass";
-inline constexpr const char* kStartOverCaption = "&Start over";
 
 struct ApplyOptions {
   RewriteOptions rewrite;
@@ -36,8 +34,9 @@ struct ApplyOptions {
 ApplyOptions MakeApplyOptions(const ResultOptions& review, const DeletionOptions& deletion,
                               bool canonicalizeUrls, PathStyle style, bool backupsEnabled = true);
 
-// What follows the run: a second pass when automatic protocol fixes were written (they can
-// make further changes necessary), otherwise a fresh start.
+// What follows the run, and what the wizard's Next button offers: a second pass when automatic
+// protocol fixes were written (they can make further changes necessary), otherwise a fresh
+// start.
 enum class AfterApply { NextPass, StartOver };
 
 struct ApplyResult {
@@ -47,17 +46,12 @@ struct ApplyResult {
   int filesWritten = 0;  // files put in place with their new text
   int filesFailed = 0;   // files that could not be read or written; left as they were
   AfterApply next = AfterApply::StartOver;
-
-  // The caption of the wizard's Next button after the run.
-  const char* NextCaption() const {
-    return next == AfterApply::NextPass ? kNextPassCaption : kStartOverCaption;
-  }
 };
 
 // The backup name of a file: its full path followed by ".bak".
 std::string BackupPathOf(std::string_view path);
 
-// The status line. Mode 0: "Press ESC to stop"; mode 1: the summary of `total` changes over
+// The status line. Mode 0: the stop-key hint; mode 1: the summary of `total` changes over
 // the session's ProcessableCount files (and of the files that failed, if any); mode 2:
 // "Stopped" (with the failures, if any).
 void ApplySummary(RunView& view, int mode, int total, int processableCount, int filesFailed = 0);
@@ -67,7 +61,7 @@ void ApplySummary(RunView& view, int mode, int total, int processableCount, int 
 // ESC asks whether to cancel. The session's file system does the reading and writing.
 ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunView& view);
 
-// The whole apply step: clears the log, sets the progress and "Press ESC to stop", runs
+// The whole apply step: clears the log, sets the progress and the stop-key hint, runs
 // ApplyRun with SearchBusy set, and sets the summary (or "Stopped").
 ApplyResult ApplyStep(SearchSession& session, const ApplyOptions& options, RunView& view);
 

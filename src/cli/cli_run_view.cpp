@@ -96,33 +96,26 @@ void CliRunView::SetOverallProgress(int pos, int range) {
 
 void CliRunView::SetFileProgress(int, int) {}
 
-namespace {
-
-// The status texts name the wizard's keys; on the command line Ctrl-C and Ctrl-\ do their work.
-std::string WithCliKeys(std::string_view text) {
-  std::string out(text);
-  const std::pair<std::string_view, std::string_view> keys[] = {{"ESC", "Ctrl-C"},
-                                                                {"F10", "Ctrl-\\"}};
-  for (const auto& [from, to] : keys) {
-    for (auto at = out.find(from); at != std::string::npos; at = out.find(from, at + to.size())) {
-      out.replace(at, from.size(), to);
-    }
-  }
-  for (char& c : out) {
-    if (c == '\n') c = ' ';
-  }
-  return out;
-}
-
-}  // namespace
-
 void CliRunView::SetStatus(std::string_view text) {
   status_.assign(text);
   for (char& c : status_) {
     if (c == '\n') c = ' ';
   }
-  shownStatus_ = WithCliKeys(text);
   DrawProgress(true);
+}
+
+void CliRunView::SetKeyStatus(StatusKey key) {
+  // On the command line Ctrl-C stops and Ctrl-\ skips.
+  switch (key) {
+    case StatusKey::PressEscToStop:
+      SetStatus("Press Ctrl-C to stop");
+      return;
+    case StatusKey::CheckingPressF10:
+      SetStatus(
+          "Press Ctrl-C to stop If checking freezes for a long time, press Ctrl-\\ to skip the "
+          "URL");
+      return;
+  }
 }
 
 void CliRunView::DrawProgress(bool force) {
@@ -134,7 +127,7 @@ void CliRunView::DrawProgress(bool force) {
   if (overallRange_ > 0) {
     line = "[" + std::to_string(overallPos_) + "/" + std::to_string(overallRange_) + "] ";
   }
-  line += hasPending_ ? pending_ : shownStatus_;
+  line += hasPending_ ? pending_ : status_;
   const auto width = static_cast<std::size_t>(TerminalWidth(err_) - 1);
   if (line.size() > width) line = "..." + line.substr(line.size() - (width - 3));
   std::fputs("\r\033[K", err_);

@@ -22,6 +22,7 @@ class CliRunView : public RunView {
   void SetOverallProgress(int pos, int range) override;
   void SetFileProgress(int pos, int range) override;
   void SetStatus(std::string_view text) override;
+  void SetKeyStatus(StatusKey key) override;
   Poll StopPoll() override;
   void ShowError(std::string_view message) override;
   bool AskYesNo(std::string_view question) override;
@@ -29,7 +30,7 @@ class CliRunView : public RunView {
   // Writes the last log line and clears the progress display.
   void Finish();
 
-  // The last status text, with line breaks made blanks.
+  // The last status text, with line breaks made blanks; key hints name the command line's keys.
   const std::string& status() const { return status_; }
 
   // Answers every question with Yes (--yes).
@@ -50,7 +51,6 @@ class CliRunView : public RunView {
   bool hasPending_ = false;
   std::string pending_;
   std::string status_;
-  std::string shownStatus_;  // status_ with the command line's keys
   int overallPos_ = 0, overallRange_ = 0;
   bool progressShown_ = false;
   std::chrono::steady_clock::time_point lastDraw_{};

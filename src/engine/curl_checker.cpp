@@ -30,9 +30,6 @@ namespace {
 constexpr char kAgent[] = "Microsoft Internet Explorer";
 constexpr char kAllowedProtocols[] = "http,https,ftp,gopher";
 constexpr char kRedirectProtocols[] = "http,https";
-constexpr std::string_view kCheckingStatus =
-    "Press ESC to stop\nIf checking freezes for a long time, press F10 to skip the URL";
-constexpr std::string_view kIdleStatus = "Press ESC to stop";
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
 constexpr int kPollMilliseconds = 10;
 constexpr long kMaxRedirects = 20;
@@ -269,7 +266,7 @@ void CurlInternetChecker::Reset() {
 int CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& view) {
   if (const bool* known = verdicts_.Find(url)) return *known ? 0 : 1;
 
-  view.SetStatus(kCheckingStatus);
+  view.SetKeyStatus(StatusKey::CheckingPressF10);
   view.AppendLogLine("Checking \"" + std::string(url) + "\" in the Internet ... ", false);
 
   std::optional<Target> target;
@@ -298,7 +295,7 @@ int CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& view) {
                                                   : "skipped. ",
                      true);
   verdicts_.Remember(url, valid);
-  view.SetStatus(kIdleStatus);
+  view.SetKeyStatus(StatusKey::PressEscToStop);
   return valid ? 0 : 1;
 }
 

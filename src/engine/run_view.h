@@ -7,6 +7,13 @@
 
 namespace urlsmith {
 
+// The status lines that name the keys of a run. The core says which one it means; each front
+// words it with its own keys (the wizard's ESC and F10, the command line's Ctrl-C and Ctrl-\).
+enum class StatusKey {
+  PressEscToStop,    // the run can be stopped
+  CheckingPressF10,  // an Internet address is being checked: it can be stopped or skipped
+};
+
 // The answer of the keyboard poll.
 enum class Poll { Go = 0, Stop = 1, Skip = 2 };
 
@@ -22,8 +29,10 @@ class RunView {
   virtual void SetOverallProgress(int pos, int range) = 0;
   // The per-file progress bar: range 0..range, position pos.
   virtual void SetFileProgress(int pos, int range) = 0;
-  // The status line under the log.
+  // The status line under the log: a text of the run (a summary, "Stopped").
   virtual void SetStatus(std::string_view text) = 0;
+  // The status line under the log: the hint that names the run's keys.
+  virtual void SetKeyStatus(StatusKey key) = 0;
   // Called by every long loop: Stop for ESC (stop the run), Skip for F10 (skip the URL being
   // checked), else Go. A key is reported once per press.
   virtual Poll StopPoll() = 0;
@@ -41,6 +50,7 @@ class NullRunView : public RunView {
   void SetOverallProgress(int, int) override {}
   void SetFileProgress(int, int) override {}
   void SetStatus(std::string_view) override {}
+  void SetKeyStatus(StatusKey) override {}
   Poll StopPoll() override { return Poll::Go; }
   void ShowError(std::string_view) override {}
   bool AskYesNo(std::string_view) override { return false; }

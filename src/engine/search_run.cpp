@@ -12,8 +12,6 @@ namespace urlsmith {
 
 namespace {
 
-constexpr const char* kPressEsc = "Press ESC to stop";
-
 std::string TableFullMessage() {
   return "The search found more links than the results can hold (" + std::to_string(kMaxLinkRows) +
          " changes) and stopped there.\nPlease add fewer files and search again.";
@@ -36,7 +34,7 @@ bool PrepareSearch(SearchSession& session, RunView& view) {
     session.internet()->OpenSession();
   }
   view.ClearLog();
-  view.SetStatus(kPressEsc);
+  view.SetKeyStatus(StatusKey::PressEscToStop);
   view.SetOverallProgress(1, 2);
   view.SetFileProgress(0, 2);
   if (session.fileList.size() > kMaxFiles) {

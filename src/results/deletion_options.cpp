@@ -17,30 +17,15 @@ DeletionOptions InitialDeletionOptions(std::string savedImageUrl, bool savedImag
   return options;
 }
 
-std::string NormalizeReplacementUrl(std::string_view text, bool canonicalize, PathStyle style) {
-  return NormalizeUrlValue(text, canonicalize, style);
-}
-
 void NormalizeReplacementUrls(DeletionOptions& options, bool canonicalize, PathStyle style) {
   if (ImageUrlControlsEnabled(options)) {
     options.ImageReplacementUrl =
-        NormalizeReplacementUrl(options.ImageReplacementUrl, canonicalize, style);
+        NormalizeUrlValue(options.ImageReplacementUrl, canonicalize, style);
   }
   if (BackgroundUrlControlsEnabled(options)) {
     options.BackgroundReplacementUrl =
-        NormalizeReplacementUrl(options.BackgroundReplacementUrl, canonicalize, style);
+        NormalizeUrlValue(options.BackgroundReplacementUrl, canonicalize, style);
   }
-}
-
-FileDialogRequest ImageFileDialog(std::string_view lastRootFolder) {
-  FileDialogRequest request;
-  request.title = "Replace";
-  request.startFolder.assign(lastRootFolder);
-  request.filters = {
-      {"Image Files (*.gif, *.jpg, *.jpeg, *.png, *.bmp)", "*.gif;*.jpg;*.jpeg;*.png;*.bmp"},
-      {"All Files (*.*)", "*.*"},
-  };
-  return request;
 }
 
 std::string BrowsedReplacementUrl(std::string_view path, PathStyle style) {

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "results/file_choice.h"
 #include "text/text_types.h"
 
 namespace urlsmith {
@@ -41,19 +40,15 @@ inline bool BackgroundUrlControlsEnabled(const DeletionOptions& o) {
   return o.BackgroundLinkMode == ImageLinkModeKind::ReplaceWithUrl;
 }
 
-// A replacement URL as the edit holds it after losing the focus: a drive path gets "file:///"
-// in front, separators are converted to URL form, and with `canonicalize` (CanonicalizeUrls)
-// unsafe characters are escaped.
-std::string NormalizeReplacementUrl(std::string_view text, bool canonicalize, PathStyle style);
-
-// Either URL edit lost the focus: normalises the image URL while images are replaced and the
-// background URL while backgrounds are replaced, whichever edit it was.
+// Either URL edit lost the focus: the image URL while images are replaced and the background URL
+// while backgrounds are replaced are normalised, whichever edit it was. A drive path gets
+// "file:///" in front, separators are converted to URL form, and with `canonicalize`
+// (CanonicalizeUrls) unsafe characters are escaped.
 void NormalizeReplacementUrls(DeletionOptions& options, bool canonicalize, PathStyle style);
 
-// The open-file dialog of both Browse buttons; an empty lastRootFolder leaves the start folder to
-// the system.
-FileDialogRequest ImageFileDialog(std::string_view lastRootFolder);
-// The edit's text after a file was chosen: its file URL with URL separators, not escaped.
+// Both Browse buttons ask for FileDialogKind::Image, starting in the last root folder (empty:
+// the system's default). The edit's text after a file was chosen: its file URL with URL
+// separators, not escaped.
 std::string BrowsedReplacementUrl(std::string_view path, PathStyle style);
 
 inline constexpr std::string_view kEmptyReplacementUrlMessage =

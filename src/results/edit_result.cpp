@@ -98,27 +98,11 @@ void DeleteClicked(ResultStep& step) {
   step.editor.text.clear();
 }
 
-FileDialogRequest ReplacementFileDialog(std::string_view startFolder) {
-  FileDialogRequest request;
-  request.title = "Replace";
-  request.startFolder.assign(startFolder);
-  request.filters = {
-      {"All Processable Files (*.htm, *.html, *.shtml, *.gif, *.jpg, *.jpeg, *.png, *.bmp, "
-       "*.css, *.js)",
-       "*.htm;*.html;*.shtml;*.gif;*.jpg;*.jpeg;*.png;*.bmp;*.css;*.js"},
-      {"HTML Files (*.htm, *.html, *.shtml)", "*.htm;*.html;*.shtml"},
-      {"Image Files (*.gif, *.jpg, *.jpeg, *.png, *.bmp)", "*.gif;*.jpg;*.jpeg;*.png;*.bmp"},
-      {"Style Sheets (*.css)", "*.css"},
-      {"JavaScript Files (*.js)", "*.js"},
-      {"All Files (*.*)", "*.*"},
-  };
-  return request;
-}
-
 bool BrowseClicked(ResultStep& step, const FileChooser& chooser, std::string_view lastRootFolder) {
   if (step.editor.browseFolder.empty()) step.editor.browseFolder.assign(lastRootFolder);
   const std::optional<std::string> chosen =
-      chooser ? chooser(ReplacementFileDialog(step.editor.browseFolder)) : std::nullopt;
+      chooser ? chooser(FileDialogRequest{FileDialogKind::Replacement, step.editor.browseFolder})
+              : std::nullopt;
   if (!chosen) return false;
   const PathStyle style = step.session.pathStyle();
   // A Windows path is a drive path that the edit turns into a file URL itself; a POSIX path has

@@ -47,11 +47,10 @@ void CopyOldClicked(ResultStep& step);
 // "Delete": the edit is emptied (stored only by a later Apply).
 void DeleteClicked(ResultStep& step);
 
-// The open-file dialog of "Browse...".
-FileDialogRequest ReplacementFileDialog(std::string_view startFolder);
-// "Browse...": asks for a file (starting in the editor's browse folder, or in lastRootFolder the
-// first time); on OK stores the file at once as a relative file:/// replacement, refreshes the
-// editor and remembers the file's folder. Returns false when the user cancelled.
+// "Browse...": asks for a file with FileDialogKind::Replacement (starting in the editor's browse
+// folder, or in lastRootFolder the first time); on OK stores the file at once as a relative
+// file:/// replacement, refreshes the editor and remembers the file's folder. Returns false when
+// the user cancelled.
 bool BrowseClicked(ResultStep& step, const FileChooser& chooser, std::string_view lastRootFolder);
 
 }  // namespace urlsmith

@@ -505,7 +505,7 @@ bool SortLinkTable(ResultStep& step) {
   if (step.options.SortMode == SortModeKind::Unsorted) return true;
   step.list.Clear();
   UpdateListExtent(step, "");
-  SetLabel(step, kSortingLabel);
+  if (step.hooks.showSortingLabel) step.hooks.showSortingLabel();
   // The rows move: no line shows them until the list is built again.
   step.ResultGroup.assign(step.session.LinkTable.size(), kNoGroup);
   step.groupCount = 0;

@@ -115,7 +115,6 @@ inline constexpr std::int32_t kNoGroup = -1;
 inline constexpr std::string_view kDeletionNotice =
     ">> Link deletion is prohibited. The \"DELETE\" items are hidden.";
 inline constexpr std::string_view kUpdatingLabel = "Updating the list...";
-inline constexpr std::string_view kSortingLabel = "Sorting... Press ESC to stop";
 // "URL's in the list: N", N being the number of entry lines.
 std::string CountLabelText(int groups);
 
@@ -139,6 +138,9 @@ std::string_view ActionWord(LineRule rule);
 struct ResultHooks {
   // The count label's new text.
   std::function<void(std::string_view)> setCountLabel;
+  // The count label shows that the list is being sorted; the text names the stop key, so the
+  // front words it.
+  std::function<void()> showSortingLabel;
   // Width of a line in the list's font, in device units; byte length when empty.
   std::function<int(std::string_view)> textWidth;
   // Width of a vertical scroll bar, added to the widest line for the horizontal extent.
@@ -203,7 +205,7 @@ struct ResultStep {
 void FillResultList(ResultStep& step);
 
 // Reorders the LinkTable for options.SortMode (see SortLinkRows); for Unsorted nothing at all
-// happens. Otherwise the list is cleared first and the count label reads kSortingLabel; the
+// happens. Otherwise the list is cleared first and the count label shows the sorting hint; the
 // caller builds the list again afterwards. Returns false when ESC stopped the sort.
 bool SortLinkTable(ResultStep& step);
 

@@ -41,30 +41,6 @@ TEST(DeletionOptions, EachReplaceChoiceEnablesOnlyItsOwnControls) {
   EXPECT_TRUE(BackgroundUrlControlsEnabled(o));
 }
 
-TEST(DeletionOptions, NormalisingAReplacementUrl) {
-  struct Case {
-    PathStyle style;
-    std::string typed;
-    bool canonicalize;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
-      {PathStyle::Windows, "C:\\site\\img\\blank.gif", true, "file:///C|/site/img/blank.gif"},
-      {PathStyle::Windows, "C|/site/blank.gif", true, "file:///C|/site/blank.gif"},
-      {PathStyle::Windows, "C:\\my pics\\a.gif", true, "file:///C|/my%20pics/a.gif"},
-      {PathStyle::Windows, "C:\\my pics\\a.gif", false, "file:///C|/my pics/a.gif"},
-      {PathStyle::Windows, "img\\blank.gif", true, "img/blank.gif"},
-      {PathStyle::Windows, "http://e.com:81/a b.gif?x=\\", true, "http://e.com:81/a%20b.gif?x=%5C"},
-      {PathStyle::Windows, "", true, ""},
-      {PathStyle::Posix, "/home/u/blank.gif", true, "/home/u/blank.gif"},
-      {PathStyle::Posix, "file:///home/u/a b.gif", true, "file:///home/u/a%20b.gif"},
-      {PathStyle::Posix, "img\\a.gif", false, "img/a.gif"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(NormalizeReplacementUrl(c.typed, c.canonicalize, c.style), c.expected) << c.typed;
-  }
-}
-
 TEST(DeletionOptions, LeavingAnEditNormalisesOnlyTheUrlsInUse) {
   DeletionOptions o;
   o.ImageLinkMode = ImageLinkModeKind::ReplaceWithUrl;
@@ -85,15 +61,6 @@ TEST(DeletionOptions, BrowseGivesAnUnescapedFileUrl) {
             "file:///C|/my pics/a.gif");
   EXPECT_EQ(BrowsedReplacementUrl("/home/u/my pics/a.gif", PathStyle::Posix),
             "file:///home/u/my pics/a.gif");
-
-  const FileDialogRequest request = ImageFileDialog("/home/u/site/");
-  EXPECT_EQ(request.title, "Replace");
-  EXPECT_EQ(request.startFolder, "/home/u/site/");
-  ASSERT_EQ(request.filters.size(), 2u);
-  EXPECT_EQ(request.filters[0].name, "Image Files (*.gif, *.jpg, *.jpeg, *.png, *.bmp)");
-  EXPECT_EQ(request.filters[0].patterns, "*.gif;*.jpg;*.jpeg;*.png;*.bmp");
-  EXPECT_EQ(request.filters[1].patterns, "*.*");
-  EXPECT_EQ(ImageFileDialog("").startFolder, "");
 }
 
 TEST(DeletionOptions, AReplaceChoiceNeedsItsUrl) {

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/run_texts.h"
+
 namespace urlsmith::testing {
 
 namespace fs = std::filesystem;
@@ -178,6 +180,9 @@ void RecordingRunView::SetFileProgress(int pos, int range) {
 }
 void RecordingRunView::SetStatus(std::string_view text) {
   statuses.emplace_back(text);
+}
+void RecordingRunView::SetKeyStatus(StatusKey key) {
+  statuses.emplace_back(app::StatusKeyText(key));
 }
 
 Poll RecordingRunView::StopPoll() {

@@ -60,8 +60,8 @@ inline TextView Utf16View(const std::vector<std::uint8_t>& units) {
                   CodePage::Utf8};
 }
 
-// Records everything a run shows. StopPoll answers come from `polls` (front first), then
-// Go; `onPoll` (if set) is called on every poll before that.
+// Records everything a run shows; key hints are recorded as the wizard words them. StopPoll answers
+// come from `polls` (front first), then Go; `onPoll` (if set) is called on every poll before that.
 class RecordingRunView : public RunView {
  public:
   void ClearLog() override { log.clear(); }
@@ -69,6 +69,7 @@ class RecordingRunView : public RunView {
   void SetOverallProgress(int pos, int range) override;
   void SetFileProgress(int pos, int range) override;
   void SetStatus(std::string_view text) override;
+  void SetKeyStatus(StatusKey key) override;
   Poll StopPoll() override;
   void ShowError(std::string_view message) override;
   bool AskYesNo(std::string_view question) override;
