@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -28,9 +27,16 @@ namespace urlsmith {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Contains;
 using testing::ReadFileBytes;
 using testing::RecordingRunView;
+using testing::SessionOver;
 using testing::TempDir;
+
+// Every file and folder of the site.
+std::map<std::string, std::string> Tree(const std::string& folder) {
+  return testing::Tree(folder, testing::TreeOf::FilesAndFolders);
+}
 
 // Fails reading the files whose paths are in `unreadable`, as a file without read permission
 // does for an ordinary user (the tests run as the superuser, whom chmod 0 does not stop).
@@ -54,35 +60,10 @@ class UnreadableFs : public PosixFileSystem {
   }
 };
 
-// Every file and folder under `folder` (relative names) with the bytes of the files.
-std::map<std::string, std::string> Tree(const std::string& folder) {
-  std::map<std::string, std::string> entries;
-  for (const auto& e : fs::recursive_directory_iterator(folder)) {
-    const std::string name = fs::relative(e.path(), folder).string();
-    entries[name] = e.is_regular_file() ? ReadFileBytes(e.path().string()) : "<folder>";
-  }
-  return entries;
-}
-
-std::unique_ptr<SearchSession> SessionOver(const std::string& folder,
-                                           std::shared_ptr<FileSystem> fileSystem = nullptr) {
-  auto session = std::make_unique<SearchSession>(
-      PathStyle::Posix, fileSystem ? fileSystem : std::make_shared<PosixFileSystem>());
-  RecordingRunView quiet;
-  FolderAdd(session->fileList, session->fs(), quiet, true, folder);
-  session->search.CheckInternetUrls = false;
-  session->CacheReset();
-  return session;
-}
-
 ApplyOptions WithDeletion() {
   ApplyOptions options;
   options.rewrite.review.AllowLinkDeletion = true;
   return options;
-}
-
-bool Contains(const std::vector<std::string>& lines, const std::string& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 std::string Failed(const std::string& path, const std::string& why) {
@@ -282,7 +263,6 @@ TEST(ApplyRobustness, AFiveMegabyteValueIsFoundAndDeleted) {
     const std::string page = dir.Write("big.htm", bytes);
     auto session = SessionOver(dir.path());
     RecordingRunView view;
-    const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
     ASSERT_EQ(session->LinkCount(), 2);
     const int w = wide ? 2 : 1;
@@ -300,7 +280,6 @@ TEST(ApplyRobustness, AFiveMegabyteValueIsFoundAndDeleted) {
     }
     EXPECT_EQ(ReadFileBytes(page), expected);
     EXPECT_EQ(ReadFileBytes(page + ".bak"), bytes);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
   }
 }
 
@@ -335,7 +314,6 @@ TEST(ApplyRobustness, TwentyThousandLinksOnOneLine) {
   const std::string page = dir.Write("line.htm", text);
   auto session = SessionOver(dir.path());
   RecordingRunView view;
-  const auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
   EXPECT_EQ(session->LinkCount(), 15000);
   RecordingRunView applyView;
@@ -344,7 +322,6 @@ TEST(ApplyRobustness, TwentyThousandLinksOnOneLine) {
   EXPECT_EQ(r.total, 15000);
   EXPECT_EQ(ReadFileBytes(page), expected);
   EXPECT_EQ(ReadFileBytes(page + ".bak"), text);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
 }
 
 // ---- Tiny files ----------------------------------------------------------------------------
@@ -398,7 +375,6 @@ TEST(ApplyRobustness, OpeningTagsThatAreNeverClosedAreRemovedInLinearTime) {
   const std::string page2 = dir.Write("end.htm", closedAtEnd);
   auto session = SessionOver(dir.path());
   RecordingRunView view;
-  const auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
   ASSERT_EQ(session->LinkCount(), 200000);
   RecordingRunView applyView;
@@ -406,7 +382,6 @@ TEST(ApplyRobustness, OpeningTagsThatAreNeverClosedAreRemovedInLinearTime) {
   EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
   EXPECT_EQ(ReadFileBytes(page), expected);
   EXPECT_EQ(ReadFileBytes(page2), expected);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
 
 TEST(ApplyRobustness, AFullTableStopsTheSearchAndTheRowsFoundStillApply) {

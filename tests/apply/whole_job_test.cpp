@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "apply/apply_run.h"
-#include "engine/file_adds.h"
 #include "engine/search_model.h"
 #include "engine/search_run.h"
 #include "results/edit_result.h"
@@ -22,31 +21,14 @@ namespace urlsmith {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::EndsWith;
 using testing::ReadFileBytes;
 using testing::RecordingRunView;
+using testing::SessionOver;
 using testing::TempDir;
+using testing::Tree;
 
 const std::string kExampleSite = std::string(URLSMITH_SOURCE_DIR) + "/examples/site";
-
-// Every file under a folder by its relative path, with its bytes.
-std::map<std::string, std::string> Tree(const std::string& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& e : fs::recursive_directory_iterator(folder)) {
-    if (!e.is_regular_file()) continue;
-    files[fs::relative(e.path(), folder).generic_string()] = ReadFileBytes(e.path().string());
-  }
-  return files;
-}
-
-// A session over everything in a folder, with Internet checks off.
-std::unique_ptr<SearchSession> SessionOver(const std::string& folder) {
-  auto session = std::make_unique<SearchSession>(PathStyle::Posix);
-  RecordingRunView quiet;
-  FolderAdd(session->fileList, session->fs(), quiet, true, folder);
-  session->search.CheckInternetUrls = false;
-  session->CacheReset();
-  return session;
-}
 
 // Selects the review line that shows `url` and stores `value` as its replacement.
 void EditLine(ResultStep& step, const std::string& url, const std::string& value) {
@@ -82,10 +64,6 @@ int ApplyWithSecondPasses(SearchSession& session, RecordingRunView& view) {
   }
   EXPECT_EQ(r.next, AfterApply::StartOver);
   return passes;
-}
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 TEST(WholeJob, RepairsTheExampleSiteAndUnspoolGivesItBack) {

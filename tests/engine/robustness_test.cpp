@@ -7,7 +7,6 @@
 // original. The seeds are fixed, so a failure is reproduced by its seed.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +18,6 @@
 #include <vector>
 
 #include "apply/apply_run.h"
-#include "engine/file_adds.h"
 #include "engine/search_model.h"
 #include "engine/search_run.h"
 #include "results/edit_result.h"
@@ -32,7 +30,7 @@ namespace urlsmith {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFileBytes;
+using testing::EndsWith;
 using testing::RecordingRunView;
 using testing::TempDir;
 
@@ -263,17 +261,12 @@ std::string Encode(const std::string& page, Layout layout, std::mt19937& rng) {
 
 // ---- Checks ----------------------------------------------------------------------------------
 
+// Every file of the site with its bytes, by its path as the file list names it.
 std::map<std::string, std::string> Tree(const std::string& folder) {
   std::map<std::string, std::string> files;
-  for (const auto& e : fs::recursive_directory_iterator(folder)) {
-    if (!e.is_regular_file()) continue;
-    files[e.path().string()] = ReadFileBytes(e.path().string());
-  }
+  for (auto& [name, bytes] : testing::Tree(folder))
+    files[folder + "/" + name] = std::move(bytes);
   return files;
-}
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // Every row lies inside the file it names, on a character boundary.
@@ -351,10 +344,7 @@ Combo ComboOf(unsigned seed) {
 }
 
 std::unique_ptr<SearchSession> SessionOver(const std::string& folder, const Combo& c) {
-  auto session = std::make_unique<SearchSession>(PathStyle::Posix);
-  RecordingRunView quiet;
-  FolderAdd(session->fileList, session->fs(), quiet, true, folder);
-  session->search.CheckInternetUrls = false;
+  auto session = testing::SessionOver(folder);
   session->search.ScanScriptsByTag = c.scriptsByTag;
   session->search.ScanEventHandlers = c.eventHandlers;
   session->search.ScanScriptsByProtocol = c.scriptsByProtocol;
@@ -559,10 +549,9 @@ TEST(Robustness, GeneratedSitesSurviveSearchReviewAndApply) {
 }
 
 // Values that are never closed: each "url(" or protocol name starts a value that runs to the end
-// of the text, so reading every one of them is quadratic. Each of these 80-220 KB files takes
-// from 47 s to more than 2 minutes to search in a sanitizer build; a search must not hang on
-// them. Disabled until the value scan stops at the end of an unclosed value only once.
-TEST(Robustness, UnclosedValuesAreSearchedInLinearTime) {
+// of the text. Read one by one that is quadratic (minutes for these files); the value memo keeps
+// it to one pass (value_memo_test.cpp) and bench/run_timings.cpp measures it.
+TEST(Robustness, ThousandsOfUnclosedValuesAreSearchedToTheEnd) {
   struct Case {
     const char* name;
     const char* piece;
@@ -578,9 +567,8 @@ TEST(Robustness, UnclosedValuesAreSearchedInLinearTime) {
     const Combo combo = ComboOf(4);  // scripts searched by protocol name
     auto session = SessionOver(dir.path(), combo);
     RecordingRunView view;
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_NE(RunSearch(*session, view).outcome, SearchOutcome::Stopped);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(session->LinkCount(), 0);
   }
 }
 

@@ -5,12 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "app/run_texts.h"
+#include "engine/file_adds.h"
 
 namespace urlsmith::testing {
 
@@ -64,6 +66,54 @@ std::string ReadFileBytes(const std::string& path) {
   return ss.str();
 }
 
+std::map<std::string, std::string> Tree(const std::string& folder, TreeOf what) {
+  std::map<std::string, std::string> entries;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    const std::string name = fs::relative(e.path(), folder).generic_string();
+    if (e.is_regular_file()) {
+      entries[name] = ReadFileBytes(e.path().string());
+    } else if (what == TreeOf::FilesAndFolders && e.is_directory()) {
+      entries[name] = "<folder>";
+    }
+  }
+  return entries;
+}
+
+std::unique_ptr<SearchSession> SessionOver(const std::string& folder,
+                                           std::shared_ptr<FileSystem> fileSystem) {
+  auto session = std::make_unique<SearchSession>(PathStyle::Posix, std::move(fileSystem));
+  RecordingRunView quiet;
+  FolderAdd(session->fileList, session->fs(), quiet, true, folder);
+  session->search.CheckInternetUrls = false;
+  session->CacheReset();
+  return session;
+}
+
+LinkEntry Row(std::string url, std::string replacement, std::int32_t tagPos, std::int32_t valuePos,
+              std::int32_t fileIndex) {
+  LinkEntry row;
+  row.FileIndex = fileIndex;
+  row.TagPos = tagPos;
+  row.ValuePos = valuePos;
+  row.SpanLength = static_cast<std::int32_t>(url.size()) + 2;
+  row.QuoteLength = 1;
+  row.Url = std::move(url);
+  row.Replacement = std::move(replacement);
+  return row;
+}
+
+bool EndsWith(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+bool Contains(const std::vector<std::string>& lines, std::string_view line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
 ProcessResult RunProcess(const std::vector<std::string>& argv) {
   TempDir io;
   const std::string outPath = io / "out", errPath = io / "err";
@@ -91,12 +141,6 @@ ProcessResult RunProcess(const std::vector<std::string>& argv) {
   result.out = ReadFileBytes(outPath);
   result.err = ReadFileBytes(errPath);
   return result;
-}
-
-ProcessResult RunCli(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{URLSMITH_CLI_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return RunProcess(argv);
 }
 
 namespace {

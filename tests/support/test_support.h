@@ -1,15 +1,19 @@
-// Helpers shared by the tests: temporary folders with real files, and a run view that records
-// what a run shows and answers keyboard polls from a script.
+// Helpers shared by the tests: temporary folders with real files, sessions over them, and a run
+// view that records what a run shows and answers keyboard polls from a script.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/run_view.h"
+#include "engine/search_model.h"
+#include "text/file_system.h"
 #include "text/text_types.h"
 
 namespace urlsmith::testing {
@@ -38,6 +42,24 @@ class TempDir {
 
 std::string ReadFileBytes(const std::string& path);
 
+// Every file under `folder` with its bytes, by its '/'-separated name relative to `folder`;
+// with FilesAndFolders every folder too, as "<folder>".
+enum class TreeOf { Files, FilesAndFolders };
+std::map<std::string, std::string> Tree(const std::string& folder, TreeOf what = TreeOf::Files);
+
+// A session over everything in `folder` (through `fileSystem` if given), Internet checks off.
+std::unique_ptr<SearchSession> SessionOver(const std::string& folder,
+                                           std::shared_ptr<FileSystem> fileSystem = nullptr);
+
+// A link-table row for hand-made tables: the value is quoted, so its span is the URL and two
+// quotes.
+LinkEntry Row(std::string url, std::string replacement, std::int32_t tagPos = 10,
+              std::int32_t valuePos = 15, std::int32_t fileIndex = 0);
+
+bool EndsWith(std::string_view text, std::string_view tail);
+bool Contains(std::string_view text, std::string_view part);
+bool Contains(const std::vector<std::string>& lines, std::string_view line);
+
 // Runs a program to its end with stdin empty; returns its exit status and what it printed.
 struct ProcessResult {
   int exitCode = -1;
@@ -45,8 +67,14 @@ struct ProcessResult {
   std::string err;
 };
 ProcessResult RunProcess(const std::vector<std::string>& argv);
-// The command-line program with these arguments.
-ProcessResult RunCli(const std::vector<std::string>& args);
+#ifdef URLSMITH_CLI_PATH
+// The command-line program with these arguments (in the test programs that run it).
+inline ProcessResult RunCli(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{URLSMITH_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunProcess(argv);
+}
+#endif
 
 // Text as UTF-16 with a byte-order mark: little-endian (FF FE) or big-endian (FE FF).
 std::vector<std::uint8_t> Utf16Bytes(std::string_view utf8, bool bigEndian, bool withBom = true);

@@ -1,0 +1,93 @@
+// How the work grows with the input: each case runs at two or three sizes side by side, and the
+// fitted complexity line shows whether it stays linear (or n log n) where a careless loop would
+// go quadratic.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "apply/apply_run.h"
+#include "engine/analysis.h"
+#include "engine/file_adds.h"
+#include "engine/run_view.h"
+#include "engine/search_model.h"
+#include "engine/search_run.h"
+
+namespace {
+
+using namespace urlsmith;
+
+// Replacement suggestions on a list of n files (n/10 names, each in ten folders): the first
+// lookup builds the by-name index, the others use it.
+void BM_SuggestReplacement(benchmark::State& state) {
+  const int files = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    SearchSession session(PathStyle::Posix);
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(files));
+    for (int i = 0; i < files; ++i) {
+      paths.push_back("/srv/site/d" + std::to_string(i / (files / 10)) + "/s" +
+                      std::to_string(i % 7) + "/file" + std::to_string(i % (files / 10)) + ".htm");
+    }
+    session.fileList.AppendAll(std::move(paths));
+    state.ResumeTiming();
+    int found = 0;
+    for (int k = 0; k < files / 10; ++k) {
+      const std::string name = "file" + std::to_string(k) + ".htm";
+      const std::string pathOrUrl =
+          k % 2 == 0 ? "/srv/site/d3/gone/" + name : "http://www.example.com/d5/" + name;
+      if (SuggestReplacement(session, pathOrUrl, 0) >= 0) ++found;
+    }
+    benchmark::DoNotOptimize(found);
+  }
+  state.SetComplexityN(files);
+}
+BENCHMARK(BM_SuggestReplacement)
+    ->Arg(25000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+// One page of n links to missing pages whose tags are never closed, searched and then cleaned
+// of them: each removed tag looks for its closing tag.
+void BM_RemoveNeverClosedLinks(benchmark::State& state) {
+  const int links = static_cast<int>(state.range(0));
+  char tmpl[] = "/tmp/urlsmith-bench-XXXXXX";
+  if (::mkdtemp(tmpl) == nullptr) {
+    state.SkipWithError("no temporary folder");
+    return;
+  }
+  const std::filesystem::path root = tmpl;
+  std::string text = "<p>";
+  for (int i = 0; i < links; ++i)
+    text += "<a href=gone" + std::to_string(i % 10) + ".htm>" + std::to_string(i % 10);
+  text += "</p>";
+  ApplyOptions options;
+  options.rewrite.review.AllowLinkDeletion = true;
+  options.rewrite.review.MakeBackups = false;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::ofstream(root / "open.htm", std::ios::binary) << text;
+    NullRunView view;
+    SearchSession session(PathStyle::Posix);
+    FolderAdd(session.fileList, session.fs(), view, true, root.string());
+    session.search.CheckInternetUrls = false;
+    session.CacheReset();
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(RunSearch(session, view));
+    benchmark::DoNotOptimize(ApplyStep(session, options, view));
+  }
+  std::filesystem::remove_all(root);
+  state.SetComplexityN(links);
+}
+BENCHMARK(BM_RemoveNeverClosedLinks)
+    ->Arg(25000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+}  // namespace
