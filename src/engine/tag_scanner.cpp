@@ -90,13 +90,13 @@ const std::array<std::string_view, 78> kEventHandlerNames = {
 
 namespace {
 
-// The state of one ScanTags call: rows is the running count (or, once stopped, the result).
+// The state of one ScanTags call: the running count, stopped once the scan is to end.
 struct Scan {
   SearchSession& session;
   RunView& view;
   const TextView& text;
   int fileIndex;
-  int rows;
+  RowCount count;
   const ScriptBlocks& blocks;
   int w() const { return text.width(); }
 };
@@ -121,7 +121,7 @@ int AddLinkTarget(Scan& s, Pos p, const std::string& href, int rowsBefore, int f
   return AddTargetEntry(session, s.text, s.fileIndex, p, kNone, href, std::string(), true);
 }
 
-// One row of the tag table. Returns false when the scan is to end with s.rows as its result.
+// One row of the tag table. Returns false when the scan is to end (s.count is stopped).
 bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
   const TagTableRow& row = kTagTable[rowIndex];
   const bool isAnchor = rowIndex == 0;
@@ -129,7 +129,7 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
   s.view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
   if (s.view.StopPoll() == Poll::Stop) {
-    s.rows = -1 - s.rows;
+    s.count.stopped = true;
     return false;
   }
   // The SCRIPT row finds its tags everywhere, also inside other script blocks.
@@ -148,23 +148,23 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
       const int fixesBefore = s.session.FixCount();
       const int r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, valuePos, true);
       if (r < 0) {
-        s.rows = r - s.rows;
+        s.count.stopped = true;
         return false;
       }
-      s.rows += r;
+      s.count.rows += r;
       if (isAnchor) {
         const int t = AddLinkTarget(s, p, value, rowsBefore, fixesBefore);
         if (t < 0) {
-          s.rows = t - s.rows;
+          s.count.stopped = true;
           return false;
         }
-        s.rows += t;
+        s.count.rows += t;
       }
     }
     p = isScript ? FindTag(s.text, "/SCRIPT", p) : NextAfterTag(s.text, p);
     if (p == kNone) return true;
     if (s.view.StopPoll() == Poll::Stop) {
-      s.rows = -1 - s.rows;
+      s.count.stopped = true;
       return false;
     }
   }
@@ -193,12 +193,12 @@ void HandlerValueBounds(const TextView& text, Pos valuePos, Pos& from, StopMode&
   }
 }
 
-// The event-handler phase. Returns false when the scan is to end with s.rows as its result.
+// The event-handler phase. Returns false when the scan is to end (s.count is stopped).
 bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
   s.view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
   if (s.view.StopPoll() == Poll::Stop) {
-    s.rows = -1 - s.rows;
+    s.count.stopped = true;
     return false;
   }
   TagWalk walk(s.text, s.blocks);
@@ -221,10 +221,10 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
         for (Pos u = protocols.Next(from); u != kNone; u = protocols.Next(from)) {
           const int r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false);
           if (r < 0) {
-            s.rows = r - s.rows;
+            s.count.stopped = true;
             return false;
           }
-          s.rows += r;
+          s.count.rows += r;
           from = u + s.w();
         }
       }
@@ -232,7 +232,7 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
     p = NextAfterTag(s.text, p);
     if (p == kNone) break;
     if (s.view.StopPoll() == Poll::Stop) {
-      s.rows = -1 - s.rows;
+      s.count.stopped = true;
       return false;
     }
   }
@@ -242,14 +242,14 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
 
 }  // namespace
 
-int ScanTags(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-             int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks) {
-  Scan s{session, view, text, fileIndex, rowsSoFar, blocks};
+RowCount ScanTags(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+                  int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks) {
+  Scan s{session, view, text, fileIndex, RowCount::Done(rowsSoFar), blocks};
   for (std::size_t i = 0; i < kTagTable.size(); ++i) {
-    if (!ScanRow(s, i, filePosition, fileRange)) return s.rows;
+    if (!ScanRow(s, i, filePosition, fileRange)) return s.count;
   }
   if (session.search.ScanEventHandlers) ScanEventHandlers(s, filePosition, fileRange);
-  return s.rows;
+  return s.count;
 }
 
 }  // namespace urlsmith
