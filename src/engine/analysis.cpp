@@ -354,9 +354,10 @@ int AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int 
   if (StartsWithAny(url, kInternetSchemes)) {
     InternetChecker* checker = session.internet();
     if (!session.InternetCheckOff && checker != nullptr) {
-      const int verdict = checker->CheckInternetUrl(url, view);
-      if (verdict < 0) return -1;
-      if (verdict == 0) return CanonicalIfWanted(session, at, needsEscaping, decoded);
+      const UrlVerdict verdict = checker->CheckInternetUrl(url, view);
+      if (verdict == UrlVerdict::Stopped) return -1;
+      if (verdict == UrlVerdict::Valid)
+        return CanonicalIfWanted(session, at, needsEscaping, decoded);
     }
     // Broken, or not checked: the local copy of a page saved from this very address, else a
     // file of the same name, else deletion.

@@ -18,13 +18,13 @@ class ScriptedChecker : public InternetChecker {
  public:
   void OpenSession() override {}
   void Reset() override {}
-  int CheckInternetUrl(std::string_view url, RunView&) override {
+  UrlVerdict CheckInternetUrl(std::string_view url, RunView&) override {
     asked.emplace_back(url);
     const auto it = verdicts.find(std::string(url));
     return it == verdicts.end() ? fallback : it->second;
   }
-  std::map<std::string, int> verdicts;
-  int fallback = 0;
+  std::map<std::string, UrlVerdict> verdicts;
+  UrlVerdict fallback = UrlVerdict::Valid;
   std::vector<std::string> asked;
 };
 
@@ -132,7 +132,7 @@ Setup WithBase(std::string base, std::function<void(Site&)> more = nullptr) {
     if (more) more(s);
   };
 }
-Setup Verdict(std::string url, int verdict) {
+Setup Verdict(std::string url, UrlVerdict verdict) {
   return [url, verdict](Site& s) { s.checker->verdicts[url] = verdict; };
 }
 
@@ -180,17 +180,18 @@ const std::vector<Case> kCases = {
     {"userinfo is no address", "\"http://user@www.example.com/x.htm\"", 0, "", ""},
     {"broken Internet URL, file of that name", "\"http://www.example.com/img/logo.gif#a\"", 1,
      "http://www.example.com/img/logo.gif#a", "img/logo.gif#a", false,
-     Verdict("http://www.example.com/img/logo.gif", 1)},
+     Verdict("http://www.example.com/img/logo.gif", UrlVerdict::Broken)},
     {"broken Internet URL, nothing of that name", "\"http://www.example.com/none.gif\"", 1,
-     "http://www.example.com/none.gif", "", false, Verdict("http://www.example.com/none.gif", 1)},
+     "http://www.example.com/none.gif", "", false,
+     Verdict("http://www.example.com/none.gif", UrlVerdict::Broken)},
     {"broken Internet URL, suggestions off", "\"http://www.example.com/img/logo.gif\"", 1,
      "http://www.example.com/img/logo.gif", "", false,
      [](Site& s) {
-       s.checker->fallback = 1;
+       s.checker->fallback = UrlVerdict::Broken;
        s.session.search.SearchByFileNames = false;
      }},
     {"stopped during the check", "\"http://www.example.com/x\"", -1, "", "", false,
-     Verdict("http://www.example.com/x", -1)},
+     Verdict("http://www.example.com/x", UrlVerdict::Stopped)},
     {"unchecked Internet URL", "\"https://www.example.com/img/logo.gif\"", 1,
      "https://www.example.com/img/logo.gif", "img/logo.gif", false,
      [](Site& s) { s.session.InternetCheckOff = true; }},

@@ -86,13 +86,13 @@ std::vector<Row> Resolve(const std::string& text, const std::vector<Expect>& exp
 // Answers every Internet check the same way.
 class FixedChecker : public InternetChecker {
  public:
-  explicit FixedChecker(int answer) : answer_(answer) {}
+  explicit FixedChecker(UrlVerdict answer) : answer_(answer) {}
   void OpenSession() override {}
   void Reset() override {}
-  int CheckInternetUrl(std::string_view, RunView&) override { return answer_; }
+  UrlVerdict CheckInternetUrl(std::string_view, RunView&) override { return answer_; }
 
  private:
-  int answer_;
+  UrlVerdict answer_;
 };
 
 // A site folder with one scanned file. Internet URLs are not checked and get no suggestion, so
@@ -663,7 +663,7 @@ TEST(Scanners, StoppedInternetCheckStopsTheScanWithTheRowsSoFar) {
     for (const Enc e : kEncodings) {
       SCOPED_TRACE(c.text + " / " + EncName(e));
       Site site;
-      site.session.SetInternetChecker(std::make_unique<FixedChecker>(-1));
+      site.session.SetInternetChecker(std::make_unique<FixedChecker>(UrlVerdict::Stopped));
       site.session.InternetCheckOff = false;
       EXPECT_EQ(site.Scan(c.file, c.text, e), c.rowsBefore);
       EXPECT_TRUE(site.stopped);
@@ -716,7 +716,7 @@ TEST(ScanPage, LinkTargetAdder) {
       SCOPED_TRACE(std::string(c.name) + " / " + EncName(e));
       Site site;
       // Internet links check as valid: their A tags make no row of their own.
-      site.session.SetInternetChecker(std::make_unique<FixedChecker>(0));
+      site.session.SetInternetChecker(std::make_unique<FixedChecker>(UrlVerdict::Valid));
       site.session.InternetCheckOff = false;
       site.session.processing.TargetAdderEnabled = true;
       site.session.processing.ModifyExistingTargets = c.modifyExisting;
@@ -730,7 +730,7 @@ TEST(ScanPage, LinkTargetAdder) {
 
 TEST(ScanPage, LinkTargetAdderOffMakesNoTargetRows) {
   Site site;
-  site.session.SetInternetChecker(std::make_unique<FixedChecker>(0));
+  site.session.SetInternetChecker(std::make_unique<FixedChecker>(UrlVerdict::Valid));
   site.session.InternetCheckOff = false;
   EXPECT_EQ(site.Scan("p.htm", "<a href=\"http://ex.com/\" target=_top>x</a>", Enc::Ansi), 0);
 }
