@@ -14,6 +14,7 @@
 #include "engine/internet_check.h"
 #include "engine/saved_from.h"
 #include "text/primitives.h"
+#include "text/replacement.h"
 #include "text/url_ops.h"
 
 namespace urlsmith {
@@ -142,7 +143,8 @@ int LinkEntryAt(SearchSession& session, const TextView& text, const Occurrence& 
   if (targetIndex < 0) {
     // A deleted attribute value stays well formed: an unquoted one is written as "".
     const bool quoted = ValueIsQuoted(text, at.valuePos, false);
-    return AppendRow(session, at, std::move(stored), quoteFlag && !quoted ? "\"\"" : "", false);
+    return AppendRow(session, at, std::move(stored),
+                     ReplacementText::Deletion(quoteFlag && !quoted), false);
   }
 
   const PathStyle style = session.pathStyle();
@@ -172,8 +174,8 @@ int LinkEntryAt(SearchSession& session, const TextView& text, const Occurrence& 
   if (EqualsIgnoreCase(replacement, stored)) return 0;
   // The escaped value needs no quotes any more, but an attribute value that had none and named a
   // file with a blank gets them, as the form of a quoted replacement says.
-  if (wrap) replacement = '"' + replacement + '"';
-  return AppendRow(session, at, std::move(stored), std::move(replacement), false);
+  return AppendRow(session, at, std::move(stored), ReplacementText::Make("", replacement, wrap),
+                   false);
 }
 
 int CanonicalAt(SearchSession& session, const Occurrence& at, const std::string& decoded) {
@@ -421,12 +423,9 @@ int AddCanonicalEntry(SearchSession& session, const TextView& text, const std::s
 
 bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
                           const std::string* replacement) {
-  std::string judged;
-  if (replacement != nullptr && !replacement->empty()) {
-    StripValueMarkers(*replacement, &judged, false);
-  } else {
-    judged = url;
-  }
+  const std::string judged = replacement != nullptr && !replacement->empty()
+                                 ? std::string(ReplacementText(*replacement).value())
+                                 : url;
   switch (session.processing.TargetAdderMode) {
     case TargetMode::AllExternal: {
       if (!Contains(judged, kSchemeSeparator)) return false;
@@ -459,13 +458,8 @@ int AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex, 
     if (!ReadValue(text, tagPos, valuePos, nullptr, at)) return 0;
     quoted = ValueIsQuoted(text, valuePos, false);
   }
-  std::string replacement(kTargetMark);
-  if (!quoted && quoteFlag) {
-    replacement += '"' + name + '"';
-  } else {
-    replacement += name;
-  }
-  return AppendRow(session, at, url, std::move(replacement), false);
+  return AppendRow(session, at, url, ReplacementText::Make(kTargetMark, name, !quoted && quoteFlag),
+                   false);
 }
 
 int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int startIndex) {
