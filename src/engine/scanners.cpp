@@ -40,9 +40,9 @@ RowCount ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& 
       while (u != kNone) {
         // The value begins at the '('.
         const Pos v = u + 3 * w;
-        const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
-        if (r < 0) return RowCount::Stop(rows);
-        rows += r;
+        const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
+        if (r == RowOutcome::Stop) return RowCount::Stop(rows);
+        rows += RowsAdded(r);
         const Pos next = v + w;
         if (next > text.size) break;
         u = FindText(text, e, "url(", next, StopMode::None);
@@ -72,9 +72,9 @@ RowCount ScanScriptBlocks(SearchSession& session, RunView& view, const TextView&
       ProtocolSearch protocols(text, e, mode);
       for (Pos u = protocols.Next(q); u != kNone; u = protocols.Next(q)) {
         if (!comments.InComment(u)) {
-          const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
-          if (r < 0) return RowCount::Stop(rows);
-          rows += r;
+          const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
+          if (r == RowOutcome::Stop) return RowCount::Stop(rows);
+          rows += RowsAdded(r);
         }
         q = u + 6 * w;
         if (q > text.size) break;
@@ -156,9 +156,9 @@ RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& t
     Pos q = 0;
     for (Pos u = protocols.Next(q); u != kNone; u = protocols.Next(q)) {
       if (!comments.InComment(u)) {
-        const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
-        if (r < 0) return RowCount::Stop(rows);
-        rows += r;
+        const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
+        if (r == RowOutcome::Stop) return RowCount::Stop(rows);
+        rows += RowsAdded(r);
       }
       q = u + w;
       if (Stopped(view)) return RowCount::Stop(rows);
@@ -182,9 +182,9 @@ RowCount ScanStyleFile(SearchSession& session, RunView& view, const TextView& te
     if (u == kNone) break;
     // The value begins at the '('.
     const Pos v = u + 3 * w;
-    const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
-    if (r < 0) return RowCount::Stop(rows);
-    rows += r;
+    const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
+    if (r == RowOutcome::Stop) return RowCount::Stop(rows);
+    rows += RowsAdded(r);
     q = v + w;
     if (Stopped(view)) return RowCount::Stop(rows);
   }

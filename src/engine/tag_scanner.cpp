@@ -101,23 +101,22 @@ struct Scan {
   int w() const { return text.width(); }
 };
 
-// The Link Target Adder on the A tag at p, whose href value was just analysed. Returns the rows
-// added (or a negative value when the tables are full).
-int AddLinkTarget(Scan& s, Pos p, const std::string& href, int rowsBefore, int fixesBefore) {
+// The Link Target Adder on the A tag at p, whose href value was just analysed.
+RowOutcome AddLinkTarget(Scan& s, Pos p, const std::string& href, int rowsBefore, int fixesBefore) {
   SearchSession& session = s.session;
   const ProcessingOptions& options = session.processing;
-  if (!options.TargetAdderEnabled || session.FixCount() != fixesBefore) return 0;
+  if (!options.TargetAdderEnabled || session.FixCount() != fixesBefore) return RowOutcome::None;
   const std::string* replacement = nullptr;
   if (session.LinkCount() > rowsBefore) {
     replacement = &session.LinkTable[static_cast<std::size_t>(rowsBefore)].Replacement;
   }
-  if (!TargetAdderQualifies(session, href, replacement)) return 0;
+  if (!TargetAdderQualifies(session, href, replacement)) return RowOutcome::None;
   std::string target;
   Pos targetPos = kNone;
   if (FindAttribute(s.text, "target", p + 2 * s.w(), &target, &targetPos, false) != 0) {
     return AddTargetEntry(session, s.text, s.fileIndex, p, targetPos, href, target, true);
   }
-  if (!options.ModifyExistingTargets) return 0;
+  if (!options.ModifyExistingTargets) return RowOutcome::None;
   return AddTargetEntry(session, s.text, s.fileIndex, p, kNone, href, std::string(), true);
 }
 
@@ -146,19 +145,19 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
                       &valuePos, false) != 0) {
       const int rowsBefore = s.session.LinkCount();
       const int fixesBefore = s.session.FixCount();
-      const int r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, valuePos, true);
-      if (r < 0) {
+      const RowOutcome r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, valuePos, true);
+      if (r == RowOutcome::Stop) {
         s.count.stopped = true;
         return false;
       }
-      s.count.rows += r;
+      s.count.rows += RowsAdded(r);
       if (isAnchor) {
-        const int t = AddLinkTarget(s, p, value, rowsBefore, fixesBefore);
-        if (t < 0) {
+        const RowOutcome t = AddLinkTarget(s, p, value, rowsBefore, fixesBefore);
+        if (t == RowOutcome::Stop) {
           s.count.stopped = true;
           return false;
         }
-        s.count.rows += t;
+        s.count.rows += RowsAdded(t);
       }
     }
     p = isScript ? FindTag(s.text, "/SCRIPT", p) : NextAfterTag(s.text, p);
@@ -219,12 +218,12 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
         HandlerValueBounds(s.text, valuePos, from, mode);
         ProtocolSearch protocols(s.text, s.text.size, mode);
         for (Pos u = protocols.Next(from); u != kNone; u = protocols.Next(from)) {
-          const int r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false);
-          if (r < 0) {
+          const RowOutcome r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false);
+          if (r == RowOutcome::Stop) {
             s.count.stopped = true;
             return false;
           }
-          s.count.rows += r;
+          s.count.rows += RowsAdded(r);
           from = u + s.w();
         }
       }
