@@ -17,20 +17,21 @@ namespace urlsmith {
 // for a script string, kTagPosStyle for a style "url(" (read in the style mode). quoteFlag is
 // true when the whole attribute value is the URL. Stop when the run must stop (ESC during an
 // Internet check, or the tables are full).
-RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-                      Pos tagPos, Pos valuePos, bool quoteFlag);
+[[nodiscard]] RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text,
+                                    int fileIndex, Pos tagPos, Pos valuePos, bool quoteFlag);
 
 // Adds a DELETE row (targetIndex -1) or a REPLACE row pointing at the listed file targetIndex.
 // Stop when the table is full.
-RowOutcome AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
-                        Pos valuePos, int targetIndex, const std::string& url,
-                        const std::string& fragment, bool quoteFlag);
+[[nodiscard]] RowOutcome AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex,
+                                      Pos tagPos, Pos valuePos, int targetIndex,
+                                      const std::string& url, const std::string& fragment,
+                                      bool quoteFlag);
 
 // Adds a row replacing the value at valuePos by the escaped form of decodedValue; 0 when nothing
 // needs escaping (Stop when the table is full). The text gives the span and quote of the value.
-RowOutcome AddCanonicalEntry(SearchSession& session, const TextView& text,
-                             const std::string& decodedValue, int fileIndex, Pos tagPos,
-                             Pos valuePos);
+[[nodiscard]] RowOutcome AddCanonicalEntry(SearchSession& session, const TextView& text,
+                                           const std::string& decodedValue, int fileIndex,
+                                           Pos tagPos, Pos valuePos);
 
 // Whether a link qualifies for the Link Target Adder. replacement may be null.
 bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
@@ -38,9 +39,9 @@ bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
 
 // Plans setting the link's target. valuePos is the existing target value's position, or -1 when
 // the tag has none (a new attribute is planned). Stop when the table is full.
-RowOutcome AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
-                          Pos valuePos, const std::string& url, const std::string& existingTarget,
-                          bool quoteFlag);
+[[nodiscard]] RowOutcome AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex,
+                                        Pos tagPos, Pos valuePos, const std::string& url,
+                                        const std::string& existingTarget, bool quoteFlag);
 
 // The listed file of the same name that a broken link most likely meant, or -1. The chosen file
 // is marked as referenced.

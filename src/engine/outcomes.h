@@ -4,11 +4,11 @@
 namespace urlsmith {
 
 // A phase of the search run that either went through all of its files or was stopped by ESC.
-enum class [[nodiscard]] PhaseResult{Completed, Stopped};
+enum class PhaseResult { Completed, Stopped };
 
 // What the analysis of one URL did, or one of the rows it plans: no row, one row added, or the
 // run is to stop (ESC during an Internet check, or the tables are full).
-enum class [[nodiscard]] RowOutcome{None, Added, Stop};
+enum class RowOutcome { None, Added, Stop };
 
 // The rows an outcome adds to a count.
 constexpr int RowsAdded(RowOutcome outcome) {

@@ -11,7 +11,7 @@ namespace urlsmith {
 
 // Reads every listed page and records the address of its first "saved from url" comment in the
 // session's SavedFromTable. Stopped by ESC.
-PhaseResult SavedFromPhase(SearchSession& session, RunView& view);
+[[nodiscard]] PhaseResult SavedFromPhase(SearchSession& session, RunView& view);
 
 // The page saved from `url` (compared ignoring ASCII letter case; the first such page of the
 // SavedFromTable), or -1. Answered from the session's SavedFromIndex, which it brings up to date

@@ -36,9 +36,9 @@ SearchResult RunSearchPhases(SearchSession& session, RunView& view);
 SearchResult RunSearch(SearchSession& session, RunView& view);
 
 // The phases before the link search.
-PhaseResult FindRootPath(SearchSession& session, RunView& view);
-PhaseResult CountProcessableFiles(SearchSession& session, RunView& view);
-PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view);
+[[nodiscard]] PhaseResult FindRootPath(SearchSession& session, RunView& view);
+[[nodiscard]] PhaseResult CountProcessableFiles(SearchSession& session, RunView& view);
+[[nodiscard]] PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view);
 // The link search over all files: the rows added, or stopped (ESC, or the tables became full).
 RowCount SearchBrokenLinks(SearchSession& session, RunView& view);
 
