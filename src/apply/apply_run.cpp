@@ -97,21 +97,22 @@ std::string BackupPathOf(std::string_view path) {
   return backup;
 }
 
-void ApplySummary(RunView& view, int mode, int total, int processableCount, int filesFailed) {
+void ApplySummary(RunView& view, ApplyStatus status, int total, int processableCount,
+                  int filesFailed) {
   const std::string failed =
       filesFailed > 0 ? std::to_string(filesFailed) + " file(s) failed and are unchanged" : "";
-  switch (mode) {
-    case 0:
+  switch (status) {
+    case ApplyStatus::StopHint:
       view.SetKeyStatus(StatusKey::PressEscToStop);
       return;
-    case 1: {
+    case ApplyStatus::Done: {
       std::string text = "Done: " + std::to_string(total) + " change(s) in " +
                          std::to_string(processableCount) + " file(s) applied";
       text += filesFailed > 0 ? "; " + failed : " successfully";
       view.SetStatus(text);
       return;
     }
-    default:
+    case ApplyStatus::Stopped:
       view.SetStatus(filesFailed > 0 ? "Stopped; " + failed : "Stopped");
       return;
   }
@@ -225,7 +226,6 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
                              }),
               fixes.end());
   result.next = session.FixCount() > 0 ? AfterApply::NextPass : AfterApply::StartOver;
-  result.total = result.stopped ? -1 : result.changes;
   return result;
 }
 
@@ -233,12 +233,13 @@ ApplyResult ApplyStep(SearchSession& session, const ApplyOptions& options, RunVi
   session.SearchBusy = true;
   view.ClearLog();
   view.SetOverallProgress(1, session.fileList.size());
-  ApplySummary(view, 0, 0, session.ProcessableCount);
+  ApplySummary(view, ApplyStatus::StopHint, 0, session.ProcessableCount);
   const ApplyResult result = ApplyRun(session, options, view);
   if (result.stopped) {
-    ApplySummary(view, 2, 0, session.ProcessableCount, result.filesFailed);
+    ApplySummary(view, ApplyStatus::Stopped, 0, session.ProcessableCount, result.filesFailed);
   } else {
-    ApplySummary(view, 1, result.total, session.ProcessableCount, result.filesFailed);
+    ApplySummary(view, ApplyStatus::Done, result.changes, session.ProcessableCount,
+                 result.filesFailed);
   }
   session.SearchBusy = false;
   return result;

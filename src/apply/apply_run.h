@@ -39,10 +39,9 @@ ApplyOptions MakeApplyOptions(const ResultOptions& review, const DeletionOptions
 // start.
 enum class AfterApply { NextPass, StartOver };
 
-struct ApplyResult {
-  int total = 0;         // the change total: rows of every file written; -1 when stopped
+struct [[nodiscard]] ApplyResult {
   bool stopped = false;  // the user stopped the run
-  int changes = 0;       // the change total, also when stopped
+  int changes = 0;       // the change total: rows of every file written (up to a stop)
   int filesWritten = 0;  // files put in place with their new text
   int filesFailed = 0;   // files that could not be read or written; left as they were
   AfterApply next = AfterApply::StartOver;
@@ -51,10 +50,16 @@ struct ApplyResult {
 // The backup name of a file: its full path followed by ".bak".
 std::string BackupPathOf(std::string_view path);
 
-// The status line. Mode 0: the stop-key hint; mode 1: the summary of `total` changes over
-// the session's ProcessableCount files (and of the files that failed, if any); mode 2:
-// "Stopped" (with the failures, if any).
-void ApplySummary(RunView& view, int mode, int total, int processableCount, int filesFailed = 0);
+// What the status line of the apply step shows.
+enum class ApplyStatus {
+  StopHint,  // the stop-key hint, while the run goes on
+  Done,      // the summary of `total` changes over the processable files (and the failures)
+  Stopped,   // "Stopped" (with the failures, if any)
+};
+
+// Sets the status line; processableCount is the session's ProcessableCount.
+void ApplySummary(RunView& view, ApplyStatus status, int total, int processableCount,
+                  int filesFailed = 0);
 
 // Visits the file list in order: processable files are rewritten and replaced, each with one
 // log line ending in "done" or in the reason it failed; the progress bar follows the list;

@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "text/primitives.h"
+#include "text/replacement.h"
 #include "text/url_ops.h"
 
 namespace urlsmith {
 
 namespace {
 
-constexpr std::string_view kTwoQuotes = "\"\"";
 constexpr std::string_view kFileUrlPrefix = "file:///";
 
 // Elements whose opening and closing tags are removed when they are deleted as text, by tag
@@ -27,15 +27,7 @@ constexpr char16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 bool IsDeletion(const LinkEntry& row) {
-  return row.Replacement.empty() || row.Replacement == kTwoQuotes;
-}
-
-bool IsWrappedInQuotes(std::string_view s) {
-  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
-}
-
-bool StartsWithMark(std::string_view s, std::string_view mark) {
-  return s.size() >= mark.size() && s.substr(0, mark.size()) == mark;
+  return ReplacementText(row.Replacement).IsDeletion();
 }
 
 template <std::size_t N>
@@ -397,15 +389,12 @@ void PageRewriter::HandleRow(Page& page, std::size_t& k) {
     }
   }
 
-  const std::string& replacement = row.Replacement;
-  std::string value;
-  if (StartsWithMark(replacement, kRelativeMark)) {
-    value = RelativeValue(page.path, std::string_view(replacement).substr(kRelativeMark.size()));
-  } else if (StartsWithMark(replacement, kTargetMark)) {
-    value = replacement.substr(kTargetMark.size());
-  } else {
-    value = replacement;
-  }
+  // A mark is not written: the target value follows its mark, a relative reference is made from
+  // the file URL after its mark.
+  const ReplacementText replacement(row.Replacement);
+  const std::string value = replacement.IsRelative()
+                                ? RelativeValue(page.path, replacement.written())
+                                : std::string(replacement.written());
   if (row.ValuePos == row.TagPos) {
     InsertAttribute(page.cursor, "target", value, row);
   } else {
@@ -472,7 +461,7 @@ std::string PageRewriter::RelativeValue(const std::string& pagePath,
     std::string base = baseUrl;
     if (base.back() != '/') base += '/';
     const std::string fromRoot = MakeRelativePath(session_.RootPath, target, true, style);
-    const bool quoted = IsWrappedInQuotes(fromRoot);
+    const bool quoted = IsDoubleQuoted(fromRoot);
     const std::string_view inner =
         quoted ? std::string_view(fromRoot).substr(1, fromRoot.size() - 2) : fromRoot;
     // Only a path that stays under the root (no "..", not the absolute form) is put after the
@@ -492,13 +481,15 @@ std::string PageRewriter::PictureValue(const std::string& pagePath, const LinkEn
   std::string value = url;
   if (relative) {
     const std::string_view inner =
-        IsWrappedInQuotes(url) ? std::string_view(url).substr(1, url.size() - 2) : url;
+        IsDoubleQuoted(url) ? std::string_view(url).substr(1, url.size() - 2) : url;
     if (StartsWithIgnoreCase(inner, kFileUrlPrefix)) {
       value = MakeRelativePath(pagePath, url, true, session_.pathStyle());
     }
   }
   // The old value had no quotes of its own: the new one gets them.
-  if (row.Replacement == kTwoQuotes && !IsWrappedInQuotes(value)) value = "\"" + value + "\"";
+  if (ReplacementText(row.Replacement).IsQuotedDeletion() && !IsDoubleQuoted(value)) {
+    value = "\"" + value + "\"";
+  }
   return value;
 }
 

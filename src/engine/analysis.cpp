@@ -14,6 +14,7 @@
 #include "engine/internet_check.h"
 #include "engine/saved_from.h"
 #include "text/primitives.h"
+#include "text/replacement.h"
 #include "text/url_ops.h"
 
 namespace urlsmith {
@@ -100,8 +101,8 @@ bool ValueIsQuoted(const TextView& text, Pos valuePos, bool parenthesisCounts) {
 
 // Appends a row; with `fix` also records it as an automatic protocol fix. 1, or -1 when the
 // table is full.
-int AppendRow(SearchSession& session, const Occurrence& at, std::string url,
-              std::string replacement, bool fix) {
+RowOutcome AppendRow(SearchSession& session, const Occurrence& at, std::string url,
+                     std::string replacement, bool fix) {
   LinkEntry row;
   row.FileIndex = at.fileIndex;
   row.TagPos = static_cast<std::int32_t>(at.tagPos);
@@ -110,9 +111,9 @@ int AppendRow(SearchSession& session, const Occurrence& at, std::string url,
   row.QuoteLength = at.quote;
   row.Url = std::move(url);
   row.Replacement = std::move(replacement);
-  if (!session.AddRow(std::move(row))) return -1;
-  if (fix && !session.AddFix(session.LinkCount() - 1)) return -1;
-  return 1;
+  if (!session.AddRow(std::move(row))) return RowOutcome::Stop;
+  if (fix && !session.AddFix(session.LinkCount() - 1)) return RowOutcome::Stop;
+  return RowOutcome::Added;
 }
 
 // The base URL for comparisons with decoded URLs, or empty when none is to be used. A trailing
@@ -136,13 +137,15 @@ std::string FolderWithSeparator(std::string_view path, PathStyle style) {
 
 // What a reference to a listed file or a deletion writes. `suffix` is the query and fragment that
 // follow the reference.
-int LinkEntryAt(SearchSession& session, const TextView& text, const Occurrence& at, int targetIndex,
-                const std::string& url, const std::string& suffix, bool quoteFlag) {
+RowOutcome LinkEntryAt(SearchSession& session, const TextView& text, const Occurrence& at,
+                       int targetIndex, const std::string& url, const std::string& suffix,
+                       bool quoteFlag) {
   std::string stored = url + suffix;
   if (targetIndex < 0) {
     // A deleted attribute value stays well formed: an unquoted one is written as "".
     const bool quoted = ValueIsQuoted(text, at.valuePos, false);
-    return AppendRow(session, at, std::move(stored), quoteFlag && !quoted ? "\"\"" : "", false);
+    return AppendRow(session, at, std::move(stored),
+                     ReplacementText::Deletion(quoteFlag && !quoted), false);
   }
 
   const PathStyle style = session.pathStyle();
@@ -169,26 +172,26 @@ int LinkEntryAt(SearchSession& session, const TextView& text, const Occurrence& 
 
   std::string replacement;
   EscapeUrl(prefix + reference, &replacement);
-  if (EqualsIgnoreCase(replacement, stored)) return 0;
+  if (EqualsIgnoreCase(replacement, stored)) return RowOutcome::None;
   // The escaped value needs no quotes any more, but an attribute value that had none and named a
   // file with a blank gets them, as the form of a quoted replacement says.
-  if (wrap) replacement = '"' + replacement + '"';
-  return AppendRow(session, at, std::move(stored), std::move(replacement), false);
+  return AppendRow(session, at, std::move(stored), ReplacementText::Make("", replacement, wrap),
+                   false);
 }
 
-int CanonicalAt(SearchSession& session, const Occurrence& at, const std::string& decoded) {
+RowOutcome CanonicalAt(SearchSession& session, const Occurrence& at, const std::string& decoded) {
   std::string escaped;
-  if (EscapeUrl(decoded, &escaped) == 0) return 0;
+  if (EscapeUrl(decoded, &escaped) == 0) return RowOutcome::None;
   return AppendRow(session, at, decoded, std::move(escaped), false);
 }
 
 // The escaped form when it is wanted and the value needs it; else nothing.
-int CanonicalIfWanted(SearchSession& session, const Occurrence& at, bool needsEscaping,
-                      const std::string& decoded) {
+RowOutcome CanonicalIfWanted(SearchSession& session, const Occurrence& at, bool needsEscaping,
+                             const std::string& decoded) {
   if (session.processing.CanonicalizeUrls && needsEscaping) {
     return CanonicalAt(session, at, decoded);
   }
-  return 0;
+  return RowOutcome::None;
 }
 
 // An e-mail address written without "mailto:": an at sign and a dot, the first dot after the
@@ -238,9 +241,10 @@ void SplitQuery(const std::string& url, std::string& path, std::string& query) {
 
 // Resolves a local path against the file list and plans what it needs. wantedForm is the URL
 // form under which a found file is written anew.
-int ResolveLocal(SearchSession& session, const TextView& text, const Occurrence& at, bool quoteFlag,
-                 std::string localPath, const std::string& urlPath, const std::string& suffix,
-                 UrlFormKind wantedForm, bool needsEscaping, const std::string& decoded) {
+RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occurrence& at,
+                        bool quoteFlag, std::string localPath, const std::string& urlPath,
+                        const std::string& suffix, UrlFormKind wantedForm, bool needsEscaping,
+                        const std::string& decoded) {
   const PathStyle style = session.pathStyle();
   ConvertSeparators(localPath, false, style);
   // A join longer than the platform takes names no file.
@@ -276,15 +280,15 @@ std::string_view UrlExtension(std::string_view url) {
 
 }  // namespace
 
-int AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-               Pos tagPos, Pos valuePos, bool quoteFlag) {
+RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+                      Pos tagPos, Pos valuePos, bool quoteFlag) {
   const PathStyle style = session.pathStyle();
   const ProcessingOptions& processing = session.processing;
   Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
 
   // 1-2. The value, whether it needs escaping, decoded, split at its fragment.
   std::string raw;
-  if (!ReadValue(text, tagPos, valuePos, &raw, at)) return 0;
+  if (!ReadValue(text, tagPos, valuePos, &raw, at)) return RowOutcome::None;
   if (tagPos == kTagPosStyle) raw = UnquotedStyleValue(raw);
   const bool needsEscaping = EscapeUrl(raw, nullptr) > 0;
   std::string decoded;
@@ -354,9 +358,10 @@ int AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int 
   if (StartsWithAny(url, kInternetSchemes)) {
     InternetChecker* checker = session.internet();
     if (!session.InternetCheckOff && checker != nullptr) {
-      const int verdict = checker->CheckInternetUrl(url, view);
-      if (verdict < 0) return -1;
-      if (verdict == 0) return CanonicalIfWanted(session, at, needsEscaping, decoded);
+      const UrlVerdict verdict = checker->CheckInternetUrl(url, view);
+      if (verdict == UrlVerdict::Stopped) return RowOutcome::Stop;
+      if (verdict == UrlVerdict::Valid)
+        return CanonicalIfWanted(session, at, needsEscaping, decoded);
     }
     // Broken, or not checked: the local copy of a page saved from this very address, else a
     // file of the same name, else deletion.
@@ -403,16 +408,17 @@ int AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int 
   return CanonicalIfWanted(session, at, needsEscaping, decoded);
 }
 
-int AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
-                 Pos valuePos, int targetIndex, const std::string& url, const std::string& fragment,
-                 bool quoteFlag) {
+RowOutcome AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
+                        Pos valuePos, int targetIndex, const std::string& url,
+                        const std::string& fragment, bool quoteFlag) {
   Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
   ReadValue(text, tagPos, valuePos, nullptr, at);
   return LinkEntryAt(session, text, at, targetIndex, url, fragment, quoteFlag);
 }
 
-int AddCanonicalEntry(SearchSession& session, const TextView& text, const std::string& decodedValue,
-                      int fileIndex, Pos tagPos, Pos valuePos) {
+RowOutcome AddCanonicalEntry(SearchSession& session, const TextView& text,
+                             const std::string& decodedValue, int fileIndex, Pos tagPos,
+                             Pos valuePos) {
   Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
   ReadValue(text, tagPos, valuePos, nullptr, at);
   return CanonicalAt(session, at, decodedValue);
@@ -420,12 +426,9 @@ int AddCanonicalEntry(SearchSession& session, const TextView& text, const std::s
 
 bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
                           const std::string* replacement) {
-  std::string judged;
-  if (replacement != nullptr && !replacement->empty()) {
-    StripValueMarkers(*replacement, &judged, false);
-  } else {
-    judged = url;
-  }
+  const std::string judged = replacement != nullptr && !replacement->empty()
+                                 ? std::string(ReplacementText(*replacement).value())
+                                 : url;
   switch (session.processing.TargetAdderMode) {
     case TargetMode::AllExternal: {
       if (!Contains(judged, kSchemeSeparator)) return false;
@@ -446,25 +449,20 @@ bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
   return true;
 }
 
-int AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
-                   Pos valuePos, const std::string& url, const std::string& existingTarget,
-                   bool quoteFlag) {
+RowOutcome AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
+                          Pos valuePos, const std::string& url, const std::string& existingTarget,
+                          bool quoteFlag) {
   const std::string& name = session.processing.TargetName;
   Occurrence at{fileIndex, tagPos, tagPos, 0, 0};
   bool quoted = false;
   if (valuePos >= 0) {
-    if (EqualsIgnoreCase(existingTarget, name)) return 0;
+    if (EqualsIgnoreCase(existingTarget, name)) return RowOutcome::None;
     at.valuePos = valuePos;
-    if (!ReadValue(text, tagPos, valuePos, nullptr, at)) return 0;
+    if (!ReadValue(text, tagPos, valuePos, nullptr, at)) return RowOutcome::None;
     quoted = ValueIsQuoted(text, valuePos, false);
   }
-  std::string replacement(kTargetMark);
-  if (!quoted && quoteFlag) {
-    replacement += '"' + name + '"';
-  } else {
-    replacement += name;
-  }
-  return AppendRow(session, at, url, std::move(replacement), false);
+  return AppendRow(session, at, url, ReplacementText::Make(kTargetMark, name, !quoted && quoteFlag),
+                   false);
 }
 
 int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int startIndex) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/outcomes.h"
 #include "engine/run_view.h"
 #include "engine/search_model.h"
 
@@ -14,32 +15,33 @@ namespace urlsmith {
 
 // Analyses the value at valuePos of the page fileIndex. tagPos is the tag's '<', kTagPosScript
 // for a script string, kTagPosStyle for a style "url(" (read in the style mode). quoteFlag is
-// true when the whole attribute value is the URL. Returns the rows added (0 or 1), or -1 when
-// the run must stop (ESC during an Internet check, or the tables are full).
-int AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-               Pos tagPos, Pos valuePos, bool quoteFlag);
+// true when the whole attribute value is the URL. Stop when the run must stop (ESC during an
+// Internet check, or the tables are full).
+[[nodiscard]] RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text,
+                                    int fileIndex, Pos tagPos, Pos valuePos, bool quoteFlag);
 
 // Adds a DELETE row (targetIndex -1) or a REPLACE row pointing at the listed file targetIndex.
-// Returns 1 when a row was added, 0 when not (or -1 when the table is full).
-int AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
-                 Pos valuePos, int targetIndex, const std::string& url, const std::string& fragment,
-                 bool quoteFlag);
+// Stop when the table is full.
+[[nodiscard]] RowOutcome AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex,
+                                      Pos tagPos, Pos valuePos, int targetIndex,
+                                      const std::string& url, const std::string& fragment,
+                                      bool quoteFlag);
 
 // Adds a row replacing the value at valuePos by the escaped form of decodedValue; 0 when nothing
-// needs escaping (-1 when the table is full). The text gives the span and quote of the value.
-int AddCanonicalEntry(SearchSession& session, const TextView& text, const std::string& decodedValue,
-                      int fileIndex, Pos tagPos, Pos valuePos);
+// needs escaping (Stop when the table is full). The text gives the span and quote of the value.
+[[nodiscard]] RowOutcome AddCanonicalEntry(SearchSession& session, const TextView& text,
+                                           const std::string& decodedValue, int fileIndex,
+                                           Pos tagPos, Pos valuePos);
 
 // Whether a link qualifies for the Link Target Adder. replacement may be null.
 bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
                           const std::string* replacement);
 
 // Plans setting the link's target. valuePos is the existing target value's position, or -1 when
-// the tag has none (a new attribute is planned). Returns 1 when a row was added (-1 when the
-// table is full).
-int AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
-                   Pos valuePos, const std::string& url, const std::string& existingTarget,
-                   bool quoteFlag);
+// the tag has none (a new attribute is planned). Stop when the table is full.
+[[nodiscard]] RowOutcome AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex,
+                                        Pos tagPos, Pos valuePos, const std::string& url,
+                                        const std::string& existingTarget, bool quoteFlag);
 
 // The listed file of the same name that a broken link most likely meant, or -1. The chosen file
 // is marked as referenced.

@@ -263,8 +263,9 @@ void CurlInternetChecker::Reset() {
   connections_.Clear();
 }
 
-int CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& view) {
-  if (const bool* known = verdicts_.Find(url)) return *known ? 0 : 1;
+UrlVerdict CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& view) {
+  if (const bool* known = verdicts_.Find(url))
+    return *known ? UrlVerdict::Valid : UrlVerdict::Broken;
 
   view.SetKeyStatus(StatusKey::CheckingPressF10);
   view.AppendLogLine("Checking \"" + std::string(url) + "\" in the Internet ... ", false);
@@ -288,7 +289,7 @@ int CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& view) {
 
   // A URL of another scheme cannot be asked for: it is skipped like an unreachable host.
   const Outcome outcome = target ? Check(*target, view) : Outcome::Skipped;
-  if (outcome == Outcome::Stopped) return -1;
+  if (outcome == Outcome::Stopped) return UrlVerdict::Stopped;
   const bool valid = outcome != Outcome::Broken;
   view.AppendLogLine(outcome == Outcome::Valid    ? "valid. "
                      : outcome == Outcome::Broken ? "broken. "
@@ -296,7 +297,7 @@ int CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& view) {
                      true);
   verdicts_.Remember(url, valid);
   view.SetKeyStatus(StatusKey::PressEscToStop);
-  return valid ? 0 : 1;
+  return valid ? UrlVerdict::Valid : UrlVerdict::Broken;
 }
 
 CurlInternetChecker::Outcome CurlInternetChecker::Check(const Target& target, RunView& view) {

@@ -98,7 +98,7 @@ class CurlInternetChecker : public InternetChecker {
   // Closes every connection and the session, and forgets all verdicts and hosts.
   void Reset() override;
   // 0: valid, or skipped (F10, no connection, time-out); 1: broken; -1: ESC.
-  int CheckInternetUrl(std::string_view url, RunView& view) override;
+  [[nodiscard]] UrlVerdict CheckInternetUrl(std::string_view url, RunView& view) override;
 
   // Trusts the certificates in this PEM file instead of the system's for https (empty: the
   // system's). Takes effect with the next request.

@@ -7,6 +7,13 @@
 
 namespace urlsmith {
 
+// The verdict on one Internet URL.
+enum class UrlVerdict {
+  Valid,    // valid, or skipped (not reached, F10, time-out): the link stays as it is
+  Broken,   // the server says it is not there
+  Stopped,  // the user stopped the run
+};
+
 class InternetChecker {
  public:
   virtual ~InternetChecker() = default;
@@ -14,8 +21,7 @@ class InternetChecker {
   virtual void OpenSession() = 0;
   // Drops the caches and closes the session (when the processing options are shown again).
   virtual void Reset() = 0;
-  // 0: valid, or skipped; 1: broken; -1: the user stopped the run.
-  virtual int CheckInternetUrl(std::string_view url, RunView& view) = 0;
+  [[nodiscard]] virtual UrlVerdict CheckInternetUrl(std::string_view url, RunView& view) = 0;
 };
 
 }  // namespace urlsmith

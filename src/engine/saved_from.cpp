@@ -62,7 +62,7 @@ void UpdateIndex(SearchSession& session) {
 
 }  // namespace
 
-int SavedFromPhase(SearchSession& session, RunView& view) {
+PhaseResult SavedFromPhase(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Searching for \"saved from url\" ... ", false);
   const PathStyle style = session.pathStyle();
   const int count = session.fileList.size();
@@ -90,7 +90,7 @@ int SavedFromPhase(SearchSession& session, RunView& view) {
     std::string value;
     if (!FindSavedFromValue(text, view, value)) {
       UpdateIndex(session);
-      return 255;
+      return PhaseResult::Stopped;
     }
     if (value.empty()) {
       view.AppendLogLine("no \"saved from url\" was found", true);
@@ -104,7 +104,7 @@ int SavedFromPhase(SearchSession& session, RunView& view) {
   // Style sheets and scripts count in the range but are not read here: the bar need not end full.
   view.SetOverallProgress(handled, session.ProcessableCount);
   UpdateIndex(session);
-  return 0;
+  return PhaseResult::Completed;
 }
 
 int FindSavedFromPage(SearchSession& session, std::string_view url) {

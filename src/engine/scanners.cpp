@@ -14,24 +14,24 @@ std::string FileLogLine(const std::string& path, Pos size) {
 namespace {
 
 // Writes the end of a file's log line and returns the row count.
-int FinishFile(RunView& view, int rows) {
+RowCount FinishFile(RunView& view, int rows) {
   view.AppendLogLine(std::to_string(rows) + " change(s) to apply", true);
-  return rows;
+  return RowCount::Done(rows);
 }
 
 bool Stopped(RunView& view) {
   return view.StopPoll() == Poll::Stop;
 }
 
-// The "url(" values of the STYLE blocks. Returns the new row count, or the stop value.
-int ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-                    const ScriptBlocks& blocks, int rows) {
+// The "url(" values of the STYLE blocks. Returns the new row count.
+RowCount ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+                         const ScriptBlocks& blocks, int rows) {
   const int w = text.width();
   TagWalk walk(text, blocks);
   Pos p = 0;
   while (true) {
     p = walk.Find("STYLE", p);
-    if (p == kNone) return rows;
+    if (p == kNone) return RowCount::Done(rows);
     Pos e = walk.Find("/STYLE", p);
     if (e == kNone) e = text.size;
     const Pos q = e > p ? NextAfterTag(text, p) : kNone;
@@ -40,31 +40,31 @@ int ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& text,
       while (u != kNone) {
         // The value begins at the '('.
         const Pos v = u + 3 * w;
-        const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
-        if (r < 0) return r - rows;
-        rows += r;
+        const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
+        if (r == RowOutcome::Stop) return RowCount::Stop(rows);
+        rows += RowsAdded(r);
         const Pos next = v + w;
         if (next > text.size) break;
         u = FindText(text, e, "url(", next, StopMode::None);
       }
     }
     p = NextAfterTag(text, e);
-    if (p == kNone) return rows;
-    if (Stopped(view)) return -1 - rows;
+    if (p == kNone) return RowCount::Done(rows);
+    if (Stopped(view)) return RowCount::Stop(rows);
   }
 }
 
 // Strings in the SCRIPT blocks that begin with a protocol name. With scripts taken as tags, the
 // search in a block ends at its first '<' that is not followed by '='.
-int ScanScriptBlocks(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-                     bool scriptsAreTags, int rows) {
+RowCount ScanScriptBlocks(SearchSession& session, RunView& view, const TextView& text,
+                          int fileIndex, bool scriptsAreTags, int rows) {
   const int w = text.width();
   const StopMode mode = scriptsAreTags ? StopMode::LessThan : StopMode::None;
   ScriptCommentTracker comments(text);
   Pos p = 0;
   while (true) {
     const Pos s = FindTag(text, "SCRIPT", p);
-    if (s == kNone) return rows;
+    if (s == kNone) return RowCount::Done(rows);
     Pos e = FindTag(text, "/SCRIPT", s);
     if (e == kNone) e = text.size;
     Pos q = e > s ? NextAfterTag(text, s) : kNone;
@@ -72,24 +72,24 @@ int ScanScriptBlocks(SearchSession& session, RunView& view, const TextView& text
       ProtocolSearch protocols(text, e, mode);
       for (Pos u = protocols.Next(q); u != kNone; u = protocols.Next(q)) {
         if (!comments.InComment(u)) {
-          const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
-          if (r < 0) return r - rows;
-          rows += r;
+          const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
+          if (r == RowOutcome::Stop) return RowCount::Stop(rows);
+          rows += RowsAdded(r);
         }
         q = u + 6 * w;
         if (q > text.size) break;
       }
     }
     p = NextAfterTag(text, e);
-    if (p == kNone) return rows;
-    if (Stopped(view)) return -1 - rows;
+    if (p == kNone) return RowCount::Done(rows);
+    if (Stopped(view)) return RowCount::Stop(rows);
   }
 }
 
 }  // namespace
 
-int ScanPage(SearchSession& session, RunView& view, const TextView& text, const std::string& path,
-             int fileIndex) {
+RowCount ScanPage(SearchSession& session, RunView& view, const TextView& text,
+                  const std::string& path, int fileIndex) {
   view.AppendLogLine(FileLogLine(path, text.size), false);
   const SearchOptions& options = session.search;
   const bool scriptsAreTags = options.ScanScriptsByTag;
@@ -106,29 +106,29 @@ int ScanPage(SearchSession& session, RunView& view, const TextView& text, const 
       16 + (options.ScanScriptsByProtocol ? 1 : 0) + (options.ScanEventHandlers ? 1 : 0);
   int filePosition = 0;
 
-  int rows = ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, blocks);
-  if (rows < 0) return rows;
+  RowCount count = ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, blocks);
+  if (count.stopped) return count;
 
   view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
-  if (Stopped(view)) return -1 - rows;
-  rows = ScanStyleBlocks(session, view, text, fileIndex, blocks, rows);
-  if (rows < 0) return rows;
+  if (Stopped(view)) return RowCount::Stop(count.rows);
+  count = ScanStyleBlocks(session, view, text, fileIndex, blocks, count.rows);
+  if (count.stopped) return count;
 
   if (options.ScanScriptsByProtocol) {
     view.SetFileProgress(filePosition, fileRange);
     ++filePosition;
-    if (Stopped(view)) return -1 - rows;
-    rows = ScanScriptBlocks(session, view, text, fileIndex, scriptsAreTags, rows);
-    if (rows < 0) return rows;
+    if (Stopped(view)) return RowCount::Stop(count.rows);
+    count = ScanScriptBlocks(session, view, text, fileIndex, scriptsAreTags, count.rows);
+    if (count.stopped) return count;
   }
 
   view.SetFileProgress(filePosition, fileRange);
-  return FinishFile(view, rows);
+  return FinishFile(view, count.rows);
 }
 
-int ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
-                   const std::string& path, int fileIndex) {
+RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
+                        const std::string& path, int fileIndex) {
   view.AppendLogLine(FileLogLine(path, text.size), false);
   const SearchOptions& options = session.search;
   int rows = 0;
@@ -140,26 +140,28 @@ int ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
   int filePosition = 1;
 
   if (scanTags) {
-    rows = ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, ScriptBlocks{});
-    if (rows < 0) return rows;
+    const RowCount tags =
+        ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, ScriptBlocks{});
+    if (tags.stopped) return tags;
+    rows = tags.rows;
   }
 
   if (options.ScanScriptsByProtocol) {
     view.SetFileProgress(filePosition, fileRange);
     ++filePosition;
-    if (Stopped(view)) return -1 - rows;
+    if (Stopped(view)) return RowCount::Stop(rows);
     const int w = text.width();
     ScriptCommentTracker comments(text);
     ProtocolSearch protocols(text, text.size, StopMode::None);
     Pos q = 0;
     for (Pos u = protocols.Next(q); u != kNone; u = protocols.Next(q)) {
       if (!comments.InComment(u)) {
-        const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
-        if (r < 0) return r - rows;
-        rows += r;
+        const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
+        if (r == RowOutcome::Stop) return RowCount::Stop(rows);
+        rows += RowsAdded(r);
       }
       q = u + w;
-      if (Stopped(view)) return -1 - rows;
+      if (Stopped(view)) return RowCount::Stop(rows);
     }
   }
 
@@ -167,24 +169,24 @@ int ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
   return FinishFile(view, rows);
 }
 
-int ScanStyleFile(SearchSession& session, RunView& view, const TextView& text,
-                  const std::string& path, int fileIndex) {
+RowCount ScanStyleFile(SearchSession& session, RunView& view, const TextView& text,
+                       const std::string& path, int fileIndex) {
   view.AppendLogLine(FileLogLine(path, text.size), false);
   const int w = text.width();
   int rows = 0;
   view.SetFileProgress(0, 1);
-  if (Stopped(view)) return -1 - rows;
+  if (Stopped(view)) return RowCount::Stop(rows);
   Pos q = 0;
   while (true) {
     const Pos u = FindText(text, text.size, "url(", q, StopMode::None);
     if (u == kNone) break;
     // The value begins at the '('.
     const Pos v = u + 3 * w;
-    const int r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
-    if (r < 0) return r - rows;
-    rows += r;
+    const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
+    if (r == RowOutcome::Stop) return RowCount::Stop(rows);
+    rows += RowsAdded(r);
     q = v + w;
-    if (Stopped(view)) return -1 - rows;
+    if (Stopped(view)) return RowCount::Stop(rows);
   }
   view.SetFileProgress(1, 1);
   return FinishFile(view, rows);

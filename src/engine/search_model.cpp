@@ -2,20 +2,19 @@
 
 #include "engine/internet_check.h"
 #include "text/primitives.h"
+#include "text/replacement.h"
 #include "text/text_loading.h"
 #include "text/url_ops.h"
 
 namespace urlsmith {
 
 RowAction ActionOf(const LinkEntry& row) {
-  const std::string& r = row.Replacement;
+  const ReplacementText r(row.Replacement);
   // An unquoted value that is deleted is written as an empty value with quotes: still a deletion.
-  if (r.empty() || r == "\"\"") return RowAction::Delete;
-  if (r == row.Url) return RowAction::CopyOld;
-  if (r.size() >= 3 && std::string_view(r).substr(0, 3) == kRelativeMark) {
-    return RowAction::ReplaceRelative;
-  }
-  if (r.size() >= 3 && std::string_view(r).substr(0, 3) == kTargetMark) return RowAction::Target;
+  if (r.IsDeletion()) return RowAction::Delete;
+  if (r.stored() == row.Url) return RowAction::CopyOld;
+  if (r.IsRelative()) return RowAction::ReplaceRelative;
+  if (r.IsTarget()) return RowAction::Target;
   return RowAction::Replace;
 }
 

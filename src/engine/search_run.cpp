@@ -45,7 +45,7 @@ bool PrepareSearch(SearchSession& session, RunView& view) {
   return true;
 }
 
-int FindRootPath(SearchSession& session, RunView& view) {
+PhaseResult FindRootPath(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Finding the root path ... ", false);
   const PathStyle style = session.pathStyle();
   const FileList& files = session.fileList;
@@ -58,7 +58,7 @@ int FindRootPath(SearchSession& session, RunView& view) {
       best = length;
       winner = i;
     }
-    if (view.StopPoll() == Poll::Stop) return 1;
+    if (view.StopPoll() == Poll::Stop) return PhaseResult::Stopped;
   }
   if (winner < 0 && !files.empty()) winner = 0;
   std::string root = winner < 0 ? std::string() : FolderOf(files.path(winner), style);
@@ -66,22 +66,22 @@ int FindRootPath(SearchSession& session, RunView& view) {
   if (root.empty() || root.back() != sep) root.push_back(sep);
   session.RootPath = std::move(root);
   view.AppendLogLine("done", true);
-  return 0;
+  return PhaseResult::Completed;
 }
 
-int CountProcessableFiles(SearchSession& session, RunView& view) {
+PhaseResult CountProcessableFiles(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Counting processable files ... ", false);
   session.ProcessableCount = 0;
   const FileList& files = session.fileList;
   for (int i = 0; i < files.size(); ++i) {
     if (IsProcessable(files.path(i), session.pathStyle())) ++session.ProcessableCount;
-    if (view.StopPoll() == Poll::Stop) return 1;
+    if (view.StopPoll() == Poll::Stop) return PhaseResult::Stopped;
   }
   view.AppendLogLine(std::to_string(session.ProcessableCount) + " file(s) found", true);
-  return 0;
+  return PhaseResult::Completed;
 }
 
-int FindUnicodeFiles(SearchSession& session, RunView& view) {
+PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Finding Unicode files ... ", false);
   const FileList& files = session.fileList;
   session.fileEncoding.assign(static_cast<std::size_t>(files.size()), FileEncoding::Ansi);
@@ -92,13 +92,13 @@ int FindUnicodeFiles(SearchSession& session, RunView& view) {
       session.fileEncoding[static_cast<std::size_t>(i)] = e;
       if (e != FileEncoding::Ansi) ++unicode;
     }
-    if (view.StopPoll() == Poll::Stop) return 1;
+    if (view.StopPoll() == Poll::Stop) return PhaseResult::Stopped;
   }
   view.AppendLogLine(std::to_string(unicode) + " file(s) found", true);
-  return 0;
+  return PhaseResult::Completed;
 }
 
-int SearchBrokenLinks(SearchSession& session, RunView& view) {
+RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Searching for broken links ...", false);
   const PathStyle style = session.pathStyle();
   const int n = session.fileList.size();
@@ -127,7 +127,7 @@ int SearchBrokenLinks(SearchSession& session, RunView& view) {
     TextView text = session.View(read.bytes, encoding);
     ValueRunOutMemo runOut;
     text.runOut = &runOut;
-    int r = 0;
+    RowCount r;
     switch (kind) {
       case FileKind::Page:
         r = ScanPage(session, view, text, path, i);
@@ -141,10 +141,10 @@ int SearchBrokenLinks(SearchSession& session, RunView& view) {
       case FileKind::Other:
         break;
     }
-    if (r < 0) return -1;
-    total += r;
+    if (r.stopped) return RowCount::Stop(total);
+    total += r.rows;
   }
-  return total;
+  return RowCount::Done(total);
 }
 
 SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
@@ -159,13 +159,16 @@ SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
     return result;
   };
   if (session.RootPath.empty()) {
-    if (FindRootPath(session, view) != 0) return stopped();
-    if (CountProcessableFiles(session, view) != 0) return stopped();
-    if (FindUnicodeFiles(session, view) != 0) return stopped();
-    if (session.search.UseSavedFromUrl && SavedFromPhase(session, view) != 0) return stopped();
+    if (FindRootPath(session, view) == PhaseResult::Stopped) return stopped();
+    if (CountProcessableFiles(session, view) == PhaseResult::Stopped) return stopped();
+    if (FindUnicodeFiles(session, view) == PhaseResult::Stopped) return stopped();
+    if (session.search.UseSavedFromUrl && SavedFromPhase(session, view) == PhaseResult::Stopped) {
+      return stopped();
+    }
   }
-  const int total = SearchBrokenLinks(session, view);
-  if (total < 0) return stopped();
+  const RowCount search = SearchBrokenLinks(session, view);
+  if (search.stopped) return stopped();
+  const int total = search.rows;
   if (total > 0) view.AppendLogLine(">> Done.", false);
   view.SetStatus("Done: " + std::to_string(session.LinkCount()) + " change(s) to apply in " +
                  std::to_string(session.ProcessableCount) + " file(s)");

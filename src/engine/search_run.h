@@ -2,6 +2,7 @@
 // saved-page addresses, the link search), their log lines, progress and status texts.
 #pragma once
 
+#include "engine/outcomes.h"
 #include "engine/run_view.h"
 #include "engine/search_model.h"
 
@@ -34,12 +35,12 @@ SearchResult RunSearchPhases(SearchSession& session, RunView& view);
 // PrepareSearch then RunSearchPhases.
 SearchResult RunSearch(SearchSession& session, RunView& view);
 
-// The phases; each returns 0 when it completed, non-zero when stopped.
-int FindRootPath(SearchSession& session, RunView& view);
-int CountProcessableFiles(SearchSession& session, RunView& view);
-int FindUnicodeFiles(SearchSession& session, RunView& view);
-// Returns the number of rows added, or -1 when stopped.
-int SearchBrokenLinks(SearchSession& session, RunView& view);
+// The phases before the link search.
+[[nodiscard]] PhaseResult FindRootPath(SearchSession& session, RunView& view);
+[[nodiscard]] PhaseResult CountProcessableFiles(SearchSession& session, RunView& view);
+[[nodiscard]] PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view);
+// The link search over all files: the rows added, or stopped (ESC, or the tables became full).
+RowCount SearchBrokenLinks(SearchSession& session, RunView& view);
 
 // The overall progress bar for item i of n: range 0..n, position i + 1.
 inline void SetOverallProgress(RunView& view, int i, int n) {

@@ -90,38 +90,37 @@ const std::array<std::string_view, 78> kEventHandlerNames = {
 
 namespace {
 
-// The state of one ScanTags call: rows is the running count (or, once stopped, the result).
+// The state of one ScanTags call: the running count, stopped once the scan is to end.
 struct Scan {
   SearchSession& session;
   RunView& view;
   const TextView& text;
   int fileIndex;
-  int rows;
+  RowCount count;
   const ScriptBlocks& blocks;
   int w() const { return text.width(); }
 };
 
-// The Link Target Adder on the A tag at p, whose href value was just analysed. Returns the rows
-// added (or a negative value when the tables are full).
-int AddLinkTarget(Scan& s, Pos p, const std::string& href, int rowsBefore, int fixesBefore) {
+// The Link Target Adder on the A tag at p, whose href value was just analysed.
+RowOutcome AddLinkTarget(Scan& s, Pos p, const std::string& href, int rowsBefore, int fixesBefore) {
   SearchSession& session = s.session;
   const ProcessingOptions& options = session.processing;
-  if (!options.TargetAdderEnabled || session.FixCount() != fixesBefore) return 0;
+  if (!options.TargetAdderEnabled || session.FixCount() != fixesBefore) return RowOutcome::None;
   const std::string* replacement = nullptr;
   if (session.LinkCount() > rowsBefore) {
     replacement = &session.LinkTable[static_cast<std::size_t>(rowsBefore)].Replacement;
   }
-  if (!TargetAdderQualifies(session, href, replacement)) return 0;
+  if (!TargetAdderQualifies(session, href, replacement)) return RowOutcome::None;
   std::string target;
   Pos targetPos = kNone;
   if (FindAttribute(s.text, "target", p + 2 * s.w(), &target, &targetPos, false) != 0) {
     return AddTargetEntry(session, s.text, s.fileIndex, p, targetPos, href, target, true);
   }
-  if (!options.ModifyExistingTargets) return 0;
+  if (!options.ModifyExistingTargets) return RowOutcome::None;
   return AddTargetEntry(session, s.text, s.fileIndex, p, kNone, href, std::string(), true);
 }
 
-// One row of the tag table. Returns false when the scan is to end with s.rows as its result.
+// One row of the tag table. Returns false when the scan is to end (s.count is stopped).
 bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
   const TagTableRow& row = kTagTable[rowIndex];
   const bool isAnchor = rowIndex == 0;
@@ -129,7 +128,7 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
   s.view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
   if (s.view.StopPoll() == Poll::Stop) {
-    s.rows = -1 - s.rows;
+    s.count.stopped = true;
     return false;
   }
   // The SCRIPT row finds its tags everywhere, also inside other script blocks.
@@ -146,25 +145,25 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
                       &valuePos, false) != 0) {
       const int rowsBefore = s.session.LinkCount();
       const int fixesBefore = s.session.FixCount();
-      const int r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, valuePos, true);
-      if (r < 0) {
-        s.rows = r - s.rows;
+      const RowOutcome r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, valuePos, true);
+      if (r == RowOutcome::Stop) {
+        s.count.stopped = true;
         return false;
       }
-      s.rows += r;
+      s.count.rows += RowsAdded(r);
       if (isAnchor) {
-        const int t = AddLinkTarget(s, p, value, rowsBefore, fixesBefore);
-        if (t < 0) {
-          s.rows = t - s.rows;
+        const RowOutcome t = AddLinkTarget(s, p, value, rowsBefore, fixesBefore);
+        if (t == RowOutcome::Stop) {
+          s.count.stopped = true;
           return false;
         }
-        s.rows += t;
+        s.count.rows += RowsAdded(t);
       }
     }
     p = isScript ? FindTag(s.text, "/SCRIPT", p) : NextAfterTag(s.text, p);
     if (p == kNone) return true;
     if (s.view.StopPoll() == Poll::Stop) {
-      s.rows = -1 - s.rows;
+      s.count.stopped = true;
       return false;
     }
   }
@@ -193,12 +192,12 @@ void HandlerValueBounds(const TextView& text, Pos valuePos, Pos& from, StopMode&
   }
 }
 
-// The event-handler phase. Returns false when the scan is to end with s.rows as its result.
+// The event-handler phase. Returns false when the scan is to end (s.count is stopped).
 bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
   s.view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
   if (s.view.StopPoll() == Poll::Stop) {
-    s.rows = -1 - s.rows;
+    s.count.stopped = true;
     return false;
   }
   TagWalk walk(s.text, s.blocks);
@@ -219,12 +218,12 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
         HandlerValueBounds(s.text, valuePos, from, mode);
         ProtocolSearch protocols(s.text, s.text.size, mode);
         for (Pos u = protocols.Next(from); u != kNone; u = protocols.Next(from)) {
-          const int r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false);
-          if (r < 0) {
-            s.rows = r - s.rows;
+          const RowOutcome r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false);
+          if (r == RowOutcome::Stop) {
+            s.count.stopped = true;
             return false;
           }
-          s.rows += r;
+          s.count.rows += RowsAdded(r);
           from = u + s.w();
         }
       }
@@ -232,7 +231,7 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
     p = NextAfterTag(s.text, p);
     if (p == kNone) break;
     if (s.view.StopPoll() == Poll::Stop) {
-      s.rows = -1 - s.rows;
+      s.count.stopped = true;
       return false;
     }
   }
@@ -242,14 +241,14 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
 
 }  // namespace
 
-int ScanTags(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-             int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks) {
-  Scan s{session, view, text, fileIndex, rowsSoFar, blocks};
+RowCount ScanTags(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+                  int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks) {
+  Scan s{session, view, text, fileIndex, RowCount::Done(rowsSoFar), blocks};
   for (std::size_t i = 0; i < kTagTable.size(); ++i) {
-    if (!ScanRow(s, i, filePosition, fileRange)) return s.rows;
+    if (!ScanRow(s, i, filePosition, fileRange)) return s.count;
   }
   if (session.search.ScanEventHandlers) ScanEventHandlers(s, filePosition, fileRange);
-  return s.rows;
+  return s.count;
 }
 
 }  // namespace urlsmith

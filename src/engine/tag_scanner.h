@@ -6,6 +6,7 @@
 #include <array>
 #include <string_view>
 
+#include "engine/outcomes.h"
 #include "engine/run_view.h"
 #include "engine/scan_search.h"
 #include "engine/search_model.h"
@@ -46,9 +47,9 @@ extern const std::array<std::string_view, 78> kEventHandlerNames;
 
 // Scans the tags of one file. filePosition is the per-file progress position, advanced once per
 // row of the tag table and once for the event-handler phase (when ScanEventHandlers is on).
-// Returns rowsSoFar plus the rows added, or a negative value when stopped: -1 minus that sum for
-// ESC, or the analysis's negative result minus that sum.
-int ScanTags(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-             int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks);
+// Returns rowsSoFar plus the rows added, and whether the run is to stop (ESC, or the tables
+// became full).
+RowCount ScanTags(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+                  int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks);
 
 }  // namespace urlsmith

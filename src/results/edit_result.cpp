@@ -4,7 +4,7 @@
 
 #include "results/url_value.h"
 #include "text/primitives.h"
-#include "text/url_ops.h"
+#include "text/replacement.h"
 
 namespace urlsmith {
 
@@ -20,20 +20,11 @@ EditedValue NormalizeEditedValue(std::string_view text, bool relativeChecked, bo
 }
 
 std::string BuildReplacement(std::string_view oldReplacement, const EditedValue& edited) {
-  std::string replacement;
-  if (oldReplacement.starts_with(kTargetMark)) {
-    replacement.assign(kTargetMark);
-  } else if (edited.relative) {
-    replacement.assign(kRelativeMark);
-  }
-  if (StripValueMarkers(oldReplacement, nullptr, false) == 1) {
-    replacement += '"';
-    replacement += edited.value;
-    replacement += '"';
-  } else {
-    replacement += edited.value;
-  }
-  return replacement;
+  const ReplacementText old(oldReplacement);
+  const std::string_view mark = old.IsTarget()    ? kTargetMark
+                                : edited.relative ? kRelativeMark
+                                                  : std::string_view();
+  return ReplacementText::Make(mark, edited.value, old.quoted());
 }
 
 int ApplyEdit(ResultStep& step) {
@@ -70,7 +61,7 @@ int ApplyEdit(ResultStep& step) {
     for (int k = 0; k < list.Count(); ++k) {
       UpdateListExtent(step, list.Text(k));
     }
-    StripValueMarkers(table[lastRow].Replacement, &step.editor.text, false);
+    step.editor.text = ReplacementText(table[lastRow].Replacement).value();
   }
   if (step.hooks.setWaitCursor) step.hooks.setWaitCursor(false);
   return changed;

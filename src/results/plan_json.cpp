@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "text/url_ops.h"
+#include "text/replacement.h"
 
 namespace urlsmith {
 
@@ -211,7 +211,6 @@ std::string PlanJson(const ResultStep& step) {
 
   Key(out, "groups", true);
   out += '[';
-  std::string shown;
   for (std::size_t g = 0; g < members.size(); ++g) {
     out += g == 0 ? "\n    {" : ",\n    {";
     const std::vector<std::size_t>& rows = members[g];
@@ -225,13 +224,12 @@ std::string PlanJson(const ResultStep& step) {
     }
     if (!rows.empty()) {
       const LinkEntry& first = table[rows.front()];
-      StripValueMarkers(first.Replacement, &shown, false);
       Key(out, "action");
       AppendJsonString(out, ActionWord(ruleOf[rows.front()]));
       Key(out, "url");
       AppendJsonString(out, first.Url);
       Key(out, "value");
-      AppendJsonString(out, shown);
+      AppendJsonString(out, ReplacementText(first.Replacement).value());
     }
     Key(out, "count");
     out += std::to_string(rows.size());

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <numeric>
 
-#include "text/url_ops.h"
+#include "text/replacement.h"
 
 namespace urlsmith {
 
@@ -67,30 +67,18 @@ std::vector<std::string> VectorResultList::Texts() const {
 
 namespace {
 
-bool BeginsWithMark(std::string_view marked, std::string_view mark) {
-  return marked.size() >= 3 && marked.substr(0, 3) == mark;
-}
-
-bool IsQuotedValue(std::string_view s) {
-  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
-}
-
-// The marked form of a stored replacement (what StripValueMarkers gives with keepMark) as its two
-// pieces, without copying: the mark ("", ":::" or "|||") and the value without its quotes. The
-// value alone is the shown form (StripValueMarkers without keepMark).
+// The marked form of a stored replacement, the text the review groups and judges: its mark
+// ("", ":::" or "|||") followed by the value without its quotes, as two pieces without copying.
+// The value alone is the shown form. The lines read the mark from the marked text, so a quoted
+// value that itself begins with a mark's three characters reads as marked.
 struct MarkedForm {
   std::string_view mark;
   std::string_view value;
 
-  explicit MarkedForm(std::string_view replacement) : value(replacement) {
-    if (IsQuotedValue(replacement)) {
-      value = replacement.substr(1, replacement.size() - 2);
-    } else if (replacement.size() >= 3 &&
-               (replacement.starts_with(kTargetMark) || replacement.starts_with(kRelativeMark))) {
-      mark = replacement.substr(0, 3);
-      value = replacement.substr(3);
-      if (IsQuotedValue(value)) value = value.substr(1, value.size() - 2);
-    }
+  explicit MarkedForm(std::string_view replacement) {
+    const ReplacementText text(replacement);
+    mark = text.mark();
+    value = text.value();
   }
   std::size_t size() const { return mark.size() + value.size(); }
   bool empty() const { return size() == 0; }
@@ -113,11 +101,6 @@ struct MarkedForm {
     return true;
   }
 };
-
-// A deletion as stored: an empty value, or an empty value to be written with quotes.
-bool IsStoredDeletion(const std::string& replacement) {
-  return replacement.empty() || replacement == "\"\"";
-}
 
 // FNV-1a over the folded URL, its length, and the folded marked value.
 std::uint64_t GroupHash(std::string_view url, const MarkedForm& marked) {
@@ -419,7 +402,8 @@ bool SortLinkRows(SearchSession& session, SortModeKind mode,
     const std::string& u = table[i].Url;
     traits[i] = static_cast<std::uint8_t>(
         (HasSchemeSeparator(u) ? kWeb : 0) | (IsDriveUrl(u) ? kDrive : 0) |
-        (u.size() < 3 ? kShort : 0) | (IsStoredDeletion(table[i].Replacement) ? kDeletion : 0));
+        (u.size() < 3 ? kShort : 0) |
+        (ReplacementText(table[i].Replacement).IsDeletion() ? kDeletion : 0));
   }
   const auto has = [&traits](std::int32_t row, std::uint8_t trait) {
     return (traits[static_cast<std::size_t>(row)] & trait) != 0;
@@ -555,8 +539,9 @@ void RefreshSelection(ResultStep& step) {
   if (first < 0 || static_cast<std::size_t>(first) >= step.session.LinkTable.size()) return;
   const std::string& replacement =
       step.session.LinkTable[static_cast<std::size_t>(first)].Replacement;
-  StripValueMarkers(replacement, &step.editor.text, false);
-  step.editor.relative = BeginsWithMark(replacement, kRelativeMark);
+  const ReplacementText text(replacement);
+  step.editor.text = text.value();
+  step.editor.relative = text.IsRelative();
 }
 
 // ---- Command sequences ---------------------------------------------------------------------

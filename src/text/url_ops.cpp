@@ -1,9 +1,11 @@
 // Pure string operations on URLs and paths: separator conversion, relative references, fragment
-// splitting, decoding, escaping, wildcard masks and the marks of stored replacements.
+// splitting, decoding, escaping and wildcard masks.
 #include "text/url_ops.h"
 
 #include <algorithm>
 #include <array>
+
+#include "text/replacement.h"
 
 namespace urlsmith {
 
@@ -25,10 +27,6 @@ int HexValue(char c) {
 // True when s[i] is '%' followed by two hexadecimal digits.
 bool IsPercentEscape(std::string_view s, std::size_t i) {
   return s[i] == '%' && i + 2 < s.size() && IsHexDigit(s[i + 1]) && IsHexDigit(s[i + 2]);
-}
-
-bool IsQuoted(std::string_view s) {
-  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
 }
 
 // ---- Character entities ------------------------------------------------------------------------
@@ -195,7 +193,7 @@ void ConvertSeparators(std::string& s, std::size_t len, bool toUrl, PathStyle st
 std::string MakeRelativePath(std::string_view fromPath, std::string_view target, bool urlForm,
                              PathStyle style) {
   std::string out;
-  const bool quoted = IsQuoted(target);
+  const bool quoted = IsDoubleQuoted(target);
   if (quoted) {
     target = target.substr(1, target.size() - 2);
     out += '"';
@@ -350,29 +348,6 @@ bool MatchUrlMask(std::string_view text, std::string_view maskList) {
     if (end == maskList.size()) return false;
     start = end + 1;
   }
-}
-
-int StripValueMarkers(std::string_view src, std::string* dst, bool keepMark) {
-  std::string out;
-  int result = 0;
-  if (IsQuoted(src)) {
-    out.assign(src.substr(1, src.size() - 2));
-    result = 1;
-  } else if (src.size() >= 3 && (src.starts_with(kTargetMark) || src.starts_with(kRelativeMark))) {
-    const std::string_view mark = src.substr(0, 3);
-    const std::string_view value = src.substr(3);
-    if (keepMark) out.assign(mark);
-    if (IsQuoted(value)) {
-      out.append(value.substr(1, value.size() - 2));
-      result = 1;
-    } else {
-      out.append(value);
-    }
-  } else {
-    out.assign(src);
-  }
-  if (dst) *dst = std::move(out);
-  return result;
 }
 
 }  // namespace urlsmith

@@ -10,10 +10,6 @@
 
 namespace urlsmith {
 
-// The marks a stored replacement may begin with.
-inline constexpr std::string_view kTargetMark = ":::";
-inline constexpr std::string_view kRelativeMark = "|||";
-
 // Converts separators in place between file-path form and URL form. The converted region starts
 // after the first "://" (else, Windows style, at the '\' of the first ":\"; else at the start)
 // and ends at `len` or at the first '#' or '?'. Windows style: to URL form ':'->'|' and '\'->'/',
@@ -53,9 +49,5 @@ int EscapeUrl(std::string_view src, std::string* dst);
 // occurrence; of adjacent '*' and '?' runs only the last counts. Text after the end of a mask is
 // allowed. An empty text or an empty mask list matches.
 bool MatchUrlMask(std::string_view text, std::string_view maskList);
-
-// Removes the mark (unless keepMark) and the wrapping double quotes of a stored replacement.
-// Returns 1 when the value after any mark was wrapped in double quotes, else 0. dst may be null.
-int StripValueMarkers(std::string_view src, std::string* dst, bool keepMark);
 
 }  // namespace urlsmith

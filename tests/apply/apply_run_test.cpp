@@ -205,7 +205,7 @@ TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
   EXPECT_EQ(view.statuses,
             (std::vector<std::string>{"Press ESC to stop",
                                       "Done: 1 change(s) in 2 file(s) applied successfully"}));
-  EXPECT_EQ(r.total, 1);
+  EXPECT_EQ(r.changes, 1);
   EXPECT_EQ(r.filesWritten, 2);
   EXPECT_EQ(r.filesFailed, 0);
   EXPECT_FALSE(s.SearchBusy);
@@ -221,7 +221,7 @@ TEST(ApplyRun, AListOfPicturesOnlyWritesNothing) {
   EXPECT_TRUE(view.log.empty());
   EXPECT_EQ(view.overall.back(), (std::pair<int, int>{2, 2}));
   EXPECT_EQ(view.status(), "Done: 0 change(s) in 0 file(s) applied successfully");
-  EXPECT_EQ(r.total, 0);
+  EXPECT_EQ(r.changes, 0);
 }
 
 TEST(ApplyRun, BackupModes) {
@@ -241,7 +241,7 @@ TEST(ApplyRun, BackupModes) {
     o.rewrite.review.MakeBackups = m.checked;
     o.MakeBackupsEnabled = m.enabled;
     RecordingRunView view;
-    ApplyRun(site.Session(), o, view);
+    EXPECT_EQ(ApplyRun(site.Session(), o, view).filesWritten, 1);
     EXPECT_EQ(ReadFileBytes(a), kNewPage);
     // An older backup is replaced by the file as it was; without backups it stays as it was.
     EXPECT_EQ(ReadFileBytes(a + ".bak"), m.backup ? kOldPage : "an older backup");
@@ -255,7 +255,7 @@ TEST(ApplyRun, PermissionBitsAreKept) {
     const std::string a = site.Page("a.htm");
     ASSERT_EQ(::chmod(a.c_str(), mode), 0);
     RecordingRunView view;
-    ApplyRun(site.Session(), ApplyOptions{}, view);
+    EXPECT_EQ(ApplyRun(site.Session(), ApplyOptions{}, view).filesWritten, 1);
     EXPECT_EQ(ReadFileBytes(a), kNewPage);
     EXPECT_EQ(ModeOf(a), mode);
     EXPECT_EQ(ModeOf(a + ".bak"), mode);
@@ -274,7 +274,7 @@ TEST(ApplyRun, BigEndianPagesStayBigEndian) {
   s.LinkTable.push_back(OldToNew(0, kOldPage, 2, 2));
   RecordingRunView view;
   const ApplyResult r = ApplyRun(s, ApplyOptions{}, view);
-  EXPECT_EQ(r.total, 1);
+  EXPECT_EQ(r.changes, 1);
   const std::vector<std::uint8_t> expected = testing::Utf16Bytes(kNewPage, true);
   EXPECT_EQ(ReadFileBytes(a), std::string(expected.begin(), expected.end()));
   EXPECT_EQ(ReadFileBytes(a + ".bak"), std::string(old.begin(), old.end()));
@@ -333,7 +333,7 @@ TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
     // The second file fails the same way; nothing else is in the folder.
     EXPECT_EQ(Entries(site.dir.path()), expected);
     EXPECT_EQ(r.filesFailed, 2);
-    EXPECT_EQ(r.total, 0);
+    EXPECT_EQ(r.changes, 0);
     EXPECT_EQ(view.status(),
               "Done: 0 change(s) in 2 file(s) applied; 2 file(s) failed and are unchanged");
   }
@@ -376,7 +376,7 @@ TEST(ApplyRun, VanishedReadOnlyAndEmptyFiles) {
   EXPECT_EQ(ReadFileBytes(empty), "");
   EXPECT_EQ(ReadFileBytes(ok), kNewPage);
   EXPECT_EQ(r.filesFailed, 2);
-  EXPECT_EQ(r.total, 1);
+  EXPECT_EQ(r.changes, 1);
   EXPECT_EQ(Entries(site.dir.path()),
             (std::set<std::string>{"ro.htm", "empty.htm", "ok.htm", "ok.htm.bak"}));
 }
@@ -467,7 +467,7 @@ TEST(ApplyRun, EscAsksAndYesStopsAfterTheCurrentFile) {
     EXPECT_EQ(ReadFileBytes(c), yes ? kOldPage : kNewPage);
     EXPECT_EQ(std::filesystem::exists(c + ".bak"), !yes);
     EXPECT_EQ(r.stopped, yes);
-    EXPECT_EQ(r.total, yes ? -1 : 3);
+    EXPECT_EQ(r.changes, yes ? 2 : 3);  // the files written before the stop
     EXPECT_EQ(view.status(),
               yes ? "Stopped" : "Done: 3 change(s) in 3 file(s) applied successfully");
   }

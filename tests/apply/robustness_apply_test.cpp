@@ -319,7 +319,7 @@ TEST(ApplyRobustness, TwentyThousandLinksOnOneLine) {
   RecordingRunView applyView;
   const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
   EXPECT_EQ(r.filesFailed, 0);
-  EXPECT_EQ(r.total, 15000);
+  EXPECT_EQ(r.changes, 15000);
   EXPECT_EQ(ReadFileBytes(page), expected);
   EXPECT_EQ(ReadFileBytes(page + ".bak"), text);
 }

@@ -18,15 +18,20 @@ class ScriptedChecker : public InternetChecker {
  public:
   void OpenSession() override {}
   void Reset() override {}
-  int CheckInternetUrl(std::string_view url, RunView&) override {
+  UrlVerdict CheckInternetUrl(std::string_view url, RunView&) override {
     asked.emplace_back(url);
     const auto it = verdicts.find(std::string(url));
     return it == verdicts.end() ? fallback : it->second;
   }
-  std::map<std::string, int> verdicts;
-  int fallback = 0;
+  std::map<std::string, UrlVerdict> verdicts;
+  UrlVerdict fallback = UrlVerdict::Valid;
   std::vector<std::string> asked;
 };
+
+// What an analysis did, short enough for the case tables.
+constexpr RowOutcome kNoRow = RowOutcome::None;
+constexpr RowOutcome kRow = RowOutcome::Added;
+constexpr RowOutcome kStop = RowOutcome::Stop;
 
 // The same small site in either path style. Files are not read by the analysis, so the list
 // needs no files on disk.
@@ -76,7 +81,7 @@ struct Site {
   NullRunView view;
 
   // Analyses the attribute value as written in <a href=VALUE> on page `page`.
-  int Analyse(const std::string& written, int page = 0, bool quoteFlag = true) {
+  RowOutcome Analyse(const std::string& written, int page = 0, bool quoteFlag = true) {
     html = "<a href=" + written + ">x</a>";
     return AnalyseUrl(session, view, AnsiView(html), page, 0, 8, quoteFlag);
   }
@@ -88,8 +93,8 @@ using Setup = std::function<void(Site&)>;
 struct Case {
   const char* name;
   std::string written;  // the value after "href=", quotes included
-  int result;           // rows added (or -1)
-  std::string url;      // the row's Url when a row is expected
+  RowOutcome result;
+  std::string url;  // the row's Url when a row is expected
   std::string replacement;
   bool fix = false;
   Setup setup = nullptr;
@@ -101,9 +106,9 @@ void Check(PathStyle style, const Case& c) {
   SCOPED_TRACE(std::string(c.name) + " / " + (style == PathStyle::Windows ? "Windows" : "POSIX"));
   Site site(style);
   if (c.setup) c.setup(site);
-  const int r = site.Analyse(Expand(c.written, style), c.page, c.quoteFlag);
+  const RowOutcome r = site.Analyse(Expand(c.written, style), c.page, c.quoteFlag);
   EXPECT_EQ(r, c.result);
-  if (c.result == 1) {
+  if (c.result == kRow) {
     ASSERT_EQ(site.session.LinkCount(), 1);
     const LinkEntry& row = site.session.LinkTable[0];
     EXPECT_EQ(row.Url, Expand(c.url, style));
@@ -132,170 +137,172 @@ Setup WithBase(std::string base, std::function<void(Site&)> more = nullptr) {
     if (more) more(s);
   };
 }
-Setup Verdict(std::string url, int verdict) {
+Setup Verdict(std::string url, UrlVerdict verdict) {
   return [url, verdict](Site& s) { s.checker->verdicts[url] = verdict; };
 }
 
 // Cases whose rows read the same in both path styles ({FILE} stands for the root's file URL).
 const std::vector<Case> kCases = {
     // Script links.
-    {"script link deleted", "\"javascript:go()\"", 1, "javascript:go()", "", false,
+    {"script link deleted", "\"javascript:go()\"", kRow, "javascript:go()", "", false,
      Options([](ProcessingOptions& p) { p.DeleteScriptLinks = true; })},
-    {"unquoted script link deleted as two quotes", "VBScript:go()", 1, "VBScript:go()", "\"\"",
+    {"unquoted script link deleted as two quotes", "VBScript:go()", kRow, "VBScript:go()", "\"\"",
      false, Options([](ProcessingOptions& p) { p.DeleteScriptLinks = true; })},
-    {"script link in script text deleted as empty", "about:blank", 1, "about:blank", "", false,
+    {"script link in script text deleted as empty", "about:blank", kRow, "about:blank", "", false,
      Options([](ProcessingOptions& p) { p.DeleteScriptLinks = true; }), 0, false},
-    {"script link kept", "\"javascript:go()\"", 0, "", ""},
-    {"script link kept, escaped form", "\"javascript:go('x')\"", 1, "javascript:go('x')",
+    {"script link kept", "\"javascript:go()\"", kNoRow, "", ""},
+    {"script link kept, escaped form", "\"javascript:go('x')\"", kRow, "javascript:go('x')",
      "javascript:go(%27x%27)"},
-    {"script link kept, no escaping wanted", "\"javascript:go('x')\"", 0, "", "", false,
+    {"script link kept, no escaping wanted", "\"javascript:go('x')\"", kNoRow, "", "", false,
      Options([](ProcessingOptions& p) { p.CanonicalizeUrls = false; })},
     // Links that are not checked.
-    {"empty value", "\"\"", 0, "", ""},
-    {"mailto", "mailto:me@example.com", 0, "", ""},
-    {"mailto with a blank", "\"mailto:my name@example.com\"", 1, "mailto:my name@example.com",
+    {"empty value", "\"\"", kNoRow, "", ""},
+    {"mailto", "mailto:me@example.com", kNoRow, "", ""},
+    {"mailto with a blank", "\"mailto:my name@example.com\"", kRow, "mailto:my name@example.com",
      "mailto:my%20name@example.com"},
-    {"news", "news:comp.lang", 0, "", ""},
-    {"view-source", "view-source:x.htm", 0, "", ""},
+    {"news", "news:comp.lang", kNoRow, "", ""},
+    {"view-source", "view-source:x.htm", kNoRow, "", ""},
     // Forgotten protocol names.
-    {"forgotten mailto", "me@example.com", 1, "me@example.com", "mailto:me@example.com"},
-    {"dotted name is no address", "\"john.doe@example.com\"", 1, "john.doe@example.com", ""},
-    {"forgotten mailto off", "\"me@example.com\"", 1, "me@example.com", "", false,
+    {"forgotten mailto", "me@example.com", kRow, "me@example.com", "mailto:me@example.com"},
+    {"dotted name is no address", "\"john.doe@example.com\"", kRow, "john.doe@example.com", ""},
+    {"forgotten mailto off", "\"me@example.com\"", kRow, "me@example.com", "", false,
      Options([](ProcessingOptions& p) { p.AddProtocolNames = false; })},
-    {"address after a folder is no address", "\"pics/me@home.jpg\"", 1, "pics/me@home.jpg", ""},
-    {"www", "\"www.example.com/a b.htm#top\"", 1, "www.example.com/a b.htm#top",
+    {"address after a folder is no address", "\"pics/me@home.jpg\"", kRow, "pics/me@home.jpg", ""},
+    {"www", "\"www.example.com/a b.htm#top\"", kRow, "www.example.com/a b.htm#top",
      "http://www.example.com/a%20b.htm#top", true},
-    {"ftp", "FTP.example.com", 1, "FTP.example.com", "ftp://FTP.example.com", true},
+    {"ftp", "FTP.example.com", kRow, "FTP.example.com", "ftp://FTP.example.com", true},
     // Forgotten "//".
-    {"forgotten slashes", "http:www.example.com", 1, "http:www.example.com",
+    {"forgotten slashes", "http:www.example.com", kRow, "http:www.example.com",
      "http://www.example.com", true},
     // Without the fix the value is a relative URL naming no file.
-    {"forgotten slashes off", "\"http:www.example.com\"", 1, "http:www.example.com", "", false,
+    {"forgotten slashes off", "\"http:www.example.com\"", kRow, "http:www.example.com", "", false,
      Options([](ProcessingOptions& p) { p.AddProtocolSlashes = false; })},
-    {"colon in a query names no scheme", "\"docs/guide.htm?t=10:30\"", 0, "", ""},
+    {"colon in a query names no scheme", "\"docs/guide.htm?t=10:30\"", kNoRow, "", ""},
     // Internet URLs.
-    {"valid Internet URL", "\"http://www.example.com/\"", 0, "", ""},
-    {"valid Internet URL, escaped form", "\"http://www.example.com/a b.htm\"", 1,
+    {"valid Internet URL", "\"http://www.example.com/\"", kNoRow, "", ""},
+    {"valid Internet URL, escaped form", "\"http://www.example.com/a b.htm\"", kRow,
      "http://www.example.com/a b.htm", "http://www.example.com/a%20b.htm"},
-    {"userinfo is no address", "\"http://user@www.example.com/x.htm\"", 0, "", ""},
-    {"broken Internet URL, file of that name", "\"http://www.example.com/img/logo.gif#a\"", 1,
+    {"userinfo is no address", "\"http://user@www.example.com/x.htm\"", kNoRow, "", ""},
+    {"broken Internet URL, file of that name", "\"http://www.example.com/img/logo.gif#a\"", kRow,
      "http://www.example.com/img/logo.gif#a", "img/logo.gif#a", false,
-     Verdict("http://www.example.com/img/logo.gif", 1)},
-    {"broken Internet URL, nothing of that name", "\"http://www.example.com/none.gif\"", 1,
-     "http://www.example.com/none.gif", "", false, Verdict("http://www.example.com/none.gif", 1)},
-    {"broken Internet URL, suggestions off", "\"http://www.example.com/img/logo.gif\"", 1,
+     Verdict("http://www.example.com/img/logo.gif", UrlVerdict::Broken)},
+    {"broken Internet URL, nothing of that name", "\"http://www.example.com/none.gif\"", kRow,
+     "http://www.example.com/none.gif", "", false,
+     Verdict("http://www.example.com/none.gif", UrlVerdict::Broken)},
+    {"broken Internet URL, suggestions off", "\"http://www.example.com/img/logo.gif\"", kRow,
      "http://www.example.com/img/logo.gif", "", false,
      [](Site& s) {
-       s.checker->fallback = 1;
+       s.checker->fallback = UrlVerdict::Broken;
        s.session.search.SearchByFileNames = false;
      }},
-    {"stopped during the check", "\"http://www.example.com/x\"", -1, "", "", false,
-     Verdict("http://www.example.com/x", -1)},
-    {"unchecked Internet URL", "\"https://www.example.com/img/logo.gif\"", 1,
+    {"stopped during the check", "\"http://www.example.com/x\"", kStop, "", "", false,
+     Verdict("http://www.example.com/x", UrlVerdict::Stopped)},
+    {"unchecked Internet URL", "\"https://www.example.com/img/logo.gif\"", kRow,
      "https://www.example.com/img/logo.gif", "img/logo.gif", false,
      [](Site& s) { s.session.InternetCheckOff = true; }},
-    {"saved-from redirect", "\"HTTP://www.example.com/news.htm#n\"", 1,
+    {"saved-from redirect", "\"HTTP://www.example.com/news.htm#n\"", kRow,
      "HTTP://www.example.com/news.htm#n", "docs/news.htm#n", false,
      [](Site& s) {
        s.session.InternetCheckOff = true;
        s.session.SavedFromTable.push_back({"http://www.example.com/NEWS.htm", 6});
        s.session.SavedFromTable.push_back({"http://www.example.com/news.htm", 2});
      }},
-    {"saved-from address with a trailing slash does not match", "\"http://example.com/\"", 1,
+    {"saved-from address with a trailing slash does not match", "\"http://example.com/\"", kRow,
      "http://example.com", "", false,
      [](Site& s) {
        s.session.InternetCheckOff = true;
        s.session.SavedFromTable.push_back({"http://example.com/", 6});
      }},
-    {"saved-from redirect of a valid URL does not happen", "\"http://www.example.com/news.htm\"", 0,
-     "", "", false,
+    {"saved-from redirect of a valid URL does not happen", "\"http://www.example.com/news.htm\"",
+     kNoRow, "", "", false,
      [](Site& s) {
        s.session.SavedFromTable.push_back({"http://www.example.com/news.htm", 6});
      }},
     // Local absolute URLs.
-    {"file URL found, made relative", "\"{FILE}docs/guide.htm#s\"", 1, "{FILE}docs/guide.htm#s",
+    {"file URL found, made relative", "\"{FILE}docs/guide.htm#s\"", kRow, "{FILE}docs/guide.htm#s",
      "docs/guide.htm#s"},
-    {"file URL found, absolute form kept", "\"{FILE}docs/guide.htm\"", 0, "", "", false,
+    {"file URL found, absolute form kept", "\"{FILE}docs/guide.htm\"", kNoRow, "", "", false,
      Absolute()},
-    {"file URL broken", "\"{FILE}nowhere/logo.gif\"", 1, "{FILE}nowhere/logo.gif", "img/logo.gif"},
+    {"file URL broken", "\"{FILE}nowhere/logo.gif\"", kRow, "{FILE}nowhere/logo.gif",
+     "img/logo.gif"},
     // Relative URLs.
-    {"relative found", "\"docs/guide.htm\"", 0, "", ""},
-    {"relative found, any letter case", "\"DOCS/Guide.HTM\"", 0, "", ""},
-    {"relative found, made absolute", "docs/guide.htm#x", 1, "docs/guide.htm#x",
+    {"relative found", "\"docs/guide.htm\"", kNoRow, "", ""},
+    {"relative found, any letter case", "\"DOCS/Guide.HTM\"", kNoRow, "", ""},
+    {"relative found, made absolute", "docs/guide.htm#x", kRow, "docs/guide.htm#x",
      "{FILE}docs/guide.htm#x", false, Absolute()},
-    {"relative found, absolute with the base URL", "\"docs/guide.htm\"", 1, "docs/guide.htm",
+    {"relative found, absolute with the base URL", "\"docs/guide.htm\"", kRow, "docs/guide.htm",
      "http://www.site.com/docs/guide.htm", false,
      WithBase("http://www.site.com", [](Site& s) { Absolute()(s); })},
-    {"base URL with a port keeps its colon", "\"docs/guide.htm\"", 1, "docs/guide.htm",
+    {"base URL with a port keeps its colon", "\"docs/guide.htm\"", kRow, "docs/guide.htm",
      "http://www.site.com:8080/docs/guide.htm", false,
      WithBase("http://www.site.com:8080/", [](Site& s) { Absolute()(s); })},
-    {"absolute without the base as root", "\"docs/guide.htm\"", 1, "docs/guide.htm",
+    {"absolute without the base as root", "\"docs/guide.htm\"", kRow, "docs/guide.htm",
      "{FILE}docs/guide.htm", false,
      WithBase("http://www.site.com",
               [](Site& s) {
                 Absolute()(s);
                 s.session.processing.UseBaseUrlAsRoot = false;
               })},
-    {"relative found, escaped form", "\"docs/my file.htm\"", 1, "docs/my file.htm",
+    {"relative found, escaped form", "\"docs/my file.htm\"", kRow, "docs/my file.htm",
      "docs/my%20file.htm"},
-    {"parent step", "\"../docs/guide.htm\"", 0, "", "", false, nullptr, 5},
-    {"trailing slash removed", "\"docs/#x\"", 1, "docs#x", ""},
-    {"broken relative, suggestion", "\"imgs/logo.gif\"", 1, "imgs/logo.gif", "img/logo.gif"},
-    {"broken relative, suggestion from a subfolder", "\"logo.gif\"", 1, "logo.gif",
+    {"parent step", "\"../docs/guide.htm\"", kNoRow, "", "", false, nullptr, 5},
+    {"trailing slash removed", "\"docs/#x\"", kRow, "docs#x", ""},
+    {"broken relative, suggestion", "\"imgs/logo.gif\"", kRow, "imgs/logo.gif", "img/logo.gif"},
+    {"broken relative, suggestion from a subfolder", "\"logo.gif\"", kRow, "logo.gif",
      "../img/logo.gif", false, nullptr, 5},
-    {"broken relative, suggestion whatever SearchByFileNames", "\"imgs/logo.gif\"", 1,
+    {"broken relative, suggestion whatever SearchByFileNames", "\"imgs/logo.gif\"", kRow,
      "imgs/logo.gif", "img/logo.gif", false,
      [](Site& s) { s.session.search.SearchByFileNames = false; }},
-    {"broken relative, nothing to suggest", "\"nothing.htm\"", 1, "nothing.htm", ""},
-    {"broken unquoted, deleted as two quotes", "nothing.htm", 1, "nothing.htm", "\"\""},
-    {"broken in script text, deleted as empty", "nothing.htm", 1, "nothing.htm", "", false, nullptr,
-     0, false},
-    {"suggested file with a blank, unquoted value", "other/my%20file.htm", 1, "other/my file.htm",
-     "\"docs/my%20file.htm\""},
-    {"suggested file with a blank, quoted value", "'other/my%20file.htm'", 1, "other/my file.htm",
-     "docs/my%20file.htm"},
-    {"entities decoded", "\"docs/guide.htm?a=1&amp;b=2\"", 1, "docs/guide.htm?a=1&b=2",
+    {"broken relative, nothing to suggest", "\"nothing.htm\"", kRow, "nothing.htm", ""},
+    {"broken unquoted, deleted as two quotes", "nothing.htm", kRow, "nothing.htm", "\"\""},
+    {"broken in script text, deleted as empty", "nothing.htm", kRow, "nothing.htm", "", false,
+     nullptr, 0, false},
+    {"suggested file with a blank, unquoted value", "other/my%20file.htm", kRow,
+     "other/my file.htm", "\"docs/my%20file.htm\""},
+    {"suggested file with a blank, quoted value", "'other/my%20file.htm'", kRow,
+     "other/my file.htm", "docs/my%20file.htm"},
+    {"entities decoded", "\"docs/guide.htm?a=1&amp;b=2\"", kRow, "docs/guide.htm?a=1&b=2",
      "{FILE}docs/guide.htm?a=1&b=2", false, Absolute()},
     // Root-relative URLs start at the site's root folder.
-    {"root-relative found", "\"/docs/guide.htm\"", 0, "", "", false, nullptr, 5},
-    {"root-relative found, made absolute", "\"/docs/guide.htm\"", 1, "/docs/guide.htm",
+    {"root-relative found", "\"/docs/guide.htm\"", kNoRow, "", "", false, nullptr, 5},
+    {"root-relative found, made absolute", "\"/docs/guide.htm\"", kRow, "/docs/guide.htm",
      "{FILE}docs/guide.htm", false, Absolute(), 5},
-    {"root-relative broken, suggestion", "\"/imgs/logo.gif\"", 1, "/imgs/logo.gif",
+    {"root-relative broken, suggestion", "\"/imgs/logo.gif\"", kRow, "/imgs/logo.gif",
      "../img/logo.gif", false, nullptr, 5},
-    {"root-relative with a backslash", "\"\\docs\\guide.htm\"", 0, "", "", false,
+    {"root-relative with a backslash", "\"\\docs\\guide.htm\"", kNoRow, "", "", false,
      Options([](ProcessingOptions& p) { p.CanonicalizeUrls = false; }), 5},
-    {"network path is left alone", "\"//cdn.example.com/lib/logo.gif\"", 0, "", ""},
+    {"network path is left alone", "\"//cdn.example.com/lib/logo.gif\"", kNoRow, "", ""},
     // The query is no part of the file name.
-    {"query found", "\"docs/guide.htm?x=1\"", 0, "", ""},
-    {"query found, made absolute", "\"docs/guide.htm?x=1#f\"", 1, "docs/guide.htm?x=1#f",
+    {"query found", "\"docs/guide.htm?x=1\"", kNoRow, "", ""},
+    {"query found, made absolute", "\"docs/guide.htm?x=1#f\"", kRow, "docs/guide.htm?x=1#f",
      "{FILE}docs/guide.htm?x=1#f", false, Absolute()},
-    {"query broken, suggestion keeps it", "\"imgs/logo.gif?v=2#f\"", 1, "imgs/logo.gif?v=2#f",
+    {"query broken, suggestion keeps it", "\"imgs/logo.gif?v=2#f\"", kRow, "imgs/logo.gif?v=2#f",
      "img/logo.gif?v=2#f"},
     // The base URL.
-    {"site URL found, made relative", "\"http://WWW.SITE.COM/docs/guide.htm#t\"", 1,
+    {"site URL found, made relative", "\"http://WWW.SITE.COM/docs/guide.htm#t\"", kRow,
      "http://WWW.SITE.COM/docs/guide.htm#t", "docs/guide.htm#t", false,
      WithBase("http://www.site.com")},
-    {"site URL with a trailing-slash base", "\"http://www.site.com/docs/guide.htm\"", 1,
+    {"site URL with a trailing-slash base", "\"http://www.site.com/docs/guide.htm\"", kRow,
      "http://www.site.com/docs/guide.htm", "docs/guide.htm", false,
      WithBase("http://www.site.com/")},
-    {"site URL with query", "\"http://www.site.com/docs/guide.htm?q=1\"", 1,
+    {"site URL with query", "\"http://www.site.com/docs/guide.htm?q=1\"", kRow,
      "http://www.site.com/docs/guide.htm?q=1", "docs/guide.htm?q=1", false,
      WithBase("http://www.site.com")},
-    {"site URL broken, suggestion", "\"http://www.site.com/images/logo.gif\"", 1,
+    {"site URL broken, suggestion", "\"http://www.site.com/images/logo.gif\"", kRow,
      "http://www.site.com/images/logo.gif", "img/logo.gif", false, WithBase("http://www.site.com")},
-    {"site URL found, absolute form kept", "\"http://www.site.com/docs/guide.htm\"", 0, "", "",
+    {"site URL found, absolute form kept", "\"http://www.site.com/docs/guide.htm\"", kNoRow, "", "",
      false, WithBase("http://www.site.com", [](Site& s) { Absolute()(s); })},
-    {"escaped base matches a decoded URL", "\"http://www.site.com/~me/docs/guide.htm\"", 1,
+    {"escaped base matches a decoded URL", "\"http://www.site.com/~me/docs/guide.htm\"", kRow,
      "http://www.site.com/~me/docs/guide.htm", "docs/guide.htm", false,
      WithBase("http://www.site.com/%7Eme")},
-    {"another host is no site URL", "\"http://www.site.com.example.org/docs/guide.htm\"", 0, "", "",
-     false, WithBase("http://www.site.com")},
-    {"base URL off", "\"http://www.site.com/docs/guide.htm\"", 0, "", ""},
+    {"another host is no site URL", "\"http://www.site.com.example.org/docs/guide.htm\"", kNoRow,
+     "", "", false, WithBase("http://www.site.com")},
+    {"base URL off", "\"http://www.site.com/docs/guide.htm\"", kNoRow, "", ""},
     // Other schemes.
-    {"unknown scheme kept", "\"telnet://host\"", 0, "", ""},
-    {"unknown scheme deleted", "\"telnet://host\"", 1, "telnet://host", "", false,
+    {"unknown scheme kept", "\"telnet://host\"", kNoRow, "", ""},
+    {"unknown scheme deleted", "\"telnet://host\"", kRow, "telnet://host", "", false,
      Options([](ProcessingOptions& p) { p.DeleteUnknownProtocols = true; })},
-    {"unknown scheme escaped", "\"irc://host/a b\"", 1, "irc://host/a b", "irc://host/a%20b"},
+    {"unknown scheme escaped", "\"irc://host/a b\"", kRow, "irc://host/a b", "irc://host/a%20b"},
 };
 
 class AnalysisCases : public ::testing::TestWithParam<PathStyle> {};
@@ -313,12 +320,12 @@ INSTANTIATE_TEST_SUITE_P(BothStyles, AnalysisCases,
 
 TEST(AnalysisWindows, DrivePathsGetTheFileProtocol) {
   const std::vector<Case> cases = {
-      {"drive path", "D:\\a\\b.htm", 1, "D:\\a\\b.htm", "file:///D|/a/b.htm", true},
-      {"drive path with slashes", "\"d:/a/b c.htm\"", 1, "d:/a/b c.htm", "file:///d|/a/b%20c.htm",
-       true},
-      {"drive path, names off: the slashes rule", "D:\\a.htm", 1, "D:\\a.htm", "D://%5Ca.htm", true,
-       Options([](ProcessingOptions& p) { p.AddProtocolNames = false; })},
-      {"UNC-like double backslash is no drive path", "\"D:\\\\a.htm\"", 1, "D:\\\\a.htm",
+      {"drive path", "D:\\a\\b.htm", kRow, "D:\\a\\b.htm", "file:///D|/a/b.htm", true},
+      {"drive path with slashes", "\"d:/a/b c.htm\"", kRow, "d:/a/b c.htm",
+       "file:///d|/a/b%20c.htm", true},
+      {"drive path, names off: the slashes rule", "D:\\a.htm", kRow, "D:\\a.htm", "D://%5Ca.htm",
+       true, Options([](ProcessingOptions& p) { p.AddProtocolNames = false; })},
+      {"UNC-like double backslash is no drive path", "\"D:\\\\a.htm\"", kRow, "D:\\\\a.htm",
        "D://%5C%5Ca.htm", true},
   };
   for (const Case& c : cases)
@@ -327,13 +334,13 @@ TEST(AnalysisWindows, DrivePathsGetTheFileProtocol) {
 
 TEST(AnalysisPosix, DrivePathsGetTheFileProtocol) {
   Check(PathStyle::Posix,
-        {"drive path", "D:\\a\\b.htm", 1, "D:\\a\\b.htm", "file:///D:/a/b.htm", true});
+        {"drive path", "D:\\a\\b.htm", kRow, "D:\\a\\b.htm", "file:///D:/a/b.htm", true});
 }
 
 TEST(AnalysisPosix, FileUrlsAreFileSlashSlashAndAnAbsolutePath) {
   Site site(PathStyle::Posix);
   site.session.processing.UrlForm = UrlFormKind::Absolute;
-  ASSERT_EQ(site.Analyse("\"img/logo.gif\""), 1);
+  ASSERT_EQ(site.Analyse("\"img/logo.gif\""), kRow);
   EXPECT_EQ(site.session.LinkTable[0].Replacement, "file:///srv/site/img/logo.gif");
   EXPECT_TRUE(site.session.fileList.referenced(1));
 }
@@ -342,7 +349,7 @@ TEST(Analysis, RowRecordsWhereTheValueStands) {
   Site site(PathStyle::Windows);
   const std::string html = "<p><img alt=x src='nothing.gif'>";
   const Pos valuePos = static_cast<Pos>(html.find('\''));
-  ASSERT_EQ(AnalyseUrl(site.session, site.view, AnsiView(html), 5, 3, valuePos, true), 1);
+  ASSERT_EQ(AnalyseUrl(site.session, site.view, AnsiView(html), 5, 3, valuePos, true), kRow);
   const LinkEntry& row = site.session.LinkTable[0];
   EXPECT_EQ(row.FileIndex, 5);
   EXPECT_EQ(row.TagPos, 3);
@@ -354,7 +361,7 @@ TEST(Analysis, RowRecordsWhereTheValueStands) {
 
 TEST(Analysis, EscapedQuotesCountAsQuoted) {
   Site site(PathStyle::Windows);
-  ASSERT_EQ(site.Analyse("\\\"nothing.htm\\\""), 1);
+  ASSERT_EQ(site.Analyse("\\\"nothing.htm\\\""), kRow);
   const LinkEntry& row = site.session.LinkTable[0];
   EXPECT_EQ(row.Replacement, "");
   EXPECT_EQ(row.QuoteLength, 2);
@@ -366,7 +373,8 @@ TEST(Analysis, StyleUrlIsReadInTheStyleMode) {
   const std::string css = "body{background:url(my%20file.htm)}";
   const Pos valuePos = static_cast<Pos>(css.find('('));
   // A reference to a file with a blank in a '(' value needs no quotes of its own.
-  ASSERT_EQ(AnalyseUrl(site.session, site.view, AnsiView(css), 0, kTagPosStyle, valuePos, true), 1);
+  ASSERT_EQ(AnalyseUrl(site.session, site.view, AnsiView(css), 0, kTagPosStyle, valuePos, true),
+            kRow);
   const LinkEntry& row = site.session.LinkTable[0];
   EXPECT_EQ(row.TagPos, kTagPosStyle);
   EXPECT_EQ(row.Url, "my file.htm");
@@ -377,7 +385,7 @@ TEST(Analysis, StyleUrlIsReadInTheStyleMode) {
   const std::string gone = "x{background:url(gone.gif)}";
   ASSERT_EQ(AnalyseUrl(site.session, site.view, AnsiView(gone), 0, kTagPosStyle,
                        static_cast<Pos>(gone.find('(')), false),
-            1);
+            kRow);
   EXPECT_EQ(site.session.LinkTable[1].Replacement, "");
   EXPECT_EQ(site.session.LinkTable[1].SpanLength, 10);
 
@@ -385,12 +393,12 @@ TEST(Analysis, StyleUrlIsReadInTheStyleMode) {
   const std::string quoted = "x{background:url(\"img/logo.gif\")}";
   EXPECT_EQ(AnalyseUrl(site.session, site.view, AnsiView(quoted), 0, kTagPosStyle,
                        static_cast<Pos>(quoted.find('(')), false),
-            0);
+            kNoRow);
   EXPECT_TRUE(site.session.fileList.referenced(1));
   const std::string spaced = "x{background:url( 'gone.gif' )}";
   ASSERT_EQ(AnalyseUrl(site.session, site.view, AnsiView(spaced), 0, kTagPosStyle,
                        static_cast<Pos>(spaced.find('(')), false),
-            1);
+            kRow);
   EXPECT_EQ(site.session.LinkTable[2].Url, "gone.gif");
   EXPECT_EQ(site.session.LinkTable[2].SpanLength, 14);
 }
@@ -398,7 +406,7 @@ TEST(Analysis, StyleUrlIsReadInTheStyleMode) {
 TEST(Analysis, Utf16PageIsReadByCharacters) {
   Site site(PathStyle::Windows);
   const std::vector<std::uint8_t> units = testing::Utf16LeUnits("<a href=nothing.htm>x</a>");
-  ASSERT_EQ(AnalyseUrl(site.session, site.view, testing::Utf16View(units), 0, 0, 16, true), 1);
+  ASSERT_EQ(AnalyseUrl(site.session, site.view, testing::Utf16View(units), 0, 0, 16, true), kRow);
   const LinkEntry& row = site.session.LinkTable[0];
   EXPECT_EQ(row.Url, "nothing.htm");
   EXPECT_EQ(row.Replacement, "\"\"");
@@ -407,7 +415,7 @@ TEST(Analysis, Utf16PageIsReadByCharacters) {
   EXPECT_EQ(row.QuoteLength, 0);
 
   const std::vector<std::uint8_t> quoted = testing::Utf16LeUnits("<a href=\"nothing.htm\">");
-  ASSERT_EQ(AnalyseUrl(site.session, site.view, testing::Utf16View(quoted), 0, 0, 16, true), 1);
+  ASSERT_EQ(AnalyseUrl(site.session, site.view, testing::Utf16View(quoted), 0, 0, 16, true), kRow);
   EXPECT_EQ(site.session.LinkTable[1].Replacement, "");
   EXPECT_EQ(site.session.LinkTable[1].SpanLength, 13);
 }
@@ -415,21 +423,21 @@ TEST(Analysis, Utf16PageIsReadByCharacters) {
 TEST(Analysis, UnreadableValueGivesNoRow) {
   Site site(PathStyle::Windows);
   const std::string html = "<a href=\"never closed";
-  EXPECT_EQ(AnalyseUrl(site.session, site.view, AnsiView(html), 0, 0, 8, true), 0);
-  EXPECT_EQ(AnalyseUrl(site.session, site.view, AnsiView(html), 0, 0, 500, true), 0);
+  EXPECT_EQ(AnalyseUrl(site.session, site.view, AnsiView(html), 0, 0, 8, true), kNoRow);
+  EXPECT_EQ(AnalyseUrl(site.session, site.view, AnsiView(html), 0, 0, 500, true), kNoRow);
   EXPECT_EQ(site.session.LinkCount(), 0);
 }
 
 TEST(Analysis, InternetCheckSeesTheUrlWithoutFragmentAndTrailingSlash) {
   Site site(PathStyle::Windows);
-  EXPECT_EQ(site.Analyse("\"http://www.example.com/dir/#part\""), 0);
+  EXPECT_EQ(site.Analyse("\"http://www.example.com/dir/#part\""), kNoRow);
   EXPECT_EQ(site.checker->asked, std::vector<std::string>{"http://www.example.com/dir"});
 }
 
 TEST(Analysis, InternetCheckOffAsksNothing) {
   Site site(PathStyle::Windows);
   site.session.InternetCheckOff = true;
-  EXPECT_EQ(site.Analyse("\"http://www.example.com/x.gif\""), 1);
+  EXPECT_EQ(site.Analyse("\"http://www.example.com/x.gif\""), kRow);
   EXPECT_TRUE(site.checker->asked.empty());
   // Not checked and nothing of that name: the link is planned for deletion.
   EXPECT_EQ(site.session.LinkTable[0].Replacement, "");
@@ -441,25 +449,25 @@ TEST(Analysis, NoCheckerMeansNotChecked) {
   session.fileList.Append("C:\\site\\x.gif");
   NullRunView view;
   const std::string html = "<a href=\"http://www.example.com/x.gif\">";
-  EXPECT_EQ(AnalyseUrl(session, view, AnsiView(html), 0, 0, 8, true), 1);
+  EXPECT_EQ(AnalyseUrl(session, view, AnsiView(html), 0, 0, 8, true), kRow);
   EXPECT_EQ(session.LinkTable[0].Replacement, "x.gif");
 }
 
 TEST(Analysis, NetworkPathIsNotChecked) {
   Site site(PathStyle::Windows);
-  EXPECT_EQ(site.Analyse("\"//www.example.com/img/logo.gif\""), 0);
+  EXPECT_EQ(site.Analyse("\"//www.example.com/img/logo.gif\""), kNoRow);
   EXPECT_TRUE(site.checker->asked.empty());
   EXPECT_FALSE(site.session.fileList.referenced(1));
 }
 
 TEST(Analysis, ReferencedMarks) {
   Site site(PathStyle::Windows);
-  EXPECT_EQ(site.Analyse("\"docs/guide.htm\""), 0);
+  EXPECT_EQ(site.Analyse("\"docs/guide.htm\""), kNoRow);
   EXPECT_TRUE(site.session.fileList.referenced(2));
-  EXPECT_EQ(site.Analyse("\"imgs/logo.gif\""), 1);  // suggested
+  EXPECT_EQ(site.Analyse("\"imgs/logo.gif\""), kRow);  // suggested
   EXPECT_TRUE(site.session.fileList.referenced(1));
   EXPECT_FALSE(site.session.fileList.referenced(4));
-  EXPECT_EQ(site.Analyse("\"nothing.htm\""), 1);
+  EXPECT_EQ(site.Analyse("\"nothing.htm\""), kRow);
   for (int i : {0, 3, 4, 5, 6})
     EXPECT_FALSE(site.session.fileList.referenced(i)) << i;
 }
@@ -467,11 +475,13 @@ TEST(Analysis, ReferencedMarks) {
 TEST(Analysis, ReplacementEqualToUrlIgnoringCaseAddsNoRow) {
   Site site(PathStyle::Windows);
   const std::string html = "<a href=\"DOCS/GUIDE.HTM\">";
-  EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 2, "DOCS/GUIDE.HTM", "", true), 0);
+  EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 2, "DOCS/GUIDE.HTM", "", true),
+            kNoRow);
   EXPECT_EQ(site.session.LinkCount(), 0);
   EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 2, "DOCS/GUIDE.HTM", "#a", true),
-            0);
-  EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 1, "DOCS/GUIDE.HTM", "", true), 1);
+            kNoRow);
+  EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 1, "DOCS/GUIDE.HTM", "", true),
+            kRow);
   EXPECT_EQ(site.session.LinkTable[0].Replacement, "img/logo.gif");
   EXPECT_EQ(site.session.LinkTable[0].SpanLength, 16);
 }
@@ -479,8 +489,8 @@ TEST(Analysis, ReplacementEqualToUrlIgnoringCaseAddsNoRow) {
 TEST(Analysis, AddCanonicalEntryOnlyWhenSomethingIsEscaped) {
   Site site(PathStyle::Windows);
   const std::string html = "<a href='a b.htm'>";
-  EXPECT_EQ(AddCanonicalEntry(site.session, AnsiView(html), "ab.htm", 0, 0, 8), 0);
-  EXPECT_EQ(AddCanonicalEntry(site.session, AnsiView(html), "a b.htm", 0, 0, 8), 1);
+  EXPECT_EQ(AddCanonicalEntry(site.session, AnsiView(html), "ab.htm", 0, 0, 8), kNoRow);
+  EXPECT_EQ(AddCanonicalEntry(site.session, AnsiView(html), "a b.htm", 0, 0, 8), kRow);
   const LinkEntry& row = site.session.LinkTable[0];
   EXPECT_EQ(row.Url, "a b.htm");
   EXPECT_EQ(row.Replacement, "a%20b.htm");
@@ -490,21 +500,21 @@ TEST(Analysis, AddCanonicalEntryOnlyWhenSomethingIsEscaped) {
 
 TEST(Analysis, FixListHoldsTheRowIndex) {
   Site site(PathStyle::Posix);
-  EXPECT_EQ(site.Analyse("\"nothing.htm\""), 1);
-  EXPECT_EQ(site.Analyse("www.example.com"), 1);
-  EXPECT_EQ(site.Analyse("me@example.com"), 1);  // not a fix
-  EXPECT_EQ(site.Analyse("http:example.com"), 1);
+  EXPECT_EQ(site.Analyse("\"nothing.htm\""), kRow);
+  EXPECT_EQ(site.Analyse("www.example.com"), kRow);
+  EXPECT_EQ(site.Analyse("me@example.com"), kRow);  // not a fix
+  EXPECT_EQ(site.Analyse("http:example.com"), kRow);
   EXPECT_EQ(site.session.FixList, (std::vector<std::int32_t>{1, 3}));
 }
 
 TEST(Analysis, FullTableStopsTheAnalysis) {
   Site site(PathStyle::Posix);
   site.session.LinkTable.resize(kMaxLinkRows);
-  EXPECT_EQ(site.Analyse("\"nothing.htm\""), -1);
+  EXPECT_EQ(site.Analyse("\"nothing.htm\""), kStop);
   EXPECT_TRUE(site.session.tableFull);
   EXPECT_EQ(site.session.LinkCount(), kMaxLinkRows);
   // A link that needs nothing is fine.
-  EXPECT_EQ(site.Analyse("\"docs/guide.htm\""), 0);
+  EXPECT_EQ(site.Analyse("\"docs/guide.htm\""), kNoRow);
 }
 
 TEST(Analysis, LongValuesAndPaths) {
@@ -512,7 +522,7 @@ TEST(Analysis, LongValuesAndPaths) {
     Site site(style);
     // A value far longer than any path buffer: broken, nothing to suggest.
     const std::string longName(70000, 'a');
-    EXPECT_EQ(site.Analyse("\"" + longName + "/x.htm\""), 1);
+    EXPECT_EQ(site.Analyse("\"" + longName + "/x.htm\""), kRow);
     EXPECT_EQ(site.session.LinkTable.back().Replacement, "");
     EXPECT_EQ(site.session.LinkTable.back().Url, longName + "/x.htm");
     // A listed file whose path is too long for the platform is never found by a join; the
@@ -520,12 +530,12 @@ TEST(Analysis, LongValuesAndPaths) {
     const std::string folder(MaxPathLength(style), 'f');
     const int listed = site.session.fileList.Append(ListedPath(style, folder + "/deep.gif"));
     const int rows = site.session.LinkCount();
-    EXPECT_EQ(site.Analyse("\"" + folder + "/deep.gif\""), 0);
+    EXPECT_EQ(site.Analyse("\"" + folder + "/deep.gif\""), kNoRow);
     EXPECT_EQ(site.session.LinkCount(), rows);
     EXPECT_TRUE(site.session.fileList.referenced(listed));
     // Escaping a long value.
     const std::string spaced(50000, ' ');
-    EXPECT_EQ(site.Analyse("\"mailto:" + spaced + "\""), 1);
+    EXPECT_EQ(site.Analyse("\"mailto:" + spaced + "\""), kRow);
     EXPECT_EQ(site.session.LinkTable.back().Replacement.size(), 7 + 3 * spaced.size());
   }
 }
@@ -588,23 +598,26 @@ TEST(TargetAdder, EntryForms) {
     bool hasTarget;
     std::string existing;  // the existing target as the scanner read it
     bool quoteFlag;
-    int result;
+    RowOutcome result;
     std::string replacement;
     int span;
     int quote;
   };
   const std::vector<T> cases = {
-      {"new attribute", "<a href=\"x.htm\">", false, "", true, 1, ":::\"_parent\"", 0, 0},
-      {"new attribute in script text", "<a href=x.htm>", false, "", false, 1, ":::_parent", 0, 0},
-      {"quoted existing", "<a href=x target=\"_top\">", true, "_top", true, 1, ":::_parent", 6, 1},
-      {"apostrophe existing", "<a href=x target='_top'>", true, "_top", true, 1, ":::_parent", 6,
-       1},
-      {"escaped quote existing", "<a href=x target=\\\"_top\\\">", true, "_top", true, 1,
-       ":::_parent", 8, 2},
-      {"unquoted existing", "<a href=x target=_top>", true, "_top", true, 1, ":::\"_parent\"", 4,
+      {"new attribute", "<a href=\"x.htm\">", false, "", true, kRow, ":::\"_parent\"", 0, 0},
+      {"new attribute in script text", "<a href=x.htm>", false, "", false, kRow, ":::_parent", 0,
        0},
-      {"same target, other case", "<a href=x target=_PARENT>", true, "_PARENT", true, 0, "", 0, 0},
-      {"unreadable existing", "<a href=x target=\"_top", true, "_top", true, 0, "", 0, 0},
+      {"quoted existing", "<a href=x target=\"_top\">", true, "_top", true, kRow, ":::_parent", 6,
+       1},
+      {"apostrophe existing", "<a href=x target='_top'>", true, "_top", true, kRow, ":::_parent", 6,
+       1},
+      {"escaped quote existing", "<a href=x target=\\\"_top\\\">", true, "_top", true, kRow,
+       ":::_parent", 8, 2},
+      {"unquoted existing", "<a href=x target=_top>", true, "_top", true, kRow, ":::\"_parent\"", 4,
+       0},
+      {"same target, other case", "<a href=x target=_PARENT>", true, "_PARENT", true, kNoRow, "", 0,
+       0},
+      {"unreadable existing", "<a href=x target=\"_top", true, "_top", true, kNoRow, "", 0, 0},
   };
   for (const T& t : cases) {
     SCOPED_TRACE(t.name);
@@ -616,7 +629,7 @@ TEST(TargetAdder, EntryForms) {
     EXPECT_EQ(AddTargetEntry(session, AnsiView(t.html), 0, tagPos, targetPos, "x.htm", t.existing,
                              t.quoteFlag),
               t.result);
-    if (t.result != 1) {
+    if (t.result != kRow) {
       EXPECT_EQ(session.LinkCount(), 0);
       continue;
     }
@@ -635,7 +648,7 @@ TEST(TargetAdder, NewAttributeRowSitsAtTheTag) {
   SearchSession session(PathStyle::Posix);
   session.fileList.Append("/s/a.htm");
   const std::string html = "<p>text <a href=\"x.htm\">";
-  EXPECT_EQ(AddTargetEntry(session, AnsiView(html), 0, 8, -1, "x.htm", "", true), 1);
+  EXPECT_EQ(AddTargetEntry(session, AnsiView(html), 0, 8, -1, "x.htm", "", true), kRow);
   EXPECT_EQ(session.LinkTable[0].TagPos, 8);
   EXPECT_EQ(session.LinkTable[0].ValuePos, 8);
   EXPECT_EQ(session.LinkTable[0].Replacement, ":::\"_blank\"");

@@ -176,7 +176,7 @@ class InternetCheckTest : public ::testing::Test {
 
   struct Row {
     std::string url;
-    int result;
+    UrlVerdict result;
     std::string verdict;
   };
   // Checks each URL once with a fresh view: the result, one log line with the verdict, and
@@ -252,39 +252,41 @@ TEST(RingCacheTest, SmallRingWrapsAgainAndAgain) {
 
 TEST_F(InternetCheckTest, HttpStatusDecidesTheVerdict) {
   ExpectChecks({
-      {Http("/ok"), 0, "valid. "},
-      {Http("/moved"), 0, "valid. "},
-      {Http("/moved-to-missing"), 1, "broken. "},
-      {Http("/auth"), 0, "valid. "},
-      {Http("/forbidden"), 1, "broken. "},
-      {Http("/missing"), 1, "broken. "},
-      {Http("/error"), 1, "broken. "},
-      {Http(""), 1, "broken. "},  // the server has no page at "/"
+      {Http("/ok"), UrlVerdict::Valid, "valid. "},
+      {Http("/moved"), UrlVerdict::Valid, "valid. "},
+      {Http("/moved-to-missing"), UrlVerdict::Broken, "broken. "},
+      {Http("/auth"), UrlVerdict::Valid, "valid. "},
+      {Http("/forbidden"), UrlVerdict::Broken, "broken. "},
+      {Http("/missing"), UrlVerdict::Broken, "broken. "},
+      {Http("/error"), UrlVerdict::Broken, "broken. "},
+      {Http(""), UrlVerdict::Broken, "broken. "},  // the server has no page at "/"
       // Servers that refuse HEAD are asked once more with GET.
-      {Http("/no-head"), 0, "valid. "},
-      {Http("/no-head-501"), 0, "valid. "},
-      {Http("/no-head-moved"), 0, "valid. "},
-      {Http("/no-head-missing"), 1, "broken. "},
+      {Http("/no-head"), UrlVerdict::Valid, "valid. "},
+      {Http("/no-head-501"), UrlVerdict::Valid, "valid. "},
+      {Http("/no-head-moved"), UrlVerdict::Valid, "valid. "},
+      {Http("/no-head-missing"), UrlVerdict::Broken, "broken. "},
       // The URL comes decoded: its spaces and other bytes are escaped on the way out.
-      {Http("/ok?q=two words&x=\xC3\xA9%"), 0, "valid. "},
-      {"HTTP://127.0.0.1:" + std::to_string(servers_->http->port()) + "/ok?upper", 0, "valid. "},
+      {Http("/ok?q=two words&x=\xC3\xA9%"), UrlVerdict::Valid, "valid. "},
+      {"HTTP://127.0.0.1:" + std::to_string(servers_->http->port()) + "/ok?upper",
+       UrlVerdict::Valid, "valid. "},
   });
 }
 
 TEST_F(InternetCheckTest, EachUrlIsAskedOncePerRunWhateverItsLetterCase) {
-  ExpectChecks({{Http("/ok"), 0, "valid. "}, {Http("/missing"), 1, "broken. "}});
+  ExpectChecks({{Http("/ok"), UrlVerdict::Valid, "valid. "},
+                {Http("/missing"), UrlVerdict::Broken, "broken. "}});
   RecordingRunView view;
   // "/OK" would be a missing page on the server: the remembered verdict answers instead.
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/OK"), view), 0);
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/missing"), view), 1);
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/MISSING"), view), 1);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/OK"), view), UrlVerdict::Valid);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/missing"), view), UrlVerdict::Broken);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/MISSING"), view), UrlVerdict::Broken);
   EXPECT_TRUE(view.log.empty());
   EXPECT_TRUE(view.statuses.empty());
   EXPECT_EQ(view.pollCount, 0);
 
   // A new run (second pass) keeps the session and what it learnt.
   checker_.OpenSession();
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok"), view), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok"), view), UrlVerdict::Valid);
   EXPECT_TRUE(view.log.empty());
   EXPECT_EQ(checker_.verdicts().count(), 2u);
   EXPECT_EQ(checker_.connections().count(), 1u);
@@ -294,23 +296,23 @@ TEST_F(InternetCheckTest, F10SkipsAHangingRequestAndRemembersItAsValid) {
   RecordingRunView view;
   view.onPoll = [](int n) { return n >= 3 ? Poll::Skip : Poll::Go; };
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang"), view), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang"), view), UrlVerdict::Valid);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
   EXPECT_EQ(view.pollCount, 3);
   EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Http("/hang"), "skipped. ")});
   EXPECT_EQ(view.statuses, (std::vector<std::string>{kChecking, kIdle}));
 
   RecordingRunView again;
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/HANG"), again), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/HANG"), again), UrlVerdict::Valid);
   EXPECT_TRUE(again.log.empty());
   // The cancelled request leaves the host usable.
-  ExpectChecks({{Http("/ok"), 0, "valid. "}});
+  ExpectChecks({{Http("/ok"), UrlVerdict::Valid, "valid. "}});
 }
 
 TEST_F(InternetCheckTest, EscStopsWithNothingLoggedOrRemembered) {
   RecordingRunView view;
   view.onPoll = [](int n) { return n >= 2 ? Poll::Stop : Poll::Go; };
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang?esc"), view), -1);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang?esc"), view), UrlVerdict::Stopped);
   EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Http("/hang?esc"), "")});
   EXPECT_EQ(view.statuses, std::vector<std::string>{kChecking});
   EXPECT_EQ(checker_.verdicts().Find(Http("/hang?esc")), nullptr);
@@ -318,7 +320,7 @@ TEST_F(InternetCheckTest, EscStopsWithNothingLoggedOrRemembered) {
   // Not remembered: the next run asks again.
   RecordingRunView next;
   next.onPoll = [](int) { return Poll::Skip; };
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang?esc"), next), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang?esc"), next), UrlVerdict::Valid);
   EXPECT_EQ(next.log, std::vector<std::string>{LogLine(Http("/hang?esc"), "skipped. ")});
 }
 
@@ -326,7 +328,7 @@ TEST_F(InternetCheckTest, ARequestThatRunsOutOfTimeIsSkipped) {
   checker_.SetTimeouts(2000ms, 500ms);
   RecordingRunView view;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang?timeout"), view), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/hang?timeout"), view), UrlVerdict::Valid);
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_GE(took, 400ms);
   EXPECT_LT(took, 3s);
@@ -338,14 +340,14 @@ TEST_F(InternetCheckTest, ARequestThatRunsOutOfTimeIsSkipped) {
 TEST_F(InternetCheckTest, AHostThatCannotBeReachedIsSkippedForEveryScheme) {
   const std::string closed = "127.0.0.1:" + std::to_string(ClosedPort());
   ExpectChecks({
-      {"http://" + closed + "/a.htm", 0, "skipped. "},
-      {"http://" + closed + "/b.htm", 0, "skipped. "},
+      {"http://" + closed + "/a.htm", UrlVerdict::Valid, "skipped. "},
+      {"http://" + closed + "/b.htm", UrlVerdict::Valid, "skipped. "},
       // The host text is the key, whatever the scheme.
-      {"ftp://" + closed + "/file.txt", 0, "skipped. "},
+      {"ftp://" + closed + "/file.txt", UrlVerdict::Valid, "skipped. "},
       // The explicit port is the server's: the same address on the port of a server works.
-      {Http("/ok"), 0, "valid. "},
-      {"http://nonexistent.invalid/page.htm", 0, "skipped. "},
-      {"ftp://" + std::to_string(ClosedPort()) + ".invalid:21", 0, "skipped. "},
+      {Http("/ok"), UrlVerdict::Valid, "valid. "},
+      {"http://nonexistent.invalid/page.htm", UrlVerdict::Valid, "skipped. "},
+      {"ftp://" + std::to_string(ClosedPort()) + ".invalid:21", UrlVerdict::Valid, "skipped. "},
   });
   ASSERT_NE(checker_.connections().Find(closed), nullptr);
   EXPECT_FALSE(*checker_.connections().Find(closed));
@@ -361,7 +363,7 @@ TEST_F(InternetCheckTest, AHangingConnectionCanBeSkippedStoppedOrTimedOut) {
   const std::string host = "127.0.0.1:" + std::to_string(servers_->silent->port());
   RecordingRunView skip;
   skip.onPoll = [](int n) { return n >= 3 ? Poll::Skip : Poll::Go; };
-  EXPECT_EQ(checker_.CheckInternetUrl("ftp://" + host + "/a.txt", skip), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl("ftp://" + host + "/a.txt", skip), UrlVerdict::Valid);
   EXPECT_EQ(skip.log, std::vector<std::string>{LogLine("ftp://" + host + "/a.txt", "skipped. ")});
   EXPECT_EQ(skip.pollCount, 3);
   // F10 tells nothing about the host: its next URL tries to connect again.
@@ -369,102 +371,105 @@ TEST_F(InternetCheckTest, AHangingConnectionCanBeSkippedStoppedOrTimedOut) {
 
   RecordingRunView stop;
   stop.onPoll = [](int n) { return n >= 2 ? Poll::Stop : Poll::Go; };
-  EXPECT_EQ(checker_.CheckInternetUrl("ftp://" + host + "/b.txt", stop), -1);
+  EXPECT_EQ(checker_.CheckInternetUrl("ftp://" + host + "/b.txt", stop), UrlVerdict::Stopped);
   EXPECT_EQ(stop.log, std::vector<std::string>{LogLine("ftp://" + host + "/b.txt", "")});
   EXPECT_EQ(checker_.connections().Find(host), nullptr);
 
   checker_.SetTimeouts(500ms, 500ms);
-  ExpectChecks({{"ftp://" + host + "/c.txt", 0, "skipped. "}});
+  ExpectChecks({{"ftp://" + host + "/c.txt", UrlVerdict::Valid, "skipped. "}});
   ASSERT_NE(checker_.connections().Find(host), nullptr);
   EXPECT_FALSE(*checker_.connections().Find(host));
   // The host is known to be out of reach: its other URLs are skipped without waiting.
   RecordingRunView quick;
-  EXPECT_EQ(checker_.CheckInternetUrl("http://" + host + "/d.htm", quick), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl("http://" + host + "/d.htm", quick), UrlVerdict::Valid);
   EXPECT_EQ(quick.log, std::vector<std::string>{LogLine("http://" + host + "/d.htm", "skipped. ")});
   EXPECT_EQ(quick.pollCount, 0);
 }
 
 TEST_F(InternetCheckTest, ResetForgetsVerdictsAndHostsAndClosesTheSession) {
-  ExpectChecks({{Http("/ok"), 0, "valid. "}});
+  ExpectChecks({{Http("/ok"), UrlVerdict::Valid, "valid. "}});
   checker_.Reset();
   EXPECT_FALSE(checker_.HasSession());
   EXPECT_EQ(checker_.verdicts().count(), 0u);
   EXPECT_EQ(checker_.connections().count(), 0u);
   // Without a session every URL is skipped.
-  ExpectChecks({{Http("/missing?no-session"), 0, "skipped. "}});
+  ExpectChecks({{Http("/missing?no-session"), UrlVerdict::Valid, "skipped. "}});
   EXPECT_EQ(checker_.connections().count(), 0u);
 
   checker_.OpenSession();
-  ExpectChecks({{Http("/ok"), 0, "valid. "}, {Http("/missing"), 1, "broken. "}});
+  ExpectChecks({{Http("/ok"), UrlVerdict::Valid, "valid. "},
+                {Http("/missing"), UrlVerdict::Broken, "broken. "}});
 }
 
 TEST_F(InternetCheckTest, WithoutASessionEveryUrlIsSkipped) {
   CurlInternetChecker unopened;
   RecordingRunView view;
-  EXPECT_EQ(unopened.CheckInternetUrl(Http("/missing"), view), 0);
+  EXPECT_EQ(unopened.CheckInternetUrl(Http("/missing"), view), UrlVerdict::Valid);
   EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Http("/missing"), "skipped. ")});
 }
 
 TEST_F(InternetCheckTest, HttpsVerifiesTheServerCertificate) {
   checker_.SetCaFile(servers_->cert);
   ExpectChecks({
-      {Https("/ok"), 0, "valid. "},
-      {Https("/moved"), 0, "valid. "},
-      {Https("/auth"), 0, "valid. "},
-      {Https("/missing"), 1, "broken. "},
-      {Https("/no-head"), 0, "valid. "},
+      {Https("/ok"), UrlVerdict::Valid, "valid. "},
+      {Https("/moved"), UrlVerdict::Valid, "valid. "},
+      {Https("/auth"), UrlVerdict::Valid, "valid. "},
+      {Https("/missing"), UrlVerdict::Broken, "broken. "},
+      {Https("/no-head"), UrlVerdict::Valid, "valid. "},
   });
   // Without the test's own authority the certificate is not trusted: the server is reached,
   // but the request fails.
   CurlInternetChecker untrusting;
   untrusting.OpenSession();
   RecordingRunView view;
-  EXPECT_EQ(untrusting.CheckInternetUrl(Https("/ok"), view), 1);
+  EXPECT_EQ(untrusting.CheckInternetUrl(Https("/ok"), view), UrlVerdict::Broken);
   EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Https("/ok"), "broken. ")});
 }
 
 TEST_F(InternetCheckTest, FtpFindsFilesAndFolders) {
   ExpectChecks({
-      {Ftp(""), 0, "valid. "},
-      {Ftp("/"), 0, "valid. "},
-      {Ftp("/docs/readme.txt"), 0, "valid. "},
-      {Ftp("/empty.txt"), 0, "valid. "},
-      {Ftp("/with space.txt"), 0, "valid. "},
-      {Ftp("/docs"), 0, "valid. "},
-      {Ftp("/docs/"), 0, "valid. "},
-      {Ftp("/pub"), 0, "valid. "},
-      {Ftp("/missing.txt"), 1, "broken. "},
-      {Ftp("/docs/missing.txt"), 1, "broken. "},
-      {Ftp("/nodir/"), 1, "broken. "},
-      {Ftp("/nodir/readme.txt"), 1, "broken. "},
+      {Ftp(""), UrlVerdict::Valid, "valid. "},
+      {Ftp("/"), UrlVerdict::Valid, "valid. "},
+      {Ftp("/docs/readme.txt"), UrlVerdict::Valid, "valid. "},
+      {Ftp("/empty.txt"), UrlVerdict::Valid, "valid. "},
+      {Ftp("/with space.txt"), UrlVerdict::Valid, "valid. "},
+      {Ftp("/docs"), UrlVerdict::Valid, "valid. "},
+      {Ftp("/docs/"), UrlVerdict::Valid, "valid. "},
+      {Ftp("/pub"), UrlVerdict::Valid, "valid. "},
+      {Ftp("/missing.txt"), UrlVerdict::Broken, "broken. "},
+      {Ftp("/docs/missing.txt"), UrlVerdict::Broken, "broken. "},
+      {Ftp("/nodir/"), UrlVerdict::Broken, "broken. "},
+      {Ftp("/nodir/readme.txt"), UrlVerdict::Broken, "broken. "},
   });
   EXPECT_EQ(checker_.connections().count(), 1u);
 }
 
 TEST_F(InternetCheckTest, GopherFetchesTheSelector) {
   ExpectChecks({
-      {Gopher(""), 0, "valid. "},
-      {Gopher("/1/"), 0, "valid. "},
-      {Gopher("/0/hello.txt"), 0, "valid. "},
-      {Gopher("/1/docs"), 0, "valid. "},
-      {Gopher("/0/missing.txt"), 1, "broken. "},
+      {Gopher(""), UrlVerdict::Valid, "valid. "},
+      {Gopher("/1/"), UrlVerdict::Valid, "valid. "},
+      {Gopher("/0/hello.txt"), UrlVerdict::Valid, "valid. "},
+      {Gopher("/1/docs"), UrlVerdict::Valid, "valid. "},
+      {Gopher("/0/missing.txt"), UrlVerdict::Broken, "broken. "},
   });
 }
 
 TEST_F(InternetCheckTest, TheOldestVerdictIsForgottenAfter4096Urls) {
   RecordingRunView view;
   for (int i = 0; i <= 4096; ++i) {
-    ASSERT_EQ(checker_.CheckInternetUrl(Http("/ok?n=" + std::to_string(i)), view), 0) << i;
+    ASSERT_EQ(checker_.CheckInternetUrl(Http("/ok?n=" + std::to_string(i)), view),
+              UrlVerdict::Valid)
+        << i;
   }
   EXPECT_EQ(view.log.size(), 4097u);
   EXPECT_EQ(checker_.verdicts().count(), 4096u);
   EXPECT_EQ(checker_.connections().count(), 1u);
 
   RecordingRunView again;
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?n=4096"), again), 0);
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?n=1"), again), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?n=4096"), again), UrlVerdict::Valid);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?n=1"), again), UrlVerdict::Valid);
   EXPECT_TRUE(again.log.empty());
-  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?n=0"), again), 0);
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?n=0"), again), UrlVerdict::Valid);
   EXPECT_EQ(again.log, std::vector<std::string>{LogLine(Http("/ok?n=0"), "valid. ")});
 }
 

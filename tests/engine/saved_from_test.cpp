@@ -25,10 +25,10 @@ class SavedFromTest : public ::testing::Test {
     session_.fileList.Append(path);
     return path;
   }
-  int Run(RecordingRunView& view) {
+  PhaseResult Run(RecordingRunView& view) {
     RecordingRunView quiet;
-    EXPECT_EQ(CountProcessableFiles(session_, quiet), 0);
-    EXPECT_EQ(FindUnicodeFiles(session_, quiet), 0);
+    EXPECT_EQ(CountProcessableFiles(session_, quiet), PhaseResult::Completed);
+    EXPECT_EQ(FindUnicodeFiles(session_, quiet), PhaseResult::Completed);
     return SavedFromPhase(session_, view);
   }
   static std::string Line(const std::string& path, std::size_t size, const std::string& outcome) {
@@ -82,7 +82,7 @@ TEST_F(SavedFromTest, AddressesOfSavedPages) {
     }
   }
   RecordingRunView view;
-  EXPECT_EQ(Run(view), 0);
+  EXPECT_EQ(Run(view), PhaseResult::Completed);
   EXPECT_EQ(view.log, expectedLog);
   EXPECT_EQ(Table(), expectedTable);
 }
@@ -93,7 +93,7 @@ TEST_F(SavedFromTest, Utf16Pages) {
   const std::string be = Utf16Page("be.htm", text + "<!-- saved from url=x -->", true);
   const std::string none = Utf16Page("none.htm", "<!-- a --><!-- b -->", true);
   RecordingRunView view;
-  EXPECT_EQ(Run(view), 0);
+  EXPECT_EQ(Run(view), PhaseResult::Completed);
   ASSERT_EQ(view.log.size(), 4u);
   const std::size_t leSize = 2 * (text.size() + 1);
   EXPECT_EQ(view.log[1], Line(le, leSize, "saved from \"http://www.example.com/\""));
@@ -112,7 +112,7 @@ TEST_F(SavedFromTest, StyleSheetsScriptsAndOtherFilesAreNeverRead) {
   session_.fileList.Append(dir_ / "d.css");
   const std::string page = Page("page.htm", comment);
   RecordingRunView view;
-  EXPECT_EQ(Run(view), 0);
+  EXPECT_EQ(Run(view), PhaseResult::Completed);
   EXPECT_EQ(view.log, (std::vector<std::string>{
                           ">> Searching for \"saved from url\" ... ",
                           Line(page, comment.size(), "saved from \"http://x.example/\"")}));
@@ -128,7 +128,7 @@ TEST_F(SavedFromTest, EmptyAndUnreadablePages) {
   session_.fileList.Append(dir_ / "missing.htm");
   const std::string ok = Page("ok.htm", "<!-- saved from url=(0018)http://y.example/ -->");
   RecordingRunView view;
-  EXPECT_EQ(Run(view), 0);
+  EXPECT_EQ(Run(view), PhaseResult::Completed);
   ASSERT_EQ(view.log.size(), 4u);
   // An empty page is passed over silently; one that cannot be read says so.
   EXPECT_EQ(view.log[1], dir_ / "folder.htm ... cannot be read: Is a directory");
@@ -145,7 +145,7 @@ TEST_F(SavedFromTest, EscStopsThePhaseAndKeepsWhatWasFound) {
   RecordingRunView view;
   // Page a polls once; page b polls before each comment: stop at its second comment.
   view.onPoll = [](int n) { return n == 3 ? Poll::Stop : Poll::Go; };
-  EXPECT_EQ(Run(view), 255);
+  EXPECT_EQ(Run(view), PhaseResult::Stopped);
   EXPECT_EQ(Table(), (std::vector<std::pair<std::string, int>>{{"http://a.example/", 0}}));
   EXPECT_EQ(view.log.size(), 3u);
   EXPECT_EQ(FindSavedFromPage(session_, "HTTP://A.EXAMPLE/"), 0);
@@ -158,7 +158,7 @@ TEST_F(SavedFromTest, LookupTakesTheFirstPageIgnoringCase) {
   Page("second.htm", "<!-- saved from url=(0024)HTTP://WWW.EXAMPLE.COM/a -->");
   Page("slash.htm", "<!-- saved from url=(0024)http://www.example.com/C/ -->");
   RecordingRunView view;
-  EXPECT_EQ(Run(view), 0);
+  EXPECT_EQ(Run(view), PhaseResult::Completed);
   EXPECT_EQ(session_.SavedFromTable.size(), 4u);  // both pages of one address are kept
   EXPECT_EQ(FindSavedFromPage(session_, "http://www.example.com/a"), 0);
   EXPECT_EQ(FindSavedFromPage(session_, "http://www.example.com/b"), 1);
@@ -176,7 +176,7 @@ TEST_F(SavedFromTest, ASecondSearchAfterTheOptionsUsesOnlyItsOwnAddresses) {
   };
   Page("old.htm", "<!-- saved from url=(0018)http://a.example/ -->");
   RecordingRunView first;
-  ASSERT_EQ(Run(first), 0);
+  ASSERT_EQ(Run(first), PhaseResult::Completed);
   ASSERT_EQ(FindSavedFromPage(session_, "http://a.example/"), 0);
 
   session_.fileList.Clear();
@@ -184,7 +184,7 @@ TEST_F(SavedFromTest, ASecondSearchAfterTheOptionsUsesOnlyItsOwnAddresses) {
   Page("new2.htm", "<!-- saved from url=(0018)http://c.example/ -->");
   session_.CacheReset();
   RecordingRunView second;
-  ASSERT_EQ(Run(second), 0);
+  ASSERT_EQ(Run(second), PhaseResult::Completed);
   const Lookup lookups[] = {
       {"http://a.example/", -1},  // the page of the first search is gone
       {"http://b.example/", 0},

@@ -86,13 +86,13 @@ std::vector<Row> Resolve(const std::string& text, const std::vector<Expect>& exp
 // Answers every Internet check the same way.
 class FixedChecker : public InternetChecker {
  public:
-  explicit FixedChecker(int answer) : answer_(answer) {}
+  explicit FixedChecker(UrlVerdict answer) : answer_(answer) {}
   void OpenSession() override {}
   void Reset() override {}
-  int CheckInternetUrl(std::string_view, RunView&) override { return answer_; }
+  UrlVerdict CheckInternetUrl(std::string_view, RunView&) override { return answer_; }
 
  private:
-  int answer_;
+  UrlVerdict answer_;
 };
 
 // A site folder with one scanned file. Internet URLs are not checked and get no suggestion, so
@@ -109,7 +109,8 @@ class Site {
   // Lists another file of the site.
   void List(const std::string& relative) { session.fileList.Append(dir.Write(relative, "x")); }
 
-  // Writes the file and scans it with the scanner its extension asks for.
+  // Writes the file and scans it with the scanner its extension asks for. Returns the rows the
+  // scanner counted; `stopped` tells whether it stopped.
   int Scan(const std::string& name, const std::string& content, Enc e) {
     enc = e;
     bytes = e == Enc::Ansi ? std::vector<std::uint8_t>(content.begin(), content.end())
@@ -120,18 +121,23 @@ class Site {
     session.RunReset();
     const TextView text =
         session.View(bytes, e == Enc::Ansi ? FileEncoding::Ansi : FileEncoding::Utf16Le);
+    RowCount count;
     switch (KindOfPath(path, session.pathStyle())) {
       case FileKind::Page:
-        return ScanPage(session, view, text, path, index);
+        count = ScanPage(session, view, text, path, index);
+        break;
       case FileKind::Script:
-        return ScanScriptFile(session, view, text, path, index);
+        count = ScanScriptFile(session, view, text, path, index);
+        break;
       case FileKind::Style:
-        return ScanStyleFile(session, view, text, path, index);
+        count = ScanStyleFile(session, view, text, path, index);
+        break;
       case FileKind::Other:
+        ADD_FAILURE() << "not a processable file: " << name;
         break;
     }
-    ADD_FAILURE() << "not a processable file: " << name;
-    return 0;
+    stopped = count.stopped;
+    return count.rows;
   }
 
   std::vector<Row> Rows() const {
@@ -158,6 +164,7 @@ class Site {
   std::vector<std::uint8_t> bytes;
   std::string path;
   Enc enc = Enc::Ansi;
+  bool stopped = false;  // whether the last Scan stopped
 };
 
 struct Options {
@@ -186,6 +193,7 @@ void RunCases(const std::vector<ScanCase>& cases) {
       const std::vector<Row> expected = Resolve(c.text, c.rows);
       EXPECT_EQ(site.Rows(), expected);
       EXPECT_EQ(result, static_cast<int>(expected.size()));
+      EXPECT_FALSE(site.stopped);
       ASSERT_EQ(site.view.log.size(), 1u);
       EXPECT_EQ(site.view.log[0], FileLogLine(site.path, static_cast<Pos>(site.bytes.size())) +
                                       std::to_string(expected.size()) + " change(s) to apply");
@@ -597,8 +605,8 @@ TEST(Scanners, PollsOncePerPhaseAndPerTag) {
   EXPECT_EQ(script.view.pollCount, 3);  // the phase, and after each string
 }
 
-// ESC at every poll of a scan: the result is -1 minus the rows made so far, which stay; the
-// file's log line gets no ending.
+// ESC at every poll of a scan: the scan stops with the rows made so far, which stay; the file's
+// log line gets no ending.
 TEST(Scanners, EscAtAnyPollStopsWithTheRowsSoFar) {
   struct StopCase {
     std::string file;
@@ -628,7 +636,8 @@ TEST(Scanners, EscAtAnyPollStopsWithTheRowsSoFar) {
         site.session.search.ScanScriptsByTag = c.options.byTag;
         site.view.onPoll = [stopAt](int n) { return n == stopAt ? Poll::Stop : Poll::Go; };
         const int r = site.Scan(c.file, c.text, e);
-        EXPECT_EQ(r, -1 - site.session.LinkCount());
+        EXPECT_TRUE(site.stopped);
+        EXPECT_EQ(r, site.session.LinkCount());
         EXPECT_EQ(site.view.pollCount, stopAt);
         EXPECT_EQ(site.view.log, std::vector<std::string>{
                                      FileLogLine(site.path, static_cast<Pos>(site.bytes.size()))});
@@ -654,9 +663,10 @@ TEST(Scanners, StoppedInternetCheckStopsTheScanWithTheRowsSoFar) {
     for (const Enc e : kEncodings) {
       SCOPED_TRACE(c.text + " / " + EncName(e));
       Site site;
-      site.session.SetInternetChecker(std::make_unique<FixedChecker>(-1));
+      site.session.SetInternetChecker(std::make_unique<FixedChecker>(UrlVerdict::Stopped));
       site.session.InternetCheckOff = false;
-      EXPECT_EQ(site.Scan(c.file, c.text, e), -1 - c.rowsBefore);
+      EXPECT_EQ(site.Scan(c.file, c.text, e), c.rowsBefore);
+      EXPECT_TRUE(site.stopped);
       EXPECT_EQ(site.session.LinkCount(), c.rowsBefore);
       EXPECT_EQ(site.view.log.size(), 1u);
       EXPECT_EQ(site.view.log.back().find("change(s)"), std::string::npos);
@@ -706,7 +716,7 @@ TEST(ScanPage, LinkTargetAdder) {
       SCOPED_TRACE(std::string(c.name) + " / " + EncName(e));
       Site site;
       // Internet links check as valid: their A tags make no row of their own.
-      site.session.SetInternetChecker(std::make_unique<FixedChecker>(0));
+      site.session.SetInternetChecker(std::make_unique<FixedChecker>(UrlVerdict::Valid));
       site.session.InternetCheckOff = false;
       site.session.processing.TargetAdderEnabled = true;
       site.session.processing.ModifyExistingTargets = c.modifyExisting;
@@ -720,7 +730,7 @@ TEST(ScanPage, LinkTargetAdder) {
 
 TEST(ScanPage, LinkTargetAdderOffMakesNoTargetRows) {
   Site site;
-  site.session.SetInternetChecker(std::make_unique<FixedChecker>(0));
+  site.session.SetInternetChecker(std::make_unique<FixedChecker>(UrlVerdict::Valid));
   site.session.InternetCheckOff = false;
   EXPECT_EQ(site.Scan("p.htm", "<a href=\"http://ex.com/\" target=_top>x</a>", Enc::Ansi), 0);
 }

@@ -151,7 +151,7 @@ TEST(SearchRun, RootIsTheFolderOfTheShallowestFile) {
     for (const auto& f : c.files)
       session.fileList.Append(f);
     RecordingRunView view;
-    EXPECT_EQ(FindRootPath(session, view), 0);
+    EXPECT_EQ(FindRootPath(session, view), PhaseResult::Completed);
     EXPECT_EQ(session.RootPath, c.root);
     EXPECT_EQ(view.log.back(), ">> Finding the root path ... done");
   }

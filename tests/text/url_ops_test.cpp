@@ -1,5 +1,5 @@
-// URL string operations: separators, relative references, fragments, decoding, escaping, masks
-// and the marks of stored replacements, in both path styles.
+// URL string operations: separators, relative references, fragments, decoding, escaping and
+// masks, in both path styles.
 #include "text/url_ops.h"
 
 #include <gtest/gtest.h>
@@ -491,49 +491,6 @@ TEST(MatchUrlMaskTest, AdversarialMasksStayFast) {
   EXPECT_FALSE(MatchUrlMask(text, mask));
   EXPECT_FALSE(MatchUrlMask(text, alternatives + "*c"));
   EXPECT_TRUE(MatchUrlMask(text + "b", mask));
-}
-
-// ---- StripValueMarkers --------------------------------------------------------------------------
-
-struct StripCase {
-  std::string input;
-  bool keepMark;
-  std::string expected;
-  int result;
-};
-
-TEST(StripValueMarkersTest, Branches) {
-  const std::vector<StripCase> cases = {
-      {":::\"_blank\"", false, "_blank", 1},
-      {":::\"_blank\"", true, ":::_blank", 1},
-      {"|||page.htm", false, "page.htm", 0},
-      {"|||page.htm", true, "|||page.htm", 0},
-      {":::_top", false, "_top", 0},
-      {"|||\"a b.htm\"", false, "a b.htm", 1},
-      {"|||\"a b.htm\"", true, "|||a b.htm", 1},
-      {"|||\"\"", false, "", 1},
-      {"|||\"\"", true, "|||", 1},
-      {":::\"", false, "\"", 0},  // one quote is not a wrapped value
-      {":::", false, "", 0},
-      {":::", true, ":::", 0},
-      {"\"a b\"", false, "a b", 1},
-      {"\"a b\"", true, "a b", 1},
-      {"\":::x\"", true, ":::x", 1},  // the outer quotes are taken first
-      {"\"\"", false, "", 1},
-      {"\"", false, "\"", 0},
-      {"abc", true, "abc", 0},
-      {"::x", false, "::x", 0},
-      {"||", false, "||", 0},
-      {"", false, "", 0},
-      {"x\"y\"", false, "x\"y\"", 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.input + (c.keepMark ? " keep" : " drop"));
-    std::string out = "junk";
-    EXPECT_EQ(StripValueMarkers(c.input, &out, c.keepMark), c.result);
-    EXPECT_EQ(out, c.expected);
-    EXPECT_EQ(StripValueMarkers(c.input, nullptr, c.keepMark), c.result);
-  }
 }
 
 }  // namespace
