@@ -25,9 +25,15 @@ build: setup $(BUILD)/CMakeCache.txt
 build-asan: setup $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
-# scan exits 1 when it planned changes, which is what the example site is for.
+# The wizard on the example site when there is a display; without one, the command-line scan
+# (which exits 1 when it planned changes, which is what the example site is for).
 run: build
-	./$(BUILD)/urlsmith-cli scan $(SITE) || test $$? -eq 1
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  ./$(BUILD)/urlsmith $(SITE); \
+	else \
+	  echo "make run: no display (DISPLAY and WAYLAND_DISPLAY are unset), so this is the command-line scan of $(SITE)"; \
+	  ./$(BUILD)/urlsmith-cli scan $(SITE) || test $$? -eq 1; \
+	fi
 
 test-release: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
