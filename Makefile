@@ -47,6 +47,7 @@ test: test-asan test-release
 bench: build
 	./$(BUILD)/bench/urlsmith-bench --benchmark_min_time=0.2
 	./$(BUILD)/bench/urlsmith-runbench
+	./$(BUILD)/bench/urlsmith-wizard-bench
 
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
