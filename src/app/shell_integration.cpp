@@ -12,13 +12,18 @@ namespace {
 std::optional<QString> WriteEntry(const QString& path, const QString& text, bool executable) {
   const QString folder = QFileInfo(path).absolutePath();
   if (!QDir().mkpath(folder)) {
-    return QStringLiteral("Cannot open or create the folder of the desktop entry!\n") + folder;
+    return QStringLiteral(
+               "Cannot open or create the settings folder!\nProbably the settings "
+               "folder is corrupt!\n") +
+           folder;
   }
   QSaveFile file(path);
   const QByteArray bytes = text.toUtf8();
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    return QStringLiteral("Cannot set the desktop entry!\n") + path + QStringLiteral(": ") +
-           file.errorString();
+    return QStringLiteral(
+               "Cannot set the settings value!\nProbably the settings folder is "
+               "corrupt!\n") +
+           path + QStringLiteral(": ") + file.errorString();
   }
   if (executable) {
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeUser);
