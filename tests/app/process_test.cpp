@@ -94,8 +94,8 @@ TEST(Program, RefusalsHaveClearMessagesAndStatuses) {
   QString err;
   EXPECT_EQ(profile.Run({"-shell"}, false, &err), 255);
   EXPECT_TRUE(
-      err.contains("Emergency Quit: Cannot open or create the folder of the desktop "
-                   "entry!"))
+      err.contains("Emergency Quit: Cannot open or create the settings folder!\n"
+                   "Probably the settings folder is corrupt!\n"))
       << err.toStdString();
   EXPECT_EQ(profile.Run({"-shell", "x"}, false, &err), 2);  // a start path, and no display
   EXPECT_TRUE(err.contains("needs a display")) << err.toStdString();
