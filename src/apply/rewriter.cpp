@@ -19,13 +19,6 @@ constexpr std::string_view kRemovableElements[] = {"<BGSOUND", "<SCRIPT", "<APPL
 constexpr std::string_view kEmptiedToHash[] = {"<A", "<AREA", "<LINK", "<STYLE"};
 constexpr std::string_view kBackgroundHolders[] = {"<INPUT", "<BODY", "<TABLE", "<TD", "<TR"};
 
-// Unicode code points of the Windows-1252 bytes 0x80 to 0x9F (the five unused bytes map to
-// the C1 control of the same number, as the system converter does).
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 bool IsDeletion(const LinkEntry& row) {
   return row.Replacement.empty() || row.Replacement == kTwoQuotes;
 }
@@ -117,7 +110,7 @@ void AppendEncoded(const TextView& text, std::vector<std::uint8_t>& out, std::st
       continue;
     }
     if (text.codePage == CodePage::Windows1252) {
-      AppendUnit(out, b < 0xA0 ? kCp1252High[b - 0x80] : b);
+      AppendUnit(out, Cp1252Unit(b));
       ++i;
       continue;
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace urlsmith {
 
@@ -32,8 +33,8 @@ constexpr char32_t CombineSurrogates(std::uint32_t high, std::uint32_t low) {
   return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
 }
 
-// Unicode code points of the Windows-1252 bytes 0x80 to 0x9F; 0 where the byte is unused
-// (Windows maps those five bytes to the C1 control of the same number).
+// Unicode code points of the Windows-1252 bytes 0x80 to 0x9F (the five unused bytes map to
+// the C1 control of the same number, as the system converter does).
 constexpr char16_t kCp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
@@ -42,7 +43,7 @@ constexpr char16_t kCp1252High[32] = {
 // The Windows-1252 byte of a UTF-16 unit, or '_' when it has none.
 unsigned char Cp1252Byte(std::uint32_t unit) {
   if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<unsigned char>(unit);
-  for (unsigned i = 0; i < 32; ++i) {
+  for (unsigned i = 0; i < std::size(kCp1252High); ++i) {
     if (kCp1252High[i] == unit) return static_cast<unsigned char>(0x80 + i);
   }
   return kNoForm;
@@ -547,6 +548,10 @@ Pos ClampedEnd(const TextView& text, Pos end) {
 }
 
 }  // namespace
+
+char16_t Cp1252Unit(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+}
 
 unsigned char CharAt(const TextView& text, Pos position) {
   if (IsWide(text)) return static_cast<unsigned char>(WideReader(text, text.size).At(position));

@@ -99,6 +99,10 @@ std::string ExtensionOf(std::string_view path, PathStyle style);
 // Exchanges the two bytes of every 2-byte unit; with an odd size the last byte stays.
 void ByteSwapText(std::uint8_t* buffer, std::size_t size);
 
+// The UTF-16 unit of a Windows-1252 byte (the five unused bytes give the C1 control of the same
+// number).
+char16_t Cp1252Unit(unsigned char byte);
+
 // UTF-8 for one code point (used when UTF-16 values are written as single-byte text).
 void AppendUtf8(std::string& out, char32_t codePoint);
 
