@@ -87,15 +87,7 @@ std::string UnquotedStyleValue(std::string_view value) {
 // Whether the value as written at valuePos brings its own quotes: a double quote, an apostrophe,
 // or a backslash followed by one of them; for a reference to a file also a '(' of a style url.
 bool ValueIsQuoted(const TextView& text, Pos valuePos, bool parenthesisCounts) {
-  if (valuePos < 0 || valuePos >= text.size) return false;
-  const unsigned char c = CharAt(text, valuePos);
-  if (c == '"' || c == '\'') return true;
-  if (parenthesisCounts && c == '(') return true;
-  if (c == '\\') {
-    const unsigned char d = CharAt(text, valuePos + text.width());
-    return d == '"' || d == '\'';
-  }
-  return false;
+  return OpeningQuote(text, valuePos, parenthesisCounts) != QuoteKind::Unquoted;
 }
 
 // Appends a row; with `fix` also records it as an automatic protocol fix. 1, or -1 when the

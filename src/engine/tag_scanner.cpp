@@ -172,24 +172,25 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
 
 // Where the search inside a handler value begins and what ends it, by the value's quote.
 void HandlerValueBounds(const TextView& text, Pos valuePos, Pos& from, StopMode& mode) {
-  const int w = text.width();
-  const unsigned char c = CharAt(text, valuePos);
-  const unsigned char d = CharAt(text, valuePos + w);
-  if (c == '"') {
-    mode = StopMode::DoubleQuote;
-    from = valuePos + w;
-  } else if (c == '\'') {
-    mode = StopMode::Apostrophe;
-    from = valuePos + w;
-  } else if (c == '\\' && d == '"') {
-    mode = StopMode::EscapedDoubleQuote;
-    from = valuePos + 2 * w;
-  } else if (c == '\\' && d == '\'') {
-    mode = StopMode::EscapedApostrophe;
-    from = valuePos + 2 * w;
-  } else {
-    mode = StopMode::Blank;
-    from = valuePos;
+  const QuoteKind kind = OpeningQuote(text, valuePos, false);
+  from = valuePos + static_cast<Pos>(QuoteLength(kind)) * text.width();
+  switch (kind) {
+    case QuoteKind::DoubleQuote:
+      mode = StopMode::DoubleQuote;
+      break;
+    case QuoteKind::Apostrophe:
+      mode = StopMode::Apostrophe;
+      break;
+    case QuoteKind::EscapedDoubleQuote:
+      mode = StopMode::EscapedDoubleQuote;
+      break;
+    case QuoteKind::EscapedApostrophe:
+      mode = StopMode::EscapedApostrophe;
+      break;
+    case QuoteKind::Unquoted:
+    case QuoteKind::Parenthesis:
+      mode = StopMode::Blank;
+      break;
   }
 }
 

@@ -294,31 +294,39 @@ struct ValueResult {
   QuoteKind kind = QuoteKind::Unquoted;
 };
 
+template <class R>
+QuoteKind OpeningQuoteIn(const R& r, Pos p, bool parenthesis) {
+  const unsigned c = r.At(p);
+  if (c == '"') return QuoteKind::DoubleQuote;
+  if (c == '\'') return QuoteKind::Apostrophe;
+  if (c == '\\') {
+    const unsigned next = r.At(p + R::kWidth);
+    if (next == '"') return QuoteKind::EscapedDoubleQuote;
+    if (next == '\'') return QuoteKind::EscapedApostrophe;
+  }
+  if (parenthesis && c == '(') return QuoteKind::Parenthesis;
+  return QuoteKind::Unquoted;
+}
+
+// Steps over the quotes that open a value at p and returns where its content begins. Several
+// may stand one after another, each of a later kind than the one before (as in "' or "\"); the
+// last one is the value's quote. res gets its kind and length and counts every character passed.
+template <class R>
+Pos PastOpeningQuotes(const R& r, Pos p, bool parenthesis, ValueResult& res) {
+  for (QuoteKind kind = OpeningQuoteIn(r, p, parenthesis); kind > res.kind;
+       kind = OpeningQuoteIn(r, p, parenthesis)) {
+    const int length = QuoteLength(kind);
+    res = {res.span + length, length, kind};
+    p += length * R::kWidth;
+  }
+  return p;
+}
+
 template <class R, class W>
 int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueResult& res,
                    ValueRunOutMemo* runOutMemo) {
   constexpr Pos w = R::kWidth;
-  Pos p = position;
-  if (r.At(p) == '"') {
-    res = {1, 1, QuoteKind::DoubleQuote};
-    p += w;
-  }
-  if (r.At(p) == '\'') {
-    res = {res.span + 1, 1, QuoteKind::Apostrophe};
-    p += w;
-  }
-  if (r.In(p) && r.In(p + w) && r.At(p) == '\\' && r.At(p + w) == '"') {
-    res = {res.span + 2, 2, QuoteKind::EscapedDoubleQuote};
-    p += 2 * w;
-  }
-  if (r.In(p) && r.In(p + w) && r.At(p) == '\\' && r.At(p + w) == '\'') {
-    res = {res.span + 2, 2, QuoteKind::EscapedApostrophe};
-    p += 2 * w;
-  }
-  if (mode == ValueMode::StyleUrl && r.At(p) == '(') {
-    res = {res.span + 1, 1, QuoteKind::Parenthesis};
-    p += w;
-  }
+  Pos p = PastOpeningQuotes(r, position, mode == ValueMode::StyleUrl, res);
 
   // A value of this kind and mode that began earlier ran out without ending: so does this one.
   Pos* runOut = runOutMemo == nullptr
@@ -402,15 +410,6 @@ int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueRes
   return 0;
 }
 
-// A double quote, an apostrophe, or a backslash followed by either.
-template <class R>
-bool OpensQuote(const R& r, Pos p, unsigned c) {
-  if (c == '"' || c == '\'') return true;
-  if (c != '\\') return false;
-  const unsigned next = r.At(p + R::kWidth);
-  return next == '"' || next == '\'';
-}
-
 // Steps over the quoted section opening at p, if any: returns the position after its closing
 // quote, p itself when no quote opens there, or kNone when the quote never closes.
 template <class R>
@@ -456,7 +455,7 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
     for (; k < name.size(); ++k) {
       if (!r.In(p)) return 0;
       const unsigned c = r.At(p);
-      if (OpensQuote(r, p, c)) break;
+      if (OpeningQuoteIn(r, p, false) != QuoteKind::Unquoted) break;
       if (EndsTag(r, p, c)) return 0;
       if (Upper(c) != Upper(static_cast<unsigned char>(name[k]))) break;
       p += w;
@@ -488,23 +487,9 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
   if (!r.In(p) || r.At(p) == 0) return 0;
   if (valuePosition != nullptr) *valuePosition = p;
 
-  QuoteKind kind = QuoteKind::Unquoted;
-  if (r.At(p) == '"') {
-    kind = QuoteKind::DoubleQuote;
-    p += w;
-  }
-  if (r.At(p) == '\'') {
-    kind = QuoteKind::Apostrophe;
-    p += w;
-  }
-  if (r.At(p) == '\\' && r.At(p + w) == '"') {
-    kind = QuoteKind::EscapedDoubleQuote;
-    p += 2 * w;
-  }
-  if (r.At(p) == '\\' && r.At(p + w) == '\'') {
-    kind = QuoteKind::EscapedApostrophe;
-    p += 2 * w;
-  }
+  ValueResult opening;
+  p = PastOpeningQuotes(r, p, false, opening);
+  const QuoteKind kind = opening.kind;
 
   const Pos valueStart = p;
   for (; r.In(p); p += w) {
@@ -593,6 +578,11 @@ Pos FindText(const TextView& text, Pos end, std::string_view needle, Pos from, S
   const AnsiReader reader(text, limit);
   if (mode == StopMode::None) return FindTextAnsiNoStop(reader, needle, from);
   return FindTextIn(reader, needle, from, mode);
+}
+
+QuoteKind OpeningQuote(const TextView& text, Pos position, bool parenthesis) {
+  if (IsWide(text)) return OpeningQuoteIn(WideReader(text, text.size), position, parenthesis);
+  return OpeningQuoteIn(AnsiReader(text, text.size), position, parenthesis);
 }
 
 int ExtractValue(const TextView& text, Pos position, std::string* valueOut, ValueMode mode,

@@ -42,6 +42,22 @@ enum class QuoteKind : int {
   Parenthesis = 5,
 };
 
+// Characters of a quote of this kind: 0, 1, or 2 for a backslash and its quote.
+constexpr int QuoteLength(QuoteKind kind) {
+  switch (kind) {
+    case QuoteKind::Unquoted:
+      return 0;
+    case QuoteKind::EscapedDoubleQuote:
+    case QuoteKind::EscapedApostrophe:
+      return 2;
+    case QuoteKind::DoubleQuote:
+    case QuoteKind::Apostrophe:
+    case QuoteKind::Parenthesis:
+      return 1;
+  }
+  return 0;
+}
+
 // The character at a byte offset as a single byte: the byte itself in single-byte text; for a
 // UTF-16 unit, ASCII units as themselves, others as the first byte of their form in the code
 // page (UTF-8: the lead byte; Windows-1252: the byte, or '_' when it has none). A lone
@@ -63,6 +79,10 @@ Pos NextAfterTag(const TextView& text, Pos position);
 // needle (ASCII case ignored) searched from `from` up to `end` (used in place of the size);
 // the match offset or kNone. The stop mode ends the search early.
 Pos FindText(const TextView& text, Pos end, std::string_view needle, Pos from, StopMode mode);
+
+// The quote that opens a value at `position`: a double quote, an apostrophe, a backslash
+// followed by either, or (with `parenthesis`) a '('; Unquoted when none opens there.
+QuoteKind OpeningQuote(const TextView& text, Pos position, bool parenthesis);
 
 // Result of reading a value.
 struct ExtractedValue {
