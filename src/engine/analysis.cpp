@@ -39,10 +39,6 @@ bool Contains(std::string_view s, std::string_view part) {
   return s.find(part) != std::string_view::npos;
 }
 
-bool IsSeparator(char c, PathStyle style) {
-  return c == '/' || (style == PathStyle::Windows && c == '\\');
-}
-
 // Where a found value stands and what it occupies: the fields every row of it shares.
 struct Occurrence {
   int fileIndex = 0;
@@ -122,7 +118,7 @@ std::string ActiveBaseUrl(const SearchSession& session) {
 // The folder of a path with its separator at the end.
 std::string FolderWithSeparator(std::string_view path, PathStyle style) {
   std::string folder = FolderOf(path, style);
-  if (folder.empty() || !IsSeparator(folder.back(), style)) folder += PathSeparator(style);
+  if (folder.empty() || !IsPathSeparator(folder.back(), style)) folder += PathSeparator(style);
   return folder;
 }
 
@@ -247,14 +243,6 @@ int ResolveLocal(SearchSession& session, const TextView& text, const Occurrence&
     return LinkEntryAt(session, text, at, found, urlPath, suffix, quoteFlag);
   }
   return CanonicalIfWanted(session, at, needsEscaping, decoded);
-}
-
-// The name of a path or URL: the text after its last separator.
-std::string_view NameOf(std::string_view pathOrUrl, PathStyle style) {
-  std::size_t cut = std::string_view::npos;
-  if (style == PathStyle::Windows) cut = pathOrUrl.rfind('\\');
-  if (cut == std::string_view::npos) cut = pathOrUrl.rfind('/');
-  return cut == std::string_view::npos ? pathOrUrl : pathOrUrl.substr(cut + 1);
 }
 
 // The extension of a URL's last path component (query and fragment not included).
@@ -464,7 +452,7 @@ int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int s
   const PathStyle style = session.pathStyle();
   startIndex = std::max(startIndex, 0);
   if (startIndex >= files.size()) return -1;
-  const std::vector<int>& named = files.FilesNamed(NameOf(pathOrUrl, style));
+  const std::vector<int>& named = files.FilesNamed(FileNameOf(pathOrUrl, style));
   const auto first = std::lower_bound(named.begin(), named.end(), startIndex);
   if (first == named.end()) return -1;
 

@@ -5,9 +5,7 @@ namespace urlsmith {
 
 void SplitPath(std::string_view path, PathStyle style, std::string* folderOut,
                std::string* fileNameOut, std::string* baseNameOut, std::string* extensionOut) {
-  std::size_t sep = std::string_view::npos;
-  if (style == PathStyle::Windows) sep = path.rfind('\\');
-  if (sep == std::string_view::npos) sep = path.rfind('/');
+  const std::size_t sep = LastSeparator(path, style);
 
   const std::size_t dot = path.rfind('.');
   const bool hasExtension =

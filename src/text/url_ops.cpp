@@ -80,10 +80,6 @@ void AppendCharacter(std::string& out, unsigned char code, CodePage codePage) {
 
 // ---- Paths -------------------------------------------------------------------------------------
 
-bool IsSeparator(char c, PathStyle style) {
-  return c == '/' || (style == PathStyle::Windows && c == '\\');
-}
-
 // The separator written by MakeRelativePath in the given form.
 char FormSeparator(bool urlForm, PathStyle style) {
   return urlForm ? '/' : PathSeparator(style);
@@ -109,9 +105,7 @@ struct FolderAndName {
 // Splits a path at its last separator (Windows: the last '\', else the last '/'). A drive folder
 // such as "D:" becomes "D:\"; a path without separator has an empty folder.
 FolderAndName SplitFolder(std::string_view path, PathStyle style) {
-  std::size_t sep = std::string_view::npos;
-  if (style == PathStyle::Windows) sep = path.rfind('\\');
-  if (sep == std::string_view::npos) sep = path.rfind('/');
+  const std::size_t sep = LastSeparator(path, style);
   if (sep == std::string_view::npos) return {std::string(), path};
   FolderAndName result{std::string(path.substr(0, sep)), path.substr(sep + 1)};
   if (style == PathStyle::Windows && !result.folder.empty() && result.folder.back() == ':') {
@@ -214,7 +208,7 @@ std::string MakeRelativePath(std::string_view fromPath, std::string_view target,
     ++common;
   std::size_t cut = 0;
   for (std::size_t i = 0; i < common; ++i) {
-    if (IsSeparator(fromFolder[i], style)) cut = i + 1;
+    if (IsPathSeparator(fromFolder[i], style)) cut = i + 1;
   }
 
   // Windows: folders without a common leading character (another drive). POSIX: folders that
@@ -238,7 +232,7 @@ std::string MakeRelativePath(std::string_view fromPath, std::string_view target,
 
   const std::string_view up = (urlForm || style == PathStyle::Posix) ? "../" : "..\\";
   for (std::size_t i = cut; i < fromFolder.size(); ++i) {
-    if (IsSeparator(fromFolder[i], style)) out += up;
+    if (IsPathSeparator(fromFolder[i], style)) out += up;
   }
   out.append(to.folder, cut);
   out += to.name;
