@@ -80,6 +80,16 @@ std::size_t ProbeBody(char* data, std::size_t size, std::size_t count, void* use
   return bytes;
 }
 
+// What a request that did not come to its answer counts as: Stopped at ESC; Skipped at F10 or
+// when it ran out of time, as nobody could tell whether the URL works. Empty for one that ran
+// to its end. Outcome is the checker's private enum, hence the parameter.
+template <typename Outcome>
+std::optional<Outcome> CutShort(const Finished& f) {
+  if (f.end == End::Stopped) return Outcome::Stopped;
+  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  return std::nullopt;
+}
+
 bool ProbeEnded(const Finished& f, const BodyProbe& probe) {
   return f.code == CURLE_OK || (f.code == CURLE_WRITE_ERROR && probe.stopped);
 }
@@ -339,8 +349,6 @@ CurlInternetChecker::Reach CurlInternetChecker::Connect(const Target& target, Ru
   return f.code == CURLE_OK ? Reach::Connected : Reach::Unreachable;
 }
 
-// A request that runs out of time is skipped, as if F10 had been pressed for it: nobody
-// could tell whether the URL works.
 CurlInternetChecker::Outcome CurlInternetChecker::CheckHttp(const Target& target, RunView& view) {
   CURL* h = session_->easy;
   const Settings settings = SettingsOf(connectTimeout_, requestTimeout_, caFile_);
@@ -349,8 +357,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckHttp(const Target& target
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
   Finished f = session_->Run(h, view);
-  if (f.end == End::Stopped) return Outcome::Stopped;
-  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  if (const auto cut = CutShort<Outcome>(f)) return *cut;
   if (f.code != CURLE_OK) return Outcome::Broken;
   long status = ResponseCode(h);
 
@@ -364,8 +371,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckHttp(const Target& target
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, ProbeBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &probe);
     f = session_->Run(h, view);
-    if (f.end == End::Stopped) return Outcome::Stopped;
-    if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+    if (const auto cut = CutShort<Outcome>(f)) return *cut;
     if (!ProbeEnded(f, probe)) return Outcome::Broken;
     status = ResponseCode(h);
   }
@@ -383,8 +389,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckFtp(const Target& target,
   curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
   curl_easy_setopt(h, CURLOPT_FILETIME, 1L);
   Finished f = session_->Run(h, view);
-  if (f.end == End::Stopped) return Outcome::Stopped;
-  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  if (const auto cut = CutShort<Outcome>(f)) return *cut;
   if (f.code == CURLE_OK) return Outcome::Valid;
   // A path ending in '/' was looked up as a folder already.
   if (target.path.back() == '/') return Outcome::Broken;
@@ -392,8 +397,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckFtp(const Target& target,
   Prepare(h, target.requestUrl + "/", settings);
   curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
   f = session_->Run(h, view);
-  if (f.end == End::Stopped) return Outcome::Stopped;
-  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  if (const auto cut = CutShort<Outcome>(f)) return *cut;
   return f.code == CURLE_OK ? Outcome::Valid : Outcome::Broken;
 }
 
@@ -406,8 +410,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckGopher(const Target& targ
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, ProbeBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &probe);
   const Finished f = session_->Run(h, view);
-  if (f.end == End::Stopped) return Outcome::Stopped;
-  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  if (const auto cut = CutShort<Outcome>(f)) return *cut;
   if (!ProbeEnded(f, probe)) return Outcome::Broken;
   return IsGopherError(probe.head) ? Outcome::Broken : Outcome::Valid;
 }
