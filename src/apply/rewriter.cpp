@@ -23,10 +23,6 @@ bool IsDeletion(const LinkEntry& row) {
   return row.Replacement.empty() || row.Replacement == kTwoQuotes;
 }
 
-bool IsWrappedInQuotes(std::string_view s) {
-  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
-}
-
 bool StartsWithMark(std::string_view s, std::string_view mark) {
   return s.size() >= mark.size() && s.substr(0, mark.size()) == mark;
 }

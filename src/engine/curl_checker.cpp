@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "text/url_ops.h"
+
 namespace urlsmith {
 
 // How a check runs on libcurl.
@@ -94,10 +96,6 @@ bool ProbeEnded(const Finished& f, const BodyProbe& probe) {
   return f.code == CURLE_OK || (f.code == CURLE_WRITE_ERROR && probe.stopped);
 }
 
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 // The URL as libcurl gets it: the path part percent-escapes spaces, control characters,
 // non-ASCII bytes and a '%' that starts no escape, since the URL given is in decoded form.
 std::string RequestUrl(std::string_view url, std::size_t pathStart) {
@@ -105,9 +103,7 @@ std::string RequestUrl(std::string_view url, std::size_t pathStart) {
   std::string out(url.substr(0, pathStart));
   for (std::size_t i = pathStart; i < url.size(); ++i) {
     const auto c = static_cast<unsigned char>(url[i]);
-    const bool escapeStarts =
-        c == '%' && i + 2 < url.size() && IsHexDigit(url[i + 1]) && IsHexDigit(url[i + 2]);
-    if (c <= 0x20 || c >= 0x7F || (c == '%' && !escapeStarts)) {
+    if (c <= 0x20 || c >= 0x7F || (c == '%' && !IsPercentEscape(url, i))) {
       out += '%';
       out += kHex[c >> 4];
       out += kHex[c & 0x0F];

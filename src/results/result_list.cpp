@@ -71,10 +71,6 @@ bool BeginsWithMark(std::string_view marked, std::string_view mark) {
   return marked.size() >= 3 && marked.substr(0, 3) == mark;
 }
 
-bool IsQuotedValue(std::string_view s) {
-  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
-}
-
 // The marked form of a stored replacement (what StripValueMarkers gives with keepMark) as its two
 // pieces, without copying: the mark ("", ":::" or "|||") and the value without its quotes. The
 // value alone is the shown form (StripValueMarkers without keepMark).
@@ -83,13 +79,13 @@ struct MarkedForm {
   std::string_view value;
 
   explicit MarkedForm(std::string_view replacement) : value(replacement) {
-    if (IsQuotedValue(replacement)) {
+    if (IsWrappedInQuotes(replacement)) {
       value = replacement.substr(1, replacement.size() - 2);
     } else if (replacement.size() >= 3 &&
                (replacement.starts_with(kTargetMark) || replacement.starts_with(kRelativeMark))) {
       mark = replacement.substr(0, 3);
       value = replacement.substr(3);
-      if (IsQuotedValue(value)) value = value.substr(1, value.size() - 2);
+      if (IsWrappedInQuotes(value)) value = value.substr(1, value.size() - 2);
     }
   }
   std::size_t size() const { return mark.size() + value.size(); }

@@ -22,14 +22,13 @@ int HexValue(char c) {
   return c - 'A' + 10;
 }
 
-// True when s[i] is '%' followed by two hexadecimal digits.
+}  // namespace
+
 bool IsPercentEscape(std::string_view s, std::size_t i) {
   return s[i] == '%' && i + 2 < s.size() && IsHexDigit(s[i + 1]) && IsHexDigit(s[i + 2]);
 }
 
-bool IsQuoted(std::string_view s) {
-  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
-}
+namespace {
 
 // ---- Character entities ------------------------------------------------------------------------
 
@@ -189,7 +188,7 @@ void ConvertSeparators(std::string& s, std::size_t len, bool toUrl, PathStyle st
 std::string MakeRelativePath(std::string_view fromPath, std::string_view target, bool urlForm,
                              PathStyle style) {
   std::string out;
-  const bool quoted = IsQuoted(target);
+  const bool quoted = IsWrappedInQuotes(target);
   if (quoted) {
     target = target.substr(1, target.size() - 2);
     out += '"';
@@ -349,14 +348,14 @@ bool MatchUrlMask(std::string_view text, std::string_view maskList) {
 int StripValueMarkers(std::string_view src, std::string* dst, bool keepMark) {
   std::string out;
   int result = 0;
-  if (IsQuoted(src)) {
+  if (IsWrappedInQuotes(src)) {
     out.assign(src.substr(1, src.size() - 2));
     result = 1;
   } else if (src.size() >= 3 && (src.starts_with(kTargetMark) || src.starts_with(kRelativeMark))) {
     const std::string_view mark = src.substr(0, 3);
     const std::string_view value = src.substr(3);
     if (keepMark) out.assign(mark);
-    if (IsQuoted(value)) {
+    if (IsWrappedInQuotes(value)) {
       out.append(value.substr(1, value.size() - 2));
       result = 1;
     } else {

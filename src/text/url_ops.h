@@ -14,6 +14,14 @@ namespace urlsmith {
 inline constexpr std::string_view kTargetMark = ":::";
 inline constexpr std::string_view kRelativeMark = "|||";
 
+// Whether s is wrapped in double quotes: at least two characters, with a '"' at each end.
+constexpr bool IsWrappedInQuotes(std::string_view s) {
+  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
+}
+
+// Whether s[i] is '%' followed by two hexadecimal digits.
+bool IsPercentEscape(std::string_view s, std::size_t i);
+
 // Converts separators in place between file-path form and URL form. The converted region starts
 // after the first "://" (else, Windows style, at the '\' of the first ":\"; else at the start)
 // and ends at `len` or at the first '#' or '?'. Windows style: to URL form ':'->'|' and '\'->'/',
