@@ -20,12 +20,14 @@ namespace urlsmith {
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kScriptSchemes = {"javascript:", "vbscript:", "about:"};
-constexpr std::array<std::string_view, 6> kUncheckedSchemes = {
-    "mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:"};
-constexpr std::array<std::string_view, 4> kInternetSchemes = {"http://", "https://", "ftp://",
-                                                              "gopher://"};
-constexpr std::array<std::string_view, 5> kImageExtensions = {"gif", "jpg", "jpeg", "png", "bmp"};
+constexpr auto kScriptSchemes =
+    std::to_array<std::string_view>({"javascript:", "vbscript:", "about:"});
+constexpr auto kUncheckedSchemes = std::to_array<std::string_view>(
+    {"mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:"});
+constexpr auto kInternetSchemes =
+    std::to_array<std::string_view>({"http://", "https://", "ftp://", "gopher://"});
+constexpr auto kImageExtensions =
+    std::to_array<std::string_view>({"gif", "jpg", "jpeg", "png", "bmp"});
 constexpr std::string_view kFileUrl = "file:///";
 constexpr std::string_view kSchemeSeparator = "://";
 

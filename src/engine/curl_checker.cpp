@@ -33,7 +33,7 @@ constexpr char kAgent[] = "Microsoft Internet Explorer";
 constexpr char kAllowedProtocols[] = "http,https,ftp,gopher";
 constexpr char kRedirectProtocols[] = "http,https";
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
-constexpr int kPollMilliseconds = 10;
+constexpr int kPollMilliseconds = static_cast<int>(kPollInterval.count());
 constexpr long kMaxRedirects = 20;
 constexpr std::size_t kGopherProbeBytes = 512;
 

@@ -7,87 +7,6 @@
 
 namespace urlsmith {
 
-const std::array<std::string_view, 78> kEventHandlerNames = {
-    "onabort",
-    "onactivate",
-    "onafterprint",
-    "onafterupdate",
-    "onbeforeactivate",
-    "onbeforecopy",
-    "onbeforecut",
-    "onbeforedeactivate",
-    "onbeforeeditfocus",
-    "onbeforepaste",
-    "onbeforeprint",
-    "onbeforeunload",
-    "onbeforeupdate",
-    "onblur",
-    "onbounce",
-    "oncellchange",
-    "onchange",
-    "onclick",
-    "oncontextmenu",
-    "oncontrolselect",
-    "oncopy",
-    "oncut",
-    "ondataavailable",
-    "ondatasetchanged",
-    "ondatasetcomplete",
-    "ondblclick",
-    "ondeactivate",
-    "ondrag",
-    "ondragend",
-    "ondragenter",
-    "ondragleave",
-    "ondragover",
-    "ondragstart",
-    "ondrop",
-    "onerror",
-    "onerrorupdate",
-    "onfilterchange",
-    "onfinish",
-    "onfocus",
-    "onfocusin",
-    "onfocusout",
-    "onhelp",
-    "onkeydown",
-    "onkeypress",
-    "onkeyup",
-    "onlayoutcomplete",
-    "onload",
-    "onlosecapture",
-    "onmousedown",
-    "onmouseenter",
-    "onmouseleave",
-    "onmousemove",
-    "onmouseout",
-    "onmouseover",
-    "onmouseup",
-    "onmousewheel",
-    "onmove",
-    "onmoveend",
-    "onmovestart",
-    "onpaste",
-    "onpropertychange",
-    "onreadystatechange",
-    "onreset",
-    "onresize",
-    "onresizeend",
-    "onresizestart",
-    "onrowenter",
-    "onrowexit",
-    "onrowsdelete",
-    "onrowsinserted",
-    "onscroll",
-    "onselect",
-    "onselectionchange",
-    "onselectstart",
-    "onstart",
-    "onstop",
-    "onsubmit",
-    "onunload",
-};
-
 namespace {
 
 // The state of one ScanTags call: rows is the running count (or, once stopped, the result).
@@ -124,7 +43,7 @@ int AddLinkTarget(Scan& s, Pos p, const std::string& href, int rowsBefore, int f
 // One row of the tag table. Returns false when the scan is to end with s.rows as its result.
 bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
   const TagTableRow& row = kTagTable[rowIndex];
-  const bool isAnchor = rowIndex == 0;
+  const bool isAnchor = rowIndex == kAnchorTagRow;
   const bool isScript = rowIndex == kScriptTagRow;
   s.view.SetFileProgress(filePosition, fileRange);
   ++filePosition;

@@ -58,6 +58,10 @@ constexpr int QuoteLength(QuoteKind kind) {
   return 0;
 }
 
+// The run-out memo has a slot for every quote kind and value mode.
+static_assert(ValueRunOutMemo::kKinds == static_cast<int>(QuoteKind::Parenthesis) + 1);
+static_assert(ValueRunOutMemo::kModes == static_cast<int>(ValueMode::TagName) + 1);
+
 // The character at a byte offset as a single byte: the byte itself in single-byte text; for a
 // UTF-16 unit, ASCII units as themselves, others as the first byte of their form in the code
 // page (UTF-8: the lead byte; Windows-1252: the byte, or '_' when it has none). A lone

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace urlsmith {
 
@@ -37,8 +38,8 @@ struct Entity {
   unsigned char code;     // the ISO 8859-1 character
 };
 
-// The 96 ISO 8859-1 entities of HTML 4, in code order from 0xA0.
-constexpr std::array<std::string_view, 96> kLatin1EntityNames = {
+// The ISO 8859-1 entities of HTML 4, in code order from 0xA0.
+constexpr auto kLatin1EntityNames = std::to_array<std::string_view>({
     "&nbsp;",   "&iexcl;",  "&cent;",   "&pound;",  "&curren;", "&yen;",    "&brvbar;", "&sect;",
     "&uml;",    "&copy;",   "&ordf;",   "&laquo;",  "&not;",    "&shy;",    "&reg;",    "&macr;",
     "&deg;",    "&plusmn;", "&sup2;",   "&sup3;",   "&acute;",  "&micro;",  "&para;",   "&middot;",
@@ -51,22 +52,30 @@ constexpr std::array<std::string_view, 96> kLatin1EntityNames = {
     "&egrave;", "&eacute;", "&ecirc;",  "&euml;",   "&igrave;", "&iacute;", "&icirc;",  "&iuml;",
     "&eth;",    "&ntilde;", "&ograve;", "&oacute;", "&ocirc;",  "&otilde;", "&ouml;",   "&divide;",
     "&oslash;", "&ugrave;", "&uacute;", "&ucirc;",  "&uuml;",   "&yacute;", "&thorn;",  "&yuml;",
-};
+});
 
-constexpr std::array<Entity, 100> MakeEntityTable() {
-  std::array<Entity, 100> table{};
-  table[0] = {"&quot;", 0x22};
-  table[1] = {"&amp;", 0x26};
-  table[2] = {"&lt;", 0x3C};
-  table[3] = {"&gt;", 0x3E};
+static_assert(kLatin1EntityNames.size() == 0x100 - 0xA0, "one name for every byte from 0xA0");
+
+// The entities of the markup characters, tried first.
+constexpr Entity kMarkupEntities[] = {
+    {"&quot;", 0x22}, {"&amp;", 0x26}, {"&lt;", 0x3C}, {"&gt;", 0x3E}};
+
+constexpr std::size_t kEntityCount = std::size(kMarkupEntities) + kLatin1EntityNames.size();
+
+constexpr std::array<Entity, kEntityCount> MakeEntityTable() {
+  std::array<Entity, kEntityCount> table{};
+  std::size_t k = 0;
+  for (const Entity& markup : kMarkupEntities) {
+    table[k++] = markup;
+  }
   for (std::size_t i = 0; i < kLatin1EntityNames.size(); ++i) {
-    table[4 + i] = {kLatin1EntityNames[i], static_cast<unsigned char>(0xA0 + i)};
+    table[k++] = {kLatin1EntityNames[i], static_cast<unsigned char>(0xA0 + i)};
   }
   return table;
 }
 
 // The entities that DecodeUrl knows, tried in this order.
-constexpr std::array<Entity, 100> kEntityTable = MakeEntityTable();
+constexpr std::array<Entity, kEntityCount> kEntityTable = MakeEntityTable();
 
 void AppendCharacter(std::string& out, unsigned char code, CodePage codePage) {
   if (code < 0x80 || codePage == CodePage::Windows1252) {
