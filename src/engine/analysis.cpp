@@ -385,21 +385,6 @@ int AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int 
   return CanonicalIfWanted(session, at, needsEscaping, decoded);
 }
 
-int AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
-                 Pos valuePos, int targetIndex, const std::string& url, const std::string& fragment,
-                 bool quoteFlag) {
-  Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
-  ReadValue(text, tagPos, valuePos, nullptr, at);
-  return LinkEntryAt(session, text, at, targetIndex, url, fragment, quoteFlag);
-}
-
-int AddCanonicalEntry(SearchSession& session, const TextView& text, const std::string& decodedValue,
-                      int fileIndex, Pos tagPos, Pos valuePos) {
-  Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
-  ReadValue(text, tagPos, valuePos, nullptr, at);
-  return CanonicalAt(session, at, decodedValue);
-}
-
 bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
                           const std::string* replacement) {
   std::string judged;

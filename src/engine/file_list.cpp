@@ -54,13 +54,6 @@ void FileList::AppendAll(std::vector<std::string> paths) {
     Append(std::move(p));
 }
 
-void FileList::Insert(int index, std::string path) {
-  index = std::clamp(index, 0, size());
-  paths_.insert(paths_.begin() + index, std::move(path));
-  marks_.insert(marks_.begin() + index, 0);
-  RebuildIndex();
-}
-
 void FileList::Remove(std::vector<int> indices) {
   std::sort(indices.begin(), indices.end());
   indices.erase(std::unique(indices.begin(), indices.end()), indices.end());

@@ -85,9 +85,6 @@ struct TextView {
 };
 
 // ASCII-only letter case folding, the only folding the program ever does.
-constexpr char FoldUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
 constexpr char FoldLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }

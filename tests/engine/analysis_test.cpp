@@ -221,6 +221,7 @@ const std::vector<Case> kCases = {
     // Relative URLs.
     {"relative found", "\"docs/guide.htm\"", 0, "", ""},
     {"relative found, any letter case", "\"DOCS/Guide.HTM\"", 0, "", ""},
+    {"relative found, any letter case, with a fragment", "\"DOCS/Guide.HTM#a\"", 0, "", ""},
     {"relative found, made absolute", "docs/guide.htm#x", 1, "docs/guide.htm#x",
      "{FILE}docs/guide.htm#x", false, Absolute()},
     {"relative found, absolute with the base URL", "\"docs/guide.htm\"", 1, "docs/guide.htm",
@@ -462,30 +463,6 @@ TEST(Analysis, ReferencedMarks) {
   EXPECT_EQ(site.Analyse("\"nothing.htm\""), 1);
   for (int i : {0, 3, 4, 5, 6})
     EXPECT_FALSE(site.session.fileList.referenced(i)) << i;
-}
-
-TEST(Analysis, ReplacementEqualToUrlIgnoringCaseAddsNoRow) {
-  Site site(PathStyle::Windows);
-  const std::string html = "<a href=\"DOCS/GUIDE.HTM\">";
-  EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 2, "DOCS/GUIDE.HTM", "", true), 0);
-  EXPECT_EQ(site.session.LinkCount(), 0);
-  EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 2, "DOCS/GUIDE.HTM", "#a", true),
-            0);
-  EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 1, "DOCS/GUIDE.HTM", "", true), 1);
-  EXPECT_EQ(site.session.LinkTable[0].Replacement, "img/logo.gif");
-  EXPECT_EQ(site.session.LinkTable[0].SpanLength, 16);
-}
-
-TEST(Analysis, AddCanonicalEntryOnlyWhenSomethingIsEscaped) {
-  Site site(PathStyle::Windows);
-  const std::string html = "<a href='a b.htm'>";
-  EXPECT_EQ(AddCanonicalEntry(site.session, AnsiView(html), "ab.htm", 0, 0, 8), 0);
-  EXPECT_EQ(AddCanonicalEntry(site.session, AnsiView(html), "a b.htm", 0, 0, 8), 1);
-  const LinkEntry& row = site.session.LinkTable[0];
-  EXPECT_EQ(row.Url, "a b.htm");
-  EXPECT_EQ(row.Replacement, "a%20b.htm");
-  EXPECT_EQ(row.SpanLength, 9);
-  EXPECT_EQ(row.QuoteLength, 1);
 }
 
 TEST(Analysis, FixListHoldsTheRowIndex) {
