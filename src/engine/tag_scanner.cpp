@@ -18,6 +18,23 @@ struct Scan {
   int rows;
   const ScriptBlocks& blocks;
   int w() const { return text.width(); }
+
+  // Polls the view; at ESC the running count becomes the stop value, -1 minus the count.
+  bool StopAsked() {
+    if (view.StopPoll() != Poll::Stop) return false;
+    rows = -1 - rows;
+    return true;
+  }
+  // Counts the rows that an analysis added. A negative result (stopped, or the tables are
+  // full) ends the scan: false, with the result minus the running count as the scan's value.
+  bool Count(int added) {
+    if (added < 0) {
+      rows = added - rows;
+      return false;
+    }
+    rows += added;
+    return true;
+  }
 };
 
 // The Link Target Adder on the A tag at p, whose href value was just analysed. Returns the rows
@@ -47,10 +64,7 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
   const bool isScript = rowIndex == kScriptTagRow;
   s.view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
-  if (s.view.StopPoll() == Poll::Stop) {
-    s.rows = -1 - s.rows;
-    return false;
-  }
+  if (s.StopAsked()) return false;
   // The SCRIPT row finds its tags everywhere, also inside other script blocks.
   const ScriptBlocks everywhere;
   TagWalk walk(s.text, isScript ? everywhere : s.blocks);
@@ -65,27 +79,14 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
                       &valuePos, false) != 0) {
       const int rowsBefore = s.session.LinkCount();
       const int fixesBefore = s.session.FixCount();
-      const int r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, valuePos, true);
-      if (r < 0) {
-        s.rows = r - s.rows;
+      if (!s.Count(AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, valuePos, true))) {
         return false;
       }
-      s.rows += r;
-      if (isAnchor) {
-        const int t = AddLinkTarget(s, p, value, rowsBefore, fixesBefore);
-        if (t < 0) {
-          s.rows = t - s.rows;
-          return false;
-        }
-        s.rows += t;
-      }
+      if (isAnchor && !s.Count(AddLinkTarget(s, p, value, rowsBefore, fixesBefore))) return false;
     }
     p = isScript ? FindTag(s.text, "/SCRIPT", p) : NextAfterTag(s.text, p);
     if (p == kNone) return true;
-    if (s.view.StopPoll() == Poll::Stop) {
-      s.rows = -1 - s.rows;
-      return false;
-    }
+    if (s.StopAsked()) return false;
   }
 }
 
@@ -117,10 +118,7 @@ void HandlerValueBounds(const TextView& text, Pos valuePos, Pos& from, StopMode&
 bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
   s.view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
-  if (s.view.StopPoll() == Poll::Stop) {
-    s.rows = -1 - s.rows;
-    return false;
-  }
+  if (s.StopAsked()) return false;
   TagWalk walk(s.text, s.blocks);
   Pos p = 0;
   while (true) {
@@ -139,22 +137,16 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
         HandlerValueBounds(s.text, valuePos, from, mode);
         ProtocolSearch protocols(s.text, s.text.size, mode);
         for (Pos u = protocols.Next(from); u != kNone; u = protocols.Next(from)) {
-          const int r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false);
-          if (r < 0) {
-            s.rows = r - s.rows;
+          if (!s.Count(AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false))) {
             return false;
           }
-          s.rows += r;
           from = u + s.w();
         }
       }
     }
     p = NextAfterTag(s.text, p);
     if (p == kNone) break;
-    if (s.view.StopPoll() == Poll::Stop) {
-      s.rows = -1 - s.rows;
-      return false;
-    }
+    if (s.StopAsked()) return false;
   }
   s.view.SetFileProgress(filePosition, fileRange);
   return true;
