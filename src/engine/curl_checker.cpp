@@ -99,14 +99,11 @@ bool ProbeEnded(const Finished& f, const BodyProbe& probe) {
 // The URL as libcurl gets it: the path part percent-escapes spaces, control characters,
 // non-ASCII bytes and a '%' that starts no escape, since the URL given is in decoded form.
 std::string RequestUrl(std::string_view url, std::size_t pathStart) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out(url.substr(0, pathStart));
   for (std::size_t i = pathStart; i < url.size(); ++i) {
     const auto c = static_cast<unsigned char>(url[i]);
     if (c <= 0x20 || c >= 0x7F || (c == '%' && !IsPercentEscape(url, i))) {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 0x0F];
+      AppendPercentEscape(out, c);
     } else {
       out += static_cast<char>(c);
     }

@@ -29,6 +29,12 @@ bool IsPercentEscape(std::string_view s, std::size_t i) {
   return s[i] == '%' && i + 2 < s.size() && IsHexDigit(s[i + 1]) && IsHexDigit(s[i + 2]);
 }
 
+void AppendPercentEscape(std::string& out, unsigned char c) {
+  out += '%';
+  out += kUpperHexDigits[c >> 4];
+  out += kUpperHexDigits[c & 0x0F];
+}
+
 namespace {
 
 // ---- Character entities ------------------------------------------------------------------------
@@ -329,11 +335,7 @@ int EscapeUrl(std::string_view src, std::string* dst) {
     const auto c = static_cast<unsigned char>(src[i]);
     if (unsafe(c)) {
       ++count;
-      if (dst) {
-        out += '%';
-        out += kUpperHexDigits[c >> 4];
-        out += kUpperHexDigits[c & 0x0F];
-      }
+      if (dst) AppendPercentEscape(out, c);
     } else if (dst) {
       out += static_cast<char>(c);
     }
