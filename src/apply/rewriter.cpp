@@ -54,41 +54,6 @@ void AppendCodePoint(std::vector<std::uint8_t>& out, char32_t cp) {
   }
 }
 
-// The length of the well-formed UTF-8 sequence at s[i] and its code point, or 0.
-int Utf8Sequence(std::string_view s, std::size_t i, char32_t* cp) {
-  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned b = at(i);
-  int len = 0;
-  unsigned lo = 0x80, hi = 0xBF;
-  char32_t value = 0;
-  if (b >= 0xC2 && b <= 0xDF) {
-    len = 2;
-    value = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    len = 3;
-    value = b & 0x0F;
-    if (b == 0xE0) lo = 0xA0;
-    if (b == 0xED) hi = 0x9F;  // no surrogates
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    len = 4;
-    value = b & 0x07;
-    if (b == 0xF0) lo = 0x90;
-    if (b == 0xF4) hi = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + static_cast<std::size_t>(len) > s.size()) return 0;
-  for (int k = 1; k < len; ++k) {
-    const unsigned c = at(i + static_cast<std::size_t>(k));
-    if (c < lo || c > hi) return 0;
-    lo = 0x80;
-    hi = 0xBF;
-    value = (value << 6) | (c & 0x3F);
-  }
-  *cp = value;
-  return len;
-}
-
 // Appends a value (single-byte text in the session's code page) in the text's encoding:
 // as it is for single-byte text, as little-endian UTF-16 units otherwise. A byte that is not
 // part of a well-formed UTF-8 sequence (a decoded "%E9", say) stands for the Latin-1

@@ -127,6 +127,11 @@ void ByteSwapText(std::uint8_t* buffer, std::size_t size);
 // number).
 char16_t Cp1252Unit(unsigned char byte);
 
+// The length of the well-formed UTF-8 sequence of a non-ASCII character at s[i] (2 to 4), or 0
+// when none starts there (an ASCII byte, a stray or truncated byte, an overlong form, a
+// surrogate). codePoint, when not null, receives the character.
+int Utf8Sequence(std::string_view s, std::size_t i, char32_t* codePoint);
+
 // UTF-8 for one code point (used when UTF-16 values are written as single-byte text).
 void AppendUtf8(std::string& out, char32_t codePoint);
 
