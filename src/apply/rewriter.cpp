@@ -23,10 +23,6 @@ bool IsDeletion(const LinkEntry& row) {
   return row.Replacement.empty() || row.Replacement == kTwoQuotes;
 }
 
-bool StartsWithMark(std::string_view s, std::string_view mark) {
-  return s.size() >= mark.size() && s.substr(0, mark.size()) == mark;
-}
-
 template <std::size_t N>
 std::string_view FindToken(const std::string& token, const std::string_view (&group)[N]) {
   for (const std::string_view name : group) {
@@ -353,9 +349,9 @@ void PageRewriter::HandleRow(Page& page, std::size_t& k) {
 
   const std::string& replacement = row.Replacement;
   std::string value;
-  if (StartsWithMark(replacement, kRelativeMark)) {
+  if (replacement.starts_with(kRelativeMark)) {
     value = RelativeValue(page.path, std::string_view(replacement).substr(kRelativeMark.size()));
-  } else if (StartsWithMark(replacement, kTargetMark)) {
+  } else if (replacement.starts_with(kTargetMark)) {
     value = replacement.substr(kTargetMark.size());
   } else {
     value = replacement;

@@ -67,10 +67,6 @@ std::vector<std::string> VectorResultList::Texts() const {
 
 namespace {
 
-bool BeginsWithMark(std::string_view marked, std::string_view mark) {
-  return marked.size() >= 3 && marked.substr(0, 3) == mark;
-}
-
 // The marked form of a stored replacement (what StripValueMarkers gives with keepMark) as its two
 // pieces, without copying: the mark ("", ":::" or "|||") and the value without its quotes. The
 // value alone is the shown form (StripValueMarkers without keepMark).
@@ -539,7 +535,7 @@ void RefreshSelection(ResultStep& step) {
   const std::string& replacement =
       step.session.LinkTable[static_cast<std::size_t>(first)].Replacement;
   StripValueMarkers(replacement, &step.editor.text, false);
-  step.editor.relative = BeginsWithMark(replacement, kRelativeMark);
+  step.editor.relative = replacement.starts_with(kRelativeMark);
 }
 
 // ---- Command sequences ---------------------------------------------------------------------
