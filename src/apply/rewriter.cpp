@@ -31,10 +31,6 @@ std::string_view FindToken(const std::string& token, const std::string_view (&gr
   return {};
 }
 
-bool IsControl(unsigned c) {
-  return c >= 1 && c <= 31;
-}
-
 void AppendUnit(std::vector<std::uint8_t>& out, std::uint32_t unit) {
   out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
   out.push_back(static_cast<std::uint8_t>((unit >> 8) & 0xFF));
@@ -190,7 +186,7 @@ Pos FindClosingTag(const TextView& text, std::string_view name, Pos from) {
     const Pos after = p + static_cast<Pos>(pattern.size() + 1) * w;
     if (after + w > text.size) return kNone;
     const unsigned char c = CharAt(text, after);
-    if (c == '>' || (c >= 1 && c <= 32)) return TagEnd(text, p) == kNone ? kNone : p;
+    if (c == '>' || IsBlankOrControl(c)) return TagEnd(text, p) == kNone ? kNone : p;
   }
   return kNone;
 }

@@ -16,12 +16,6 @@ constexpr unsigned char kNoForm = '_';
 constexpr unsigned Upper(unsigned c) {
   return (c >= 'a' && c <= 'z') ? c - 32 : c;
 }
-constexpr bool IsControl(unsigned c) {
-  return c >= 1 && c <= 31;
-}
-constexpr bool IsBlankOrControl(unsigned c) {
-  return c >= 1 && c <= 32;
-}
 
 constexpr bool IsHighSurrogate(std::uint32_t u) {
   return u >= 0xD800 && u <= 0xDBFF;

@@ -84,6 +84,16 @@ struct TextView {
   constexpr int width() const { return encoding == FileEncoding::Ansi ? 1 : 2; }
 };
 
+// A control character (1 to 31; NUL is none): the page scans step over them inside values and
+// after tags.
+constexpr bool IsControl(unsigned c) {
+  return c >= 1 && c <= 31;
+}
+// A blank or a control character.
+constexpr bool IsBlankOrControl(unsigned c) {
+  return c >= 1 && c <= 32;
+}
+
 // ASCII-only letter case folding, the only folding the program ever does.
 constexpr char FoldLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
