@@ -1,5 +1,6 @@
 #include "engine/tag_scanner.h"
 
+#include <iterator>
 #include <string>
 
 #include "engine/analysis.h"
@@ -90,28 +91,22 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
   }
 }
 
+// What ends the search inside a handler value, by the value's quote (QuoteKind order); an
+// unquoted value ends at a blank.
+constexpr StopMode kHandlerValueStops[] = {StopMode::Blank,
+                                           StopMode::DoubleQuote,
+                                           StopMode::Apostrophe,
+                                           StopMode::EscapedDoubleQuote,
+                                           StopMode::EscapedApostrophe,
+                                           StopMode::Blank};
+static_assert(std::size(kHandlerValueStops) ==
+              static_cast<std::size_t>(QuoteKind::Parenthesis) + 1);
+
 // Where the search inside a handler value begins and what ends it, by the value's quote.
 void HandlerValueBounds(const TextView& text, Pos valuePos, Pos& from, StopMode& mode) {
   const QuoteKind kind = OpeningQuote(text, valuePos, false);
   from = valuePos + static_cast<Pos>(QuoteLength(kind)) * text.width();
-  switch (kind) {
-    case QuoteKind::DoubleQuote:
-      mode = StopMode::DoubleQuote;
-      break;
-    case QuoteKind::Apostrophe:
-      mode = StopMode::Apostrophe;
-      break;
-    case QuoteKind::EscapedDoubleQuote:
-      mode = StopMode::EscapedDoubleQuote;
-      break;
-    case QuoteKind::EscapedApostrophe:
-      mode = StopMode::EscapedApostrophe;
-      break;
-    case QuoteKind::Unquoted:
-    case QuoteKind::Parenthesis:
-      mode = StopMode::Blank;
-      break;
-  }
+  mode = kHandlerValueStops[static_cast<int>(kind)];
 }
 
 // The event-handler phase. Returns false when the scan is to end with s.rows as its result.
