@@ -76,12 +76,6 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
   out += '"';
 }
 
-std::string JsonString(std::string_view bytes) {
-  std::string out;
-  AppendJsonString(out, bytes);
-  return out;
-}
-
 std::string PlanJson(const ResultStep& step) {
   const SearchSession& session = step.session;
   const std::vector<LinkEntry>& table = session.LinkTable;
