@@ -19,13 +19,6 @@ constexpr std::string_view kRemovableElements[] = {"<BGSOUND", "<SCRIPT", "<APPL
 constexpr std::string_view kEmptiedToHash[] = {"<A", "<AREA", "<LINK", "<STYLE"};
 constexpr std::string_view kBackgroundHolders[] = {"<INPUT", "<BODY", "<TABLE", "<TD", "<TR"};
 
-// Unicode code points of the Windows-1252 bytes 0x80 to 0x9F (the five unused bytes map to
-// the C1 control of the same number, as the system converter does).
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 bool IsDeletion(const LinkEntry& row) {
   return ReplacementText(row.Replacement).IsDeletion();
 }
@@ -36,10 +29,6 @@ std::string_view FindToken(const std::string& token, const std::string_view (&gr
     if (EqualsIgnoreCase(token, name)) return name;
   }
   return {};
-}
-
-bool IsControl(unsigned c) {
-  return c >= 1 && c <= 31;
 }
 
 void AppendUnit(std::vector<std::uint8_t>& out, std::uint32_t unit) {
@@ -55,41 +44,6 @@ void AppendCodePoint(std::vector<std::uint8_t>& out, char32_t cp) {
   } else {
     AppendUnit(out, cp);
   }
-}
-
-// The length of the well-formed UTF-8 sequence at s[i] and its code point, or 0.
-int Utf8Sequence(std::string_view s, std::size_t i, char32_t* cp) {
-  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned b = at(i);
-  int len = 0;
-  unsigned lo = 0x80, hi = 0xBF;
-  char32_t value = 0;
-  if (b >= 0xC2 && b <= 0xDF) {
-    len = 2;
-    value = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    len = 3;
-    value = b & 0x0F;
-    if (b == 0xE0) lo = 0xA0;
-    if (b == 0xED) hi = 0x9F;  // no surrogates
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    len = 4;
-    value = b & 0x07;
-    if (b == 0xF0) lo = 0x90;
-    if (b == 0xF4) hi = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + static_cast<std::size_t>(len) > s.size()) return 0;
-  for (int k = 1; k < len; ++k) {
-    const unsigned c = at(i + static_cast<std::size_t>(k));
-    if (c < lo || c > hi) return 0;
-    lo = 0x80;
-    hi = 0xBF;
-    value = (value << 6) | (c & 0x3F);
-  }
-  *cp = value;
-  return len;
 }
 
 // Appends a value (single-byte text in the session's code page) in the text's encoding:
@@ -109,7 +63,7 @@ void AppendEncoded(const TextView& text, std::vector<std::uint8_t>& out, std::st
       continue;
     }
     if (text.codePage == CodePage::Windows1252) {
-      AppendUnit(out, b < 0xA0 ? kCp1252High[b - 0x80] : b);
+      AppendUnit(out, Cp1252Unit(b));
       ++i;
       continue;
     }
@@ -232,7 +186,7 @@ Pos FindClosingTag(const TextView& text, std::string_view name, Pos from) {
     const Pos after = p + static_cast<Pos>(pattern.size() + 1) * w;
     if (after + w > text.size) return kNone;
     const unsigned char c = CharAt(text, after);
-    if (c == '>' || (c >= 1 && c <= 32)) return TagEnd(text, p) == kNone ? kNone : p;
+    if (c == '>' || IsBlankOrControl(c)) return TagEnd(text, p) == kNone ? kNone : p;
   }
   return kNone;
 }

@@ -21,12 +21,14 @@ namespace urlsmith {
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kScriptSchemes = {"javascript:", "vbscript:", "about:"};
-constexpr std::array<std::string_view, 6> kUncheckedSchemes = {
-    "mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:"};
-constexpr std::array<std::string_view, 4> kInternetSchemes = {"http://", "https://", "ftp://",
-                                                              "gopher://"};
-constexpr std::array<std::string_view, 5> kImageExtensions = {"gif", "jpg", "jpeg", "png", "bmp"};
+constexpr auto kScriptSchemes =
+    std::to_array<std::string_view>({"javascript:", "vbscript:", "about:"});
+constexpr auto kUncheckedSchemes = std::to_array<std::string_view>(
+    {"mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:"});
+constexpr auto kInternetSchemes =
+    std::to_array<std::string_view>({"http://", "https://", "ftp://", "gopher://"});
+constexpr auto kImageExtensions =
+    std::to_array<std::string_view>({"gif", "jpg", "jpeg", "png", "bmp"});
 constexpr std::string_view kFileUrl = "file:///";
 constexpr std::string_view kSchemeSeparator = "://";
 
@@ -38,10 +40,6 @@ bool StartsWithAny(std::string_view s, const std::array<std::string_view, N>& pr
 
 bool Contains(std::string_view s, std::string_view part) {
   return s.find(part) != std::string_view::npos;
-}
-
-bool IsSeparator(char c, PathStyle style) {
-  return c == '/' || (style == PathStyle::Windows && c == '\\');
 }
 
 // Where a found value stands and what it occupies: the fields every row of it shares.
@@ -88,15 +86,7 @@ std::string UnquotedStyleValue(std::string_view value) {
 // Whether the value as written at valuePos brings its own quotes: a double quote, an apostrophe,
 // or a backslash followed by one of them; for a reference to a file also a '(' of a style url.
 bool ValueIsQuoted(const TextView& text, Pos valuePos, bool parenthesisCounts) {
-  if (valuePos < 0 || valuePos >= text.size) return false;
-  const unsigned char c = CharAt(text, valuePos);
-  if (c == '"' || c == '\'') return true;
-  if (parenthesisCounts && c == '(') return true;
-  if (c == '\\') {
-    const unsigned char d = CharAt(text, valuePos + text.width());
-    return d == '"' || d == '\'';
-  }
-  return false;
+  return OpeningQuote(text, valuePos, parenthesisCounts) != QuoteKind::Unquoted;
 }
 
 // Appends a row; with `fix` also records it as an automatic protocol fix. 1, or -1 when the
@@ -131,7 +121,7 @@ std::string ActiveBaseUrl(const SearchSession& session) {
 // The folder of a path with its separator at the end.
 std::string FolderWithSeparator(std::string_view path, PathStyle style) {
   std::string folder = FolderOf(path, style);
-  if (folder.empty() || !IsSeparator(folder.back(), style)) folder += PathSeparator(style);
+  if (folder.empty() || !IsPathSeparator(folder.back(), style)) folder += PathSeparator(style);
   return folder;
 }
 
@@ -259,14 +249,6 @@ RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occu
     return LinkEntryAt(session, text, at, found, urlPath, suffix, quoteFlag);
   }
   return CanonicalIfWanted(session, at, needsEscaping, decoded);
-}
-
-// The name of a path or URL: the text after its last separator.
-std::string_view NameOf(std::string_view pathOrUrl, PathStyle style) {
-  std::size_t cut = std::string_view::npos;
-  if (style == PathStyle::Windows) cut = pathOrUrl.rfind('\\');
-  if (cut == std::string_view::npos) cut = pathOrUrl.rfind('/');
-  return cut == std::string_view::npos ? pathOrUrl : pathOrUrl.substr(cut + 1);
 }
 
 // The extension of a URL's last path component (query and fragment not included).
@@ -408,22 +390,6 @@ RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& tex
   return CanonicalIfWanted(session, at, needsEscaping, decoded);
 }
 
-RowOutcome AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
-                        Pos valuePos, int targetIndex, const std::string& url,
-                        const std::string& fragment, bool quoteFlag) {
-  Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
-  ReadValue(text, tagPos, valuePos, nullptr, at);
-  return LinkEntryAt(session, text, at, targetIndex, url, fragment, quoteFlag);
-}
-
-RowOutcome AddCanonicalEntry(SearchSession& session, const TextView& text,
-                             const std::string& decodedValue, int fileIndex, Pos tagPos,
-                             Pos valuePos) {
-  Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
-  ReadValue(text, tagPos, valuePos, nullptr, at);
-  return CanonicalAt(session, at, decodedValue);
-}
-
 bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
                           const std::string* replacement) {
   const std::string judged = replacement != nullptr && !replacement->empty()
@@ -470,7 +436,7 @@ int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int s
   const PathStyle style = session.pathStyle();
   startIndex = std::max(startIndex, 0);
   if (startIndex >= files.size()) return -1;
-  const std::vector<int>& named = files.FilesNamed(NameOf(pathOrUrl, style));
+  const std::vector<int>& named = files.FilesNamed(FileNameOf(pathOrUrl, style));
   const auto first = std::lower_bound(named.begin(), named.end(), startIndex);
   if (first == named.end()) return -1;
 

@@ -20,19 +20,6 @@ namespace urlsmith {
 [[nodiscard]] RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text,
                                     int fileIndex, Pos tagPos, Pos valuePos, bool quoteFlag);
 
-// Adds a DELETE row (targetIndex -1) or a REPLACE row pointing at the listed file targetIndex.
-// Stop when the table is full.
-[[nodiscard]] RowOutcome AddLinkEntry(SearchSession& session, const TextView& text, int fileIndex,
-                                      Pos tagPos, Pos valuePos, int targetIndex,
-                                      const std::string& url, const std::string& fragment,
-                                      bool quoteFlag);
-
-// Adds a row replacing the value at valuePos by the escaped form of decodedValue; 0 when nothing
-// needs escaping (Stop when the table is full). The text gives the span and quote of the value.
-[[nodiscard]] RowOutcome AddCanonicalEntry(SearchSession& session, const TextView& text,
-                                           const std::string& decodedValue, int fileIndex,
-                                           Pos tagPos, Pos valuePos);
-
 // Whether a link qualifies for the Link Target Adder. replacement may be null.
 bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
                           const std::string* replacement);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "text/url_ops.h"
+
 namespace urlsmith {
 
 // How a check runs on libcurl.
@@ -31,7 +33,7 @@ constexpr char kAgent[] = "Microsoft Internet Explorer";
 constexpr char kAllowedProtocols[] = "http,https,ftp,gopher";
 constexpr char kRedirectProtocols[] = "http,https";
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
-constexpr int kPollMilliseconds = 10;
+constexpr int kPollMilliseconds = static_cast<int>(kPollInterval.count());
 constexpr long kMaxRedirects = 20;
 constexpr std::size_t kGopherProbeBytes = 512;
 
@@ -80,27 +82,28 @@ std::size_t ProbeBody(char* data, std::size_t size, std::size_t count, void* use
   return bytes;
 }
 
-bool ProbeEnded(const Finished& f, const BodyProbe& probe) {
-  return f.code == CURLE_OK || (f.code == CURLE_WRITE_ERROR && probe.stopped);
+// What a request that did not come to its answer counts as: Stopped at ESC; Skipped at F10 or
+// when it ran out of time, as nobody could tell whether the URL works. Empty for one that ran
+// to its end. Outcome is the checker's private enum, hence the parameter.
+template <typename Outcome>
+std::optional<Outcome> CutShort(const Finished& f) {
+  if (f.end == End::Stopped) return Outcome::Stopped;
+  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  return std::nullopt;
 }
 
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+bool ProbeEnded(const Finished& f, const BodyProbe& probe) {
+  return f.code == CURLE_OK || (f.code == CURLE_WRITE_ERROR && probe.stopped);
 }
 
 // The URL as libcurl gets it: the path part percent-escapes spaces, control characters,
 // non-ASCII bytes and a '%' that starts no escape, since the URL given is in decoded form.
 std::string RequestUrl(std::string_view url, std::size_t pathStart) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out(url.substr(0, pathStart));
   for (std::size_t i = pathStart; i < url.size(); ++i) {
     const auto c = static_cast<unsigned char>(url[i]);
-    const bool escapeStarts =
-        c == '%' && i + 2 < url.size() && IsHexDigit(url[i + 1]) && IsHexDigit(url[i + 2]);
-    if (c <= 0x20 || c >= 0x7F || (c == '%' && !escapeStarts)) {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 0x0F];
+    if (c <= 0x20 || c >= 0x7F || (c == '%' && !IsPercentEscape(url, i))) {
+      AppendPercentEscape(out, c);
     } else {
       out += static_cast<char>(c);
     }
@@ -340,8 +343,6 @@ CurlInternetChecker::Reach CurlInternetChecker::Connect(const Target& target, Ru
   return f.code == CURLE_OK ? Reach::Connected : Reach::Unreachable;
 }
 
-// A request that runs out of time is skipped, as if F10 had been pressed for it: nobody
-// could tell whether the URL works.
 CurlInternetChecker::Outcome CurlInternetChecker::CheckHttp(const Target& target, RunView& view) {
   CURL* h = session_->easy;
   const Settings settings = SettingsOf(connectTimeout_, requestTimeout_, caFile_);
@@ -350,8 +351,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckHttp(const Target& target
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
   Finished f = session_->Run(h, view);
-  if (f.end == End::Stopped) return Outcome::Stopped;
-  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  if (const auto cut = CutShort<Outcome>(f)) return *cut;
   if (f.code != CURLE_OK) return Outcome::Broken;
   long status = ResponseCode(h);
 
@@ -365,8 +365,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckHttp(const Target& target
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, ProbeBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &probe);
     f = session_->Run(h, view);
-    if (f.end == End::Stopped) return Outcome::Stopped;
-    if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+    if (const auto cut = CutShort<Outcome>(f)) return *cut;
     if (!ProbeEnded(f, probe)) return Outcome::Broken;
     status = ResponseCode(h);
   }
@@ -384,8 +383,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckFtp(const Target& target,
   curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
   curl_easy_setopt(h, CURLOPT_FILETIME, 1L);
   Finished f = session_->Run(h, view);
-  if (f.end == End::Stopped) return Outcome::Stopped;
-  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  if (const auto cut = CutShort<Outcome>(f)) return *cut;
   if (f.code == CURLE_OK) return Outcome::Valid;
   // A path ending in '/' was looked up as a folder already.
   if (target.path.back() == '/') return Outcome::Broken;
@@ -393,8 +391,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckFtp(const Target& target,
   Prepare(h, target.requestUrl + "/", settings);
   curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
   f = session_->Run(h, view);
-  if (f.end == End::Stopped) return Outcome::Stopped;
-  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  if (const auto cut = CutShort<Outcome>(f)) return *cut;
   return f.code == CURLE_OK ? Outcome::Valid : Outcome::Broken;
 }
 
@@ -407,8 +404,7 @@ CurlInternetChecker::Outcome CurlInternetChecker::CheckGopher(const Target& targ
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, ProbeBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &probe);
   const Finished f = session_->Run(h, view);
-  if (f.end == End::Stopped) return Outcome::Stopped;
-  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  if (const auto cut = CutShort<Outcome>(f)) return *cut;
   if (!ProbeEnded(f, probe)) return Outcome::Broken;
   return IsGopherError(probe.head) ? Outcome::Broken : Outcome::Valid;
 }

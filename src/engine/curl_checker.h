@@ -109,7 +109,6 @@ class CurlInternetChecker : public InternetChecker {
     requestTimeout_ = request;
   }
 
-  bool HasSession() const { return session_ != nullptr; }
   const VerdictCache& verdicts() const { return verdicts_; }
   const ConnectionCache& connections() const { return connections_; }
 

@@ -4,44 +4,28 @@
 
 namespace urlsmith {
 
-namespace {
-
-bool IsSeparator(char c, PathStyle style) {
-  return c == '/' || (style == PathStyle::Windows && c == '\\');
-}
-
-// The file name of a path: the text after its last separator.
-std::string_view NameOf(std::string_view path, PathStyle style) {
-  std::size_t cut = std::string_view::npos;
-  if (style == PathStyle::Windows) cut = path.rfind('\\');
-  if (cut == std::string_view::npos) cut = path.rfind('/');
-  return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}
-
-}  // namespace
-
 bool ResolveDotSegments(std::string& path, PathStyle style) {
-  if (path.size() >= 2 && path[0] == '.' && IsSeparator(path[1], style)) path.erase(0, 2);
+  if (path.size() >= 2 && path[0] == '.' && IsPathSeparator(path[1], style)) path.erase(0, 2);
   std::size_t i = 0;
   while (i < path.size()) {
-    if (!IsSeparator(path[i], style)) {
+    if (!IsPathSeparator(path[i], style)) {
       ++i;
       continue;
     }
     const std::size_t n = path.size();
     // "." step: the separator, '.', then a separator or the end.
-    if (i + 1 < n && path[i + 1] == '.' && (i + 2 == n || IsSeparator(path[i + 2], style))) {
+    if (i + 1 < n && path[i + 1] == '.' && (i + 2 == n || IsPathSeparator(path[i + 2], style))) {
       path.erase(i + 1, i + 2 == n ? 1 : 2);
       continue;
     }
     // ".." step: removes the folder before it together with itself.
     if (i + 2 < n && path[i + 1] == '.' && path[i + 2] == '.' &&
-        (i + 3 == n || IsSeparator(path[i + 3], style))) {
+        (i + 3 == n || IsPathSeparator(path[i + 3], style))) {
       std::size_t j = i;
       bool found = false;
       while (j > 0) {
         --j;
-        if (IsSeparator(path[j], style)) {
+        if (IsPathSeparator(path[j], style)) {
           found = true;
           break;
         }
@@ -68,13 +52,6 @@ void FileList::AppendAll(std::vector<std::string> paths) {
   // No exact reserve here: adding one folder at a time would then copy the whole list each time.
   for (auto& p : paths)
     Append(std::move(p));
-}
-
-void FileList::Insert(int index, std::string path) {
-  index = std::clamp(index, 0, size());
-  paths_.insert(paths_.begin() + index, std::move(path));
-  marks_.insert(marks_.begin() + index, 0);
-  RebuildIndex();
 }
 
 void FileList::Remove(std::vector<int> indices) {
@@ -117,7 +94,8 @@ void FileList::RebuildIndex() {
 void FileList::IndexAppended(int index) {
   byPath_.try_emplace(ToLowerAscii(paths_[static_cast<std::size_t>(index)]), index);
   if (byNameValid_) {
-    byName_[ToLowerAscii(NameOf(paths_[static_cast<std::size_t>(index)], style_))].push_back(index);
+    byName_[ToLowerAscii(FileNameOf(paths_[static_cast<std::size_t>(index)], style_))].push_back(
+        index);
   }
 }
 
@@ -135,7 +113,7 @@ const std::vector<int>& FileList::FilesNamed(std::string_view name) const {
   if (!byNameValid_) {
     byName_.clear();
     for (int i = 0; i < size(); ++i) {
-      byName_[ToLowerAscii(NameOf(paths_[static_cast<std::size_t>(i)], style_))].push_back(i);
+      byName_[ToLowerAscii(FileNameOf(paths_[static_cast<std::size_t>(i)], style_))].push_back(i);
     }
     byNameValid_ = true;
   }

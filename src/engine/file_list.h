@@ -32,8 +32,6 @@ class FileList {
   int Append(std::string path);
   // Appends many files at once.
   void AppendAll(std::vector<std::string> paths);
-  // Inserts at an index; later files move up by one.
-  void Insert(int index, std::string path);
   // Removes the files at the given indices (any order, duplicates ignored).
   void Remove(std::vector<int> indices);
   void Clear();

@@ -14,8 +14,8 @@
 namespace urlsmith {
 
 // The protocol names that start a URL in script text and event handlers, tried in this order.
-inline constexpr std::array<std::string_view, 5> kScriptProtocols = {
-    "file:///", "http://", "https://", "ftp://", "gopher://"};
+inline constexpr auto kScriptProtocols =
+    std::to_array<std::string_view>({"file:///", "http://", "https://", "ftp://", "gopher://"});
 
 // Fills starts with the positions of the page's "SCRIPT" tags and ends with those of its
 // "/SCRIPT" tags (each search goes on after the end of the tag found). Each list keeps at most

@@ -101,9 +101,9 @@ RowCount ScanPage(SearchSession& session, RunView& view, const TextView& text,
     blocks.starts = session.ScriptStarts;
     blocks.ends = session.ScriptEnds;
   }
-  // 15 tag kinds, the STYLE phase, the script phase and the event-handler phase.
+  // The tag scan, the STYLE phase and the script phase.
   const int fileRange =
-      16 + (options.ScanScriptsByProtocol ? 1 : 0) + (options.ScanEventHandlers ? 1 : 0);
+      TagScanSteps(options.ScanEventHandlers) + 1 + (options.ScanScriptsByProtocol ? 1 : 0);
   int filePosition = 0;
 
   RowCount count = ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, blocks);
@@ -135,7 +135,7 @@ RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& t
   int fileRange = 1 + (options.ScanScriptsByProtocol ? 1 : 0);
   // Markup that a script writes is searched for tags only when scripts count as tags.
   const bool scanTags = options.ScanScriptsByTag;
-  if (scanTags) fileRange += options.ScanEventHandlers ? 16 : 15;
+  if (scanTags) fileRange += TagScanSteps(options.ScanEventHandlers);
   view.SetFileProgress(0, fileRange);
   int filePosition = 1;
 

@@ -19,9 +19,7 @@ std::string TableFullMessage() {
 
 // The length of a path's folder part: up to its last separator, the separator not counted.
 std::size_t FolderLength(std::string_view path, PathStyle style) {
-  std::size_t sep = std::string_view::npos;
-  if (style == PathStyle::Windows) sep = path.rfind('\\');
-  if (sep == std::string_view::npos) sep = path.rfind('/');
+  const std::size_t sep = LastSeparator(path, style);
   return sep == std::string_view::npos ? 0 : sep;
 }
 

@@ -1,92 +1,12 @@
 #include "engine/tag_scanner.h"
 
+#include <iterator>
 #include <string>
 
 #include "engine/analysis.h"
 #include "text/primitives.h"
 
 namespace urlsmith {
-
-const std::array<std::string_view, 78> kEventHandlerNames = {
-    "onabort",
-    "onactivate",
-    "onafterprint",
-    "onafterupdate",
-    "onbeforeactivate",
-    "onbeforecopy",
-    "onbeforecut",
-    "onbeforedeactivate",
-    "onbeforeeditfocus",
-    "onbeforepaste",
-    "onbeforeprint",
-    "onbeforeunload",
-    "onbeforeupdate",
-    "onblur",
-    "onbounce",
-    "oncellchange",
-    "onchange",
-    "onclick",
-    "oncontextmenu",
-    "oncontrolselect",
-    "oncopy",
-    "oncut",
-    "ondataavailable",
-    "ondatasetchanged",
-    "ondatasetcomplete",
-    "ondblclick",
-    "ondeactivate",
-    "ondrag",
-    "ondragend",
-    "ondragenter",
-    "ondragleave",
-    "ondragover",
-    "ondragstart",
-    "ondrop",
-    "onerror",
-    "onerrorupdate",
-    "onfilterchange",
-    "onfinish",
-    "onfocus",
-    "onfocusin",
-    "onfocusout",
-    "onhelp",
-    "onkeydown",
-    "onkeypress",
-    "onkeyup",
-    "onlayoutcomplete",
-    "onload",
-    "onlosecapture",
-    "onmousedown",
-    "onmouseenter",
-    "onmouseleave",
-    "onmousemove",
-    "onmouseout",
-    "onmouseover",
-    "onmouseup",
-    "onmousewheel",
-    "onmove",
-    "onmoveend",
-    "onmovestart",
-    "onpaste",
-    "onpropertychange",
-    "onreadystatechange",
-    "onreset",
-    "onresize",
-    "onresizeend",
-    "onresizestart",
-    "onrowenter",
-    "onrowexit",
-    "onrowsdelete",
-    "onrowsinserted",
-    "onscroll",
-    "onselect",
-    "onselectionchange",
-    "onselectstart",
-    "onstart",
-    "onstop",
-    "onsubmit",
-    "onunload",
-};
 
 namespace {
 
@@ -99,6 +19,23 @@ struct Scan {
   RowCount count;
   const ScriptBlocks& blocks;
   int w() const { return text.width(); }
+
+  // Polls the view; at ESC the count is marked stopped.
+  bool StopAsked() {
+    if (view.StopPoll() != Poll::Stop) return false;
+    count.stopped = true;
+    return true;
+  }
+  // Counts the row an analysis added. A stop (ESC, or the tables are full) ends the scan: false,
+  // with the count marked stopped.
+  bool Count(RowOutcome outcome) {
+    if (outcome == RowOutcome::Stop) {
+      count.stopped = true;
+      return false;
+    }
+    count.rows += RowsAdded(outcome);
+    return true;
+  }
 };
 
 // The Link Target Adder on the A tag at p, whose href value was just analysed.
@@ -123,14 +60,11 @@ RowOutcome AddLinkTarget(Scan& s, Pos p, const std::string& href, int rowsBefore
 // One row of the tag table. Returns false when the scan is to end (s.count is stopped).
 bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
   const TagTableRow& row = kTagTable[rowIndex];
-  const bool isAnchor = rowIndex == 0;
+  const bool isAnchor = rowIndex == kAnchorTagRow;
   const bool isScript = rowIndex == kScriptTagRow;
   s.view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
-  if (s.view.StopPoll() == Poll::Stop) {
-    s.count.stopped = true;
-    return false;
-  }
+  if (s.StopAsked()) return false;
   // The SCRIPT row finds its tags everywhere, also inside other script blocks.
   const ScriptBlocks everywhere;
   TagWalk walk(s.text, isScript ? everywhere : s.blocks);
@@ -145,61 +79,40 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
                       &valuePos, false) != 0) {
       const int rowsBefore = s.session.LinkCount();
       const int fixesBefore = s.session.FixCount();
-      const RowOutcome r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, valuePos, true);
-      if (r == RowOutcome::Stop) {
-        s.count.stopped = true;
+      if (!s.Count(AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, valuePos, true))) {
         return false;
       }
-      s.count.rows += RowsAdded(r);
-      if (isAnchor) {
-        const RowOutcome t = AddLinkTarget(s, p, value, rowsBefore, fixesBefore);
-        if (t == RowOutcome::Stop) {
-          s.count.stopped = true;
-          return false;
-        }
-        s.count.rows += RowsAdded(t);
-      }
+      if (isAnchor && !s.Count(AddLinkTarget(s, p, value, rowsBefore, fixesBefore))) return false;
     }
     p = isScript ? FindTag(s.text, "/SCRIPT", p) : NextAfterTag(s.text, p);
     if (p == kNone) return true;
-    if (s.view.StopPoll() == Poll::Stop) {
-      s.count.stopped = true;
-      return false;
-    }
+    if (s.StopAsked()) return false;
   }
 }
 
+// What ends the search inside a handler value, by the value's quote (QuoteKind order); an
+// unquoted value ends at a blank.
+constexpr StopMode kHandlerValueStops[] = {StopMode::Blank,
+                                           StopMode::DoubleQuote,
+                                           StopMode::Apostrophe,
+                                           StopMode::EscapedDoubleQuote,
+                                           StopMode::EscapedApostrophe,
+                                           StopMode::Blank};
+static_assert(std::size(kHandlerValueStops) ==
+              static_cast<std::size_t>(QuoteKind::Parenthesis) + 1);
+
 // Where the search inside a handler value begins and what ends it, by the value's quote.
 void HandlerValueBounds(const TextView& text, Pos valuePos, Pos& from, StopMode& mode) {
-  const int w = text.width();
-  const unsigned char c = CharAt(text, valuePos);
-  const unsigned char d = CharAt(text, valuePos + w);
-  if (c == '"') {
-    mode = StopMode::DoubleQuote;
-    from = valuePos + w;
-  } else if (c == '\'') {
-    mode = StopMode::Apostrophe;
-    from = valuePos + w;
-  } else if (c == '\\' && d == '"') {
-    mode = StopMode::EscapedDoubleQuote;
-    from = valuePos + 2 * w;
-  } else if (c == '\\' && d == '\'') {
-    mode = StopMode::EscapedApostrophe;
-    from = valuePos + 2 * w;
-  } else {
-    mode = StopMode::Blank;
-    from = valuePos;
-  }
+  const QuoteKind kind = OpeningQuote(text, valuePos, false);
+  from = valuePos + static_cast<Pos>(QuoteLength(kind)) * text.width();
+  mode = kHandlerValueStops[static_cast<int>(kind)];
 }
 
 // The event-handler phase. Returns false when the scan is to end (s.count is stopped).
 bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
   s.view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
-  if (s.view.StopPoll() == Poll::Stop) {
-    s.count.stopped = true;
-    return false;
-  }
+  if (s.StopAsked()) return false;
   TagWalk walk(s.text, s.blocks);
   Pos p = 0;
   while (true) {
@@ -218,22 +131,16 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
         HandlerValueBounds(s.text, valuePos, from, mode);
         ProtocolSearch protocols(s.text, s.text.size, mode);
         for (Pos u = protocols.Next(from); u != kNone; u = protocols.Next(from)) {
-          const RowOutcome r = AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false);
-          if (r == RowOutcome::Stop) {
-            s.count.stopped = true;
+          if (!s.Count(AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false))) {
             return false;
           }
-          s.count.rows += RowsAdded(r);
           from = u + s.w();
         }
       }
     }
     p = NextAfterTag(s.text, p);
     if (p == kNone) break;
-    if (s.view.StopPoll() == Poll::Stop) {
-      s.count.stopped = true;
-      return false;
-    }
+    if (s.StopAsked()) return false;
   }
   s.view.SetFileProgress(filePosition, fileRange);
   return true;

@@ -21,29 +21,129 @@ struct TagTableRow {
   int start;
 };
 
-inline constexpr std::array<TagTableRow, 15> kTagTable = {{
-    {"A", "href", 2},
-    {"APPLET", "src", 7},
-    {"AREA", "href", 5},
-    {"BGSOUND", "src", 8},
-    {"EMBED", "src", 6},
-    {"FRAME", "src", 6},
-    {"IFRAME", "src", 7},
-    {"IMG", "src", 4},
-    {"INPUT", "src", 6},
-    {"LINK", "href", 5},
-    {"SCRIPT", "src", 7},
-    {"BODY", "background", 5},
-    {"TABLE", "background", 6},
-    {"TD", "background", 3},
-    {"TR", "background", 3},
-}};
+// A row whose attribute search begins right after the tag name.
+constexpr TagTableRow TagRow(std::string_view tag, std::string_view attribute) {
+  return {tag, attribute, 1 + static_cast<int>(tag.size())};
+}
+
+inline constexpr auto kTagTable = std::to_array({
+    TagRow("A", "href"),
+    TagRow("APPLET", "src"),
+    TagRow("AREA", "href"),
+    TagRow("BGSOUND", "src"),
+    TagRow("EMBED", "src"),
+    TagRow("FRAME", "src"),
+    TagRow("IFRAME", "src"),
+    TagRow("IMG", "src"),
+    TagRow("INPUT", "src"),
+    TagRow("LINK", "href"),
+    TagRow("SCRIPT", "src"),
+    TagRow("BODY", "background"),
+    TagRow("TABLE", "background"),
+    TagRow("TD", "background"),
+    TagRow("TR", "background"),
+});
+
+// The index of the row of a tag (the table's size when it has none).
+constexpr std::size_t TagRowOf(std::string_view tag) {
+  std::size_t i = 0;
+  while (i < kTagTable.size() && kTagTable[i].tag != tag)
+    ++i;
+  return i;
+}
 
 // The row whose tag search ignores script blocks and jumps to the following "/SCRIPT" tag.
-inline constexpr std::size_t kScriptTagRow = 10;
+inline constexpr std::size_t kScriptTagRow = TagRowOf("SCRIPT");
+// The row of the links that drive the Link Target Adder.
+inline constexpr std::size_t kAnchorTagRow = TagRowOf("A");
+
+// The per-file progress steps that ScanTags takes: one per row of the tag table, and one for the
+// event-handler phase when it is on.
+constexpr int TagScanSteps(bool eventHandlers) {
+  return static_cast<int>(kTagTable.size()) + (eventHandlers ? 1 : 0);
+}
 
 // The event-handler attributes searched for URLs, in this order.
-extern const std::array<std::string_view, 78> kEventHandlerNames;
+inline constexpr auto kEventHandlerNames = std::to_array<std::string_view>({
+    "onabort",
+    "onactivate",
+    "onafterprint",
+    "onafterupdate",
+    "onbeforeactivate",
+    "onbeforecopy",
+    "onbeforecut",
+    "onbeforedeactivate",
+    "onbeforeeditfocus",
+    "onbeforepaste",
+    "onbeforeprint",
+    "onbeforeunload",
+    "onbeforeupdate",
+    "onblur",
+    "onbounce",
+    "oncellchange",
+    "onchange",
+    "onclick",
+    "oncontextmenu",
+    "oncontrolselect",
+    "oncopy",
+    "oncut",
+    "ondataavailable",
+    "ondatasetchanged",
+    "ondatasetcomplete",
+    "ondblclick",
+    "ondeactivate",
+    "ondrag",
+    "ondragend",
+    "ondragenter",
+    "ondragleave",
+    "ondragover",
+    "ondragstart",
+    "ondrop",
+    "onerror",
+    "onerrorupdate",
+    "onfilterchange",
+    "onfinish",
+    "onfocus",
+    "onfocusin",
+    "onfocusout",
+    "onhelp",
+    "onkeydown",
+    "onkeypress",
+    "onkeyup",
+    "onlayoutcomplete",
+    "onload",
+    "onlosecapture",
+    "onmousedown",
+    "onmouseenter",
+    "onmouseleave",
+    "onmousemove",
+    "onmouseout",
+    "onmouseover",
+    "onmouseup",
+    "onmousewheel",
+    "onmove",
+    "onmoveend",
+    "onmovestart",
+    "onpaste",
+    "onpropertychange",
+    "onreadystatechange",
+    "onreset",
+    "onresize",
+    "onresizeend",
+    "onresizestart",
+    "onrowenter",
+    "onrowexit",
+    "onrowsdelete",
+    "onrowsinserted",
+    "onscroll",
+    "onselect",
+    "onselectionchange",
+    "onselectstart",
+    "onstart",
+    "onstop",
+    "onsubmit",
+    "onunload",
+});
 
 // Scans the tags of one file. filePosition is the per-file progress position, advanced once per
 // row of the tag table and once for the event-handler phase (when ScanEventHandlers is on).

@@ -5,39 +5,12 @@
 #include <vector>
 
 #include "text/replacement.h"
+#include "text/primitives.h"
+#include "text/url_ops.h"
 
 namespace urlsmith {
 
 namespace {
-
-// Length of the valid UTF-8 sequence that starts at s[i], or 0 when there is none.
-std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  if (c < 0x80) return 1;
-  std::size_t length = 0;
-  std::uint32_t code = 0;
-  if (c >= 0xC2 && c <= 0xDF) {
-    length = 2;
-    code = c & 0x1Fu;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    length = 3;
-    code = c & 0x0Fu;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    length = 4;
-    code = c & 0x07u;
-  } else {
-    return 0;
-  }
-  if (s.size() - i < length) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0u) != 0x80u) return 0;
-    code = (code << 6) | (b & 0x3Fu);
-  }
-  if (length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) return 0;
-  if (length == 4 && (code < 0x10000 || code > 0x10FFFF)) return 0;
-  return length;
-}
 
 void AppendByteEscape(std::string& out, unsigned char byte) {
   static constexpr char kHex[] = "0123456789abcdef";
@@ -91,9 +64,9 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
           AppendByteEscape(out, c);
         } else if (c < 0x80) {
           out += static_cast<char>(c);
-        } else if (const std::size_t length = Utf8SequenceLength(bytes, i); length > 0) {
-          out.append(bytes.substr(i, length));
-          i += length;
+        } else if (const int length = Utf8Sequence(bytes, i, nullptr); length > 0) {
+          out.append(bytes.substr(i, static_cast<std::size_t>(length)));
+          i += static_cast<std::size_t>(length);
           continue;
         } else {
           AppendByteEscape(out, c);
@@ -102,12 +75,6 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
     ++i;
   }
   out += '"';
-}
-
-std::string JsonString(std::string_view bytes) {
-  std::string out;
-  AppendJsonString(out, bytes);
-  return out;
 }
 
 std::string PlanJson(const ResultStep& step) {

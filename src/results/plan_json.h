@@ -15,7 +15,6 @@ namespace urlsmith {
 // sequence, an encoded surrogate) becomes \u00xx with xx its own value, so the output is always
 // valid JSON; such a byte reads back as the character U+00xx (its ISO 8859-1 meaning).
 void AppendJsonString(std::string& out, std::string_view bytes);
-std::string JsonString(std::string_view bytes);
 
 // The plan after FillResultList (and any edits), as one JSON object:
 //   "options":    the review options (sort, hide flags, allowLinkDeletion, makeBackups);

@@ -496,19 +496,6 @@ bool SortLinkTable(ResultStep& step) {
   return SortLinkRows(step.session, step.options.SortMode, step.hooks.stopPoll);
 }
 
-void SwapLinkEntries(SearchSession& session, int i, int j) {
-  if (i == j) return;
-  std::swap(session.LinkTable.at(static_cast<std::size_t>(i)),
-            session.LinkTable.at(static_cast<std::size_t>(j)));
-  for (std::int32_t& fix : session.FixList) {
-    if (fix == i) {
-      fix = j;
-    } else if (fix == j) {
-      fix = i;
-    }
-  }
-}
-
 // ---- Selection -----------------------------------------------------------------------------
 
 EditorControls EditorControlsAfterFill(int lineCount) {

@@ -218,9 +218,6 @@ bool SortLinkTable(ResultStep& step);
 bool SortLinkRows(SearchSession& session, SortModeKind mode,
                   const std::function<Poll()>& stopPoll = {});
 
-// Exchanges rows i and j with all their fields; FixList entries naming either row follow it.
-void SwapLinkEntries(SearchSession& session, int i, int j);
-
 // Keeps the list's horizontal extent at the widest line: an empty text resets it to 0; a wider
 // text sets it to the text's width plus the scroll bar's.
 void UpdateListExtent(ResultStep& step, std::string_view text);

@@ -5,9 +5,7 @@ namespace urlsmith {
 
 void SplitPath(std::string_view path, PathStyle style, std::string* folderOut,
                std::string* fileNameOut, std::string* baseNameOut, std::string* extensionOut) {
-  std::size_t sep = std::string_view::npos;
-  if (style == PathStyle::Windows) sep = path.rfind('\\');
-  if (sep == std::string_view::npos) sep = path.rfind('/');
+  const std::size_t sep = LastSeparator(path, style);
 
   const std::size_t dot = path.rfind('.');
   const bool hasExtension =
@@ -79,6 +77,40 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
     out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
   }
+}
+
+int Utf8Sequence(std::string_view s, std::size_t i, char32_t* codePoint) {
+  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned b = at(i);
+  int len = 0;
+  unsigned lo = 0x80, hi = 0xBF;
+  char32_t value = 0;
+  if (b >= 0xC2 && b <= 0xDF) {
+    len = 2;
+    value = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3;
+    value = b & 0x0F;
+    if (b == 0xE0) lo = 0xA0;
+    if (b == 0xED) hi = 0x9F;  // no surrogates
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    value = b & 0x07;
+    if (b == 0xF0) lo = 0x90;
+    if (b == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + static_cast<std::size_t>(len) > s.size()) return 0;
+  for (int k = 1; k < len; ++k) {
+    const unsigned c = at(i + static_cast<std::size_t>(k));
+    if (c < lo || c > hi) return 0;
+    lo = 0x80;
+    hi = 0xBF;
+    value = (value << 6) | (c & 0x3F);
+  }
+  if (codePoint != nullptr) *codePoint = value;
+  return len;
 }
 
 }  // namespace urlsmith

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace urlsmith {
 
@@ -14,12 +15,6 @@ constexpr unsigned char kNoForm = '_';
 
 constexpr unsigned Upper(unsigned c) {
   return (c >= 'a' && c <= 'z') ? c - 32 : c;
-}
-constexpr bool IsControl(unsigned c) {
-  return c >= 1 && c <= 31;
-}
-constexpr bool IsBlankOrControl(unsigned c) {
-  return c >= 1 && c <= 32;
 }
 
 constexpr bool IsHighSurrogate(std::uint32_t u) {
@@ -32,8 +27,8 @@ constexpr char32_t CombineSurrogates(std::uint32_t high, std::uint32_t low) {
   return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
 }
 
-// Unicode code points of the Windows-1252 bytes 0x80 to 0x9F; 0 where the byte is unused
-// (Windows maps those five bytes to the C1 control of the same number).
+// Unicode code points of the Windows-1252 bytes 0x80 to 0x9F (the five unused bytes map to
+// the C1 control of the same number, as the system converter does).
 constexpr char16_t kCp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
@@ -42,7 +37,7 @@ constexpr char16_t kCp1252High[32] = {
 // The Windows-1252 byte of a UTF-16 unit, or '_' when it has none.
 unsigned char Cp1252Byte(std::uint32_t unit) {
   if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<unsigned char>(unit);
-  for (unsigned i = 0; i < 32; ++i) {
+  for (unsigned i = 0; i < std::size(kCp1252High); ++i) {
     if (kCp1252High[i] == unit) return static_cast<unsigned char>(0x80 + i);
   }
   return kNoForm;
@@ -293,31 +288,39 @@ struct ValueResult {
   QuoteKind kind = QuoteKind::Unquoted;
 };
 
+template <class R>
+QuoteKind OpeningQuoteIn(const R& r, Pos p, bool parenthesis) {
+  const unsigned c = r.At(p);
+  if (c == '"') return QuoteKind::DoubleQuote;
+  if (c == '\'') return QuoteKind::Apostrophe;
+  if (c == '\\') {
+    const unsigned next = r.At(p + R::kWidth);
+    if (next == '"') return QuoteKind::EscapedDoubleQuote;
+    if (next == '\'') return QuoteKind::EscapedApostrophe;
+  }
+  if (parenthesis && c == '(') return QuoteKind::Parenthesis;
+  return QuoteKind::Unquoted;
+}
+
+// Steps over the quotes that open a value at p and returns where its content begins. Several
+// may stand one after another, each of a later kind than the one before (as in "' or "\"); the
+// last one is the value's quote. res gets its kind and length and counts every character passed.
+template <class R>
+Pos PastOpeningQuotes(const R& r, Pos p, bool parenthesis, ValueResult& res) {
+  for (QuoteKind kind = OpeningQuoteIn(r, p, parenthesis); kind > res.kind;
+       kind = OpeningQuoteIn(r, p, parenthesis)) {
+    const int length = QuoteLength(kind);
+    res = {res.span + length, length, kind};
+    p += length * R::kWidth;
+  }
+  return p;
+}
+
 template <class R, class W>
 int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueResult& res,
                    ValueRunOutMemo* runOutMemo) {
   constexpr Pos w = R::kWidth;
-  Pos p = position;
-  if (r.At(p) == '"') {
-    res = {1, 1, QuoteKind::DoubleQuote};
-    p += w;
-  }
-  if (r.At(p) == '\'') {
-    res = {res.span + 1, 1, QuoteKind::Apostrophe};
-    p += w;
-  }
-  if (r.In(p) && r.In(p + w) && r.At(p) == '\\' && r.At(p + w) == '"') {
-    res = {res.span + 2, 2, QuoteKind::EscapedDoubleQuote};
-    p += 2 * w;
-  }
-  if (r.In(p) && r.In(p + w) && r.At(p) == '\\' && r.At(p + w) == '\'') {
-    res = {res.span + 2, 2, QuoteKind::EscapedApostrophe};
-    p += 2 * w;
-  }
-  if (mode == ValueMode::StyleUrl && r.At(p) == '(') {
-    res = {res.span + 1, 1, QuoteKind::Parenthesis};
-    p += w;
-  }
+  Pos p = PastOpeningQuotes(r, position, mode == ValueMode::StyleUrl, res);
 
   // A value of this kind and mode that began earlier ran out without ending: so does this one.
   Pos* runOut = runOutMemo == nullptr
@@ -401,15 +404,6 @@ int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueRes
   return 0;
 }
 
-// A double quote, an apostrophe, or a backslash followed by either.
-template <class R>
-bool OpensQuote(const R& r, Pos p, unsigned c) {
-  if (c == '"' || c == '\'') return true;
-  if (c != '\\') return false;
-  const unsigned next = r.At(p + R::kWidth);
-  return next == '"' || next == '\'';
-}
-
 // Steps over the quoted section opening at p, if any: returns the position after its closing
 // quote, p itself when no quote opens there, or kNone when the quote never closes.
 template <class R>
@@ -455,7 +449,7 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
     for (; k < name.size(); ++k) {
       if (!r.In(p)) return 0;
       const unsigned c = r.At(p);
-      if (OpensQuote(r, p, c)) break;
+      if (OpeningQuoteIn(r, p, false) != QuoteKind::Unquoted) break;
       if (EndsTag(r, p, c)) return 0;
       if (Upper(c) != Upper(static_cast<unsigned char>(name[k]))) break;
       p += w;
@@ -487,23 +481,9 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
   if (!r.In(p) || r.At(p) == 0) return 0;
   if (valuePosition != nullptr) *valuePosition = p;
 
-  QuoteKind kind = QuoteKind::Unquoted;
-  if (r.At(p) == '"') {
-    kind = QuoteKind::DoubleQuote;
-    p += w;
-  }
-  if (r.At(p) == '\'') {
-    kind = QuoteKind::Apostrophe;
-    p += w;
-  }
-  if (r.At(p) == '\\' && r.At(p + w) == '"') {
-    kind = QuoteKind::EscapedDoubleQuote;
-    p += 2 * w;
-  }
-  if (r.At(p) == '\\' && r.At(p + w) == '\'') {
-    kind = QuoteKind::EscapedApostrophe;
-    p += 2 * w;
-  }
+  ValueResult opening;
+  p = PastOpeningQuotes(r, p, false, opening);
+  const QuoteKind kind = opening.kind;
 
   const Pos valueStart = p;
   for (; r.In(p); p += w) {
@@ -548,6 +528,10 @@ Pos ClampedEnd(const TextView& text, Pos end) {
 
 }  // namespace
 
+char16_t Cp1252Unit(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+}
+
 unsigned char CharAt(const TextView& text, Pos position) {
   if (IsWide(text)) return static_cast<unsigned char>(WideReader(text, text.size).At(position));
   return static_cast<unsigned char>(AnsiReader(text, text.size).At(position));
@@ -588,6 +572,11 @@ Pos FindText(const TextView& text, Pos end, std::string_view needle, Pos from, S
   const AnsiReader reader(text, limit);
   if (mode == StopMode::None) return FindTextAnsiNoStop(reader, needle, from);
   return FindTextIn(reader, needle, from, mode);
+}
+
+QuoteKind OpeningQuote(const TextView& text, Pos position, bool parenthesis) {
+  if (IsWide(text)) return OpeningQuoteIn(WideReader(text, text.size), position, parenthesis);
+  return OpeningQuoteIn(AnsiReader(text, text.size), position, parenthesis);
 }
 
 int ExtractValue(const TextView& text, Pos position, std::string* valueOut, ValueMode mode,

@@ -42,6 +42,26 @@ enum class QuoteKind : int {
   Parenthesis = 5,
 };
 
+// Characters of a quote of this kind: 0, 1, or 2 for a backslash and its quote.
+constexpr int QuoteLength(QuoteKind kind) {
+  switch (kind) {
+    case QuoteKind::Unquoted:
+      return 0;
+    case QuoteKind::EscapedDoubleQuote:
+    case QuoteKind::EscapedApostrophe:
+      return 2;
+    case QuoteKind::DoubleQuote:
+    case QuoteKind::Apostrophe:
+    case QuoteKind::Parenthesis:
+      return 1;
+  }
+  return 0;
+}
+
+// The run-out memo has a slot for every quote kind and value mode.
+static_assert(ValueRunOutMemo::kKinds == static_cast<int>(QuoteKind::Parenthesis) + 1);
+static_assert(ValueRunOutMemo::kModes == static_cast<int>(ValueMode::TagName) + 1);
+
 // The character at a byte offset as a single byte: the byte itself in single-byte text; for a
 // UTF-16 unit, ASCII units as themselves, others as the first byte of their form in the code
 // page (UTF-8: the lead byte; Windows-1252: the byte, or '_' when it has none). A lone
@@ -63,6 +83,10 @@ Pos NextAfterTag(const TextView& text, Pos position);
 // needle (ASCII case ignored) searched from `from` up to `end` (used in place of the size);
 // the match offset or kNone. The stop mode ends the search early.
 Pos FindText(const TextView& text, Pos end, std::string_view needle, Pos from, StopMode mode);
+
+// The quote that opens a value at `position`: a double quote, an apostrophe, a backslash
+// followed by either, or (with `parenthesis`) a '('; Unquoted when none opens there.
+QuoteKind OpeningQuote(const TextView& text, Pos position, bool parenthesis);
 
 // Result of reading a value.
 struct ExtractedValue {
@@ -98,6 +122,15 @@ std::string ExtensionOf(std::string_view path, PathStyle style);
 
 // Exchanges the two bytes of every 2-byte unit; with an odd size the last byte stays.
 void ByteSwapText(std::uint8_t* buffer, std::size_t size);
+
+// The UTF-16 unit of a Windows-1252 byte (the five unused bytes give the C1 control of the same
+// number).
+char16_t Cp1252Unit(unsigned char byte);
+
+// The length of the well-formed UTF-8 sequence of a non-ASCII character at s[i] (2 to 4), or 0
+// when none starts there (an ASCII byte, a stray or truncated byte, an overlong form, a
+// surrogate). codePoint, when not null, receives the character.
+int Utf8Sequence(std::string_view s, std::size_t i, char32_t* codePoint);
 
 // UTF-8 for one code point (used when UTF-16 values are written as single-byte text).
 void AppendUtf8(std::string& out, char32_t codePoint);

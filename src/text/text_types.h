@@ -29,6 +29,26 @@ constexpr char PathSeparator(PathStyle style) {
   return style == PathStyle::Windows ? '\\' : '/';
 }
 
+// Whether c separates folders in the given style ('/' always, '\' too in Windows style).
+constexpr bool IsPathSeparator(char c, PathStyle style) {
+  return c == '/' || (style == PathStyle::Windows && c == '\\');
+}
+
+// The offset of a path's last separator (Windows style: the last '\', else the last '/'; POSIX
+// style: the last '/'), or npos when it has none.
+constexpr std::size_t LastSeparator(std::string_view path, PathStyle style) {
+  std::size_t sep = std::string_view::npos;
+  if (style == PathStyle::Windows) sep = path.rfind('\\');
+  if (sep == std::string_view::npos) sep = path.rfind('/');
+  return sep;
+}
+
+// The name of a path or URL: the text after its last separator (all of it when it has none).
+constexpr std::string_view FileNameOf(std::string_view path, PathStyle style) {
+  const std::size_t sep = LastSeparator(path, style);
+  return sep == std::string_view::npos ? path : path.substr(sep + 1);
+}
+
 // Longest path the platform handles. Longer paths are skipped with a message.
 constexpr std::size_t MaxPathLength(PathStyle style) {
   return style == PathStyle::Windows ? 259 : 4095;
@@ -64,10 +84,17 @@ struct TextView {
   constexpr int width() const { return encoding == FileEncoding::Ansi ? 1 : 2; }
 };
 
-// ASCII-only letter case folding, the only folding the program ever does.
-constexpr char FoldUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+// A control character (1 to 31; NUL is none): the page scans step over them inside values and
+// after tags.
+constexpr bool IsControl(unsigned c) {
+  return c >= 1 && c <= 31;
 }
+// A blank or a control character.
+constexpr bool IsBlankOrControl(unsigned c) {
+  return c >= 1 && c <= 32;
+}
+
+// ASCII-only letter case folding, the only folding the program ever does.
 constexpr char FoldLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "text/replacement.h"
 
@@ -24,10 +25,19 @@ int HexValue(char c) {
   return c - 'A' + 10;
 }
 
-// True when s[i] is '%' followed by two hexadecimal digits.
+}  // namespace
+
 bool IsPercentEscape(std::string_view s, std::size_t i) {
   return s[i] == '%' && i + 2 < s.size() && IsHexDigit(s[i + 1]) && IsHexDigit(s[i + 2]);
 }
+
+void AppendPercentEscape(std::string& out, unsigned char c) {
+  out += '%';
+  out += kUpperHexDigits[c >> 4];
+  out += kUpperHexDigits[c & 0x0F];
+}
+
+namespace {
 
 // ---- Character entities ------------------------------------------------------------------------
 
@@ -36,8 +46,8 @@ struct Entity {
   unsigned char code;     // the ISO 8859-1 character
 };
 
-// The 96 ISO 8859-1 entities of HTML 4, in code order from 0xA0.
-constexpr std::array<std::string_view, 96> kLatin1EntityNames = {
+// The ISO 8859-1 entities of HTML 4, in code order from 0xA0.
+constexpr auto kLatin1EntityNames = std::to_array<std::string_view>({
     "&nbsp;",   "&iexcl;",  "&cent;",   "&pound;",  "&curren;", "&yen;",    "&brvbar;", "&sect;",
     "&uml;",    "&copy;",   "&ordf;",   "&laquo;",  "&not;",    "&shy;",    "&reg;",    "&macr;",
     "&deg;",    "&plusmn;", "&sup2;",   "&sup3;",   "&acute;",  "&micro;",  "&para;",   "&middot;",
@@ -50,22 +60,30 @@ constexpr std::array<std::string_view, 96> kLatin1EntityNames = {
     "&egrave;", "&eacute;", "&ecirc;",  "&euml;",   "&igrave;", "&iacute;", "&icirc;",  "&iuml;",
     "&eth;",    "&ntilde;", "&ograve;", "&oacute;", "&ocirc;",  "&otilde;", "&ouml;",   "&divide;",
     "&oslash;", "&ugrave;", "&uacute;", "&ucirc;",  "&uuml;",   "&yacute;", "&thorn;",  "&yuml;",
-};
+});
 
-constexpr std::array<Entity, 100> MakeEntityTable() {
-  std::array<Entity, 100> table{};
-  table[0] = {"&quot;", 0x22};
-  table[1] = {"&amp;", 0x26};
-  table[2] = {"&lt;", 0x3C};
-  table[3] = {"&gt;", 0x3E};
+static_assert(kLatin1EntityNames.size() == 0x100 - 0xA0, "one name for every byte from 0xA0");
+
+// The entities of the markup characters, tried first.
+constexpr Entity kMarkupEntities[] = {
+    {"&quot;", 0x22}, {"&amp;", 0x26}, {"&lt;", 0x3C}, {"&gt;", 0x3E}};
+
+constexpr std::size_t kEntityCount = std::size(kMarkupEntities) + kLatin1EntityNames.size();
+
+constexpr std::array<Entity, kEntityCount> MakeEntityTable() {
+  std::array<Entity, kEntityCount> table{};
+  std::size_t k = 0;
+  for (const Entity& markup : kMarkupEntities) {
+    table[k++] = markup;
+  }
   for (std::size_t i = 0; i < kLatin1EntityNames.size(); ++i) {
-    table[4 + i] = {kLatin1EntityNames[i], static_cast<unsigned char>(0xA0 + i)};
+    table[k++] = {kLatin1EntityNames[i], static_cast<unsigned char>(0xA0 + i)};
   }
   return table;
 }
 
 // The entities that DecodeUrl knows, tried in this order.
-constexpr std::array<Entity, 100> kEntityTable = MakeEntityTable();
+constexpr std::array<Entity, kEntityCount> kEntityTable = MakeEntityTable();
 
 void AppendCharacter(std::string& out, unsigned char code, CodePage codePage) {
   if (code < 0x80 || codePage == CodePage::Windows1252) {
@@ -77,10 +95,6 @@ void AppendCharacter(std::string& out, unsigned char code, CodePage codePage) {
 }
 
 // ---- Paths -------------------------------------------------------------------------------------
-
-bool IsSeparator(char c, PathStyle style) {
-  return c == '/' || (style == PathStyle::Windows && c == '\\');
-}
 
 // The separator written by MakeRelativePath in the given form.
 char FormSeparator(bool urlForm, PathStyle style) {
@@ -107,9 +121,7 @@ struct FolderAndName {
 // Splits a path at its last separator (Windows: the last '\', else the last '/'). A drive folder
 // such as "D:" becomes "D:\"; a path without separator has an empty folder.
 FolderAndName SplitFolder(std::string_view path, PathStyle style) {
-  std::size_t sep = std::string_view::npos;
-  if (style == PathStyle::Windows) sep = path.rfind('\\');
-  if (sep == std::string_view::npos) sep = path.rfind('/');
+  const std::size_t sep = LastSeparator(path, style);
   if (sep == std::string_view::npos) return {std::string(), path};
   FolderAndName result{std::string(path.substr(0, sep)), path.substr(sep + 1)};
   if (style == PathStyle::Windows && !result.folder.empty() && result.folder.back() == ':') {
@@ -212,7 +224,7 @@ std::string MakeRelativePath(std::string_view fromPath, std::string_view target,
     ++common;
   std::size_t cut = 0;
   for (std::size_t i = 0; i < common; ++i) {
-    if (IsSeparator(fromFolder[i], style)) cut = i + 1;
+    if (IsPathSeparator(fromFolder[i], style)) cut = i + 1;
   }
 
   // Windows: folders without a common leading character (another drive). POSIX: folders that
@@ -236,7 +248,7 @@ std::string MakeRelativePath(std::string_view fromPath, std::string_view target,
 
   const std::string_view up = (urlForm || style == PathStyle::Posix) ? "../" : "..\\";
   for (std::size_t i = cut; i < fromFolder.size(); ++i) {
-    if (IsSeparator(fromFolder[i], style)) out += up;
+    if (IsPathSeparator(fromFolder[i], style)) out += up;
   }
   out.append(to.folder, cut);
   out += to.name;
@@ -325,11 +337,7 @@ int EscapeUrl(std::string_view src, std::string* dst) {
     const auto c = static_cast<unsigned char>(src[i]);
     if (unsafe(c)) {
       ++count;
-      if (dst) {
-        out += '%';
-        out += kUpperHexDigits[c >> 4];
-        out += kUpperHexDigits[c & 0x0F];
-      }
+      if (dst) AppendPercentEscape(out, c);
     } else if (dst) {
       out += static_cast<char>(c);
     }

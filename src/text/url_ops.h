@@ -10,6 +10,11 @@
 
 namespace urlsmith {
 
+// Whether s[i] is '%' followed by two hexadecimal digits.
+bool IsPercentEscape(std::string_view s, std::size_t i);
+// Appends the escape of a byte: '%' and two upper-case hexadecimal digits.
+void AppendPercentEscape(std::string& out, unsigned char c);
+
 // Converts separators in place between file-path form and URL form. The converted region starts
 // after the first "://" (else, Windows style, at the '\' of the first ":\"; else at the start)
 // and ends at `len` or at the first '#' or '?'. Windows style: to URL form ':'->'|' and '\'->'/',

@@ -228,6 +228,7 @@ const std::vector<Case> kCases = {
     // Relative URLs.
     {"relative found", "\"docs/guide.htm\"", kNoRow, "", ""},
     {"relative found, any letter case", "\"DOCS/Guide.HTM\"", kNoRow, "", ""},
+    {"relative found, any letter case, with a fragment", "\"DOCS/Guide.HTM#a\"", kNoRow, "", ""},
     {"relative found, made absolute", "docs/guide.htm#x", kRow, "docs/guide.htm#x",
      "{FILE}docs/guide.htm#x", false, Absolute()},
     {"relative found, absolute with the base URL", "\"docs/guide.htm\"", kRow, "docs/guide.htm",
@@ -470,32 +471,6 @@ TEST(Analysis, ReferencedMarks) {
   EXPECT_EQ(site.Analyse("\"nothing.htm\""), kRow);
   for (int i : {0, 3, 4, 5, 6})
     EXPECT_FALSE(site.session.fileList.referenced(i)) << i;
-}
-
-TEST(Analysis, ReplacementEqualToUrlIgnoringCaseAddsNoRow) {
-  Site site(PathStyle::Windows);
-  const std::string html = "<a href=\"DOCS/GUIDE.HTM\">";
-  EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 2, "DOCS/GUIDE.HTM", "", true),
-            kNoRow);
-  EXPECT_EQ(site.session.LinkCount(), 0);
-  EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 2, "DOCS/GUIDE.HTM", "#a", true),
-            kNoRow);
-  EXPECT_EQ(AddLinkEntry(site.session, AnsiView(html), 0, 0, 8, 1, "DOCS/GUIDE.HTM", "", true),
-            kRow);
-  EXPECT_EQ(site.session.LinkTable[0].Replacement, "img/logo.gif");
-  EXPECT_EQ(site.session.LinkTable[0].SpanLength, 16);
-}
-
-TEST(Analysis, AddCanonicalEntryOnlyWhenSomethingIsEscaped) {
-  Site site(PathStyle::Windows);
-  const std::string html = "<a href='a b.htm'>";
-  EXPECT_EQ(AddCanonicalEntry(site.session, AnsiView(html), "ab.htm", 0, 0, 8), kNoRow);
-  EXPECT_EQ(AddCanonicalEntry(site.session, AnsiView(html), "a b.htm", 0, 0, 8), kRow);
-  const LinkEntry& row = site.session.LinkTable[0];
-  EXPECT_EQ(row.Url, "a b.htm");
-  EXPECT_EQ(row.Replacement, "a%20b.htm");
-  EXPECT_EQ(row.SpanLength, 9);
-  EXPECT_EQ(row.QuoteLength, 1);
 }
 
 TEST(Analysis, FixListHoldsTheRowIndex) {

@@ -206,11 +206,10 @@ const Options kNoProtocol{false, false, true};
 const Options kNoHandlers{false, true, false};
 
 TEST(TagScanner, Tables) {
-  for (const TagTableRow& row : kTagTable) {
-    EXPECT_EQ(row.start, 1 + static_cast<int>(row.tag.size())) << row.tag;
-  }
+  EXPECT_EQ(kTagTable.size(), 15u);
   EXPECT_EQ(kTagTable[kScriptTagRow].tag, "SCRIPT");
-  // All 78 handler names are given (a short list would leave empty names at the end).
+  // The 78 handler names, each once.
+  EXPECT_EQ(kEventHandlerNames.size(), 78u);
   std::set<std::string_view> names;
   for (const std::string_view name : kEventHandlerNames) {
     EXPECT_TRUE(name.starts_with("on")) << name;

@@ -146,6 +146,12 @@ class JsonChecker {
   std::size_t i_ = 0;
 };
 
+std::string JsonString(std::string_view bytes) {
+  std::string out;
+  AppendJsonString(out, bytes);
+  return out;
+}
+
 TEST(JsonString, EscapesWhatJsonRequiresAndKeepsValidUtf8) {
   struct Case {
     std::string bytes;

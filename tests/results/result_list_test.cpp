@@ -405,13 +405,6 @@ TEST(SortLinkTable, TheFixListFollowsItsRows) {
   for (std::size_t k = 0; k < named.size(); ++k) {
     EXPECT_EQ(s.LinkTable[static_cast<std::size_t>(s.FixList[k])].TagPos, named[k]);
   }
-
-  SwapLinkEntries(s, s.FixList[0], 49);
-  EXPECT_EQ(s.FixList[0], 49);
-  EXPECT_EQ(s.LinkTable[49].TagPos, 7);
-  SwapLinkEntries(s, 49, s.FixList[1]);
-  EXPECT_EQ(s.LinkTable[static_cast<std::size_t>(s.FixList[0])].TagPos, 7);
-  EXPECT_EQ(s.LinkTable[static_cast<std::size_t>(s.FixList[1])].TagPos, 3);
 }
 
 TEST(SortLinkTable, UnsortedLeavesTableAndListAlone) {
