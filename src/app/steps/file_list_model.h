@@ -5,9 +5,8 @@
 
 #include <QAbstractListModel>
 #include <QFont>
-#include <QFontMetrics>
-#include <QHash>
-#include <array>
+
+#include "app/steps/text_widths.h"
 
 #include "engine/file_list.h"
 
@@ -34,15 +33,9 @@ class FileListModel : public QAbstractListModel {
   void ResetExtent();
 
  private:
-  // A path's width as the sum of its characters' advances (kerning left out, which a scroll
-  // range can afford): shaping every one of 100,000 paths would cost more than listing them.
-  int WidthOf(const std::string& path);
-
   const FileList& list_;
   int shown_ = 0;  // rows the view knows; the list may have grown further during an add
-  QFontMetrics metrics_;
-  std::array<int, 128> asciiAdvance_{};
-  QHash<char32_t, int> otherAdvance_;
+  TextWidths widths_;
   int extent_ = 0;
 };
 
