@@ -47,7 +47,7 @@ void BM_FindTag_Ansi(benchmark::State& state) {
       ++found;
     benchmark::DoNotOptimize(found);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * t.size);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * t.Size);
 }
 BENCHMARK(BM_FindTag_Ansi);
 
@@ -61,7 +61,7 @@ void BM_FindTag_Utf16(benchmark::State& state) {
       ++found;
     benchmark::DoNotOptimize(found);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * t.size);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * t.Size);
 }
 BENCHMARK(BM_FindTag_Utf16);
 
@@ -79,7 +79,7 @@ void BM_ReadHrefs(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(found);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * t.size);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * t.Size);
 }
 BENCHMARK(BM_ReadHrefs);
 

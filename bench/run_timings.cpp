@@ -54,14 +54,14 @@ int main(int argc, char** argv) {
   {
     // A first add warms the folder caches as a file manager would; the second is timed.
     SearchSession warm;
-    FolderAdd(warm.fileList, warm.fs(), view, true, root);
+    FolderAdd(warm.FileList, warm.fs(), view, true, root);
   }
   t1 = Clock::now();
   SearchSession session;
-  FolderAdd(session.fileList, session.fs(), view, true, root);
+  FolderAdd(session.FileList, session.fs(), view, true, root);
   auto t2 = Clock::now();
 
-  session.search.CheckInternetUrls = false;
+  session.Search.CheckInternetUrls = false;
   session.CacheReset();
   const SearchResult r = RunSearch(session, view);
   auto t3 = Clock::now();
@@ -69,20 +69,20 @@ int main(int argc, char** argv) {
   // The review: sort by URL and build the grouped lines.
   VectorResultList list;
   ResultStep step(session, list, ResultHooks{});
-  step.options.SortMode = SortModeKind::ByUrl;
-  step.options.AllowLinkDeletion = true;
+  step.Options.SortMode = SortModeKind::ByUrl;
+  step.Options.AllowLinkDeletion = true;
   ShowResults(step);
   auto t4 = Clock::now();
 
   // Applying the plan: every processable file rewritten in place with a backup.
   ApplyOptions apply;
-  apply.rewrite.review.AllowLinkDeletion = true;
+  apply.Rewrite.Review.AllowLinkDeletion = true;
   const ApplyResult applied = ApplyStep(session, apply, view);
   auto t5 = Clock::now();
 
   // A full table: 262,144 rows over many URLs, grouped and sorted.
   SearchSession big;
-  big.fileList.Append(root + "/index.htm");
+  big.FileList.Append(root + "/index.htm");
   for (int i = 0; i < kMaxLinkRows; ++i) {
     LinkEntry row;
     row.Url = "img/p" + std::to_string((i * 7919) % 50000) + ".gif";
@@ -91,8 +91,8 @@ int main(int argc, char** argv) {
   }
   VectorResultList bigList;
   ResultStep bigStep(big, bigList, ResultHooks{});
-  bigStep.options.SortMode = SortModeKind::ByUrl;
-  bigStep.options.AllowLinkDeletion = true;
+  bigStep.Options.SortMode = SortModeKind::ByUrl;
+  bigStep.Options.AllowLinkDeletion = true;
   auto t6 = Clock::now();
   ShowResults(bigStep);
   auto t7 = Clock::now();
@@ -102,11 +102,11 @@ int main(int argc, char** argv) {
   std::printf("read all files once: %.3f s (%lld bytes)\n", read, total);
   std::printf("add folder:          %.3f s  (%.2fx reading)\n", add, add / read);
   std::printf("search (no Internet): %.3f s  (%.2fx reading), %d rows, %.0f rows/s\n", search,
-              search / read, r.total, r.total / search);
+              search / read, r.Total, r.Total / search);
   std::printf("review (sort + lines): %.3f s  (%.2fx reading), %d lines\n", review, review / read,
               list.Count());
   std::printf("apply with backups:  %.3f s  (%.2fx reading), %d files written, %d failed\n", write,
-              write / read, applied.filesWritten, applied.filesFailed);
+              write / read, applied.FilesWritten, applied.FilesFailed);
   std::printf("group + sort %d rows: %.3f s  (%.2fx reading the site), %d lines\n", kMaxLinkRows,
               full, full / read, bigList.Count());
   std::filesystem::remove_all(root);

@@ -33,7 +33,7 @@ void BM_SuggestReplacement(benchmark::State& state) {
       paths.push_back("/srv/site/d" + std::to_string(i / (files / 10)) + "/s" +
                       std::to_string(i % 7) + "/file" + std::to_string(i % (files / 10)) + ".htm");
     }
-    session.fileList.AppendAll(std::move(paths));
+    session.FileList.AppendAll(std::move(paths));
     state.ResumeTiming();
     int found = 0;
     for (int k = 0; k < files / 10; ++k) {
@@ -67,15 +67,15 @@ void BM_RemoveNeverClosedLinks(benchmark::State& state) {
     text += "<a href=gone" + std::to_string(i % 10) + ".htm>" + std::to_string(i % 10);
   text += "</p>";
   ApplyOptions options;
-  options.rewrite.review.AllowLinkDeletion = true;
-  options.rewrite.review.MakeBackups = false;
+  options.Rewrite.Review.AllowLinkDeletion = true;
+  options.Rewrite.Review.MakeBackups = false;
   for (auto _ : state) {
     state.PauseTiming();
     std::ofstream(root / "open.htm", std::ios::binary) << text;
     NullRunView view;
     SearchSession session(PathStyle::Posix);
-    FolderAdd(session.fileList, session.fs(), view, true, root.string());
-    session.search.CheckInternetUrls = false;
+    FolderAdd(session.FileList, session.fs(), view, true, root.string());
+    session.Search.CheckInternetUrls = false;
     session.CacheReset();
     state.ResumeTiming();
     benchmark::DoNotOptimize(RunSearch(session, view));

@@ -66,7 +66,7 @@ void BM_FolderAddCore(benchmark::State& state) {
   for (auto _ : state) {
     FileList list(PathStyle::Posix);
     const AddResult result = FolderAdd(list, fs, view, true, Site());
-    benchmark::DoNotOptimize(result.added);
+    benchmark::DoNotOptimize(result.Added);
   }
   state.counters["files"] = kFolders * kFilesPerFolder;
 }
@@ -89,7 +89,7 @@ void BM_FolderAddOnScreen(benchmark::State& state) {
     step->AddFolder();
     QCoreApplication::processEvents();  // the list draws the new rows
     state.PauseTiming();
-    if (frame.session().fileList.size() != kFolders * kFilesPerFolder) state.SkipWithError("lost");
+    if (frame.session().FileList.size() != kFolders * kFilesPerFolder) state.SkipWithError("lost");
     step->Clear();
     state.ResumeTiming();
   }

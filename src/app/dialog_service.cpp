@@ -64,10 +64,10 @@ std::optional<QString> QtDialogService::ChooseFolder(QWidget* owner, const QStri
 
 std::optional<QString> QtDialogService::ChooseFile(QWidget* owner,
                                                    const FileDialogRequest& request) {
-  QFileDialog dialog(owner, Latin(FileDialogTitle(request.kind)),
-                     QString::fromStdString(request.startFolder));
+  QFileDialog dialog(owner, Latin(FileDialogTitle(request.Kind)),
+                     QString::fromStdString(request.StartFolder));
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters(NameFilters(request.kind));
+  dialog.setNameFilters(NameFilters(request.Kind));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front();
 }

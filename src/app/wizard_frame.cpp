@@ -78,9 +78,9 @@ WizardFrame::WizardFrame(const FrameSetup& setup)
   poll_ = new KeyPoll(this);
 
   const WizardSettings saved = settings_->Load();
-  session_.search = saved.search;
-  session_.processing = saved.processing;
-  session_.processing.TargetAdderEnabled = false;
+  session_.Search = saved.search;
+  session_.Processing = saved.processing;
+  session_.Processing.TargetAdderEnabled = false;
   review_.SortMode = saved.sortMode;
   deletion_ =
       InitialDeletionOptions(saved.imageReplacementUrl, saved.imageReplacementRelative,
@@ -218,8 +218,8 @@ void WizardFrame::SetSecondPass(bool on) {
 
 WizardSettings WizardFrame::CurrentSettings() const {
   WizardSettings s;
-  s.search = session_.search;
-  s.processing = session_.processing;
+  s.search = session_.Search;
+  s.processing = session_.Processing;
   s.sortMode = review_.SortMode;
   s.imageReplacementRelative = deletion_.ImageReplacementRelative;
   s.backgroundReplacementRelative = deletion_.BackgroundReplacementRelative;
@@ -232,7 +232,7 @@ WizardSettings WizardFrame::CurrentSettings() const {
 bool WizardFrame::CheckBeforeNext(int& advance) {
   switch (stepIndex_) {
     case kSearchOptionsStep: {
-      const SearchOptions& o = session_.search;
+      const SearchOptions& o = session_.Search;
       if (!o.UseBaseUrl) return true;
       if (o.BaseUrl.empty()) {
         messages_->Tell(this, QStringLiteral("You have not entered the base URL!"));
@@ -247,7 +247,7 @@ bool WizardFrame::CheckBeforeNext(int& advance) {
     case kProcessingOptionsStep:
       // There is no system-wide offline mode to leave here, so nothing is asked about going
       // online.
-      if (session_.processing.TargetAdderEnabled && session_.processing.TargetName.empty()) {
+      if (session_.Processing.TargetAdderEnabled && session_.Processing.TargetName.empty()) {
         messages_->Tell(this, QStringLiteral("The \"Target\" field cannot be empty!"));
         return false;
       }

@@ -22,8 +22,8 @@ std::string Failed(std::string_view reason) {
 bool ChangedSinceSearch(const SearchSession& session, int index,
                         const std::vector<std::uint8_t>& bytes) {
   const auto i = static_cast<std::size_t>(index);
-  if (i >= session.fileFingerprint.size() || session.fileFingerprint[i] == 0) return false;
-  return session.fileFingerprint[i] != TextFingerprint(bytes);
+  if (i >= session.FileFingerprint.size() || session.FileFingerprint[i] == 0) return false;
+  return session.FileFingerprint[i] != TextFingerprint(bytes);
 }
 
 std::string WithError(std::string_view what, const std::string& error) {
@@ -121,9 +121,9 @@ void ApplySummary(RunView& view, ApplyStatus status, int total, int processableC
 ApplyOptions MakeApplyOptions(const ResultOptions& review, const DeletionOptions& deletion,
                               bool canonicalizeUrls, PathStyle style, bool backupsEnabled) {
   ApplyOptions options;
-  options.rewrite.review = review;
-  options.rewrite.deletion = deletion;
-  NormalizeReplacementUrls(options.rewrite.deletion, canonicalizeUrls, style);
+  options.Rewrite.Review = review;
+  options.Rewrite.Deletion = deletion;
+  NormalizeReplacementUrls(options.Rewrite.Deletion, canonicalizeUrls, style);
   options.MakeBackupsEnabled = backupsEnabled;
   return options;
 }
@@ -132,9 +132,9 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
   ApplyResult result;
   FileSystem& fs = session.fs();
   const PathStyle style = session.pathStyle();
-  const int fileCount = session.fileList.size();
+  const int fileCount = session.FileList.size();
   const bool backup = options.BackupsOn();
-  PageRewriter rewriter(session, options.rewrite);
+  PageRewriter rewriter(session, options.Rewrite);
   std::vector<std::uint8_t> written(static_cast<std::size_t>(fileCount), 0);
   std::vector<std::uint8_t> out;
   // The files rewritten so far, by the path they resolve to, with the name they were listed
@@ -143,11 +143,11 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
   std::unordered_map<std::string, std::string> rewritten;
 
   for (int i = 0; i < fileCount; ++i) {
-    const std::string& path = session.fileList.path(i);
+    const std::string& path = session.FileList.path(i);
     if (IsProcessable(path, style)) {
       std::string error;
       std::optional<FileInfo> info = fs.Stat(path, &error);
-      if (info && info->isDirectory) {
+      if (info && info->IsDirectory) {
         info.reset();
         error = "it is a folder";
       }
@@ -155,10 +155,10 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
         view.AppendLogLine(
             "Processing \"" + path + "\" ... " + Failed(WithError("cannot open the file", error)),
             false);
-        ++result.filesFailed;
-      } else if (info->size > 0) {
+        ++result.FilesFailed;
+      } else if (info->Size > 0) {
         view.AppendLogLine(
-            "Processing \"" + path + "\" (" + std::to_string(info->size) + " bytes) ... ", false);
+            "Processing \"" + path + "\" (" + std::to_string(info->Size) + " bytes) ... ", false);
         const std::string real = fs.CanonicalPath(path);
         const auto same = real.empty() ? rewritten.end() : rewritten.find(real);
         std::optional<std::string> failure;
@@ -167,26 +167,26 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
         if (same != rewritten.end()) {
           // Its new text is in place already; the log says so and nothing is counted twice.
           skipped = "skipped: the same file as \"" + same->second + "\", rewritten already";
-        } else if (read.status == ReadStatus::TooLarge) {
+        } else if (read.Status == ReadStatus::TooLarge) {
           failure = "the file is too large";
-        } else if (read.status == ReadStatus::Unreadable) {
-          failure = WithError("cannot read the file", read.error);
-        } else if (read.status == ReadStatus::Ok && !info->writable) {
+        } else if (read.Status == ReadStatus::Unreadable) {
+          failure = WithError("cannot read the file", read.Error);
+        } else if (read.Status == ReadStatus::Ok && !info->Writable) {
           failure = "the file is read-only";
-        } else if (read.status == ReadStatus::Ok && ChangedSinceSearch(session, i, read.bytes)) {
+        } else if (read.Status == ReadStatus::Ok && ChangedSinceSearch(session, i, read.Bytes)) {
           // The planned changes are tied to places in the text the search read.
           failure = "the file changed since the search";
-        } else if (read.status == ReadStatus::Ok) {
+        } else if (read.Status == ReadStatus::Ok) {
           // The rewriter works on little-endian text and writes a big-endian file back in its
           // own byte order.
-          const FileEncoding encoding = session.PrepareText(i, read.bytes);
+          const FileEncoding encoding = session.PrepareText(i, read.Bytes);
           out.clear();
-          const int rows = rewriter.RewritePage(session.View(read.bytes, encoding), i, out);
-          read.bytes = {};
+          const int rows = rewriter.RewritePage(session.View(read.Bytes, encoding), i, out);
+          read.Bytes = {};
           failure = ReplaceFile(fs, path, out, *info, backup);
           if (!failure) {
-            result.changes += rows;
-            ++result.filesWritten;
+            result.Changes += rows;
+            ++result.FilesWritten;
             written[static_cast<std::size_t>(i)] = 1;
             if (const std::string now = fs.CanonicalPath(path); !now.empty()) {
               rewritten.emplace(now, path);
@@ -195,7 +195,7 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
         }
         if (failure) {
           view.AppendLogLine(Failed(*failure), true);
-          ++result.filesFailed;
+          ++result.FilesFailed;
         } else if (!skipped.empty()) {
           view.AppendLogLine(skipped, true);
         } else {
@@ -205,7 +205,7 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
     }
     view.SetOverallProgress(i + 1, fileCount);
     if (view.StopPoll() == Poll::Stop && view.AskYesNo(kApplyStopQuestion)) {
-      result.stopped = true;
+      result.Stopped = true;
       break;
     }
   }
@@ -225,21 +225,21 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
                                       written[static_cast<std::size_t>(row.FileIndex)] == 0;
                              }),
               fixes.end());
-  result.next = session.FixCount() > 0 ? AfterApply::NextPass : AfterApply::StartOver;
+  result.Next = session.FixCount() > 0 ? AfterApply::NextPass : AfterApply::StartOver;
   return result;
 }
 
 ApplyResult ApplyStep(SearchSession& session, const ApplyOptions& options, RunView& view) {
   session.SearchBusy = true;
   view.ClearLog();
-  view.SetOverallProgress(1, session.fileList.size());
+  view.SetOverallProgress(1, session.FileList.size());
   ApplySummary(view, ApplyStatus::StopHint, 0, session.ProcessableCount);
   const ApplyResult result = ApplyRun(session, options, view);
-  if (result.stopped) {
-    ApplySummary(view, ApplyStatus::Stopped, 0, session.ProcessableCount, result.filesFailed);
+  if (result.Stopped) {
+    ApplySummary(view, ApplyStatus::Stopped, 0, session.ProcessableCount, result.FilesFailed);
   } else {
-    ApplySummary(view, ApplyStatus::Done, result.changes, session.ProcessableCount,
-                 result.filesFailed);
+    ApplySummary(view, ApplyStatus::Done, result.Changes, session.ProcessableCount,
+                 result.FilesFailed);
   }
   session.SearchBusy = false;
   return result;

@@ -19,12 +19,12 @@ inline constexpr const char* kApplyStopQuestion =
     "There are still some files to be processed, are you sure you want to cancel?";
 
 struct ApplyOptions {
-  RewriteOptions rewrite;
-  // Whether the backup check box (rewrite.review.MakeBackups) is enabled: it is disabled during
+  RewriteOptions Rewrite;
+  // Whether the backup check box (rewrite.Review.MakeBackups) is enabled: it is disabled during
   // a second pass, whose changes go over the first pass's without backups.
   bool MakeBackupsEnabled = true;
   // Backups are made when the box is both checked and enabled.
-  bool BackupsOn() const { return rewrite.review.MakeBackups && MakeBackupsEnabled; }
+  bool BackupsOn() const { return Rewrite.Review.MakeBackups && MakeBackupsEnabled; }
 };
 
 // What a run of the apply step works from, as both fronts build it: the review and deletion
@@ -40,11 +40,11 @@ ApplyOptions MakeApplyOptions(const ResultOptions& review, const DeletionOptions
 enum class AfterApply { NextPass, StartOver };
 
 struct [[nodiscard]] ApplyResult {
-  bool stopped = false;  // the user stopped the run
-  int changes = 0;       // the change total: rows of every file written (up to a stop)
-  int filesWritten = 0;  // files put in place with their new text
-  int filesFailed = 0;   // files that could not be read or written; left as they were
-  AfterApply next = AfterApply::StartOver;
+  bool Stopped = false;  // the user stopped the run
+  int Changes = 0;       // the change total: rows of every file written (up to a stop)
+  int FilesWritten = 0;  // files put in place with their new text
+  int FilesFailed = 0;   // files that could not be read or written; left as they were
+  AfterApply Next = AfterApply::StartOver;
 };
 
 // The backup name of a file: its full path followed by ".bak".

@@ -62,7 +62,7 @@ void AppendEncoded(const TextView& text, std::vector<std::uint8_t>& out, std::st
       ++i;
       continue;
     }
-    if (text.codePage == CodePage::Windows1252) {
+    if (text.CodePage == CodePage::Windows1252) {
       AppendUnit(out, Cp1252Unit(b));
       ++i;
       continue;
@@ -86,10 +86,10 @@ Pos TagEnd(const TextView& text, Pos position) {
   const Pos next = NextAfterTag(text, position);
   if (next != kNone) return next;
   const Pos w = text.width();
-  for (Pos p = position; p >= 0 && p + w <= text.size; p += w) {
+  for (Pos p = position; p >= 0 && p + w <= text.Size; p += w) {
     if (CharAt(text, p) == '>' && CharAt(text, p + w) != '=') {
       Pos q = p + w;
-      while (q + w <= text.size && IsControl(CharAt(text, q)))
+      while (q + w <= text.Size && IsControl(CharAt(text, q)))
         q += w;
       return q;
     }
@@ -103,7 +103,7 @@ bool Fits(const TextView& text, const LinkEntry& row) {
   const Pos w = text.width();
   if (row.ValuePos < 0 || row.SpanLength < 0 || row.QuoteLength < 0) return false;
   if (row.ValuePos % w != 0) return false;
-  if (row.ValuePos + static_cast<Pos>(row.SpanLength) * w > text.size) return false;
+  if (row.ValuePos + static_cast<Pos>(row.SpanLength) * w > text.Size) return false;
   if (row.QuoteLength > row.SpanLength) return false;
   if (row.TagPos >= 0 && (row.TagPos % w != 0 || row.TagPos > row.ValuePos)) return false;
   return true;
@@ -123,10 +123,10 @@ bool ClosesQuote(const TextView& text, Pos start, Pos closeStart, int quote) {
 }  // namespace
 
 void RewriteCursor::CopyTo(Pos position) {
-  position = std::min(position, text.size);
-  if (position <= writePos) return;
-  out.insert(out.end(), text.data + writePos, text.data + position);
-  writePos = position;
+  position = std::min(position, Text.Size);
+  if (position <= WritePos) return;
+  Out.insert(Out.end(), Text.Data + WritePos, Text.Data + position);
+  WritePos = position;
 }
 
 std::vector<std::uint8_t> ComposeValue(const TextView& text, const LinkEntry& row,
@@ -138,39 +138,39 @@ std::vector<std::uint8_t> ComposeValue(const TextView& text, const LinkEntry& ro
   std::vector<std::uint8_t> out;
   out.reserve(newValue.size() * static_cast<std::size_t>(w) + 4 * static_cast<std::size_t>(w));
   const Pos q = static_cast<Pos>(quote) * w;
-  out.insert(out.end(), text.data + start, text.data + start + q);
+  out.insert(out.end(), text.Data + start, text.Data + start + q);
   AppendEncoded(text, out, newValue);
   if (quote > 0 && row.SpanLength >= 2 * quote && ClosesQuote(text, start, end - q, quote)) {
-    out.insert(out.end(), text.data + end - q, text.data + end);
+    out.insert(out.end(), text.Data + end - q, text.Data + end);
   }
   return out;
 }
 
 void WriteReplacement(RewriteCursor& cursor, std::string_view newValue, const LinkEntry& row) {
   cursor.CopyTo(row.ValuePos);
-  const std::vector<std::uint8_t> value = ComposeValue(cursor.text, row, newValue);
-  cursor.out.insert(cursor.out.end(), value.begin(), value.end());
-  cursor.writePos = std::max(cursor.writePos,
-                             row.ValuePos + static_cast<Pos>(row.SpanLength) * cursor.text.width());
+  const std::vector<std::uint8_t> value = ComposeValue(cursor.Text, row, newValue);
+  cursor.Out.insert(cursor.Out.end(), value.begin(), value.end());
+  cursor.WritePos = std::max(cursor.WritePos,
+                             row.ValuePos + static_cast<Pos>(row.SpanLength) * cursor.Text.width());
 }
 
 void InsertAttribute(RewriteCursor& cursor, std::string_view name, std::string_view value,
                      const LinkEntry& row) {
-  const std::string token = TagNameToken(cursor.text, row.TagPos);
+  const std::string token = TagNameToken(cursor.Text, row.TagPos);
   if (token.empty()) return;
-  const Pos end = row.TagPos + static_cast<Pos>(token.size()) * cursor.text.width();
-  if (end < cursor.writePos) return;
+  const Pos end = row.TagPos + static_cast<Pos>(token.size()) * cursor.Text.width();
+  if (end < cursor.WritePos) return;
   cursor.CopyTo(end);
   std::string attribute = " ";
   attribute.append(name).append("=").append(value);
-  AppendEncoded(cursor.text, cursor.out, attribute);
+  AppendEncoded(cursor.Text, cursor.Out, attribute);
 }
 
 std::string TagNameToken(const TextView& text, Pos tagPos) {
   const Pos w = text.width();
-  if (tagPos < 0 || tagPos + w > text.size || CharAt(text, tagPos) != '<') return {};
+  if (tagPos < 0 || tagPos + w > text.Size || CharAt(text, tagPos) != '<') return {};
   std::string token = "<";
-  for (Pos p = tagPos + w; p + w <= text.size; p += w) {
+  for (Pos p = tagPos + w; p + w <= text.Size; p += w) {
     const unsigned char c = CharAt(text, p);
     if (c == '>' || c <= 32 || (c == '/' && token.size() > 1)) break;
     token.push_back(static_cast<char>(c));
@@ -184,7 +184,7 @@ Pos FindClosingTag(const TextView& text, std::string_view name, Pos from) {
   pattern.append(name);
   for (Pos p = FindTag(text, pattern, from); p != kNone; p = FindTag(text, pattern, p + w)) {
     const Pos after = p + static_cast<Pos>(pattern.size() + 1) * w;
-    if (after + w > text.size) return kNone;
+    if (after + w > text.Size) return kNone;
     const unsigned char c = CharAt(text, after);
     if (c == '>' || IsBlankOrControl(c)) return TagEnd(text, p) == kNone ? kNone : p;
   }
@@ -193,7 +193,7 @@ Pos FindClosingTag(const TextView& text, std::string_view name, Pos from) {
 
 std::vector<std::vector<std::int32_t>> GatherRowsByFile(const SearchSession& session) {
   const auto& table = session.LinkTable;
-  std::vector<std::vector<std::int32_t>> rows(static_cast<std::size_t>(session.fileList.size()));
+  std::vector<std::vector<std::int32_t>> rows(static_cast<std::size_t>(session.FileList.size()));
   for (std::size_t i = 0; i < table.size(); ++i) {
     const std::int32_t file = table[i].FileIndex;
     if (file >= 0 && static_cast<std::size_t>(file) < rows.size()) {
@@ -225,15 +225,15 @@ struct PageRewriter::Page {
   std::vector<ClosingSearch> closingSearches;
 
   Pos FindClosing(std::string_view name) {
-    const Pos from = cursor.writePos;
+    const Pos from = cursor.WritePos;
     for (ClosingSearch& s : closingSearches) {
       if (s.name != name) continue;
       if (from < s.from || (s.found != kNone && from > s.found)) {
-        s = ClosingSearch{name, from, FindClosingTag(cursor.text, name, from)};
+        s = ClosingSearch{name, from, FindClosingTag(cursor.Text, name, from)};
       }
       return s.found;
     }
-    closingSearches.push_back(ClosingSearch{name, from, FindClosingTag(cursor.text, name, from)});
+    closingSearches.push_back(ClosingSearch{name, from, FindClosingTag(cursor.Text, name, from)});
     return closingSearches.back().found;
   }
 };
@@ -259,9 +259,9 @@ int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<s
   static const std::string kNoPath;
   const std::span<const std::int32_t> rows = RowsOf(fileIndex);
   const std::size_t start = out.size();
-  out.reserve(start + static_cast<std::size_t>(text.size) + 256);
-  const std::string& path = fileIndex >= 0 && fileIndex < session_.fileList.size()
-                                ? session_.fileList.path(fileIndex)
+  out.reserve(start + static_cast<std::size_t>(text.Size) + 256);
+  const std::string& path = fileIndex >= 0 && fileIndex < session_.FileList.size()
+                                ? session_.FileList.path(fileIndex)
                                 : kNoPath;
   Page page{RewriteCursor{text, out, 0}, path, rows, {}, {}};
   auto& table = session_.LinkTable;
@@ -279,15 +279,15 @@ int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<s
       }
       if (row != nullptr && row->ValuePos < found) break;
       page.cursor.CopyTo(found);
-      page.cursor.writePos = std::max(page.cursor.writePos, TagEnd(text, found));
+      page.cursor.WritePos = std::max(page.cursor.WritePos, TagEnd(text, found));
       page.elementStack.pop_back();
     }
     if (row != nullptr) HandleRow(page, k);
     ++k;
   }
-  page.cursor.CopyTo(text.size);
+  page.cursor.CopyTo(text.Size);
 
-  if (text.encoding == FileEncoding::Utf16Be) ByteSwapText(out.data() + start, out.size() - start);
+  if (text.Encoding == FileEncoding::Utf16Be) ByteSwapText(out.data() + start, out.size() - start);
 
   return static_cast<int>(rows.size());
 }
@@ -314,12 +314,12 @@ void PageRewriter::DropRow(std::int32_t rowIndex) {
 }
 
 void PageRewriter::HandleRow(Page& page, std::size_t& k) {
-  const TextView& text = page.cursor.text;
+  const TextView& text = page.cursor.Text;
   auto& table = session_.LinkTable;
   LinkEntry& row = table[static_cast<std::size_t>(page.rows[k])];
   // Rows inside text already written or removed, dropped rows, and rows that do not fit the
   // text are passed over.
-  if (row.ValuePos < page.cursor.writePos || !Fits(text, row)) return;
+  if (row.ValuePos < page.cursor.WritePos || !Fits(text, row)) return;
   const std::string token = TagNameToken(text, row.TagPos);
   if (IsDeletion(row)) {
     HandleDeletion(page, k, row, token);
@@ -330,8 +330,8 @@ void PageRewriter::HandleRow(Page& page, std::size_t& k) {
   if (row.Replacement == row.Url) return;
 
   // A link whose tag is about to be removed gets nothing written for it.
-  if (options_.review.AllowLinkDeletion &&
-      options_.deletion.TextLinkMode == TextLinkModeKind::ConvertToText &&
+  if (options_.Review.AllowLinkDeletion &&
+      options_.Deletion.TextLinkMode == TextLinkModeKind::ConvertToText &&
       (EqualsIgnoreCase(token, "<A") || !FindToken(token, kRemovableElements).empty())) {
     for (std::size_t j = k + 1; j < page.rows.size(); ++j) {
       const LinkEntry& next = table[static_cast<std::size_t>(page.rows[j])];
@@ -358,8 +358,8 @@ void PageRewriter::HandleRow(Page& page, std::size_t& k) {
 
 void PageRewriter::HandleDeletion(Page& page, std::size_t& k, LinkEntry& row,
                                   const std::string& token) {
-  if (!options_.review.AllowLinkDeletion) return;
-  const DeletionOptions& d = options_.deletion;
+  if (!options_.Review.AllowLinkDeletion) return;
+  const DeletionOptions& d = options_.Deletion;
   // Pictures and backgrounds: emptied, or pointed at the replacement URL the user chose.
   const auto picture = [&](ImageLinkModeKind mode, const std::string& url, bool relative) {
     WriteReplacement(page.cursor,
@@ -389,13 +389,13 @@ void PageRewriter::HandleDeletion(Page& page, std::size_t& k, LinkEntry& row,
 }
 
 bool PageRewriter::RemoveTag(Page& page, std::size_t& k, LinkEntry& row, std::string_view element) {
-  const TextView& text = page.cursor.text;
+  const TextView& text = page.cursor.Text;
   // A tag that is never closed is not removed (that would take the rest of the file with it);
   // its value is emptied instead.
   const Pos end = TagEnd(text, row.TagPos);
   if (end == kNone) return false;
   page.cursor.CopyTo(row.TagPos);
-  page.cursor.writePos = std::max(page.cursor.writePos, end);
+  page.cursor.WritePos = std::max(page.cursor.WritePos, end);
   page.elementStack.push_back(element);
   const std::int32_t tagPos = row.TagPos;
   DropRow(page.rows[k]);
@@ -410,8 +410,8 @@ bool PageRewriter::RemoveTag(Page& page, std::size_t& k, LinkEntry& row, std::st
 std::string PageRewriter::RelativeValue(const std::string& pagePath,
                                         std::string_view target) const {
   const PathStyle style = session_.pathStyle();
-  const std::string& baseUrl = session_.search.BaseUrl;
-  if (session_.processing.UseBaseUrlAsRoot && session_.search.UseBaseUrl && !baseUrl.empty()) {
+  const std::string& baseUrl = session_.Search.BaseUrl;
+  if (session_.Processing.UseBaseUrlAsRoot && session_.Search.UseBaseUrl && !baseUrl.empty()) {
     std::string base = baseUrl;
     if (base.back() != '/') base += '/';
     const std::string fromRoot = MakeRelativePath(session_.RootPath, target, true, style);

@@ -25,17 +25,17 @@ namespace urlsmith {
 // a file:/// URL and its relative flag is on. The replacement URLs are used as they stand (see
 // MakeApplyOptions).
 struct RewriteOptions {
-  ResultOptions review;
-  DeletionOptions deletion;
+  ResultOptions Review;
+  DeletionOptions Deletion;
 };
 
 // Where the rewriter has got to in the input, and where the output goes. The output is in the
 // file's own encoding with little-endian UTF-16 units; a big-endian file is swapped once at
 // the end of RewritePage.
 struct RewriteCursor {
-  const TextView& text;
-  std::vector<std::uint8_t>& out;
-  Pos writePos = 0;  // input bytes before this are written (or removed); it only grows
+  const TextView& Text;
+  std::vector<std::uint8_t>& Out;
+  Pos WritePos = 0;  // input bytes before this are written (or removed); it only grows
 
   // Writes the input from the write position up to `position` (nothing when it lies before).
   void CopyTo(Pos position);

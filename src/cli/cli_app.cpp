@@ -287,13 +287,13 @@ bool PrintPlan(SearchSession& session, const Options& o, RunView& view, std::FIL
   VectorResultList list;
   ResultHooks hooks;
   bool stopped = false;
-  hooks.stopPoll = [&view, &stopped] {
+  hooks.StopPoll = [&view, &stopped] {
     const Poll poll = view.StopPoll();
     if (poll == Poll::Stop) stopped = true;
     return poll;
   };
   ResultStep step(session, list, std::move(hooks));
-  step.options = o.review;
+  step.Options = o.review;
   ShowResults(step);
   if (o.json) {
     const std::string json = PlanJson(step);
@@ -322,26 +322,26 @@ bool BuildFileList(SearchSession& session, const Options& o, CliRunView& view, s
   for (const auto& arg : o.paths) {
     const std::string path = ListPath(arg);
     if (session.fs().IsDirectory(path)) {
-      const AddResult r = FolderAdd(session.fileList, session.fs(), view, o.recurse, path);
-      if (r.stopped) {
+      const AddResult r = FolderAdd(session.FileList, session.fs(), view, o.recurse, path);
+      if (r.Stopped) {
         view.Finish();
         std::fprintf(err, "urlsmith-cli: stopped while adding files\n");
         return false;
       }
-      if (r.unlisted > 0) {
+      if (r.Unlisted > 0) {
         view.Finish();
         std::fprintf(err, "urlsmith-cli: cannot read the folder \"%s\"\n", arg.c_str());
         return false;
       }
     } else if (session.fs().Exists(path)) {
-      SelectionAdd(session.fileList, view, {path});
+      SelectionAdd(session.FileList, view, {path});
     } else {
       view.Finish();
       std::fprintf(err, "urlsmith-cli: cannot find \"%s\"\n", arg.c_str());
       return false;
     }
   }
-  if (session.fileList.empty()) {
+  if (session.FileList.empty()) {
     view.Finish();
     std::fprintf(err, "urlsmith-cli: the folders given hold no files\n");
     return false;
@@ -353,10 +353,10 @@ bool BuildFileList(SearchSession& session, const Options& o, CliRunView& view, s
 SearchOutcome Search(SearchSession& session, const Options& o, CliRunView& view, std::FILE* err) {
   const SearchResult result = RunSearch(session, view);
   view.Finish();
-  if (!o.quiet && result.outcome != SearchOutcome::Refused) {
+  if (!o.quiet && result.Outcome != SearchOutcome::Refused) {
     std::fprintf(err, "%s\n", view.status().c_str());
   }
-  return result.outcome;
+  return result.Outcome;
 }
 
 // The most passes fix makes: each pass after the first only follows automatic protocol fixes.
@@ -370,12 +370,12 @@ int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FIL
   }
   const bool interactive = ::isatty(::fileno(err)) != 0;
   CliRunView view(err, interactive, o.quiet);
-  view.set_assume_yes(o.yes);
+  view.SetAssumeYes(o.yes);
 
   SearchSession session(PathStyle::Posix);
   session.SetInternetChecker(std::make_unique<CurlInternetChecker>());
-  session.search = o.search;
-  session.processing = o.processing;
+  session.Search = o.search;
+  session.Processing = o.processing;
   if (!BuildFileList(session, o, view, err)) return kExitError;
 
   // As when the processing options are shown: the root and the caches are computed anew.
@@ -415,7 +415,7 @@ int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FIL
   // makes no backups: the first pass's backups hold the originals. It runs only when every file
   // of the pass before was written, so no file is ever rewritten without its backup.
   for (int pass = 1;
-       pass < kMaxPasses && !r.stopped && r.filesFailed == 0 && r.next == AfterApply::NextPass;
+       pass < kMaxPasses && !r.Stopped && r.FilesFailed == 0 && r.Next == AfterApply::NextPass;
        ++pass) {
     const SearchOutcome again = Search(session, o, view, err);
     if (again == SearchOutcome::Stopped || again == SearchOutcome::Refused) return kExitError;
@@ -426,7 +426,7 @@ int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FIL
     view.Finish();
     if (!o.quiet) std::fprintf(err, "%s\n", view.status().c_str());
   }
-  if (r.stopped || r.filesFailed > 0) return kExitError;
+  if (r.Stopped || r.FilesFailed > 0) return kExitError;
   return kExitClean;
 }
 

@@ -34,7 +34,7 @@ class CliRunView : public RunView {
   const std::string& status() const { return status_; }
 
   // Answers every question with Yes (--yes).
-  void set_assume_yes(bool on) { assumeYes_ = on; }
+  void SetAssumeYes(bool on) { assumeYes_ = on; }
 
   // Installs the Ctrl-C / Ctrl-\ handlers for the life of the process.
   static void InstallSignalHandlers();

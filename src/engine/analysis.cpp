@@ -58,7 +58,7 @@ ValueMode ModeFor(Pos tagPos) {
 // Reads the value at valuePos (style mode for a style "url("). False when there is none, that
 // is when the text ends before the value does.
 bool ReadValue(const TextView& text, Pos tagPos, Pos valuePos, std::string* value, Occurrence& at) {
-  if (valuePos < 0 || valuePos >= text.size) return false;
+  if (valuePos < 0 || valuePos >= text.Size) return false;
   int span = 0;
   int quote = 0;
   ExtractValue(text, valuePos, value, ModeFor(tagPos), &span, &quote);
@@ -110,9 +110,9 @@ RowOutcome AppendRow(SearchSession& session, const Occurrence& at, std::string u
 // separator is dropped, so that a base entered as http://www.site.com/ matches the URLs of that
 // site too.
 std::string ActiveBaseUrl(const SearchSession& session) {
-  if (!session.search.UseBaseUrl) return {};
+  if (!session.Search.UseBaseUrl) return {};
   std::string base;
-  DecodeUrl(session.search.BaseUrl, &base, session.codePage);
+  DecodeUrl(session.Search.BaseUrl, &base, session.CodePage);
   while (!base.empty() && (base.back() == '/' || base.back() == '\\'))
     base.pop_back();
   return base;
@@ -139,17 +139,17 @@ RowOutcome LinkEntryAt(SearchSession& session, const TextView& text, const Occur
   }
 
   const PathStyle style = session.pathStyle();
-  const std::string& pagePath = session.fileList.path(at.fileIndex);
-  const std::string& targetPath = session.fileList.path(targetIndex);
+  const std::string& pagePath = session.FileList.path(at.fileIndex);
+  const std::string& targetPath = session.FileList.path(targetIndex);
   const bool wrap = quoteFlag && !ValueIsQuoted(text, at.valuePos, true) &&
                     targetPath.find(' ') != std::string::npos;
 
   std::string prefix;  // the base URL, kept as the user wrote it
   std::string reference;
-  if (session.processing.UrlForm == UrlFormKind::Relative) {
+  if (session.Processing.UrlForm == UrlFormKind::Relative) {
     reference = MakeRelativePath(pagePath, targetPath, true, style);
-  } else if (session.processing.UseBaseUrlAsRoot && session.search.UseBaseUrl) {
-    prefix = session.search.BaseUrl;
+  } else if (session.Processing.UseBaseUrlAsRoot && session.Search.UseBaseUrl) {
+    prefix = session.Search.BaseUrl;
     if (prefix.empty() || prefix.back() != '/') prefix += '/';
     reference = MakeRelativePath(session.RootPath, targetPath, true, style);
   } else {
@@ -178,7 +178,7 @@ RowOutcome CanonicalAt(SearchSession& session, const Occurrence& at, const std::
 // The escaped form when it is wanted and the value needs it; else nothing.
 RowOutcome CanonicalIfWanted(SearchSession& session, const Occurrence& at, bool needsEscaping,
                              const std::string& decoded) {
-  if (session.processing.CanonicalizeUrls && needsEscaping) {
+  if (session.Processing.CanonicalizeUrls && needsEscaping) {
     return CanonicalAt(session, at, decoded);
   }
   return RowOutcome::None;
@@ -239,13 +239,13 @@ RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occu
   ConvertSeparators(localPath, false, style);
   // A join longer than the platform takes names no file.
   const int found =
-      localPath.size() > MaxPathLength(style) ? -1 : session.fileList.FindListedFile(localPath);
+      localPath.size() > MaxPathLength(style) ? -1 : session.FileList.FindListedFile(localPath);
   if (found < 0) {
     const int target = SuggestReplacement(session, localPath, 0);
     return LinkEntryAt(session, text, at, target, urlPath, suffix, quoteFlag);
   }
-  session.fileList.setReferenced(found);
-  if (session.processing.UrlForm == wantedForm) {
+  session.FileList.SetReferenced(found);
+  if (session.Processing.UrlForm == wantedForm) {
     return LinkEntryAt(session, text, at, found, urlPath, suffix, quoteFlag);
   }
   return CanonicalIfWanted(session, at, needsEscaping, decoded);
@@ -265,7 +265,7 @@ std::string_view UrlExtension(std::string_view url) {
 RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
                       Pos tagPos, Pos valuePos, bool quoteFlag) {
   const PathStyle style = session.pathStyle();
-  const ProcessingOptions& processing = session.processing;
+  const ProcessingOptions& processing = session.Processing;
   Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
 
   // 1-2. The value, whether it needs escaping, decoded, split at its fragment.
@@ -274,7 +274,7 @@ RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& tex
   if (tagPos == kTagPosStyle) raw = UnquotedStyleValue(raw);
   const bool needsEscaping = EscapeUrl(raw, nullptr) > 0;
   std::string decoded;
-  DecodeUrl(raw, &decoded, session.codePage);
+  DecodeUrl(raw, &decoded, session.CodePage);
   std::string url;
   std::string fragment;
   SplitFragment(decoded, &url, &fragment);
@@ -350,10 +350,10 @@ RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& tex
     const int saved = FindSavedFromPage(session, url);
     if (saved >= 0) {
       // The saved page is now a link target: it is no orphan.
-      session.fileList.setReferenced(saved);
+      session.FileList.SetReferenced(saved);
       return LinkEntryAt(session, text, at, saved, url, fragment, quoteFlag);
     }
-    const int target = session.search.SearchByFileNames ? SuggestReplacement(session, url, 0) : -1;
+    const int target = session.Search.SearchByFileNames ? SuggestReplacement(session, url, 0) : -1;
     return LinkEntryAt(session, text, at, target, url, fragment, quoteFlag);
   }
 
@@ -377,7 +377,7 @@ RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& tex
       // A root-relative URL starts at the root folder of the site.
       local = session.RootPath + urlPath.substr(1);
     } else {
-      local = FolderWithSeparator(session.fileList.path(fileIndex), style) + urlPath;
+      local = FolderWithSeparator(session.FileList.path(fileIndex), style) + urlPath;
     }
     return ResolveLocal(session, text, at, quoteFlag, std::move(local), urlPath, suffix,
                         UrlFormKind::Absolute, needsEscaping, decoded);
@@ -395,12 +395,12 @@ bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
   const std::string judged = replacement != nullptr && !replacement->empty()
                                  ? std::string(ReplacementText(*replacement).value())
                                  : url;
-  switch (session.processing.TargetAdderMode) {
+  switch (session.Processing.TargetAdderMode) {
     case TargetMode::AllExternal: {
       if (!Contains(judged, kSchemeSeparator)) return false;
       if (StartsWithIgnoreCase(judged, kFileUrl)) return false;
-      const std::string& base = session.search.BaseUrl;
-      return !(session.search.UseBaseUrl && !base.empty() && StartsWithIgnoreCase(judged, base));
+      const std::string& base = session.Search.BaseUrl;
+      return !(session.Search.UseBaseUrl && !base.empty() && StartsWithIgnoreCase(judged, base));
     }
     case TargetMode::ImageFiles: {
       const std::string_view ext = UrlExtension(judged);
@@ -408,7 +408,7 @@ bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
                          [ext](std::string_view e) { return EqualsIgnoreCase(ext, e); });
     }
     case TargetMode::CustomMask:
-      return MatchUrlMask(judged, session.processing.TargetUrlMask);
+      return MatchUrlMask(judged, session.Processing.TargetUrlMask);
     case TargetMode::NoSelection:
       return true;
   }
@@ -418,7 +418,7 @@ bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
 RowOutcome AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
                           Pos valuePos, const std::string& url, const std::string& existingTarget,
                           bool quoteFlag) {
-  const std::string& name = session.processing.TargetName;
+  const std::string& name = session.Processing.TargetName;
   Occurrence at{fileIndex, tagPos, tagPos, 0, 0};
   bool quoted = false;
   if (valuePos >= 0) {
@@ -432,7 +432,7 @@ RowOutcome AddTargetEntry(SearchSession& session, const TextView& text, int file
 }
 
 int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int startIndex) {
-  FileList& files = session.fileList;
+  FileList& files = session.FileList;
   const PathStyle style = session.pathStyle();
   startIndex = std::max(startIndex, 0);
   if (startIndex >= files.size()) return -1;
@@ -471,7 +471,7 @@ int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int s
       }
     }
   }
-  if (best >= 0) files.setReferenced(best);
+  if (best >= 0) files.SetReferenced(best);
   return best;
 }
 

@@ -31,22 +31,22 @@ class FolderAdder {
 
     auto entries = fs_.ListFolder(folder);
     if (!entries) {
-      ++result.unlisted;
+      ++result.Unlisted;
       return false;
     }
     // Enumeration order is the name order, so that equal names ignoring case keep one order.
     std::sort(entries->begin(), entries->end(),
-              [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+              [](const DirEntry& a, const DirEntry& b) { return a.Name < b.Name; });
 
     std::vector<std::string> files;
     std::vector<std::string> subfolders;
     bool stopped = false;
     for (auto& e : *entries) {
-      if (e.isDirectory) {
-        if (recurse) subfolders.push_back(std::move(e.name));
+      if (e.IsDirectory) {
+        if (recurse) subfolders.push_back(std::move(e.Name));
         continue;
       }
-      files.push_back(std::move(e.name));
+      files.push_back(std::move(e.Name));
       if (view_.StopPoll() == Poll::Stop) {
         stopped = true;
         break;
@@ -61,13 +61,13 @@ class FolderAdder {
       std::string path = JoinPath(folder, name, style);
       if (path.size() > MaxPathLength(style)) {
         view_.AppendLogLine(path + " ... skipped: the path is too long", false);
-        ++result.skipped;
+        ++result.Skipped;
         continue;
       }
       if (list_.FindListedFile(path, start) < 0) fresh.push_back(std::move(path));
     }
     std::stable_sort(fresh.begin(), fresh.end(), ByFoldedName);
-    result.added += static_cast<int>(fresh.size());
+    result.Added += static_cast<int>(fresh.size());
     list_.AppendAll(std::move(fresh));
 
     if (stopped) return true;
@@ -94,7 +94,7 @@ class FolderAdder {
 AddResult FolderAdd(FileList& list, FileSystem& fs, RunView& view, bool recurse,
                     const std::string& folder) {
   FolderAdder adder(list, fs, view);
-  adder.result.stopped = adder.Add(recurse, folder);
+  adder.result.Stopped = adder.Add(recurse, folder);
   return adder.result;
 }
 
@@ -105,14 +105,14 @@ AddResult SelectionAdd(FileList& list, RunView& view, const std::vector<std::str
   for (const auto& path : paths) {
     if (path.size() > MaxPathLength(style)) {
       view.AppendLogLine(path + " ... skipped: the path is too long", false);
-      ++result.skipped;
+      ++result.Skipped;
     } else if (list.FindListedFile(path, count) < 0) {
       list.Append(path);
-      ++result.added;
+      ++result.Added;
     }
     // A single chosen file is added at once; several are added one by one with ESC polled.
     if (paths.size() > 1 && view.StopPoll() == Poll::Stop) {
-      result.stopped = true;
+      result.Stopped = true;
       break;
     }
   }

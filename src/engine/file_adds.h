@@ -12,10 +12,10 @@
 namespace urlsmith {
 
 struct AddResult {
-  bool stopped = false;  // ESC ended the add
-  int added = 0;         // files appended to the list
-  int skipped = 0;       // paths too long for the platform (each reported in the log)
-  int unlisted = 0;      // folders that could not be listed
+  bool Stopped = false;  // ESC ended the add
+  int Added = 0;         // files appended to the list
+  int Skipped = 0;       // paths too long for the platform (each reported in the log)
+  int Unlisted = 0;      // folders that could not be listed
 };
 
 // Adds a folder's files in ascending order ignoring ASCII case after everything listed before,

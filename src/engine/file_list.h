@@ -24,7 +24,7 @@ class FileList {
 
   // The ReferencedMark: set once some link resolves to the file; never cleared by a search.
   bool referenced(int index) const { return marks_[static_cast<std::size_t>(index)] != 0; }
-  void setReferenced(int index, bool on = true) {
+  void SetReferenced(int index, bool on = true) {
     marks_[static_cast<std::size_t>(index)] = on ? 1 : 0;
   }
 

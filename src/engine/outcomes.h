@@ -19,8 +19,8 @@ constexpr int RowsAdded(RowOutcome outcome) {
 // the run is to stop (ESC, or the tables became full). A stopped count keeps the rows counted up
 // to the stop; the rows found stay in the session's LinkTable either way.
 struct [[nodiscard]] RowCount {
-  int rows = 0;
-  bool stopped = false;
+  int Rows = 0;
+  bool Stopped = false;
 
   static RowCount Done(int rows) { return RowCount{rows, false}; }
   static RowCount Stop(int rows) { return RowCount{rows, true}; }

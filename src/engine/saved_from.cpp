@@ -48,15 +48,15 @@ std::string_view WithoutLengthPrefix(std::string_view value) {
 // Brings the index up to date with the table: entries appended since the last call are added
 // (an address already present keeps its first page); a table that shrank is indexed anew.
 void UpdateIndex(SearchSession& session) {
-  SavedFromIndex& index = session.savedFromIndex;
+  SavedFromIndex& index = session.SavedFromLookup;
   const std::vector<SavedFromEntry>& table = session.SavedFromTable;
-  if (index.indexedCount > table.size()) {
-    index.firstByUrl.clear();
-    index.indexedCount = 0;
+  if (index.IndexedCount > table.size()) {
+    index.FirstByUrl.clear();
+    index.IndexedCount = 0;
   }
-  for (; index.indexedCount < table.size(); ++index.indexedCount) {
-    const SavedFromEntry& entry = table[index.indexedCount];
-    index.firstByUrl.try_emplace(ToLowerAscii(entry.Url), entry.FileIndex);
+  for (; index.IndexedCount < table.size(); ++index.IndexedCount) {
+    const SavedFromEntry& entry = table[index.IndexedCount];
+    index.FirstByUrl.try_emplace(ToLowerAscii(entry.Url), entry.FileIndex);
   }
 }
 
@@ -65,27 +65,27 @@ void UpdateIndex(SearchSession& session) {
 PhaseResult SavedFromPhase(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Searching for \"saved from url\" ... ", false);
   const PathStyle style = session.pathStyle();
-  const int count = session.fileList.size();
+  const int count = session.FileList.size();
   int handled = 0;
   for (int i = 0; i < count; ++i) {
-    const std::string path = session.fileList.path(i);
+    const std::string path = session.FileList.path(i);
     // Only pages carry the comment; style sheets and scripts are never read here.
     if (KindOfPath(path, style) != FileKind::Page) continue;
     view.SetOverallProgress(handled, session.ProcessableCount);
     ++handled;
 
     ReadResult read = session.fs().ReadWholeFile(path);
-    if (read.status == ReadStatus::Empty) continue;
-    if (read.status != ReadStatus::Ok) {
+    if (read.Status == ReadStatus::Empty) continue;
+    if (read.Status != ReadStatus::Ok) {
       // The link search will not find this page's links either; say so here too, so that the
       // missing address is explained.
-      view.AppendLogLine(path + " ... cannot be read: " + read.error, false);
+      view.AppendLogLine(path + " ... cannot be read: " + read.Error, false);
       continue;
     }
-    view.AppendLogLine(path + " (" + std::to_string(read.bytes.size()) + " bytes) ... ", false);
+    view.AppendLogLine(path + " (" + std::to_string(read.Bytes.size()) + " bytes) ... ", false);
 
-    const FileEncoding encoding = session.PrepareText(i, read.bytes);
-    const TextView text = session.View(read.bytes, encoding);
+    const FileEncoding encoding = session.PrepareText(i, read.Bytes);
+    const TextView text = session.View(read.Bytes, encoding);
 
     std::string value;
     if (!FindSavedFromValue(text, view, value)) {
@@ -97,7 +97,7 @@ PhaseResult SavedFromPhase(SearchSession& session, RunView& view) {
       continue;
     }
     std::string address;
-    DecodeUrl(WithoutLengthPrefix(value), &address, session.codePage);
+    DecodeUrl(WithoutLengthPrefix(value), &address, session.CodePage);
     view.AppendLogLine("saved from \"" + address + "\"", true);
     session.SavedFromTable.push_back(SavedFromEntry{std::move(address), i});
   }
@@ -109,7 +109,7 @@ PhaseResult SavedFromPhase(SearchSession& session, RunView& view) {
 
 int FindSavedFromPage(SearchSession& session, std::string_view url) {
   UpdateIndex(session);
-  const auto& byUrl = session.savedFromIndex.firstByUrl;
+  const auto& byUrl = session.SavedFromLookup.FirstByUrl;
   if (byUrl.empty()) return -1;
   const auto it = byUrl.find(ToLowerAscii(url));
   return it == byUrl.end() ? -1 : it->second;

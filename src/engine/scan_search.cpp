@@ -44,9 +44,9 @@ bool CollectScriptRanges(const TextView& text, std::vector<Pos>& starts, std::ve
 // ---- TagWalk ----
 
 Pos TagWalk::Find(std::string_view name, Pos from) {
-  if (blocks_.tagsEverywhere) return FindTag(text_, name, from);
-  if (!blocks_.overflow) {
-    return FindTagOutsideScripts(text_, from, name, blocks_.starts, blocks_.ends);
+  if (blocks_.TagsEverywhere) return FindTag(text_, name, from);
+  if (!blocks_.Overflow) {
+    return FindTagOutsideScripts(text_, from, name, blocks_.Starts, blocks_.Ends);
   }
   Pos p = FindTag(text_, name, from);
   while (p != kNone) {
@@ -140,8 +140,8 @@ bool IsInScriptComment(const TextView& text, Pos position) {
       return true;
     }
   }
-  const Pos open = FindText(text, text.size, "/*", position, StopMode::None);
-  const Pos close = FindText(text, text.size, "*/", position, StopMode::None);
+  const Pos open = FindText(text, text.Size, "/*", position, StopMode::None);
+  const Pos close = FindText(text, text.Size, "*/", position, StopMode::None);
   return InBlockComment(open, close);
 }
 
@@ -190,11 +190,11 @@ bool ScriptCommentTracker::InComment(Pos position) {
   if (inLineComment) return true;
 
   if (openFrom_ < 0 || (open_ != kNone && open_ < position)) {
-    open_ = FindText(text_, text_.size, "/*", position, StopMode::None);
+    open_ = FindText(text_, text_.Size, "/*", position, StopMode::None);
     openFrom_ = position;
   }
   if (closeFrom_ < 0 || (close_ != kNone && close_ < position)) {
-    close_ = FindText(text_, text_.size, "*/", position, StopMode::None);
+    close_ = FindText(text_, text_.Size, "*/", position, StopMode::None);
     closeFrom_ = position;
   }
   return InBlockComment(open_, close_);

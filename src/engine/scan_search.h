@@ -26,13 +26,13 @@ bool CollectScriptRanges(const TextView& text, std::vector<Pos>& starts, std::ve
 // How the tag searches of one page treat its script blocks.
 struct ScriptBlocks {
   // Tags inside script blocks are real tags: nothing is skipped.
-  bool tagsEverywhere = true;
+  bool TagsEverywhere = true;
   // The collected block boundaries (used when tagsEverywhere is false).
-  std::span<const Pos> starts;
-  std::span<const Pos> ends;
+  std::span<const Pos> Starts;
+  std::span<const Pos> Ends;
   // The page has more script tags than the lists hold: the boundaries are then followed along
   // the text as the search goes, so that every block is still skipped.
-  bool overflow = false;
+  bool Overflow = false;
 };
 
 // "Find tag N from q" for one forward walk over a page: FindTag when tags count everywhere,

@@ -33,7 +33,7 @@ RowCount ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& 
     p = walk.Find("STYLE", p);
     if (p == kNone) return RowCount::Done(rows);
     Pos e = walk.Find("/STYLE", p);
-    if (e == kNone) e = text.size;
+    if (e == kNone) e = text.Size;
     const Pos q = e > p ? NextAfterTag(text, p) : kNone;
     if (q != kNone) {
       Pos u = FindText(text, e, "url(", q, StopMode::None);
@@ -44,7 +44,7 @@ RowCount ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& 
         if (r == RowOutcome::Stop) return RowCount::Stop(rows);
         rows += RowsAdded(r);
         const Pos next = v + w;
-        if (next > text.size) break;
+        if (next > text.Size) break;
         u = FindText(text, e, "url(", next, StopMode::None);
       }
     }
@@ -66,7 +66,7 @@ RowCount ScanScriptBlocks(SearchSession& session, RunView& view, const TextView&
     const Pos s = FindTag(text, "SCRIPT", p);
     if (s == kNone) return RowCount::Done(rows);
     Pos e = FindTag(text, "/SCRIPT", s);
-    if (e == kNone) e = text.size;
+    if (e == kNone) e = text.Size;
     Pos q = e > s ? NextAfterTag(text, s) : kNone;
     if (q != kNone) {
       ProtocolSearch protocols(text, e, mode);
@@ -77,7 +77,7 @@ RowCount ScanScriptBlocks(SearchSession& session, RunView& view, const TextView&
           rows += RowsAdded(r);
         }
         q = u + 6 * w;
-        if (q > text.size) break;
+        if (q > text.Size) break;
       }
     }
     p = NextAfterTag(text, e);
@@ -90,16 +90,16 @@ RowCount ScanScriptBlocks(SearchSession& session, RunView& view, const TextView&
 
 RowCount ScanPage(SearchSession& session, RunView& view, const TextView& text,
                   const std::string& path, int fileIndex) {
-  view.AppendLogLine(FileLogLine(path, text.size), false);
-  const SearchOptions& options = session.search;
+  view.AppendLogLine(FileLogLine(path, text.Size), false);
+  const SearchOptions& options = session.Search;
   const bool scriptsAreTags = options.ScanScriptsByTag;
   ScriptBlocks blocks;
   if (!scriptsAreTags) {
-    blocks.tagsEverywhere = false;
-    blocks.overflow = !CollectScriptRanges(text, session.ScriptStarts, session.ScriptEnds,
+    blocks.TagsEverywhere = false;
+    blocks.Overflow = !CollectScriptRanges(text, session.ScriptStarts, session.ScriptEnds,
                                            static_cast<std::size_t>(kMaxScriptRanges));
-    blocks.starts = session.ScriptStarts;
-    blocks.ends = session.ScriptEnds;
+    blocks.Starts = session.ScriptStarts;
+    blocks.Ends = session.ScriptEnds;
   }
   // The tag scan, the STYLE phase and the script phase.
   const int fileRange =
@@ -107,30 +107,30 @@ RowCount ScanPage(SearchSession& session, RunView& view, const TextView& text,
   int filePosition = 0;
 
   RowCount count = ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, blocks);
-  if (count.stopped) return count;
+  if (count.Stopped) return count;
 
   view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
-  if (Stopped(view)) return RowCount::Stop(count.rows);
-  count = ScanStyleBlocks(session, view, text, fileIndex, blocks, count.rows);
-  if (count.stopped) return count;
+  if (Stopped(view)) return RowCount::Stop(count.Rows);
+  count = ScanStyleBlocks(session, view, text, fileIndex, blocks, count.Rows);
+  if (count.Stopped) return count;
 
   if (options.ScanScriptsByProtocol) {
     view.SetFileProgress(filePosition, fileRange);
     ++filePosition;
-    if (Stopped(view)) return RowCount::Stop(count.rows);
-    count = ScanScriptBlocks(session, view, text, fileIndex, scriptsAreTags, count.rows);
-    if (count.stopped) return count;
+    if (Stopped(view)) return RowCount::Stop(count.Rows);
+    count = ScanScriptBlocks(session, view, text, fileIndex, scriptsAreTags, count.Rows);
+    if (count.Stopped) return count;
   }
 
   view.SetFileProgress(filePosition, fileRange);
-  return FinishFile(view, count.rows);
+  return FinishFile(view, count.Rows);
 }
 
 RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
                         const std::string& path, int fileIndex) {
-  view.AppendLogLine(FileLogLine(path, text.size), false);
-  const SearchOptions& options = session.search;
+  view.AppendLogLine(FileLogLine(path, text.Size), false);
+  const SearchOptions& options = session.Search;
   int rows = 0;
   int fileRange = 1 + (options.ScanScriptsByProtocol ? 1 : 0);
   // Markup that a script writes is searched for tags only when scripts count as tags.
@@ -142,8 +142,8 @@ RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& t
   if (scanTags) {
     const RowCount tags =
         ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, ScriptBlocks{});
-    if (tags.stopped) return tags;
-    rows = tags.rows;
+    if (tags.Stopped) return tags;
+    rows = tags.Rows;
   }
 
   if (options.ScanScriptsByProtocol) {
@@ -152,7 +152,7 @@ RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& t
     if (Stopped(view)) return RowCount::Stop(rows);
     const int w = text.width();
     ScriptCommentTracker comments(text);
-    ProtocolSearch protocols(text, text.size, StopMode::None);
+    ProtocolSearch protocols(text, text.Size, StopMode::None);
     Pos q = 0;
     for (Pos u = protocols.Next(q); u != kNone; u = protocols.Next(q)) {
       if (!comments.InComment(u)) {
@@ -171,14 +171,14 @@ RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& t
 
 RowCount ScanStyleFile(SearchSession& session, RunView& view, const TextView& text,
                        const std::string& path, int fileIndex) {
-  view.AppendLogLine(FileLogLine(path, text.size), false);
+  view.AppendLogLine(FileLogLine(path, text.Size), false);
   const int w = text.width();
   int rows = 0;
   view.SetFileProgress(0, 1);
   if (Stopped(view)) return RowCount::Stop(rows);
   Pos q = 0;
   while (true) {
-    const Pos u = FindText(text, text.size, "url(", q, StopMode::None);
+    const Pos u = FindText(text, text.Size, "url(", q, StopMode::None);
     if (u == kNone) break;
     // The value begins at the '('.
     const Pos v = u + 3 * w;

@@ -40,7 +40,7 @@ std::uint64_t TextFingerprint(const std::vector<std::uint8_t>& bytes) {
 }
 
 SearchSession::SearchSession(PathStyle style, std::shared_ptr<FileSystem> fs)
-    : fileList(style), fs_(fs ? std::move(fs) : std::make_shared<PosixFileSystem>()) {}
+    : FileList(style), fs_(fs ? std::move(fs) : std::make_shared<PosixFileSystem>()) {}
 
 SearchSession::~SearchSession() = default;
 
@@ -50,7 +50,7 @@ void SearchSession::SetInternetChecker(std::unique_ptr<InternetChecker> checker)
 
 bool SearchSession::AddRow(LinkEntry row) {
   if (LinkTable.size() >= static_cast<std::size_t>(kMaxLinkRows)) {
-    tableFull = true;
+    TableFull = true;
     return false;
   }
   LinkTable.push_back(std::move(row));
@@ -59,7 +59,7 @@ bool SearchSession::AddRow(LinkEntry row) {
 
 bool SearchSession::AddFix(std::int32_t rowIndex) {
   if (FixList.size() >= static_cast<std::size_t>(kMaxFixes)) {
-    tableFull = true;
+    TableFull = true;
     return false;
   }
   FixList.push_back(rowIndex);
@@ -68,10 +68,10 @@ bool SearchSession::AddFix(std::int32_t rowIndex) {
 
 FileEncoding SearchSession::PrepareText(int index, std::vector<std::uint8_t>& bytes) const {
   const auto i = static_cast<std::size_t>(index);
-  const FileEncoding encoding = i < fileEncoding.size()
-                                    ? fileEncoding[i]
-                                    : DetectEncodingFromBytes(bytes.data(), bytes.size());
-  if (encoding == FileEncoding::Utf16Be) ByteSwapText(bytes.data(), bytes.size());
+  const urlsmith::FileEncoding encoding = i < FileEncoding.size()
+                                              ? FileEncoding[i]
+                                              : DetectEncodingFromBytes(bytes.data(), bytes.size());
+  if (encoding == urlsmith::FileEncoding::Utf16Be) ByteSwapText(bytes.data(), bytes.size());
   return encoding;
 }
 
@@ -79,13 +79,13 @@ void SearchSession::RunReset() {
   LinkTable.clear();
   LinkTable.shrink_to_fit();
   FixList.clear();
-  tableFull = false;
+  TableFull = false;
 }
 
 void SearchSession::CacheReset() {
-  InternetCheckOff = !search.CheckInternetUrls;
+  InternetCheckOff = !Search.CheckInternetUrls;
   SavedFromTable.clear();
-  savedFromIndex = SavedFromIndex{};
+  SavedFromLookup = SavedFromIndex{};
   if (internet_) internet_->Reset();
   RootPath.clear();
 }

@@ -77,7 +77,10 @@ struct ProcessingOptions {
   TargetMode TargetAdderMode = TargetMode::AllExternal;
   std::string TargetUrlMask = "*.jpg";
   std::string TargetName = "_blank";
+  // Named after its check box, but it works the other way round: a link's existing target is
+  // always rewritten; off, links without a target attribute get none added.
   bool ModifyExistingTargets = true;
+  bool AddsMissingTargets() const { return ModifyExistingTargets; }
 };
 
 // An address a browser-saved page came from, and the page.
@@ -89,8 +92,8 @@ struct SavedFromEntry {
 // The saved-from addresses by their letter-case-folded text, each giving the first page saved
 // from it. Kept up to date with the SavedFromTable by the saved-from lookup.
 struct SavedFromIndex {
-  std::unordered_map<std::string, std::int32_t> firstByUrl;
-  std::size_t indexedCount = 0;  // entries of the SavedFromTable indexed so far
+  std::unordered_map<std::string, std::int32_t> FirstByUrl;
+  std::size_t IndexedCount = 0;  // entries of the SavedFromTable indexed so far
 };
 
 class InternetChecker;
@@ -108,16 +111,16 @@ class SearchSession {
   SearchSession(const SearchSession&) = delete;
   SearchSession& operator=(const SearchSession&) = delete;
 
-  PathStyle pathStyle() const { return fileList.style(); }
+  PathStyle pathStyle() const { return FileList.style(); }
   FileSystem& fs() { return *fs_; }
 
   // The code page of single-byte text; UTF-8 on this platform.
-  CodePage codePage = CodePage::Utf8;
+  urlsmith::CodePage CodePage = urlsmith::CodePage::Utf8;
 
-  FileList fileList;
+  urlsmith::FileList FileList;
 
   // Per-file results, indexed by FileIndex (defined for processable files).
-  std::vector<FileEncoding> fileEncoding;
+  std::vector<urlsmith::FileEncoding> FileEncoding;
   std::int32_t ProcessableCount = 0;
   // The folder of the listed file that lies least deep, ending in a separator; empty when it
   // is still to be computed.
@@ -125,7 +128,7 @@ class SearchSession {
 
   // Per file: a fingerprint of the text the link search read (0: not read). Applying refuses
   // a file whose text changed since, because the rows' positions no longer fit it.
-  std::vector<std::uint64_t> fileFingerprint;
+  std::vector<std::uint64_t> FileFingerprint;
 
   std::vector<LinkEntry> LinkTable;
   std::vector<std::int32_t> FixList;
@@ -137,10 +140,10 @@ class SearchSession {
   std::vector<Pos> ScriptEnds;
 
   std::vector<SavedFromEntry> SavedFromTable;
-  SavedFromIndex savedFromIndex;
+  SavedFromIndex SavedFromLookup;
 
-  SearchOptions search;
-  ProcessingOptions processing;
+  SearchOptions Search;
+  ProcessingOptions Processing;
 
   bool InternetCheckOff = false;
   bool SearchBusy = false;
@@ -154,7 +157,7 @@ class SearchSession {
   // Records the last row as an automatic protocol fix; false when the list is full.
   bool AddFix(std::int32_t rowIndex);
   // Set when a search stopped because a table was full.
-  bool tableFull = false;
+  bool TableFull = false;
 
   // Run reset, made when a search starts: the rows and fixes are dropped.
   void RunReset();
@@ -165,11 +168,11 @@ class SearchSession {
   // The encoding of listed file `index` as the run found it (from the bytes themselves when the
   // run has not looked yet); a big-endian text is swapped to little-endian in place, as every
   // reader of page text expects.
-  FileEncoding PrepareText(int index, std::vector<std::uint8_t>& bytes) const;
+  urlsmith::FileEncoding PrepareText(int index, std::vector<std::uint8_t>& bytes) const;
 
   // A text view over a loaded file, in this session's code page.
-  TextView View(const std::vector<std::uint8_t>& bytes, FileEncoding encoding) const {
-    return TextView{bytes.data(), static_cast<Pos>(bytes.size()), encoding, codePage};
+  TextView View(const std::vector<std::uint8_t>& bytes, urlsmith::FileEncoding encoding) const {
+    return TextView{bytes.data(), static_cast<Pos>(bytes.size()), encoding, CodePage};
   }
 
  private:

@@ -35,7 +35,7 @@ bool PrepareSearch(SearchSession& session, RunView& view) {
   view.SetKeyStatus(StatusKey::PressEscToStop);
   view.SetOverallProgress(1, 2);
   view.SetFileProgress(0, 2);
-  if (session.fileList.size() > kMaxFiles) {
+  if (session.FileList.size() > kMaxFiles) {
     view.ShowError(kTooManyFilesMessage);
     session.SearchBusy = false;
     return false;
@@ -46,7 +46,7 @@ bool PrepareSearch(SearchSession& session, RunView& view) {
 PhaseResult FindRootPath(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Finding the root path ... ", false);
   const PathStyle style = session.pathStyle();
-  const FileList& files = session.fileList;
+  const FileList& files = session.FileList;
   // A folder as long as the longest path the platform takes never wins.
   std::size_t best = MaxPathLength(style) + 1;
   int winner = -1;
@@ -70,7 +70,7 @@ PhaseResult FindRootPath(SearchSession& session, RunView& view) {
 PhaseResult CountProcessableFiles(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Counting processable files ... ", false);
   session.ProcessableCount = 0;
-  const FileList& files = session.fileList;
+  const FileList& files = session.FileList;
   for (int i = 0; i < files.size(); ++i) {
     if (IsProcessable(files.path(i), session.pathStyle())) ++session.ProcessableCount;
     if (view.StopPoll() == Poll::Stop) return PhaseResult::Stopped;
@@ -81,13 +81,13 @@ PhaseResult CountProcessableFiles(SearchSession& session, RunView& view) {
 
 PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Finding Unicode files ... ", false);
-  const FileList& files = session.fileList;
-  session.fileEncoding.assign(static_cast<std::size_t>(files.size()), FileEncoding::Ansi);
+  const FileList& files = session.FileList;
+  session.FileEncoding.assign(static_cast<std::size_t>(files.size()), FileEncoding::Ansi);
   int unicode = 0;
   for (int i = 0; i < files.size(); ++i) {
     if (IsProcessable(files.path(i), session.pathStyle())) {
       const FileEncoding e = DetectEncoding(session.fs(), files.path(i));
-      session.fileEncoding[static_cast<std::size_t>(i)] = e;
+      session.FileEncoding[static_cast<std::size_t>(i)] = e;
       if (e != FileEncoding::Ansi) ++unicode;
     }
     if (view.StopPoll() == Poll::Stop) return PhaseResult::Stopped;
@@ -99,12 +99,12 @@ PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view) {
 RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Searching for broken links ...", false);
   const PathStyle style = session.pathStyle();
-  const int n = session.fileList.size();
+  const int n = session.FileList.size();
   int total = 0;
   int k = 0;
-  session.fileFingerprint.assign(static_cast<std::size_t>(n), 0);
+  session.FileFingerprint.assign(static_cast<std::size_t>(n), 0);
   for (int i = 0; i < n; ++i) {
-    const std::string path = session.fileList.path(i);
+    const std::string path = session.FileList.path(i);
     const FileKind kind = KindOfPath(path, style);
     if (kind == FileKind::Other) continue;
     SetOverallProgress(view, k, session.ProcessableCount);
@@ -114,17 +114,17 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       continue;
     }
     ReadResult read = session.fs().ReadWholeFile(path);
-    if (read.status == ReadStatus::Empty) continue;
-    if (read.status != ReadStatus::Ok) {
+    if (read.Status == ReadStatus::Empty) continue;
+    if (read.Status != ReadStatus::Ok) {
       // Say why a page was not searched, so that a webmaster does not take it for clean.
-      view.AppendLogLine(path + " ... cannot be read: " + read.error, false);
+      view.AppendLogLine(path + " ... cannot be read: " + read.Error, false);
       continue;
     }
-    session.fileFingerprint[static_cast<std::size_t>(i)] = TextFingerprint(read.bytes);
-    const FileEncoding encoding = session.PrepareText(i, read.bytes);
-    TextView text = session.View(read.bytes, encoding);
+    session.FileFingerprint[static_cast<std::size_t>(i)] = TextFingerprint(read.Bytes);
+    const FileEncoding encoding = session.PrepareText(i, read.Bytes);
+    TextView text = session.View(read.Bytes, encoding);
     ValueRunOutMemo runOut;
-    text.runOut = &runOut;
+    text.RunOut = &runOut;
     RowCount r;
     switch (kind) {
       case FileKind::Page:
@@ -139,8 +139,8 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       case FileKind::Other:
         break;
     }
-    if (r.stopped) return RowCount::Stop(total);
-    total += r.rows;
+    if (r.Stopped) return RowCount::Stop(total);
+    total += r.Rows;
   }
   return RowCount::Done(total);
 }
@@ -149,30 +149,30 @@ SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
   session.SearchBusy = true;
   SearchResult result;
   auto stopped = [&]() {
-    if (session.tableFull) view.ShowError(TableFullMessage());
+    if (session.TableFull) view.ShowError(TableFullMessage());
     view.SetStatus("Stopped");
     session.SearchBusy = false;
-    result.outcome = SearchOutcome::Stopped;
-    result.total = session.LinkCount();
+    result.Outcome = SearchOutcome::Stopped;
+    result.Total = session.LinkCount();
     return result;
   };
   if (session.RootPath.empty()) {
     if (FindRootPath(session, view) == PhaseResult::Stopped) return stopped();
     if (CountProcessableFiles(session, view) == PhaseResult::Stopped) return stopped();
     if (FindUnicodeFiles(session, view) == PhaseResult::Stopped) return stopped();
-    if (session.search.UseSavedFromUrl && SavedFromPhase(session, view) == PhaseResult::Stopped) {
+    if (session.Search.UseSavedFromUrl && SavedFromPhase(session, view) == PhaseResult::Stopped) {
       return stopped();
     }
   }
   const RowCount search = SearchBrokenLinks(session, view);
-  if (search.stopped) return stopped();
-  const int total = search.rows;
+  if (search.Stopped) return stopped();
+  const int total = search.Rows;
   if (total > 0) view.AppendLogLine(">> Done.", false);
   view.SetStatus("Done: " + std::to_string(session.LinkCount()) + " change(s) to apply in " +
                  std::to_string(session.ProcessableCount) + " file(s)");
   session.SearchBusy = false;
-  result.outcome = total > 0 ? SearchOutcome::Found : SearchOutcome::NothingFound;
-  result.total = total;
+  result.Outcome = total > 0 ? SearchOutcome::Found : SearchOutcome::NothingFound;
+  result.Total = total;
   return result;
 }
 

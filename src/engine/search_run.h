@@ -16,8 +16,8 @@ enum class SearchOutcome {
 };
 
 struct SearchResult {
-  SearchOutcome outcome = SearchOutcome::Refused;
-  int total = 0;  // rows added (for Stopped: the rows in the table)
+  SearchOutcome Outcome = SearchOutcome::Refused;
+  int Total = 0;  // rows added (for Stopped: the rows in the table)
 };
 
 inline constexpr const char* kTooManyFilesMessage =

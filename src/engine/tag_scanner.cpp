@@ -23,17 +23,17 @@ struct Scan {
   // Polls the view; at ESC the count is marked stopped.
   bool StopAsked() {
     if (view.StopPoll() != Poll::Stop) return false;
-    count.stopped = true;
+    count.Stopped = true;
     return true;
   }
   // Counts the row an analysis added. A stop (ESC, or the tables are full) ends the scan: false,
   // with the count marked stopped.
   bool Count(RowOutcome outcome) {
     if (outcome == RowOutcome::Stop) {
-      count.stopped = true;
+      count.Stopped = true;
       return false;
     }
-    count.rows += RowsAdded(outcome);
+    count.Rows += RowsAdded(outcome);
     return true;
   }
 };
@@ -41,7 +41,7 @@ struct Scan {
 // The Link Target Adder on the A tag at p, whose href value was just analysed.
 RowOutcome AddLinkTarget(Scan& s, Pos p, const std::string& href, int rowsBefore, int fixesBefore) {
   SearchSession& session = s.session;
-  const ProcessingOptions& options = session.processing;
+  const ProcessingOptions& options = session.Processing;
   if (!options.TargetAdderEnabled || session.FixCount() != fixesBefore) return RowOutcome::None;
   const std::string* replacement = nullptr;
   if (session.LinkCount() > rowsBefore) {
@@ -53,7 +53,7 @@ RowOutcome AddLinkTarget(Scan& s, Pos p, const std::string& href, int rowsBefore
   if (FindAttribute(s.text, "target", p + 2 * s.w(), &target, &targetPos, false) != 0) {
     return AddTargetEntry(session, s.text, s.fileIndex, p, targetPos, href, target, true);
   }
-  if (!options.ModifyExistingTargets) return RowOutcome::None;
+  if (!options.AddsMissingTargets()) return RowOutcome::None;
   return AddTargetEntry(session, s.text, s.fileIndex, p, kNone, href, std::string(), true);
 }
 
@@ -71,11 +71,11 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
   std::string value;
   Pos p = 0;
   while (true) {
-    p = walk.Find(row.tag, p);
+    p = walk.Find(row.Tag, p);
     if (p == kNone) return true;
     Pos valuePos = kNone;
     value.clear();
-    if (FindAttribute(s.text, row.attribute, p + row.start * s.w(), isAnchor ? &value : nullptr,
+    if (FindAttribute(s.text, row.Attribute, p + row.Start * s.w(), isAnchor ? &value : nullptr,
                       &valuePos, false) != 0) {
       const int rowsBefore = s.session.LinkCount();
       const int fixesBefore = s.session.FixCount();
@@ -129,7 +129,7 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
         Pos from = valuePos;
         StopMode mode = StopMode::Blank;
         HandlerValueBounds(s.text, valuePos, from, mode);
-        ProtocolSearch protocols(s.text, s.text.size, mode);
+        ProtocolSearch protocols(s.text, s.text.Size, mode);
         for (Pos u = protocols.Next(from); u != kNone; u = protocols.Next(from)) {
           if (!s.Count(AnalyseUrl(s.session, s.view, s.text, s.fileIndex, p, u, false))) {
             return false;
@@ -154,7 +154,7 @@ RowCount ScanTags(SearchSession& session, RunView& view, const TextView& text, i
   for (std::size_t i = 0; i < kTagTable.size(); ++i) {
     if (!ScanRow(s, i, filePosition, fileRange)) return s.count;
   }
-  if (session.search.ScanEventHandlers) ScanEventHandlers(s, filePosition, fileRange);
+  if (session.Search.ScanEventHandlers) ScanEventHandlers(s, filePosition, fileRange);
   return s.count;
 }
 

@@ -16,9 +16,9 @@ namespace urlsmith {
 // One kind of tag and the attribute that holds its URL. The attribute search begins `start`
 // characters after the tag's '<' (one plus the length of the tag name).
 struct TagTableRow {
-  std::string_view tag;
-  std::string_view attribute;
-  int start;
+  std::string_view Tag;
+  std::string_view Attribute;
+  int Start;
 };
 
 // A row whose attribute search begins right after the tag name.
@@ -47,7 +47,7 @@ inline constexpr auto kTagTable = std::to_array({
 // The index of the row of a tag (the table's size when it has none).
 constexpr std::size_t TagRowOf(std::string_view tag) {
   std::size_t i = 0;
-  while (i < kTagTable.size() && kTagTable[i].tag != tag)
+  while (i < kTagTable.size() && kTagTable[i].Tag != tag)
     ++i;
   return i;
 }

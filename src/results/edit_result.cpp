@@ -14,35 +14,35 @@ EditedValue NormalizeEditedValue(std::string_view text, bool relativeChecked, bo
   if (IsDrivePath(text, style)) typed = "file:///";
   typed.append(text);
   EditedValue edited;
-  edited.relative = relativeChecked && typed.size() >= 8 && StartsWithIgnoreCase(typed, "file:///");
-  edited.value = NormalizeUrlValue(typed, canonicalize, style);
+  edited.Relative = relativeChecked && typed.size() >= 8 && StartsWithIgnoreCase(typed, "file:///");
+  edited.Value = NormalizeUrlValue(typed, canonicalize, style);
   return edited;
 }
 
 std::string BuildReplacement(std::string_view oldReplacement, const EditedValue& edited) {
   const ReplacementText old(oldReplacement);
   const std::string_view mark = old.IsTarget()    ? kTargetMark
-                                : edited.relative ? kRelativeMark
+                                : edited.Relative ? kRelativeMark
                                                   : std::string_view();
-  return ReplacementText::Make(mark, edited.value, old.quoted());
+  return ReplacementText::Make(mark, edited.Value, old.quoted());
 }
 
 int ApplyEdit(ResultStep& step) {
-  ResultListModel& list = step.list;
+  ResultListModel& list = step.List;
   const int selected = list.Selection();
   const std::int32_t group =
       (selected >= 0 && selected < list.Count()) ? list.ItemData(selected) : kNoGroup;
   // Rows that no line shows carry kNoGroup too: a line without rows must never reach them.
   if (group < 0) return 0;
-  if (step.hooks.setWaitCursor) step.hooks.setWaitCursor(true);
+  if (step.Hooks.SetWaitCursor) step.Hooks.SetWaitCursor(true);
   const int top = list.TopIndex();
 
   const EditedValue edited =
-      NormalizeEditedValue(step.editor.text, step.editor.relative,
-                           step.session.processing.CanonicalizeUrls, step.session.pathStyle());
-  step.editor.relative = edited.relative;
+      NormalizeEditedValue(step.Editor.Text, step.Editor.Relative,
+                           step.Session.Processing.CanonicalizeUrls, step.Session.pathStyle());
+  step.Editor.Relative = edited.Relative;
 
-  std::vector<LinkEntry>& table = step.session.LinkTable;
+  std::vector<LinkEntry>& table = step.Session.LinkTable;
   int changed = 0;
   std::size_t lastRow = 0;
   const std::size_t rows = std::min(table.size(), step.ResultGroup.size());
@@ -61,9 +61,9 @@ int ApplyEdit(ResultStep& step) {
     for (int k = 0; k < list.Count(); ++k) {
       UpdateListExtent(step, list.Text(k));
     }
-    step.editor.text = ReplacementText(table[lastRow].Replacement).value();
+    step.Editor.Text = ReplacementText(table[lastRow].Replacement).value();
   }
-  if (step.hooks.setWaitCursor) step.hooks.setWaitCursor(false);
+  if (step.Hooks.SetWaitCursor) step.Hooks.SetWaitCursor(false);
   return changed;
 }
 
@@ -73,36 +73,36 @@ void ApplyClicked(ResultStep& step) {
 }
 
 void RelativeToggled(ResultStep& step, bool checked) {
-  step.editor.relative = checked;
+  step.Editor.Relative = checked;
   ApplyEdit(step);
 }
 
 void CopyOldClicked(ResultStep& step) {
-  const int selected = step.list.Selection();
-  if (selected < 0 || selected >= step.list.Count()) return;
-  const int first = FirstRowOfGroup(step, step.list.ItemData(selected));
-  if (first < 0 || static_cast<std::size_t>(first) >= step.session.LinkTable.size()) return;
-  step.editor.text = step.session.LinkTable[static_cast<std::size_t>(first)].Url;
+  const int selected = step.List.Selection();
+  if (selected < 0 || selected >= step.List.Count()) return;
+  const int first = FirstRowOfGroup(step, step.List.ItemData(selected));
+  if (first < 0 || static_cast<std::size_t>(first) >= step.Session.LinkTable.size()) return;
+  step.Editor.Text = step.Session.LinkTable[static_cast<std::size_t>(first)].Url;
 }
 
 void DeleteClicked(ResultStep& step) {
-  step.editor.text.clear();
+  step.Editor.Text.clear();
 }
 
 bool BrowseClicked(ResultStep& step, const FileChooser& chooser, std::string_view lastRootFolder) {
-  if (step.editor.browseFolder.empty()) step.editor.browseFolder.assign(lastRootFolder);
+  if (step.Editor.BrowseFolder.empty()) step.Editor.BrowseFolder.assign(lastRootFolder);
   const std::optional<std::string> chosen =
-      chooser ? chooser(FileDialogRequest{FileDialogKind::Replacement, step.editor.browseFolder})
+      chooser ? chooser(FileDialogRequest{FileDialogKind::Replacement, step.Editor.BrowseFolder})
               : std::nullopt;
   if (!chosen) return false;
-  const PathStyle style = step.session.pathStyle();
+  const PathStyle style = step.Session.pathStyle();
   // A Windows path is a drive path that the edit turns into a file URL itself; a POSIX path has
   // no drive, so it enters the edit as its file URL.
-  step.editor.text = style == PathStyle::Windows ? *chosen : FileUrlOfPath(*chosen, style);
-  step.editor.relative = true;
+  step.Editor.Text = style == PathStyle::Windows ? *chosen : FileUrlOfPath(*chosen, style);
+  step.Editor.Relative = true;
   ApplyEdit(step);
   RefreshSelection(step);
-  step.editor.browseFolder = FolderOf(*chosen, style);
+  step.Editor.BrowseFolder = FolderOf(*chosen, style);
   return true;
 }
 

@@ -13,8 +13,8 @@ namespace urlsmith {
 
 // The editor's value in stored form: normalised, and whether it carries the relative mark.
 struct EditedValue {
-  std::string value;
-  bool relative = false;
+  std::string Value;
+  bool Relative = false;
 };
 
 // Normalises the editor's text: a drive path becomes a file:/// URL; separators are converted

@@ -14,8 +14,8 @@ enum class FileDialogKind { Replacement, Image };
 
 // What the dialog shows. The chosen file and its folder must exist; there is no read-only box.
 struct FileDialogRequest {
-  FileDialogKind kind = FileDialogKind::Replacement;
-  std::string startFolder;  // empty: the system's default folder
+  FileDialogKind Kind = FileDialogKind::Replacement;
+  std::string StartFolder;  // empty: the system's default folder
 };
 
 // Shows an open-file dialog; the chosen path, or nothing when the user cancelled.

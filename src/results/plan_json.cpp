@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "text/replacement.h"
 #include "text/primitives.h"
+#include "text/replacement.h"
 #include "text/url_ops.h"
 
 namespace urlsmith {
@@ -78,16 +78,16 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
 }
 
 std::string PlanJson(const ResultStep& step) {
-  const SearchSession& session = step.session;
+  const SearchSession& session = step.Session;
   const std::vector<LinkEntry>& table = session.LinkTable;
-  const ResultOptions& options = step.options;
-  const FileList& files = session.fileList;
+  const ResultOptions& options = step.Options;
+  const FileList& files = session.FileList;
   const auto groupOf = [&](std::size_t row) {
     return row < step.ResultGroup.size() ? step.ResultGroup[row] : kNoGroup;
   };
 
   // Rows per group, the line of each group, and the fix rows.
-  std::vector<std::vector<std::size_t>> members(static_cast<std::size_t>(step.groupCount));
+  std::vector<std::vector<std::size_t>> members(static_cast<std::size_t>(step.GroupCount));
   std::size_t hiddenRows = 0;
   for (std::size_t i = 0; i < table.size(); ++i) {
     const std::int32_t g = groupOf(i);
@@ -98,8 +98,8 @@ std::string PlanJson(const ResultStep& step) {
     }
   }
   std::vector<int> lineOfGroup(members.size(), -1);
-  for (int k = 0; k < step.list.Count(); ++k) {
-    const std::int32_t g = step.list.ItemData(k);
+  for (int k = 0; k < step.List.Count(); ++k) {
+    const std::int32_t g = step.List.ItemData(k);
     if (g >= 0 && static_cast<std::size_t>(g) < lineOfGroup.size()) {
       lineOfGroup[static_cast<std::size_t>(g)] = k;
     }
@@ -147,7 +147,7 @@ std::string PlanJson(const ResultStep& step) {
   AppendBool(out, options.MakeBackups);
   out += "},\n  ";
   Key(out, "countLabel", true);
-  AppendJsonString(out, CountLabelText(step.groupCount));
+  AppendJsonString(out, CountLabelText(step.GroupCount));
   out += ",\n  ";
   Key(out, "notice", true);
   if (options.AllowLinkDeletion) {
@@ -161,7 +161,7 @@ std::string PlanJson(const ResultStep& step) {
   Key(out, "rows", true);
   out += std::to_string(table.size());
   Key(out, "groups");
-  out += std::to_string(step.groupCount);
+  out += std::to_string(step.GroupCount);
   Key(out, "orphans");
   out += std::to_string(orphans.size());
   Key(out, "fixes");
@@ -185,7 +185,7 @@ std::string PlanJson(const ResultStep& step) {
     out += std::to_string(g);
     Key(out, "line");
     if (lineOfGroup[g] >= 0) {
-      AppendJsonString(out, step.list.Text(lineOfGroup[g]));
+      AppendJsonString(out, step.List.Text(lineOfGroup[g]));
     } else {
       out += "null";
     }

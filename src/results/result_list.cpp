@@ -39,11 +39,11 @@ void VectorResultList::DeleteLine(int index) {
 }
 
 void VectorResultList::SetText(int index, std::string_view text) {
-  lines_.at(static_cast<std::size_t>(index)).text.assign(text);
+  lines_.at(static_cast<std::size_t>(index)).Text.assign(text);
 }
 
 void VectorResultList::SetItemData(int index, std::int32_t data) {
-  lines_.at(static_cast<std::size_t>(index)).data = data;
+  lines_.at(static_cast<std::size_t>(index)).Data = data;
 }
 
 void VectorResultList::SetSelection(int index) {
@@ -58,7 +58,7 @@ std::vector<std::string> VectorResultList::Texts() const {
   std::vector<std::string> texts;
   texts.reserve(lines_.size());
   for (const Line& l : lines_) {
-    texts.push_back(l.text);
+    texts.push_back(l.Text);
   }
   return texts;
 }
@@ -120,30 +120,30 @@ std::uint64_t GroupHash(std::string_view url, const MarkedForm& marked) {
 }
 
 void SetLabel(ResultStep& step, std::string_view text) {
-  if (step.hooks.setCountLabel) step.hooks.setCountLabel(text);
+  if (step.Hooks.SetCountLabel) step.Hooks.SetCountLabel(text);
 }
 
 void Pump(ResultStep& step) {
   // The build always completes: a Stop seen here is not acted upon.
-  if (step.hooks.stopPoll) static_cast<void>(step.hooks.stopPoll());
+  if (step.Hooks.StopPoll) static_cast<void>(step.Hooks.StopPoll());
 }
 
 void AddListLine(ResultStep& step, std::string text, std::int32_t data) {
   UpdateListExtent(step, text);
-  step.list.AddLine(std::move(text), data);
+  step.List.AddLine(std::move(text), data);
 }
 
 // Sets the step's busy flags for the length of a command and puts them back afterwards.
 class BusyScope {
  public:
   explicit BusyScope(ResultStep& step)
-      : step_(step), wasUpdating_(step.updating), wasBusy_(step.session.SearchBusy) {
-    step_.updating = true;
-    step_.session.SearchBusy = true;
+      : step_(step), wasUpdating_(step.Updating), wasBusy_(step.Session.SearchBusy) {
+    step_.Updating = true;
+    step_.Session.SearchBusy = true;
   }
   ~BusyScope() {
-    step_.updating = wasUpdating_;
-    step_.session.SearchBusy = wasBusy_;
+    step_.Updating = wasUpdating_;
+    step_.Session.SearchBusy = wasBusy_;
   }
   BusyScope(const BusyScope&) = delete;
   BusyScope& operator=(const BusyScope&) = delete;
@@ -239,27 +239,27 @@ std::string OrphanLineText(std::string_view path) {
 
 void UpdateListExtent(ResultStep& step, std::string_view text) {
   if (text.empty()) {
-    step.widestLine = 0;
-    step.list.SetHorizontalExtent(0);
+    step.WidestLine = 0;
+    step.List.SetHorizontalExtent(0);
     return;
   }
   const int width =
-      step.hooks.textWidth ? step.hooks.textWidth(text) : static_cast<int>(text.size());
-  if (width > step.widestLine) {
-    step.widestLine = width;
-    step.list.SetHorizontalExtent(width + step.hooks.scrollBarWidth);
+      step.Hooks.TextWidth ? step.Hooks.TextWidth(text) : static_cast<int>(text.size());
+  if (width > step.WidestLine) {
+    step.WidestLine = width;
+    step.List.SetHorizontalExtent(width + step.Hooks.ScrollBarWidth);
   }
 }
 
 // ---- Building the list ---------------------------------------------------------------------
 
 void FillResultList(ResultStep& step) {
-  if (step.hooks.setWaitCursor) step.hooks.setWaitCursor(true);
-  step.list.Clear();
+  if (step.Hooks.SetWaitCursor) step.Hooks.SetWaitCursor(true);
+  step.List.Clear();
   UpdateListExtent(step, "");
   SetLabel(step, kUpdatingLabel);
 
-  const ResultOptions& options = step.options;
+  const ResultOptions& options = step.Options;
   const bool hideDelete = options.AllowLinkDeletion ? options.HideDelete : true;
   if (!options.AllowLinkDeletion) AddListLine(step, std::string(kDeletionNotice), kNoGroup);
 
@@ -268,7 +268,7 @@ void FillResultList(ResultStep& step) {
   // one group are all shown or all hidden; testing each row gives the same result as testing
   // the group's first row only. Groups are found through a hash table of their first rows
   // instead of comparing every pair of rows.
-  const std::vector<LinkEntry>& table = step.session.LinkTable;
+  const std::vector<LinkEntry>& table = step.Session.LinkTable;
   const std::size_t n = table.size();
   step.ResultGroup.assign(n, kNoGroup);
   struct Group {
@@ -317,21 +317,21 @@ void FillResultList(ResultStep& step) {
   }
 
   if (!options.HideOrphan) {
-    const FileList& files = step.session.fileList;
+    const FileList& files = step.Session.FileList;
     for (int k = 0; k < files.size(); ++k) {
       if (!files.referenced(k)) AddListLine(step, OrphanLineText(files.path(k)), kNoGroup);
     }
   }
 
-  step.groupCount = static_cast<int>(groups.size());
-  SetLabel(step, CountLabelText(step.groupCount));
+  step.GroupCount = static_cast<int>(groups.size());
+  SetLabel(step, CountLabelText(step.GroupCount));
 
-  EditorControls controls = EditorControlsAfterFill(step.list.Count());
-  controls.deleteButton = step.editor.enabled.deleteButton;  // not touched by a build
-  step.editor.enabled = controls;
+  EditorControls controls = EditorControlsAfterFill(step.List.Count());
+  controls.DeleteButton = step.Editor.Enabled.DeleteButton;  // not touched by a build
+  step.Editor.Enabled = controls;
 
-  if (step.hooks.setWaitCursor) step.hooks.setWaitCursor(false);
-  if (step.hooks.flashFrame) step.hooks.flashFrame();
+  if (step.Hooks.SetWaitCursor) step.Hooks.SetWaitCursor(false);
+  if (step.Hooks.FlashFrame) step.Hooks.FlashFrame();
 }
 
 // ---- Sorting -------------------------------------------------------------------------------
@@ -486,14 +486,14 @@ bool SortLinkRows(SearchSession& session, SortModeKind mode,
 }
 
 bool SortLinkTable(ResultStep& step) {
-  if (step.options.SortMode == SortModeKind::Unsorted) return true;
-  step.list.Clear();
+  if (step.Options.SortMode == SortModeKind::Unsorted) return true;
+  step.List.Clear();
   UpdateListExtent(step, "");
-  if (step.hooks.showSortingLabel) step.hooks.showSortingLabel();
+  if (step.Hooks.ShowSortingLabel) step.Hooks.ShowSortingLabel();
   // The rows move: no line shows them until the list is built again.
-  step.ResultGroup.assign(step.session.LinkTable.size(), kNoGroup);
-  step.groupCount = 0;
-  return SortLinkRows(step.session, step.options.SortMode, step.hooks.stopPoll);
+  step.ResultGroup.assign(step.Session.LinkTable.size(), kNoGroup);
+  step.GroupCount = 0;
+  return SortLinkRows(step.Session, step.Options.SortMode, step.Hooks.StopPoll);
 }
 
 // ---- Selection -----------------------------------------------------------------------------
@@ -517,25 +517,25 @@ int FirstRowOfGroup(const ResultStep& step, std::int32_t group) {
 }
 
 void RefreshSelection(ResultStep& step) {
-  const int selected = step.list.Selection();
-  const bool valid = selected >= 0 && selected < step.list.Count();
-  const std::int32_t group = valid ? step.list.ItemData(selected) : kNoGroup;
-  step.editor.enabled = EditorControlsFor(group, group >= 0 ? step.list.Text(selected) : "");
+  const int selected = step.List.Selection();
+  const bool valid = selected >= 0 && selected < step.List.Count();
+  const std::int32_t group = valid ? step.List.ItemData(selected) : kNoGroup;
+  step.Editor.Enabled = EditorControlsFor(group, group >= 0 ? step.List.Text(selected) : "");
   if (group < 0) return;  // the edit keeps its text
   const int first = FirstRowOfGroup(step, group);
-  if (first < 0 || static_cast<std::size_t>(first) >= step.session.LinkTable.size()) return;
+  if (first < 0 || static_cast<std::size_t>(first) >= step.Session.LinkTable.size()) return;
   const std::string& replacement =
-      step.session.LinkTable[static_cast<std::size_t>(first)].Replacement;
+      step.Session.LinkTable[static_cast<std::size_t>(first)].Replacement;
   const ReplacementText text(replacement);
-  step.editor.text = text.value();
-  step.editor.relative = text.IsRelative();
+  step.Editor.Text = text.value();
+  step.Editor.Relative = text.IsRelative();
 }
 
 // ---- Command sequences ---------------------------------------------------------------------
 
 void ShowResults(ResultStep& step) {
   BusyScope busy(step);
-  step.list.Clear();
+  step.List.Clear();
   UpdateListExtent(step, "");
   SortLinkTable(step);
   FillResultList(step);
@@ -544,7 +544,7 @@ void ShowResults(ResultStep& step) {
 
 void ChangeSortMode(ResultStep& step, SortModeKind mode) {
   BusyScope busy(step);
-  step.options.SortMode = mode;
+  step.Options.SortMode = mode;
   SortLinkTable(step);
   FillResultList(step);
   RefreshSelection(step);
@@ -557,13 +557,13 @@ void RebuildResults(ResultStep& step) {
 }
 
 bool SetAllowLinkDeletion(ResultStep& step, bool allow) {
-  step.options.AllowLinkDeletion = allow;
+  step.Options.AllowLinkDeletion = allow;
   RebuildResults(step);
-  return HideDeleteEnabled(step.options);
+  return HideDeleteEnabled(step.Options);
 }
 
 void SelectionChanged(ResultStep& step) {
-  if (!step.updating) RefreshSelection(step);
+  if (!step.Updating) RefreshSelection(step);
 }
 
 }  // namespace urlsmith

@@ -53,8 +53,8 @@ class ResultListModel {
 class VectorResultList : public ResultListModel {
  public:
   struct Line {
-    std::string text;
-    std::int32_t data = 0;
+    std::string Text;
+    std::int32_t Data = 0;
   };
 
   int Count() const override { return static_cast<int>(lines_.size()); }
@@ -62,9 +62,9 @@ class VectorResultList : public ResultListModel {
   int AddLine(std::string text, std::int32_t itemData) override;
   void InsertLine(int index, std::string_view text, std::int32_t itemData) override;
   void DeleteLine(int index) override;
-  std::string Text(int index) const override { return line(index).text; }
+  std::string Text(int index) const override { return line(index).Text; }
   void SetText(int index, std::string_view text) override;
-  std::int32_t ItemData(int index) const override { return line(index).data; }
+  std::int32_t ItemData(int index) const override { return line(index).Data; }
   void SetItemData(int index, std::int32_t data) override;
   int Selection() const override { return selection_; }
   void SetSelection(int index) override;
@@ -137,30 +137,30 @@ std::string_view ActionWord(LineRule rule);
 // What the window system does for the review besides the list. Every hook may be left empty.
 struct ResultHooks {
   // The count label's new text.
-  std::function<void(std::string_view)> setCountLabel;
+  std::function<void(std::string_view)> SetCountLabel;
   // The count label shows that the list is being sorted; the text names the stop key, so the
   // front words it.
-  std::function<void()> showSortingLabel;
+  std::function<void()> ShowSortingLabel;
   // Width of a line in the list's font, in device units; byte length when empty.
-  std::function<int(std::string_view)> textWidth;
+  std::function<int(std::string_view)> TextWidth;
   // Width of a vertical scroll bar, added to the widest line for the horizontal extent.
-  int scrollBarWidth = 0;
+  int ScrollBarWidth = 0;
   // The keyboard poll of long loops (ESC stops a sort); Go when empty.
-  std::function<Poll()> stopPoll;
+  std::function<Poll()> StopPoll;
   // true: show the wait cursor; false: back to the arrow.
-  std::function<void(bool)> setWaitCursor;
+  std::function<void(bool)> SetWaitCursor;
   // Called when a list build ends: flash the main frame once unless it is in the foreground.
-  std::function<void()> flashFrame;
+  std::function<void()> FlashFrame;
 };
 
 // The enabled states of the six controls of the replacement editor.
 struct EditorControls {
-  bool edit = false;
-  bool apply = false;
-  bool browse = false;
-  bool copyOld = false;
-  bool makeRelative = false;
-  bool deleteButton = false;
+  bool Edit = false;
+  bool Apply = false;
+  bool Browse = false;
+  bool CopyOld = false;
+  bool MakeRelative = false;
+  bool DeleteButton = false;
 
   bool operator==(const EditorControls&) const = default;
 };
@@ -168,34 +168,34 @@ struct EditorControls {
 // The replacement editor: its controls' states, the value being edited, the "Make relative /
 // Use base URL" check box, and the folder the Browse dialog opens in.
 struct ResultEditor {
-  EditorControls enabled;
-  std::string text;
-  bool relative = false;
-  std::string browseFolder;  // empty until the first Browse
+  EditorControls Enabled;
+  std::string Text;
+  bool Relative = false;
+  std::string BrowseFolder;  // empty until the first Browse
 };
 
 // Everything the review step works on: the session's LinkTable and FileList, the list of lines,
 // the options, and what the list build leaves behind for the editor.
 struct ResultStep {
   ResultStep(SearchSession& s, ResultListModel& l, ResultHooks h = {})
-      : session(s), list(l), hooks(std::move(h)) {}
+      : Session(s), List(l), Hooks(std::move(h)) {}
   ResultStep(const ResultStep&) = delete;
   ResultStep& operator=(const ResultStep&) = delete;
 
-  SearchSession& session;
-  ResultListModel& list;
-  ResultHooks hooks;
-  ResultOptions options;
+  SearchSession& Session;
+  ResultListModel& List;
+  ResultHooks Hooks;
+  ResultOptions Options;
 
   // Per LinkTable row: the group number of the line that shows it, or kNoGroup.
   std::vector<std::int32_t> ResultGroup;
   // Entry lines of the last build (the count label's number).
-  int groupCount = 0;
+  int GroupCount = 0;
   // The widest line measured since the extent was last reset.
-  int widestLine = 0;
-  ResultEditor editor;
+  int WidestLine = 0;
+  ResultEditor Editor;
   // Set while the list is rebuilt: selection changes of the list are to be ignored.
-  bool updating = false;
+  bool Updating = false;
 };
 
 // Rebuilds the lines and ResultGroup from the LinkTable and the options: the notice line when

@@ -10,26 +10,26 @@
 namespace urlsmith {
 
 struct DirEntry {
-  std::string name;
-  bool isDirectory = false;
+  std::string Name;
+  bool IsDirectory = false;
 };
 
 enum class ReadStatus { Ok, Empty, Unreadable, TooLarge };
 
 struct ReadResult {
-  ReadStatus status = ReadStatus::Unreadable;
-  std::vector<std::uint8_t> bytes;
-  std::string error;  // why it could not be read, for messages
+  ReadStatus Status = ReadStatus::Unreadable;
+  std::vector<std::uint8_t> Bytes;
+  std::string Error;  // why it could not be read, for messages
 };
 
 // What a file is, as far as rewriting it in place needs to know.
 struct FileInfo {
-  std::int64_t size = 0;
-  std::uint32_t mode = 0;  // permission bits (the 07777 part)
-  std::uint32_t uid = 0;
-  std::uint32_t gid = 0;
-  bool isDirectory = false;
-  bool writable = false;  // some write bit is set and this process may write the file
+  std::int64_t Size = 0;
+  std::uint32_t Mode = 0;  // permission bits (the 07777 part)
+  std::uint32_t Uid = 0;
+  std::uint32_t Gid = 0;
+  bool IsDirectory = false;
+  bool Writable = false;  // some write bit is set and this process may write the file
 };
 
 class FileSystem {

@@ -124,21 +124,21 @@ ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
   ReadResult result;
   Fd file(OpenRegularFile(path));
   if (file.fd < 0) {
-    result.error = errno == EINVAL ? "not a regular file" : std::strerror(errno);
+    result.Error = errno == EINVAL ? "not a regular file" : std::strerror(errno);
     return result;
   }
   struct stat st {};
   if (::fstat(file.fd, &st) != 0) {
-    result.error = std::strerror(errno);
+    result.Error = std::strerror(errno);
     return result;
   }
   if (st.st_size == 0) {
-    result.status = ReadStatus::Empty;
+    result.Status = ReadStatus::Empty;
     return result;
   }
   if (st.st_size >= static_cast<off_t>(std::numeric_limits<std::int32_t>::max())) {
-    result.status = ReadStatus::TooLarge;
-    result.error = "file too large";
+    result.Status = ReadStatus::TooLarge;
+    result.Error = "file too large";
     return result;
   }
 #ifdef POSIX_FADV_SEQUENTIAL
@@ -146,26 +146,26 @@ ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
 #endif
   const auto size = static_cast<std::size_t>(st.st_size);
   try {
-    result.bytes.resize(size);
+    result.Bytes.resize(size);
   } catch (const std::bad_alloc&) {
-    result.error = "out of memory";
+    result.Error = "out of memory";
     return result;
   }
-  const ssize_t got = ReadFully(file.fd, result.bytes.data(), size);
+  const ssize_t got = ReadFully(file.fd, result.Bytes.data(), size);
   if (got < 0) {
-    result.error = std::strerror(errno);
-    result.bytes.clear();
+    result.Error = std::strerror(errno);
+    result.Bytes.clear();
     return result;
   }
   if (static_cast<std::size_t>(got) != size) {
     // The file shrank while it was read: take what is there, as it is now.
-    result.bytes.resize(static_cast<std::size_t>(got));
+    result.Bytes.resize(static_cast<std::size_t>(got));
     if (got == 0) {
-      result.status = ReadStatus::Empty;
+      result.Status = ReadStatus::Empty;
       return result;
     }
   }
-  result.status = ReadStatus::Ok;
+  result.Status = ReadStatus::Ok;
   return result;
 }
 
@@ -192,16 +192,16 @@ std::optional<std::vector<DirEntry>> PosixFileSystem::ListFolder(const std::stri
     const std::string_view name(entry->d_name);
     if (name == "." || name == "..") continue;
     DirEntry e;
-    e.name = std::string(name);
+    e.Name = std::string(name);
     bool isDir = false;
     if (entry->d_type == DT_DIR) {
       isDir = true;
     } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
       // Symbolic links to folders count as folders, as a file manager shows them.
       struct stat st {};
-      if (::stat((prefix + e.name).c_str(), &st) == 0) isDir = S_ISDIR(st.st_mode);
+      if (::stat((prefix + e.Name).c_str(), &st) == 0) isDir = S_ISDIR(st.st_mode);
     }
-    e.isDirectory = isDir;
+    e.IsDirectory = isDir;
     entries.push_back(std::move(e));
   }
   ::closedir(dir);
@@ -233,13 +233,13 @@ std::optional<FileInfo> PosixFileSystem::Stat(const std::string& path, std::stri
     return std::nullopt;
   }
   FileInfo info;
-  info.size = static_cast<std::int64_t>(st.st_size);
-  info.mode = static_cast<std::uint32_t>(st.st_mode & 07777);
-  info.uid = static_cast<std::uint32_t>(st.st_uid);
-  info.gid = static_cast<std::uint32_t>(st.st_gid);
-  info.isDirectory = S_ISDIR(st.st_mode);
+  info.Size = static_cast<std::int64_t>(st.st_size);
+  info.Mode = static_cast<std::uint32_t>(st.st_mode & 07777);
+  info.Uid = static_cast<std::uint32_t>(st.st_uid);
+  info.Gid = static_cast<std::uint32_t>(st.st_gid);
+  info.IsDirectory = S_ISDIR(st.st_mode);
   // A file without any write bit counts as read-only even for the superuser.
-  info.writable = (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+  info.Writable = (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
   return info;
 }
 
@@ -263,10 +263,10 @@ std::optional<std::string> PosixFileSystem::WriteTempFile(const std::string& nea
   if (!WriteFully(fd, bytes.data(), bytes.size())) return fail(errno);
   // The owner first: changing it may clear set-id bits, which the mode then sets again.
   // Only the superuser may give a file away; anyone else keeps their own.
-  if (::fchown(fd, static_cast<uid_t>(like.uid), static_cast<gid_t>(like.gid)) != 0) {
-    (void)::fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(like.gid));
+  if (::fchown(fd, static_cast<uid_t>(like.Uid), static_cast<gid_t>(like.Gid)) != 0) {
+    (void)::fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(like.Gid));
   }
-  if (::fchmod(fd, static_cast<mode_t>(like.mode & 07777)) != 0) return fail(errno);
+  if (::fchmod(fd, static_cast<mode_t>(like.Mode & 07777)) != 0) return fail(errno);
   if (::fsync(fd) != 0) return fail(errno);
   if (::close(fd) != 0) {
     const int code = errno;

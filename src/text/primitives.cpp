@@ -53,7 +53,7 @@ struct AnsiReader {
   const std::uint8_t* data;
   Pos limit;  // characters at or after this offset are outside the text
 
-  AnsiReader(const TextView& text, Pos end) : data(text.data), limit(end) {}
+  AnsiReader(const TextView& text, Pos end) : data(text.Data), limit(end) {}
   bool In(Pos p) const { return p >= 0 && p < limit; }
   unsigned At(Pos p) const { return In(p) ? data[p] : kNoForm; }
 };
@@ -68,7 +68,7 @@ struct WideReader {
   CodePage codePage;
 
   WideReader(const TextView& text, Pos end)
-      : data(text.data), limit(end & ~Pos{1}), full(text.size & ~Pos{1}), codePage(text.codePage) {}
+      : data(text.Data), limit(end & ~Pos{1}), full(text.Size & ~Pos{1}), codePage(text.CodePage) {}
   bool In(Pos p) const { return p >= 0 && p <= limit - 2; }
   std::uint32_t Unit(Pos p) const {
     return static_cast<std::uint32_t>(data[p]) | (static_cast<std::uint32_t>(data[p + 1]) << 8);
@@ -325,7 +325,7 @@ int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueRes
   // A value of this kind and mode that began earlier ran out without ending: so does this one.
   Pos* runOut = runOutMemo == nullptr
                     ? nullptr
-                    : &runOutMemo->from[static_cast<int>(res.kind)][static_cast<int>(mode)];
+                    : &runOutMemo->From[static_cast<int>(res.kind)][static_cast<int>(mode)];
   const Pos contentStart = p;
   const bool knownToRunOut = runOut != nullptr && *runOut >= 0 && contentStart >= *runOut;
 
@@ -519,11 +519,11 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
 }
 
 bool IsWide(const TextView& text) {
-  return text.encoding != FileEncoding::Ansi;
+  return text.Encoding != FileEncoding::Ansi;
 }
 
 Pos ClampedEnd(const TextView& text, Pos end) {
-  return std::clamp<Pos>(end, 0, text.size);
+  return std::clamp<Pos>(end, 0, text.Size);
 }
 
 }  // namespace
@@ -533,13 +533,13 @@ char16_t Cp1252Unit(unsigned char byte) {
 }
 
 unsigned char CharAt(const TextView& text, Pos position) {
-  if (IsWide(text)) return static_cast<unsigned char>(WideReader(text, text.size).At(position));
-  return static_cast<unsigned char>(AnsiReader(text, text.size).At(position));
+  if (IsWide(text)) return static_cast<unsigned char>(WideReader(text, text.Size).At(position));
+  return static_cast<unsigned char>(AnsiReader(text, text.Size).At(position));
 }
 
 Pos FindTag(const TextView& text, std::string_view name, Pos from) {
-  if (IsWide(text)) return FindTagIn(WideReader(text, text.size), name, from);
-  return FindTagAnsi(AnsiReader(text, text.size), name, from);
+  if (IsWide(text)) return FindTagIn(WideReader(text, text.Size), name, from);
+  return FindTagAnsi(AnsiReader(text, text.Size), name, from);
 }
 
 Pos FindTagOutsideScripts(const TextView& text, Pos from, std::string_view name,
@@ -562,8 +562,8 @@ Pos FindTagOutsideScripts(const TextView& text, Pos from, std::string_view name,
 }
 
 Pos NextAfterTag(const TextView& text, Pos position) {
-  if (IsWide(text)) return NextAfterTagIn(WideReader(text, text.size), position);
-  return NextAfterTagAnsi(AnsiReader(text, text.size), position);
+  if (IsWide(text)) return NextAfterTagIn(WideReader(text, text.Size), position);
+  return NextAfterTagAnsi(AnsiReader(text, text.Size), position);
 }
 
 Pos FindText(const TextView& text, Pos end, std::string_view needle, Pos from, StopMode mode) {
@@ -575,8 +575,8 @@ Pos FindText(const TextView& text, Pos end, std::string_view needle, Pos from, S
 }
 
 QuoteKind OpeningQuote(const TextView& text, Pos position, bool parenthesis) {
-  if (IsWide(text)) return OpeningQuoteIn(WideReader(text, text.size), position, parenthesis);
-  return OpeningQuoteIn(AnsiReader(text, text.size), position, parenthesis);
+  if (IsWide(text)) return OpeningQuoteIn(WideReader(text, text.Size), position, parenthesis);
+  return OpeningQuoteIn(AnsiReader(text, text.Size), position, parenthesis);
 }
 
 int ExtractValue(const TextView& text, Pos position, std::string* valueOut, ValueMode mode,
@@ -586,10 +586,10 @@ int ExtractValue(const TextView& text, Pos position, std::string* valueOut, Valu
   int count = 0;
   if (IsWide(text)) {
     WideWriter writer{valueOut};
-    count = ExtractValueIn(WideReader(text, text.size), position, writer, mode, res, text.runOut);
+    count = ExtractValueIn(WideReader(text, text.Size), position, writer, mode, res, text.RunOut);
   } else {
     AnsiWriter writer{valueOut};
-    count = ExtractValueIn(AnsiReader(text, text.size), position, writer, mode, res, text.runOut);
+    count = ExtractValueIn(AnsiReader(text, text.Size), position, writer, mode, res, text.RunOut);
   }
   if (spanOut != nullptr) *spanOut = res.span;
   if (quoteOut != nullptr) *quoteOut = res.quote;
@@ -603,11 +603,11 @@ int FindAttribute(const TextView& text, std::string_view name, Pos from, std::st
   if (valuePosition != nullptr) *valuePosition = kNone;
   if (IsWide(text)) {
     WideWriter writer{valueText};
-    return FindAttributeIn(WideReader(text, text.size), name, from, writer, valuePosition,
+    return FindAttributeIn(WideReader(text, text.Size), name, from, writer, valuePosition,
                            prefixOnly);
   }
   AnsiWriter writer{valueText};
-  return FindAttributeIn(AnsiReader(text, text.size), name, from, writer, valuePosition,
+  return FindAttributeIn(AnsiReader(text, text.Size), name, from, writer, valuePosition,
                          prefixOnly);
 }
 

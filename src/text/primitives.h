@@ -91,9 +91,9 @@ QuoteKind OpeningQuote(const TextView& text, Pos position, bool parenthesis);
 // Result of reading a value.
 struct ExtractedValue {
   std::string value;  // the value as UTF-8 (or the code page's bytes); quotes not included
-  int span = 0;       // characters the written value occupies, quotes and controls included
-  int quote = 0;      // characters of the opening quote (0, 1 or 2)
-  QuoteKind kind = QuoteKind::Unquoted;
+  int Span = 0;       // characters the written value occupies, quotes and controls included
+  int Quote = 0;      // characters of the opening quote (0, 1 or 2)
+  QuoteKind Kind = QuoteKind::Unquoted;
 };
 
 // Reads the value that begins at `position`. Returns the number of bytes of `value` (0 when the

@@ -61,9 +61,9 @@ constexpr std::size_t MaxPathLength(PathStyle style) {
 struct ValueRunOutMemo {
   static constexpr int kKinds = 6;
   static constexpr int kModes = 4;
-  Pos from[kKinds][kModes];
+  Pos From[kKinds][kModes];
   ValueRunOutMemo() {
-    for (auto& kind : from) {
+    for (auto& kind : From) {
       for (Pos& p : kind)
         p = -1;
     }
@@ -73,15 +73,15 @@ struct ValueRunOutMemo {
 // A read-only view of a whole file's text: the bytes, their count and how to read them.
 // A Utf16Be text has already been byte-swapped: its units are little-endian in memory.
 struct TextView {
-  const std::uint8_t* data = nullptr;
-  Pos size = 0;
-  FileEncoding encoding = FileEncoding::Ansi;
-  CodePage codePage = CodePage::Utf8;
+  const std::uint8_t* Data = nullptr;
+  Pos Size = 0;
+  FileEncoding Encoding = FileEncoding::Ansi;
+  urlsmith::CodePage CodePage = urlsmith::CodePage::Utf8;
   // Optional: set by whoever reads many values of one text (the link search of a file).
-  ValueRunOutMemo* runOut = nullptr;
+  ValueRunOutMemo* RunOut = nullptr;
 
   // Bytes per character: 1 for single-byte text, 2 for UTF-16.
-  constexpr int width() const { return encoding == FileEncoding::Ansi ? 1 : 2; }
+  constexpr int width() const { return Encoding == FileEncoding::Ansi ? 1 : 2; }
 };
 
 // A control character (1 to 31; NUL is none): the page scans step over them inside values and

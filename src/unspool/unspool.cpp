@@ -54,14 +54,14 @@ void Scan(FileSystem& fs, const std::string& folder, BackupScan& scan,
     return;
   }
   std::sort(entries->begin(), entries->end(),
-            [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+            [](const DirEntry& a, const DirEntry& b) { return a.Name < b.Name; });
   const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   std::vector<std::string> subfolders;
   for (const DirEntry& entry : *entries) {
-    if (entry.isDirectory) {
-      subfolders.push_back(prefix + entry.name);
-    } else if (IsBackupName(entry.name)) {
-      const std::string path = prefix + entry.name;
+    if (entry.IsDirectory) {
+      subfolders.push_back(prefix + entry.Name);
+    } else if (IsBackupName(entry.Name)) {
+      const std::string path = prefix + entry.Name;
       scan.backups.push_back({path, path.substr(0, path.size() - kSuffix.size())});
     }
   }

@@ -35,7 +35,7 @@ std::optional<QString> ScriptedDialogs::ChooseFolder(QWidget*, const QString& st
 }
 
 std::optional<QString> ScriptedDialogs::ChooseFile(QWidget*, const FileDialogRequest& request) {
-  lastStartFolder = QString::fromStdString(request.startFolder);
+  lastStartFolder = QString::fromStdString(request.StartFolder);
   return files && !files->isEmpty() ? std::optional<QString>(files->front()) : std::nullopt;
 }
 

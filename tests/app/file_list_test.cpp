@@ -23,7 +23,7 @@ struct FileListFixture : FrameFixture {
   }
   std::vector<std::string> Listed(const std::string& base) const {
     std::vector<std::string> names;
-    for (const std::string& p : frame->session().fileList.paths()) {
+    for (const std::string& p : frame->session().FileList.paths()) {
       names.push_back(p.substr(base.size() + 1));
     }
     return names;
@@ -69,7 +69,7 @@ TEST(FileList, SelectedFilesAddOnceAndRemoveNarrowsTheExtent) {
   Click(Find<QAbstractButton>(f.step, ControlName(1020)));
   f.dialogs.files = QStringList{QString::fromStdString(narrow)};
   Click(Find<QAbstractButton>(f.step, ControlName(1020)));
-  ASSERT_EQ(f->session().fileList.size(), 2);
+  ASSERT_EQ(f->session().FileList.size(), 2);
   const int wideExtent = f.step->extent();
 
   auto* list = Find<QTreeView>(f.step, ControlName(1019));
@@ -80,12 +80,12 @@ TEST(FileList, SelectedFilesAddOnceAndRemoveNarrowsTheExtent) {
   EXPECT_EQ(f.Counter(), "Files added: 1");
 
   Click(Find<QAbstractButton>(f.step, ControlName(1022)));  // answered No
-  EXPECT_EQ(f->session().fileList.size(), 1);
+  EXPECT_EQ(f->session().FileList.size(), 1);
   ASSERT_EQ(f.messages.shown.size(), 1u);
   EXPECT_EQ(f.messages.shown[0].caption, "Remove All");
   f.messages.answers = {true};
   Click(Find<QAbstractButton>(f.step, ControlName(1022)));
-  EXPECT_TRUE(f->session().fileList.empty());
+  EXPECT_TRUE(f->session().FileList.empty());
   EXPECT_EQ(f.step->extent(), 0);
   EXPECT_FALSE(FrameButton(*f, 1014)->isEnabled());
   EXPECT_FALSE(Find<QWidget>(f.step, ControlName(1023))->isEnabled());
@@ -96,12 +96,12 @@ TEST(FileList, StartPathAsksToAppendAndForSubfolders) {
   site.Write("index.htm", "x");
   site.Write("sub/page.htm", "x");
   FrameFixture f;
-  f->session().fileList.Append("/elsewhere/old.htm");
+  f->session().FileList.Append("/elsewhere/old.htm");
   f.messages.answers = {false, false};  // do not append; no subfolders
   f.Rebuild(site.path());
   EXPECT_EQ(f->stepIndex(), app::kFileListStep);
   EXPECT_EQ(f.messages.texts(), QStringList{"Add subfolders too?"});  // the list was empty
-  EXPECT_EQ(f->session().fileList.paths(), std::vector<std::string>{site / "index.htm"});
+  EXPECT_EQ(f->session().FileList.paths(), std::vector<std::string>{site / "index.htm"});
   EXPECT_TRUE(f->startPath().empty());
 
   f.messages.shown.clear();
@@ -111,7 +111,7 @@ TEST(FileList, StartPathAsksToAppendAndForSubfolders) {
   Click(FrameButton(*f, 1014));
   EXPECT_EQ(f.messages.shown.size(), 2u);
   EXPECT_TRUE(f.messages.texts()[0].startsWith("The file list already contains some items."));
-  EXPECT_EQ(f->session().fileList.paths(),
+  EXPECT_EQ(f->session().FileList.paths(),
             (std::vector<std::string>{site / "index.htm", site / "sub/page.htm"}));
 }
 
@@ -127,8 +127,8 @@ TEST(FileList, EscStopsAnAddAndKeepsWhatWasAdded) {
   // The add polls the keys; ESC is pressed as soon as it runs.
   QTimer::singleShot(0, [&] { QTest::keyClick(f.frame.get(), Qt::Key_Escape); });
   Click(Find<QAbstractButton>(f.step, ControlName(1021)));
-  EXPECT_LT(f->session().fileList.size(), 3000);
-  EXPECT_GT(f->session().fileList.size(), 0);
+  EXPECT_LT(f->session().FileList.size(), 3000);
+  EXPECT_GT(f->session().FileList.size(), 0);
   EXPECT_FALSE(f->session().SearchBusy);
   EXPECT_TRUE(FrameButton(*f, 1013)->isEnabled());
 }

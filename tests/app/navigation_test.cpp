@@ -22,7 +22,7 @@ using app::ControlName;
 
 // A frame at step `index` with one listed file (so Next is enabled at step 2).
 void GoTo(FrameFixture& f, int index) {
-  f->session().fileList.Append(f.temp.Write("a.htm", "<a href=x.htm>x</a>"));
+  f->session().FileList.Append(f.temp.Write("a.htm", "<a href=x.htm>x</a>"));
   if (f->stepIndex() == app::kFileListStep) Click(FrameButton(*f, 1013));  // see the new file
   for (int guard = 0; guard < 2 * app::kStepCount && f->stepIndex() < index; ++guard) {
     if (f->stepIndex() == app::kResultsStep && index == app::kDeletionStep) {
@@ -132,7 +132,7 @@ TEST(Navigation, AfterApplyingNextStartsOverOrRunsTheSecondPass) {
   f->SetNextCaption("&Start over");
   Click(FrameButton(*f, 1014));
   EXPECT_EQ(f->stepIndex(), app::kWelcomeStep);
-  EXPECT_TRUE(f->session().fileList.empty());
+  EXPECT_TRUE(f->session().FileList.empty());
   EXPECT_EQ(FrameButton(*f, 1014)->text(), "&Next >>");
 
   GoTo(f, app::kApplyStep);
@@ -226,7 +226,7 @@ TEST(Navigation, HandoffMovesToTheFileListUnlessBusy) {
   f.frame = std::make_unique<app::WizardFrame>(setup);
   f->show();
   GoTo(f, app::kResultsStep);
-  f->session().fileList.Clear();
+  f->session().FileList.Clear();
 
   f->session().SearchBusy = true;
   inbox.push(QByteArray("\"" + QByteArray::fromStdString(site.path()) + "\""));
@@ -249,8 +249,8 @@ TEST(Navigation, HandoffMovesToTheFileListUnlessBusy) {
   ASSERT_FALSE(inbox.empty());
   EXPECT_EQ(inbox.front(), "/a/later/start");
   EXPECT_EQ(f.messages.texts(), QStringList{"Add subfolders too?"});
-  ASSERT_EQ(f->session().fileList.size(), 2);
-  EXPECT_EQ(f->session().fileList.path(0), site / "a.htm");
+  ASSERT_EQ(f->session().FileList.size(), 2);
+  EXPECT_EQ(f->session().FileList.path(0), site / "a.htm");
   EXPECT_EQ(f->lastRootFolder(), site.path());
 }
 

@@ -124,7 +124,7 @@ TEST(Settings, StoredTargetInAnotherCaseSelectsTheListItem) {
   f.Rebuild();
   auto* target = Find<QComboBox>(f->page(app::kProcessingOptionsStep), ControlName(1093));
   EXPECT_EQ(target->currentIndex(), 3);
-  EXPECT_EQ(f->session().processing.TargetName, "_top");
+  EXPECT_EQ(f->session().Processing.TargetName, "_top");
 }
 
 TEST(Settings, RemoveLeavesNothing) {

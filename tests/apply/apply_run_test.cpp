@@ -85,7 +85,7 @@ struct Site {
   SearchSession& Session() {
     session = std::make_unique<SearchSession>(PathStyle::Posix, fs);
     for (const auto& p : paths)
-      session->fileList.Append(p);
+      session->FileList.Append(p);
     for (int i = 0; i < static_cast<int>(paths.size()); ++i) {
       if (!IsProcessable(paths[static_cast<std::size_t>(i)], PathStyle::Posix)) continue;
       ++session->ProcessableCount;
@@ -171,9 +171,9 @@ TEST(MakeApplyOptions, NormalisesTheReplacementUrlsInUseAndKeepsTheReviewOptions
     deletion.ImageReplacementUrl = c.typed;
     deletion.BackgroundReplacementUrl = c.typed;  // not in use: left as typed
     const ApplyOptions o = MakeApplyOptions(review, deletion, c.canonicalize, c.style);
-    EXPECT_EQ(o.rewrite.deletion.ImageReplacementUrl, c.expected);
-    EXPECT_EQ(o.rewrite.deletion.BackgroundReplacementUrl, c.typed);
-    EXPECT_TRUE(o.rewrite.review.AllowLinkDeletion);
+    EXPECT_EQ(o.Rewrite.Deletion.ImageReplacementUrl, c.expected);
+    EXPECT_EQ(o.Rewrite.Deletion.BackgroundReplacementUrl, c.typed);
+    EXPECT_TRUE(o.Rewrite.Review.AllowLinkDeletion);
   }
   // The backup box: checked and enabled.
   for (const bool checked : {false, true}) {
@@ -205,11 +205,11 @@ TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
   EXPECT_EQ(view.statuses,
             (std::vector<std::string>{"Press ESC to stop",
                                       "Done: 1 change(s) in 2 file(s) applied successfully"}));
-  EXPECT_EQ(r.changes, 1);
-  EXPECT_EQ(r.filesWritten, 2);
-  EXPECT_EQ(r.filesFailed, 0);
+  EXPECT_EQ(r.Changes, 1);
+  EXPECT_EQ(r.FilesWritten, 2);
+  EXPECT_EQ(r.FilesFailed, 0);
   EXPECT_FALSE(s.SearchBusy);
-  EXPECT_EQ(r.next, AfterApply::StartOver);
+  EXPECT_EQ(r.Next, AfterApply::StartOver);
 }
 
 TEST(ApplyRun, AListOfPicturesOnlyWritesNothing) {
@@ -221,7 +221,7 @@ TEST(ApplyRun, AListOfPicturesOnlyWritesNothing) {
   EXPECT_TRUE(view.log.empty());
   EXPECT_EQ(view.overall.back(), (std::pair<int, int>{2, 2}));
   EXPECT_EQ(view.status(), "Done: 0 change(s) in 0 file(s) applied successfully");
-  EXPECT_EQ(r.changes, 0);
+  EXPECT_EQ(r.Changes, 0);
 }
 
 TEST(ApplyRun, BackupModes) {
@@ -238,10 +238,10 @@ TEST(ApplyRun, BackupModes) {
     const std::string a = site.Page("a.htm");
     site.dir.Write("a.htm.bak", "an older backup");
     ApplyOptions o;
-    o.rewrite.review.MakeBackups = m.checked;
+    o.Rewrite.Review.MakeBackups = m.checked;
     o.MakeBackupsEnabled = m.enabled;
     RecordingRunView view;
-    EXPECT_EQ(ApplyRun(site.Session(), o, view).filesWritten, 1);
+    EXPECT_EQ(ApplyRun(site.Session(), o, view).FilesWritten, 1);
     EXPECT_EQ(ReadFileBytes(a), kNewPage);
     // An older backup is replaced by the file as it was; without backups it stays as it was.
     EXPECT_EQ(ReadFileBytes(a + ".bak"), m.backup ? kOldPage : "an older backup");
@@ -255,7 +255,7 @@ TEST(ApplyRun, PermissionBitsAreKept) {
     const std::string a = site.Page("a.htm");
     ASSERT_EQ(::chmod(a.c_str(), mode), 0);
     RecordingRunView view;
-    EXPECT_EQ(ApplyRun(site.Session(), ApplyOptions{}, view).filesWritten, 1);
+    EXPECT_EQ(ApplyRun(site.Session(), ApplyOptions{}, view).FilesWritten, 1);
     EXPECT_EQ(ReadFileBytes(a), kNewPage);
     EXPECT_EQ(ModeOf(a), mode);
     EXPECT_EQ(ModeOf(a + ".bak"), mode);
@@ -268,13 +268,13 @@ TEST(ApplyRun, BigEndianPagesStayBigEndian) {
   const std::string a = site.dir.WriteBytes("a.htm", old);
   site.paths.push_back(a);
   auto& s = *(site.session = std::make_unique<SearchSession>(PathStyle::Posix, site.fs));
-  s.fileList.Append(a);
-  s.fileEncoding = {FileEncoding::Utf16Be};
+  s.FileList.Append(a);
+  s.FileEncoding = {FileEncoding::Utf16Be};
   s.ProcessableCount = 1;
   s.LinkTable.push_back(OldToNew(0, kOldPage, 2, 2));
   RecordingRunView view;
   const ApplyResult r = ApplyRun(s, ApplyOptions{}, view);
-  EXPECT_EQ(r.changes, 1);
+  EXPECT_EQ(r.Changes, 1);
   const std::vector<std::uint8_t> expected = testing::Utf16Bytes(kNewPage, true);
   EXPECT_EQ(ReadFileBytes(a), std::string(expected.begin(), expected.end()));
   EXPECT_EQ(ReadFileBytes(a + ".bak"), std::string(old.begin(), old.end()));
@@ -319,7 +319,7 @@ TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
     const std::string a = site.Page("a.htm");
     const std::string b = site.Page("b.htm", "<b>unchanged</b>");
     ApplyOptions o;
-    o.rewrite.review.MakeBackups = c.backups;
+    o.Rewrite.Review.MakeBackups = c.backups;
     RecordingRunView view;
     const ApplyResult r = ApplyStep(site.Session(), o, view);
     EXPECT_EQ(ReadFileBytes(a), kOldPage);
@@ -332,8 +332,8 @@ TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
     }
     // The second file fails the same way; nothing else is in the folder.
     EXPECT_EQ(Entries(site.dir.path()), expected);
-    EXPECT_EQ(r.filesFailed, 2);
-    EXPECT_EQ(r.changes, 0);
+    EXPECT_EQ(r.FilesFailed, 2);
+    EXPECT_EQ(r.Changes, 0);
     EXPECT_EQ(view.status(),
               "Done: 0 change(s) in 2 file(s) applied; 2 file(s) failed and are unchanged");
   }
@@ -347,7 +347,7 @@ TEST(ApplyRun, FallsBackToRenamingWhenHardLinksAreRefused) {
   site.dir.Write("a.htm.bak", "older");
   RecordingRunView view;
   const ApplyResult r = ApplyRun(site.Session(), ApplyOptions{}, view);
-  EXPECT_EQ(r.filesFailed, 0);
+  EXPECT_EQ(r.FilesFailed, 0);
   EXPECT_EQ(ReadFileBytes(a), kNewPage);
   EXPECT_EQ(ReadFileBytes(a + ".bak"), kOldPage);
   EXPECT_EQ(Entries(site.dir.path()), (std::set<std::string>{"a.htm", "a.htm.bak"}));
@@ -375,8 +375,8 @@ TEST(ApplyRun, VanishedReadOnlyAndEmptyFiles) {
   EXPECT_EQ(ModeOf(ro), 0444u);
   EXPECT_EQ(ReadFileBytes(empty), "");
   EXPECT_EQ(ReadFileBytes(ok), kNewPage);
-  EXPECT_EQ(r.filesFailed, 2);
-  EXPECT_EQ(r.changes, 1);
+  EXPECT_EQ(r.FilesFailed, 2);
+  EXPECT_EQ(r.Changes, 1);
   EXPECT_EQ(Entries(site.dir.path()),
             (std::set<std::string>{"ro.htm", "empty.htm", "ok.htm", "ok.htm.bak"}));
 }
@@ -409,7 +409,7 @@ TEST(ApplyRun, AReadOnlyFolderLeavesItsFilesIntact) {
   const bool ok = AsOrdinaryUser([&] {
     RecordingRunView view;
     const ApplyResult r = ApplyRun(s, ApplyOptions{}, view);
-    return r.filesFailed == 1 && ReadFileBytes(a) == kOldPage && view.log.size() == 1 &&
+    return r.FilesFailed == 1 && ReadFileBytes(a) == kOldPage && view.log.size() == 1 &&
            view.log[0] == LogLine(a, std::strlen(kOldPage),
                                   "failed: cannot write the new text (Permission denied); the "
                                   "file is unchanged") &&
@@ -439,7 +439,7 @@ TEST(ApplyRun, AWriteThatRunsOutOfSpaceLeavesTheFileIntact) {
     ::setrlimit(RLIMIT_FSIZE, &old);
     ::signal(SIGXFSZ, previous);
   }
-  EXPECT_EQ(r.filesFailed, 1);
+  EXPECT_EQ(r.FilesFailed, 1);
   EXPECT_EQ(ReadFileBytes(a), big);
   ASSERT_EQ(view.log.size(), 1u);
   EXPECT_EQ(view.log[0],
@@ -466,8 +466,8 @@ TEST(ApplyRun, EscAsksAndYesStopsAfterTheCurrentFile) {
     EXPECT_EQ(ReadFileBytes(b), kNewPage);
     EXPECT_EQ(ReadFileBytes(c), yes ? kOldPage : kNewPage);
     EXPECT_EQ(std::filesystem::exists(c + ".bak"), !yes);
-    EXPECT_EQ(r.stopped, yes);
-    EXPECT_EQ(r.changes, yes ? 2 : 3);  // the files written before the stop
+    EXPECT_EQ(r.Stopped, yes);
+    EXPECT_EQ(r.Changes, yes ? 2 : 3);  // the files written before the stop
     EXPECT_EQ(view.status(),
               yes ? "Stopped" : "Done: 3 change(s) in 3 file(s) applied successfully");
   }
@@ -509,7 +509,7 @@ TEST(ApplyRun, ASecondPassIsOfferedOnlyForFixesThatWereWritten) {
       view.answers = {true};
     }
     const ApplyResult r = ApplyStep(s, ApplyOptions{}, view);
-    EXPECT_EQ(r.next, c.next);
+    EXPECT_EQ(r.Next, c.next);
     EXPECT_EQ(s.FixList, c.fixesLeft);
   }
 }
@@ -535,7 +535,7 @@ TEST(ApplyRun, APageListedTwiceThroughALinkIsRewrittenOnce) {
     EXPECT_EQ(ReadFileBytes(page), longer);
     EXPECT_EQ(ReadFileBytes(link), longer);
     EXPECT_EQ(ReadFileBytes(page + ".bak"), kOldPage);
-    EXPECT_EQ(r.filesFailed, 0);
+    EXPECT_EQ(r.FilesFailed, 0);
   }
 }
 

@@ -23,10 +23,10 @@ TEST(ApplyRun, APageChangedSinceTheSearchIsNotRewritten) {
   dir.Write("b.htm", "<img src=\"pics/logo.gif\">");
   SearchSession session;
   RecordingRunView quiet;
-  FolderAdd(session.fileList, session.fs(), quiet, true, dir.path());
-  session.search.CheckInternetUrls = false;
+  FolderAdd(session.FileList, session.fs(), quiet, true, dir.path());
+  session.Search.CheckInternetUrls = false;
   session.CacheReset();
-  ASSERT_EQ(RunSearch(session, quiet).outcome, SearchOutcome::Found);
+  ASSERT_EQ(RunSearch(session, quiet).Outcome, SearchOutcome::Found);
 
   // Someone edits b.htm while the plan is reviewed: the row's position now points elsewhere.
   const std::string edited = "<p>new text in front</p><img src=\"pics/logo.gif\">";
@@ -35,8 +35,8 @@ TEST(ApplyRun, APageChangedSinceTheSearchIsNotRewritten) {
   RecordingRunView view;
   ApplyOptions options;
   const ApplyResult r = ApplyStep(session, options, view);
-  EXPECT_EQ(r.filesWritten, 1);
-  EXPECT_EQ(r.filesFailed, 1);
+  EXPECT_EQ(r.FilesWritten, 1);
+  EXPECT_EQ(r.FilesFailed, 1);
   EXPECT_EQ(ReadFileBytes(dir / "a.htm"), "<img src=\"img/logo.gif\">");
   EXPECT_EQ(ReadFileBytes(dir / "b.htm"), edited);
   EXPECT_FALSE(std::filesystem::exists(dir / "b.htm.bak"));

@@ -81,7 +81,7 @@ LinkEntry AddTargetRow(std::string_view page, std::string_view tag, std::string 
 struct Fixture {
   SearchSession session{PathStyle::Posix};
   explicit Fixture(std::string page = kPage) {
-    session.fileList.Append(std::move(page));
+    session.FileList.Append(std::move(page));
     session.RootPath = "/site/www/";
   }
   void Add(std::vector<LinkEntry> rows, int file = 0) {
@@ -100,8 +100,8 @@ struct Fixture {
 
 Opts Deleting(TextLinkModeKind mode = TextLinkModeKind::ConvertToText) {
   Opts o;
-  o.review.AllowLinkDeletion = true;
-  o.deletion.TextLinkMode = mode;
+  o.Review.AllowLinkDeletion = true;
+  o.Deletion.TextLinkMode = mode;
   return o;
 }
 
@@ -262,9 +262,9 @@ TEST(RewritePage, RelativeReplacementsFollowThePageOrTheBaseUrl) {
   for (const RelCase& c : cases) {
     SCOPED_TRACE(c.name);
     Fixture f(c.page);
-    f.session.search.UseBaseUrl = c.useBase;
-    f.session.search.BaseUrl = c.baseUrl;
-    f.session.processing.UseBaseUrlAsRoot = c.baseAsRoot;
+    f.session.Search.UseBaseUrl = c.useBase;
+    f.session.Search.BaseUrl = c.baseUrl;
+    f.session.Processing.UseBaseUrlAsRoot = c.baseAsRoot;
     f.Add({TagRow(html, "<img", "old.gif", "old.gif", c.replacement)});
     EXPECT_EQ(f.Run(html, {}), c.expected);
   }
@@ -272,7 +272,7 @@ TEST(RewritePage, RelativeReplacementsFollowThePageOrTheBaseUrl) {
 
 TEST(RewritePage, WindowsPathsAreMadeRelativeToThePage) {
   SearchSession session(PathStyle::Windows);
-  session.fileList.Append("C:\\site\\a\\page.htm");
+  session.FileList.Append("C:\\site\\a\\page.htm");
   const std::string html = R"(<a href="x.htm">x</a>)";
   LinkEntry row = TagRow(html, "<a", "\"x.htm\"", "x.htm", "|||C:\\site\\img\\b.htm");
   session.LinkTable.push_back(row);
@@ -386,13 +386,13 @@ TEST(RewritePage, DeletedPicturesGetTheReplacementUrl) {
     f.Add({TagRow(c.page, c.tag, c.value, "gone", c.replacement)});
     Opts o = Deleting();
     const bool image = c.tag == "<img";
-    (image ? o.deletion.ImageLinkMode : o.deletion.BackgroundLinkMode) =
+    (image ? o.Deletion.ImageLinkMode : o.Deletion.BackgroundLinkMode) =
         ImageLinkModeKind::ReplaceWithUrl;
-    (image ? o.deletion.ImageReplacementUrl : o.deletion.BackgroundReplacementUrl) = c.url;
-    (image ? o.deletion.ImageReplacementRelative : o.deletion.BackgroundReplacementRelative) =
+    (image ? o.Deletion.ImageReplacementUrl : o.Deletion.BackgroundReplacementUrl) = c.url;
+    (image ? o.Deletion.ImageReplacementRelative : o.Deletion.BackgroundReplacementRelative) =
         c.relative;
     // The other group's replacement must not be used.
-    (image ? o.deletion.BackgroundReplacementUrl : o.deletion.ImageReplacementUrl) = "WRONG";
+    (image ? o.Deletion.BackgroundReplacementUrl : o.Deletion.ImageReplacementUrl) = "WRONG";
     EXPECT_EQ(f.Run(c.page, o), c.expected);
   }
 }
@@ -446,7 +446,7 @@ TEST(PageRewriter, DroppedFixesOfManyPagesAreForgottenInLinearTime) {
   const std::string page = R"X(<a href="gone.htm" onclick="open('http:/x.com')">t</a>)X";
   SearchSession session(PathStyle::Posix);
   for (int i = 0; i < kPages; ++i) {
-    session.fileList.Append("/site/p" + std::to_string(i) + ".htm");
+    session.FileList.Append("/site/p" + std::to_string(i) + ".htm");
     LinkEntry fix = TagRow(page, "<a", "'http:/x.com'", "http:/x.com", "http://x.com");
     LinkEntry gone = TagRow(page, "<a", "\"gone.htm\"", "gone.htm", "");
     fix.FileIndex = gone.FileIndex = i;
@@ -519,7 +519,7 @@ TEST(RewritePage, RowsAreAppliedInPositionOrderAndOverlapsSkipped) {
   f.Add({inside});
   // Rows of other files and rows that do not fit the text are not applied.
   LinkEntry other = TagRow(page, "<img", "\"a.gif\"", "a.gif", "OTHER");
-  f.session.fileList.Append("/site/www/other.htm");
+  f.session.FileList.Append("/site/www/other.htm");
   f.Add({other}, 1);
   LinkEntry beyond = TagRow(page, "<a href=\"c", "\"c.htm\"", "c.htm", "far.htm");
   beyond.SpanLength = 400;
@@ -532,8 +532,8 @@ TEST(RewritePage, RowsAreAppliedInPositionOrderAndOverlapsSkipped) {
 
 TEST(RewritePage, GatheredRowsAreInValuePosOrderWithTiesInTableOrder) {
   SearchSession s;
-  s.fileList.Append("/a.htm");
-  s.fileList.Append("/b.htm");
+  s.FileList.Append("/a.htm");
+  s.FileList.Append("/b.htm");
   const std::vector<std::pair<int, int>> rows = {{0, 50}, {1, 5}, {0, 10}, {0, 50}, {0, 10}};
   for (const auto& [file, pos] : rows) {
     LinkEntry e;
@@ -608,7 +608,7 @@ TEST(RewritePage, Utf16ValuesFromOtherByteForms) {
     SCOPED_TRACE(c.name);
     const std::string page = "<img src=old.gif>";
     Fixture f;
-    f.session.codePage = c.codePage;
+    f.session.CodePage = c.codePage;
     LinkEntry row = TagRow(page, "<img", "old.gif", "old.gif", c.value);
     row.TagPos = 2 + 2 * row.TagPos;
     row.ValuePos = 2 + 2 * row.ValuePos;

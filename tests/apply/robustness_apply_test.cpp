@@ -47,8 +47,8 @@ class UnreadableFs : public PosixFileSystem {
   ReadResult ReadWholeFile(const std::string& path) override {
     if (unreadable.count(path) != 0) {
       ReadResult r;
-      r.status = ReadStatus::Unreadable;
-      r.error = "Permission denied";
+      r.Status = ReadStatus::Unreadable;
+      r.Error = "Permission denied";
       return r;
     }
     return PosixFileSystem::ReadWholeFile(path);
@@ -62,7 +62,7 @@ class UnreadableFs : public PosixFileSystem {
 
 ApplyOptions WithDeletion() {
   ApplyOptions options;
-  options.rewrite.review.AllowLinkDeletion = true;
+  options.Rewrite.Review.AllowLinkDeletion = true;
   return options;
 }
 
@@ -104,7 +104,7 @@ TEST(ApplyRobustness, APageThatVanishesOrBecomesAFolderFailsAndNothingIsCreated)
     const std::string ok = dir.Write("b.htm", kBrokenPage);
     auto session = SessionOver(dir.path());
     RecordingRunView view;
-    ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found);
+    ASSERT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found);
     ASSERT_EQ(session->LinkCount(), 2);
 
     fs::remove(page);
@@ -112,8 +112,8 @@ TEST(ApplyRobustness, APageThatVanishesOrBecomesAFolderFailsAndNothingIsCreated)
     const auto before = Tree(dir.path());
     RecordingRunView applyView;
     const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
-    EXPECT_EQ(r.filesFailed, 1);
-    EXPECT_EQ(r.filesWritten, 1);
+    EXPECT_EQ(r.FilesFailed, 1);
+    EXPECT_EQ(r.FilesWritten, 1);
     EXPECT_TRUE(Contains(applyView.log,
                          Failed(page, folder ? "cannot open the file (it is a folder)"
                                              : "cannot open the file (No such file or directory)")))
@@ -142,7 +142,7 @@ TEST(ApplyRobustness, AnUnreadablePageIsReportedBySearchAndApplyAndKeptAsItIs) {
   faulty->unreadable = {locked};
   auto session = SessionOver(dir.path(), faulty);
   RecordingRunView view;
-  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found);
+  ASSERT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found);
   // The search says why it did not search the page, so it is not taken for clean.
   EXPECT_TRUE(Contains(view.log, locked + " ... cannot be read: Permission denied"))
       << view.LogText();
@@ -160,7 +160,7 @@ TEST(ApplyRobustness, AnUnreadablePageIsReportedBySearchAndApplyAndKeptAsItIs) {
             (std::vector<std::string>{"Processing \"" + later + "\"" + size + unreadable,
                                       "Processing \"" + locked + "\"" + size + unreadable,
                                       "Processing \"" + open + "\"" + size + "done"}));
-  EXPECT_EQ(r.filesFailed, 2);
+  EXPECT_EQ(r.FilesFailed, 2);
   auto after = Tree(dir.path());
   EXPECT_EQ(after.at("open.htm.bak"), kBrokenPage);
   after.erase("open.htm.bak");
@@ -188,19 +188,19 @@ TEST(ApplyRobustness, APageThatChangedSinceTheSearchIsLeftAsItIs) {
     const std::string page = dir.Write("a.htm", kBrokenPage);
     auto session = SessionOver(dir.path());
     RecordingRunView view;
-    ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found);
+    ASSERT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found);
     dir.Write("a.htm", c.now);
 
     const std::vector<std::uint8_t> now(c.now.begin(), c.now.end());
     for (const FileEncoding e : {FileEncoding::Ansi, FileEncoding::Utf16Le}) {
       std::vector<std::uint8_t> out;
-      PageRewriter(*session, WithDeletion().rewrite).RewritePage(session->View(now, e), 0, out);
+      PageRewriter(*session, WithDeletion().Rewrite).RewritePage(session->View(now, e), 0, out);
       EXPECT_LE(out.size(), now.size() + 16);
     }
 
     RecordingRunView applyView;
     const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
-    EXPECT_EQ(r.filesFailed, 1);
+    EXPECT_EQ(r.FilesFailed, 1);
     EXPECT_EQ(applyView.log, std::vector<std::string>{
                                  "Processing \"" + page + "\" (" + std::to_string(c.now.size()) +
                                  " bytes) ... failed: the file changed since the search; "
@@ -222,7 +222,7 @@ TEST(ApplyRobustness, NamesThatAreNotUtf8AreSearchedRewrittenAndBackedUp) {
   const std::string sub = dir.Write("sub/\xfe\xff.htm", "<a href=\"../caf\xe9.htm\">up</a>");
   auto session = SessionOver(dir.path());
   RecordingRunView view;
-  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
+  ASSERT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found) << view.LogText();
   // Only the broken link is planned; the links to the files with odd names resolve.
   std::vector<std::string> urls;
   for (const LinkEntry& row : session->LinkTable)
@@ -231,14 +231,14 @@ TEST(ApplyRobustness, NamesThatAreNotUtf8AreSearchedRewrittenAndBackedUp) {
 
   VectorResultList list;
   ResultStep step(*session, list);
-  step.options.AllowLinkDeletion = true;
+  step.Options.AllowLinkDeletion = true;
   ShowResults(step);
   EXPECT_TRUE(IsUtf8(PlanJson(step)));
 
   const std::string old = ReadFileBytes(page);
   RecordingRunView applyView;
   const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
-  EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(r.FilesFailed, 0) << applyView.LogText();
   EXPECT_EQ(ReadFileBytes(page + ".bak"), old);
   EXPECT_EQ(ReadFileBytes(page),
             "<a href=\"\xff.gif\">ok</a> gone <img src=\"%FF.gif\">\n"
@@ -263,7 +263,7 @@ TEST(ApplyRobustness, AFiveMegabyteValueIsFoundAndDeleted) {
     const std::string page = dir.Write("big.htm", bytes);
     auto session = SessionOver(dir.path());
     RecordingRunView view;
-    ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
+    ASSERT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found) << view.LogText();
     ASSERT_EQ(session->LinkCount(), 2);
     const int w = wide ? 2 : 1;
     for (const LinkEntry& row : session->LinkTable) {
@@ -272,7 +272,7 @@ TEST(ApplyRobustness, AFiveMegabyteValueIsFoundAndDeleted) {
     EXPECT_EQ(session->LinkTable[0].Url, value + ".htm");
     RecordingRunView applyView;
     const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
-    EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+    EXPECT_EQ(r.FilesFailed, 0) << applyView.LogText();
     std::string expected = "<p>big <img src=''> tail</p>";
     if (wide) {
       const auto units = testing::Utf16Bytes(expected, false);
@@ -314,12 +314,12 @@ TEST(ApplyRobustness, TwentyThousandLinksOnOneLine) {
   const std::string page = dir.Write("line.htm", text);
   auto session = SessionOver(dir.path());
   RecordingRunView view;
-  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
+  ASSERT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found) << view.LogText();
   EXPECT_EQ(session->LinkCount(), 15000);
   RecordingRunView applyView;
   const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
-  EXPECT_EQ(r.filesFailed, 0);
-  EXPECT_EQ(r.changes, 15000);
+  EXPECT_EQ(r.FilesFailed, 0);
+  EXPECT_EQ(r.Changes, 15000);
   EXPECT_EQ(ReadFileBytes(page), expected);
   EXPECT_EQ(ReadFileBytes(page + ".bak"), text);
 }
@@ -344,11 +344,11 @@ TEST(ApplyRobustness, EmptyAndOneOrTwoByteFiles) {
     dir.Write(f.name, f.bytes);
   auto session = SessionOver(dir.path());
   RecordingRunView view;
-  EXPECT_EQ(RunSearch(*session, view).outcome, SearchOutcome::NothingFound) << view.LogText();
+  EXPECT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::NothingFound) << view.LogText();
   RecordingRunView applyView;
   const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
-  EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
-  EXPECT_EQ(r.filesWritten, static_cast<int>(files.size()) - 1);
+  EXPECT_EQ(r.FilesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(r.FilesWritten, static_cast<int>(files.size()) - 1);
   for (const File& f : files) {
     SCOPED_TRACE(f.name);
     EXPECT_EQ(ReadFileBytes(dir / f.name), f.bytes);
@@ -375,11 +375,11 @@ TEST(ApplyRobustness, OpeningTagsThatAreNeverClosedAreRemovedInLinearTime) {
   const std::string page2 = dir.Write("end.htm", closedAtEnd);
   auto session = SessionOver(dir.path());
   RecordingRunView view;
-  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
+  ASSERT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found) << view.LogText();
   ASSERT_EQ(session->LinkCount(), 200000);
   RecordingRunView applyView;
   const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
-  EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(r.FilesFailed, 0) << applyView.LogText();
   EXPECT_EQ(ReadFileBytes(page), expected);
   EXPECT_EQ(ReadFileBytes(page2), expected);
 }
@@ -396,18 +396,18 @@ TEST(ApplyRobustness, AFullTableStopsTheSearchAndTheRowsFoundStillApply) {
   const std::string pb = dir.Write("b.htm", b);
   auto session = SessionOver(dir.path());
   RecordingRunView view;
-  EXPECT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Stopped);
+  EXPECT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Stopped);
   EXPECT_EQ(session->LinkCount(), kMaxLinkRows);
   ASSERT_EQ(view.errors.size(), 1u);
   EXPECT_NE(view.errors[0].find("and stopped there"), std::string::npos) << view.errors[0];
 
   VectorResultList list;
   ResultStep step(*session, list);
-  step.options.AllowLinkDeletion = true;
+  step.Options.AllowLinkDeletion = true;
   ShowResults(step);
   RecordingRunView applyView;
   const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
-  EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(r.FilesFailed, 0) << applyView.LogText();
   EXPECT_EQ(ReadFileBytes(pa), "");
   // The pictures the search got to are emptied, the others stay.
   const int emptied = kMaxLinkRows - 200000;
@@ -437,7 +437,7 @@ TEST(ApplyRobustness, AbsurdPathsAndSpecialFilesDoNotStopTheJob) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
   auto session = SessionOver(dir.path());
   RecordingRunView view;
-  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found) << view.LogText();
+  ASSERT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found) << view.LogText();
   EXPECT_TRUE(Contains(view.log, fifo + " ... cannot be read: not a regular file"))
       << view.LogText();
   for (const LinkEntry& row : session->LinkTable) {
@@ -445,12 +445,12 @@ TEST(ApplyRobustness, AbsurdPathsAndSpecialFilesDoNotStopTheJob) {
   }
   VectorResultList list;
   ResultStep step(*session, list);
-  step.options.AllowLinkDeletion = true;
+  step.Options.AllowLinkDeletion = true;
   ShowResults(step);
   EXPECT_TRUE(IsUtf8(PlanJson(step)));
   RecordingRunView applyView;
   const ApplyResult r = ApplyStep(*session, WithDeletion(), applyView);
-  EXPECT_EQ(r.filesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(r.FilesFailed, 0) << applyView.LogText();
   EXPECT_EQ(ReadFileBytes(page + ".bak"), deep);
   EXPECT_TRUE(fs::is_fifo(fifo));
   EXPECT_FALSE(fs::exists(fifo + ".bak"));

@@ -32,37 +32,37 @@ const std::string kExampleSite = std::string(URLSMITH_SOURCE_DIR) + "/examples/s
 
 // Selects the review line that shows `url` and stores `value` as its replacement.
 void EditLine(ResultStep& step, const std::string& url, const std::string& value) {
-  const auto& lines = dynamic_cast<VectorResultList&>(step.list).lines();
+  const auto& lines = dynamic_cast<VectorResultList&>(step.List).lines();
   int found = -1;
   for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-    if (lines[static_cast<std::size_t>(i)].text.find("\"" + url + "\"") != std::string::npos) {
+    if (lines[static_cast<std::size_t>(i)].Text.find("\"" + url + "\"") != std::string::npos) {
       ASSERT_EQ(found, -1) << "two lines show " << url;
       found = i;
     }
   }
   ASSERT_GE(found, 0) << "no line shows " << url;
-  step.list.SetSelection(found);
+  step.List.SetSelection(found);
   SelectionChanged(step);
-  step.editor.text = value;
+  step.Editor.Text = value;
   ASSERT_EQ(ApplyEdit(step), 1);
 }
 
 // Applies, then runs the second passes for as long as protocol fixes ask for one.
 int ApplyWithSecondPasses(SearchSession& session, RecordingRunView& view) {
   ApplyOptions options;
-  options.rewrite.review.AllowLinkDeletion = true;
+  options.Rewrite.Review.AllowLinkDeletion = true;
   ApplyResult r = ApplyStep(session, options, view);
-  EXPECT_EQ(r.filesFailed, 0) << view.LogText();
+  EXPECT_EQ(r.FilesFailed, 0) << view.LogText();
   int passes = 1;
-  while (r.next == AfterApply::NextPass && passes < 5) {
+  while (r.Next == AfterApply::NextPass && passes < 5) {
     const SearchResult again = RunSearch(session, view);
-    EXPECT_NE(again.outcome, SearchOutcome::Stopped);
+    EXPECT_NE(again.Outcome, SearchOutcome::Stopped);
     options.MakeBackupsEnabled = false;
     r = ApplyStep(session, options, view);
-    EXPECT_EQ(r.filesFailed, 0) << view.LogText();
+    EXPECT_EQ(r.FilesFailed, 0) << view.LogText();
     ++passes;
   }
-  EXPECT_EQ(r.next, AfterApply::StartOver);
+  EXPECT_EQ(r.Next, AfterApply::StartOver);
   return passes;
 }
 
@@ -74,14 +74,14 @@ TEST(WholeJob, RepairsTheExampleSiteAndUnspoolGivesItBack) {
 
   auto session = SessionOver(dir.path());
   RecordingRunView view;
-  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found);
+  ASSERT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found);
   ASSERT_EQ(session->FixCount(), 2);
 
   // The review, with deletions allowed; the broken "history.html" is pointed at a real page
   // instead of being deleted.
   VectorResultList list;
   ResultStep step(*session, list);
-  step.options.AllowLinkDeletion = true;
+  step.Options.AllowLinkDeletion = true;
   ShowResults(step);
   EditLine(step, "history.html", "about.htm");
   if (::testing::Test::HasFatalFailure()) return;
@@ -108,9 +108,9 @@ TEST(WholeJob, RepairsTheExampleSiteAndUnspoolGivesItBack) {
   auto fresh = SessionOver(dir.path());
   RecordingRunView freshView;
   const SearchResult again = RunSearch(*fresh, freshView);
-  EXPECT_EQ(again.outcome, SearchOutcome::NothingFound) << freshView.LogText();
+  EXPECT_EQ(again.Outcome, SearchOutcome::NothingFound) << freshView.LogText();
   for (const LinkEntry& e : fresh->LinkTable) {
-    ADD_FAILURE() << fresh->fileList.path(e.FileIndex) << ": " << e.Url << " -> " << e.Replacement;
+    ADD_FAILURE() << fresh->FileList.path(e.FileIndex) << ": " << e.Url << " -> " << e.Replacement;
   }
 
   // (c) Every processable file has its backup from the first pass, holding its original bytes;
@@ -155,7 +155,7 @@ TEST(WholeJob, BigEndianPageIsRewrittenBigEndianAndBackedUp) {
 
   auto session = SessionOver(dir.path());
   RecordingRunView view;
-  ASSERT_EQ(RunSearch(*session, view).outcome, SearchOutcome::Found);
+  ASSERT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found);
   ASSERT_EQ(session->LinkCount(), 1);
   EXPECT_EQ(session->LinkTable[0].Replacement, "sub/old.htm");
   EXPECT_EQ(ApplyWithSecondPasses(*session, view), 1);

@@ -70,7 +70,7 @@ std::string Expand(std::string text, PathStyle style) {
 struct Site {
   explicit Site(PathStyle style) : session(style) {
     for (const auto& f : kSiteFiles)
-      session.fileList.Append(ListedPath(style, f));
+      session.FileList.Append(ListedPath(style, f));
     session.RootPath = Root(style);
     auto owned = std::make_unique<ScriptedChecker>();
     checker = owned.get();
@@ -125,15 +125,15 @@ void Check(PathStyle style, const Case& c) {
 }
 
 Setup Options(std::function<void(ProcessingOptions&)> f) {
-  return [f](Site& s) { f(s.session.processing); };
+  return [f](Site& s) { f(s.session.Processing); };
 }
 Setup Absolute() {
   return Options([](ProcessingOptions& p) { p.UrlForm = UrlFormKind::Absolute; });
 }
 Setup WithBase(std::string base, std::function<void(Site&)> more = nullptr) {
   return [base, more](Site& s) {
-    s.session.search.UseBaseUrl = true;
-    s.session.search.BaseUrl = base;
+    s.session.Search.UseBaseUrl = true;
+    s.session.Search.BaseUrl = base;
     if (more) more(s);
   };
 }
@@ -193,7 +193,7 @@ const std::vector<Case> kCases = {
      "http://www.example.com/img/logo.gif", "", false,
      [](Site& s) {
        s.checker->fallback = UrlVerdict::Broken;
-       s.session.search.SearchByFileNames = false;
+       s.session.Search.SearchByFileNames = false;
      }},
     {"stopped during the check", "\"http://www.example.com/x\"", kStop, "", "", false,
      Verdict("http://www.example.com/x", UrlVerdict::Stopped)},
@@ -242,7 +242,7 @@ const std::vector<Case> kCases = {
      WithBase("http://www.site.com",
               [](Site& s) {
                 Absolute()(s);
-                s.session.processing.UseBaseUrlAsRoot = false;
+                s.session.Processing.UseBaseUrlAsRoot = false;
               })},
     {"relative found, escaped form", "\"docs/my file.htm\"", kRow, "docs/my file.htm",
      "docs/my%20file.htm"},
@@ -253,7 +253,7 @@ const std::vector<Case> kCases = {
      "../img/logo.gif", false, nullptr, 5},
     {"broken relative, suggestion whatever SearchByFileNames", "\"imgs/logo.gif\"", kRow,
      "imgs/logo.gif", "img/logo.gif", false,
-     [](Site& s) { s.session.search.SearchByFileNames = false; }},
+     [](Site& s) { s.session.Search.SearchByFileNames = false; }},
     {"broken relative, nothing to suggest", "\"nothing.htm\"", kRow, "nothing.htm", ""},
     {"broken unquoted, deleted as two quotes", "nothing.htm", kRow, "nothing.htm", "\"\""},
     {"broken in script text, deleted as empty", "nothing.htm", kRow, "nothing.htm", "", false,
@@ -340,10 +340,10 @@ TEST(AnalysisPosix, DrivePathsGetTheFileProtocol) {
 
 TEST(AnalysisPosix, FileUrlsAreFileSlashSlashAndAnAbsolutePath) {
   Site site(PathStyle::Posix);
-  site.session.processing.UrlForm = UrlFormKind::Absolute;
+  site.session.Processing.UrlForm = UrlFormKind::Absolute;
   ASSERT_EQ(site.Analyse("\"img/logo.gif\""), kRow);
   EXPECT_EQ(site.session.LinkTable[0].Replacement, "file:///srv/site/img/logo.gif");
-  EXPECT_TRUE(site.session.fileList.referenced(1));
+  EXPECT_TRUE(site.session.FileList.referenced(1));
 }
 
 TEST(Analysis, RowRecordsWhereTheValueStands) {
@@ -395,7 +395,7 @@ TEST(Analysis, StyleUrlIsReadInTheStyleMode) {
   EXPECT_EQ(AnalyseUrl(site.session, site.view, AnsiView(quoted), 0, kTagPosStyle,
                        static_cast<Pos>(quoted.find('(')), false),
             kNoRow);
-  EXPECT_TRUE(site.session.fileList.referenced(1));
+  EXPECT_TRUE(site.session.FileList.referenced(1));
   const std::string spaced = "x{background:url( 'gone.gif' )}";
   ASSERT_EQ(AnalyseUrl(site.session, site.view, AnsiView(spaced), 0, kTagPosStyle,
                        static_cast<Pos>(spaced.find('(')), false),
@@ -446,8 +446,8 @@ TEST(Analysis, InternetCheckOffAsksNothing) {
 
 TEST(Analysis, NoCheckerMeansNotChecked) {
   SearchSession session(PathStyle::Windows);
-  session.fileList.Append("C:\\site\\index.htm");
-  session.fileList.Append("C:\\site\\x.gif");
+  session.FileList.Append("C:\\site\\index.htm");
+  session.FileList.Append("C:\\site\\x.gif");
   NullRunView view;
   const std::string html = "<a href=\"http://www.example.com/x.gif\">";
   EXPECT_EQ(AnalyseUrl(session, view, AnsiView(html), 0, 0, 8, true), kRow);
@@ -458,19 +458,19 @@ TEST(Analysis, NetworkPathIsNotChecked) {
   Site site(PathStyle::Windows);
   EXPECT_EQ(site.Analyse("\"//www.example.com/img/logo.gif\""), kNoRow);
   EXPECT_TRUE(site.checker->asked.empty());
-  EXPECT_FALSE(site.session.fileList.referenced(1));
+  EXPECT_FALSE(site.session.FileList.referenced(1));
 }
 
 TEST(Analysis, ReferencedMarks) {
   Site site(PathStyle::Windows);
   EXPECT_EQ(site.Analyse("\"docs/guide.htm\""), kNoRow);
-  EXPECT_TRUE(site.session.fileList.referenced(2));
+  EXPECT_TRUE(site.session.FileList.referenced(2));
   EXPECT_EQ(site.Analyse("\"imgs/logo.gif\""), kRow);  // suggested
-  EXPECT_TRUE(site.session.fileList.referenced(1));
-  EXPECT_FALSE(site.session.fileList.referenced(4));
+  EXPECT_TRUE(site.session.FileList.referenced(1));
+  EXPECT_FALSE(site.session.FileList.referenced(4));
   EXPECT_EQ(site.Analyse("\"nothing.htm\""), kRow);
   for (int i : {0, 3, 4, 5, 6})
-    EXPECT_FALSE(site.session.fileList.referenced(i)) << i;
+    EXPECT_FALSE(site.session.FileList.referenced(i)) << i;
 }
 
 TEST(Analysis, FixListHoldsTheRowIndex) {
@@ -486,7 +486,7 @@ TEST(Analysis, FullTableStopsTheAnalysis) {
   Site site(PathStyle::Posix);
   site.session.LinkTable.resize(kMaxLinkRows);
   EXPECT_EQ(site.Analyse("\"nothing.htm\""), kStop);
-  EXPECT_TRUE(site.session.tableFull);
+  EXPECT_TRUE(site.session.TableFull);
   EXPECT_EQ(site.session.LinkCount(), kMaxLinkRows);
   // A link that needs nothing is fine.
   EXPECT_EQ(site.Analyse("\"docs/guide.htm\""), kNoRow);
@@ -503,11 +503,11 @@ TEST(Analysis, LongValuesAndPaths) {
     // A listed file whose path is too long for the platform is never found by a join; the
     // suggestion by name still finds it, and spells the link as it was (so no row).
     const std::string folder(MaxPathLength(style), 'f');
-    const int listed = site.session.fileList.Append(ListedPath(style, folder + "/deep.gif"));
+    const int listed = site.session.FileList.Append(ListedPath(style, folder + "/deep.gif"));
     const int rows = site.session.LinkCount();
     EXPECT_EQ(site.Analyse("\"" + folder + "/deep.gif\""), kNoRow);
     EXPECT_EQ(site.session.LinkCount(), rows);
-    EXPECT_TRUE(site.session.fileList.referenced(listed));
+    EXPECT_TRUE(site.session.FileList.referenced(listed));
     // Escaping a long value.
     const std::string spaced(50000, ' ');
     EXPECT_EQ(site.Analyse("\"mailto:" + spaced + "\""), kRow);
@@ -549,20 +549,20 @@ TEST(TargetAdder, QualificationByMode) {
       {TargetMode::NoSelection, "", nullptr, true},
   };
   SearchSession session(PathStyle::Windows);
-  session.search.UseBaseUrl = true;
-  session.search.BaseUrl = "http://www.site.com";
+  session.Search.UseBaseUrl = true;
+  session.Search.BaseUrl = "http://www.site.com";
   for (const Q& q : cases) {
-    session.processing.TargetAdderMode = q.mode;
+    session.Processing.TargetAdderMode = q.mode;
     std::string replacement = q.replacement ? q.replacement : "";
     EXPECT_EQ(TargetAdderQualifies(session, q.url, q.replacement ? &replacement : nullptr),
               q.expected)
         << static_cast<int>(q.mode) << " " << q.url;
   }
-  session.processing.TargetAdderMode = TargetMode::AllExternal;
-  session.search.UseBaseUrl = false;
+  session.Processing.TargetAdderMode = TargetMode::AllExternal;
+  session.Search.UseBaseUrl = false;
   EXPECT_TRUE(TargetAdderQualifies(session, "HTTP://WWW.SITE.COM/a.htm", nullptr));
-  session.processing.TargetAdderMode = TargetMode::CustomMask;
-  session.processing.TargetUrlMask = "*.gif;*.png";
+  session.Processing.TargetAdderMode = TargetMode::CustomMask;
+  session.Processing.TargetUrlMask = "*.gif;*.png";
   EXPECT_TRUE(TargetAdderQualifies(session, "x.png", nullptr));
 }
 
@@ -597,8 +597,8 @@ TEST(TargetAdder, EntryForms) {
   for (const T& t : cases) {
     SCOPED_TRACE(t.name);
     SearchSession session(PathStyle::Posix);
-    session.fileList.Append("/s/a.htm");
-    session.processing.TargetName = "_parent";
+    session.FileList.Append("/s/a.htm");
+    session.Processing.TargetName = "_parent";
     const Pos targetPos = t.hasTarget ? static_cast<Pos>(t.html.find("target=") + 7) : -1;
     const Pos tagPos = 0;
     EXPECT_EQ(AddTargetEntry(session, AnsiView(t.html), 0, tagPos, targetPos, "x.htm", t.existing,
@@ -621,7 +621,7 @@ TEST(TargetAdder, EntryForms) {
 
 TEST(TargetAdder, NewAttributeRowSitsAtTheTag) {
   SearchSession session(PathStyle::Posix);
-  session.fileList.Append("/s/a.htm");
+  session.FileList.Append("/s/a.htm");
   const std::string html = "<p>text <a href=\"x.htm\">";
   EXPECT_EQ(AddTargetEntry(session, AnsiView(html), 0, 8, -1, "x.htm", "", true), kRow);
   EXPECT_EQ(session.LinkTable[0].TagPos, 8);

@@ -44,14 +44,14 @@ class ExampleSite : public ::testing::Test {
     std::filesystem::copy(std::string(URLSMITH_SOURCE_DIR) + "/examples/site", dir_.path(),
                           std::filesystem::copy_options::recursive);
     RecordingRunView quiet;
-    FolderAdd(session_.fileList, session_.fs(), quiet, true, dir_.path());
-    session_.search.CheckInternetUrls = false;
+    FolderAdd(session_.FileList, session_.fs(), quiet, true, dir_.path());
+    session_.Search.CheckInternetUrls = false;
     session_.CacheReset();
     result_ = RunSearch(session_, view_);
   }
 
   std::string Relative(int fileIndex) const {
-    return session_.fileList.path(fileIndex).substr(dir_.path().size() + 1);
+    return session_.FileList.path(fileIndex).substr(dir_.path().size() + 1);
   }
 
   std::vector<Row> Rows() const {
@@ -115,8 +115,8 @@ TEST_F(ExampleSite, PlansExactlyTheseChanges) {
       {"products/list.htm", -2, 132, 22, 1, "../img/special.png", ""},
       {"style/site.css", -2, 87, 20, 1, "../img/missing.png", ""},
   };
-  EXPECT_EQ(result_.outcome, SearchOutcome::Found);
-  EXPECT_EQ(result_.total, static_cast<int>(expected.size()));
+  EXPECT_EQ(result_.Outcome, SearchOutcome::Found);
+  EXPECT_EQ(result_.Total, static_cast<int>(expected.size()));
   const std::vector<Row> rows = Rows();
   ASSERT_EQ(rows.size(), expected.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -127,8 +127,8 @@ TEST_F(ExampleSite, PlansExactlyTheseChanges) {
   EXPECT_EQ(session_.FixList, (std::vector<std::int32_t>{3, 4}));
 
   std::vector<std::string> orphans;
-  for (int i = 0; i < session_.fileList.size(); ++i) {
-    if (!session_.fileList.referenced(i)) orphans.push_back(Relative(i));
+  for (int i = 0; i < session_.FileList.size(); ++i) {
+    if (!session_.FileList.referenced(i)) orphans.push_back(Relative(i));
   }
   // img/Oven.gif resolves to img/oven.gif (paths ignore letter case); the saved page is only
   // the target of a redirected Internet link, which marks nothing.
@@ -140,9 +140,9 @@ TEST_F(ExampleSite, EveryRowPointsAtItsValueInTheFileBytes) {
   for (const LinkEntry& e : session_.LinkTable) {
     const std::string file = Relative(e.FileIndex);
     SCOPED_TRACE(file + " " + e.Url);
-    const std::string bytes = ReadFileBytes(session_.fileList.path(e.FileIndex));
+    const std::string bytes = ReadFileBytes(session_.FileList.path(e.FileIndex));
     const bool utf16 = file == "unicode.htm";
-    ASSERT_EQ(session_.fileEncoding[static_cast<std::size_t>(e.FileIndex)],
+    ASSERT_EQ(session_.FileEncoding[static_cast<std::size_t>(e.FileIndex)],
               utf16 ? FileEncoding::Utf16Le : FileEncoding::Ansi);
     const std::size_t width = utf16 ? 2 : 1;
     if (utf16) {

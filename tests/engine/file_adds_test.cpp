@@ -33,8 +33,8 @@ TEST(FolderAdd, OrdersEachFolderIgnoringCaseThenSubfoldersDepthFirst) {
   RecordingRunView view;
   PosixFileSystem fs;
   const AddResult r = FolderAdd(list, fs, view, true, dir.path());
-  EXPECT_FALSE(r.stopped);
-  EXPECT_EQ(r.added, 8);
+  EXPECT_FALSE(r.Stopped);
+  EXPECT_EQ(r.Added, 8);
   EXPECT_EQ(Relative(list, dir),
             (std::vector<std::string>{".hidden", "a.gif", "B.htm", "c.css", "noext", "x/2.htm",
                                       "x/z/deep.js", "Y/1.htm"}));
@@ -59,10 +59,10 @@ TEST(FolderAdd, AddingAgainAppendsOnlyNewFilesAtTheEnd) {
   RecordingRunView view;
   PosixFileSystem fs;
   FolderAdd(list, fs, view, true, dir.path());
-  EXPECT_EQ(FolderAdd(list, fs, view, true, dir.path()).added, 0);
+  EXPECT_EQ(FolderAdd(list, fs, view, true, dir.path()).Added, 0);
   EXPECT_EQ(list.size(), 2);
   dir.Write("a.htm", "x");
-  EXPECT_EQ(FolderAdd(list, fs, view, true, dir.path() + "/").added, 1);
+  EXPECT_EQ(FolderAdd(list, fs, view, true, dir.path() + "/").Added, 1);
   EXPECT_EQ(Relative(list, dir), (std::vector<std::string>{"b.htm", "d.htm", "a.htm"}));
 }
 
@@ -76,7 +76,7 @@ TEST(FolderAdd, EscKeepsWhatWasAddedAndSkipsSubfolders) {
   view.polls = {Poll::Go, Poll::Stop};  // ESC after the second remembered file
   PosixFileSystem fs;
   const AddResult r = FolderAdd(list, fs, view, true, dir.path());
-  EXPECT_TRUE(r.stopped);
+  EXPECT_TRUE(r.Stopped);
   EXPECT_EQ(Relative(list, dir), (std::vector<std::string>{"a.htm", "b.htm"}));
 }
 
@@ -86,13 +86,13 @@ TEST(FolderAdd, MissingFolderAddsNothingAndSymlinkLoopsEnd) {
   RecordingRunView view;
   PosixFileSystem fs;
   const AddResult missing = FolderAdd(list, fs, view, true, dir / "nope");
-  EXPECT_EQ(missing.unlisted, 1);
+  EXPECT_EQ(missing.Unlisted, 1);
   EXPECT_TRUE(list.empty());
 
   dir.Write("site/a.htm", "x");
   ASSERT_EQ(::symlink((dir / "site").c_str(), (dir / "site/loop").c_str()), 0);
   const AddResult r = FolderAdd(list, fs, view, true, dir / "site");
-  EXPECT_FALSE(r.stopped);
+  EXPECT_FALSE(r.Stopped);
   EXPECT_EQ(list.size(), 1);
 }
 
@@ -123,7 +123,7 @@ TEST(FolderAdd, PathsTooLongForThePlatformAreSkippedWithALogLine) {
   RecordingRunView view;
   LongNameFs fs;
   const AddResult r = FolderAdd(list, fs, view, true, "/site");
-  EXPECT_EQ(r.skipped, 1);
+  EXPECT_EQ(r.Skipped, 1);
   EXPECT_EQ(list.paths(), (std::vector<std::string>{"/site/ok.htm"}));
   ASSERT_EQ(view.log.size(), 1u);
   EXPECT_NE(view.log[0].find("skipped: the path is too long"), std::string::npos);
@@ -135,14 +135,14 @@ TEST(SelectionAdd, SkipsListedFilesAndStopsOnEsc) {
   RecordingRunView view;
   AddResult r = SelectionAdd(list, view, {"/s/A.htm", "/s/b.htm", "/s/b.htm"});
   // Duplicates within one selection are only checked against what was listed before it.
-  EXPECT_EQ(r.added, 2);
+  EXPECT_EQ(r.Added, 2);
   EXPECT_EQ(list.size(), 3);
 
   FileList list2;
   RecordingRunView stopper;
   stopper.polls = {Poll::Stop};
   r = SelectionAdd(list2, stopper, {"/s/1.htm", "/s/2.htm"});
-  EXPECT_TRUE(r.stopped);
+  EXPECT_TRUE(r.Stopped);
   EXPECT_EQ(list2.size(), 1);
 
   FileList one;

@@ -69,7 +69,7 @@ TEST(FileList, IndexFollowsRemoveAndClear) {
   list.Append("/s/c.htm");
   EXPECT_EQ(list.FindListedFile("/s/b.htm"), 1);
   EXPECT_EQ(list.FindListedFile("/s/c.htm"), 2);
-  list.setReferenced(2);
+  list.SetReferenced(2);
   list.Remove({0, 0});
   ASSERT_EQ(list.size(), 2);
   EXPECT_EQ(list.FindListedFile("/s/a.htm"), -1);

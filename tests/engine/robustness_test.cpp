@@ -274,11 +274,11 @@ void ExpectRowsFit(const SearchSession& session, const std::map<std::string, std
   for (std::size_t r = 0; r < session.LinkTable.size(); ++r) {
     const LinkEntry& row = session.LinkTable[r];
     ASSERT_GE(row.FileIndex, 0);
-    ASSERT_LT(row.FileIndex, session.fileList.size());
-    const std::string& path = session.fileList.path(row.FileIndex);
+    ASSERT_LT(row.FileIndex, session.FileList.size());
+    const std::string& path = session.FileList.path(row.FileIndex);
     ASSERT_TRUE(bytes.count(path)) << path;
     const auto size = static_cast<std::int64_t>(bytes.at(path).size());
-    const FileEncoding e = session.fileEncoding.at(static_cast<std::size_t>(row.FileIndex));
+    const FileEncoding e = session.FileEncoding.at(static_cast<std::size_t>(row.FileIndex));
     const std::int64_t w = e == FileEncoding::Ansi ? 1 : 2;
     SCOPED_TRACE("row " + std::to_string(r) + " of " + path + " url " + row.Url);
     EXPECT_GE(row.ValuePos, 0);
@@ -345,24 +345,24 @@ Combo ComboOf(unsigned seed) {
 
 std::unique_ptr<SearchSession> SessionOver(const std::string& folder, const Combo& c) {
   auto session = testing::SessionOver(folder);
-  session->search.ScanScriptsByTag = c.scriptsByTag;
-  session->search.ScanEventHandlers = c.eventHandlers;
-  session->search.ScanScriptsByProtocol = c.scriptsByProtocol;
-  session->search.UseSavedFromUrl = c.savedFrom;
-  session->search.SearchByFileNames = c.byFileNames;
-  session->processing.DeleteScriptLinks = c.deleteScriptLinks;
-  session->processing.DeleteUnknownProtocols = c.deleteUnknownProtocols;
-  session->processing.TargetAdderEnabled = c.targets;
-  session->processing.UrlForm = c.absolute ? UrlFormKind::Absolute : UrlFormKind::Relative;
-  session->processing.CanonicalizeUrls = c.canonicalize;
-  session->processing.AddProtocolNames = c.addProtocols;
-  session->processing.AddProtocolSlashes = c.addProtocols;
-  session->processing.TargetAdderMode = c.targetMode;
-  session->processing.TargetUrlMask = "*.g?f";
-  session->processing.ModifyExistingTargets = c.absolute;
-  session->search.UseBaseUrl = c.baseUrl;
-  session->search.BaseUrl = "http://www.example.com/site/";
-  if (c.cp1252) session->codePage = CodePage::Windows1252;
+  session->Search.ScanScriptsByTag = c.scriptsByTag;
+  session->Search.ScanEventHandlers = c.eventHandlers;
+  session->Search.ScanScriptsByProtocol = c.scriptsByProtocol;
+  session->Search.UseSavedFromUrl = c.savedFrom;
+  session->Search.SearchByFileNames = c.byFileNames;
+  session->Processing.DeleteScriptLinks = c.deleteScriptLinks;
+  session->Processing.DeleteUnknownProtocols = c.deleteUnknownProtocols;
+  session->Processing.TargetAdderEnabled = c.targets;
+  session->Processing.UrlForm = c.absolute ? UrlFormKind::Absolute : UrlFormKind::Relative;
+  session->Processing.CanonicalizeUrls = c.canonicalize;
+  session->Processing.AddProtocolNames = c.addProtocols;
+  session->Processing.AddProtocolSlashes = c.addProtocols;
+  session->Processing.TargetAdderMode = c.targetMode;
+  session->Processing.TargetUrlMask = "*.g?f";
+  session->Processing.ModifyExistingTargets = c.absolute;
+  session->Search.UseBaseUrl = c.baseUrl;
+  session->Search.BaseUrl = "http://www.example.com/site/";
+  if (c.cp1252) session->CodePage = CodePage::Windows1252;
   session->CacheReset();
   return session;
 }
@@ -371,7 +371,7 @@ std::unique_ptr<SearchSession> SessionOver(const std::string& folder, const Comb
 // as the page's own path), with its quotes and an added target attribute, in UTF-16 at worst.
 std::int64_t GrowthAllowance(const SearchSession& session, int file) {
   std::int64_t allowance = 0;
-  const std::int64_t path = static_cast<std::int64_t>(session.fileList.path(file).size());
+  const std::int64_t path = static_cast<std::int64_t>(session.FileList.path(file).size());
   for (const LinkEntry& row : session.LinkTable) {
     if (row.FileIndex != file) continue;
     allowance += 4 * (static_cast<std::int64_t>(row.Replacement.size()) + 3 * path + 64);
@@ -406,9 +406,9 @@ void RunSite(unsigned seed) {
   auto session = SessionOver(dir.path(), combo);
   RecordingRunView view;
   const SearchResult found = RunSearch(*session, view);
-  ASSERT_NE(found.outcome, SearchOutcome::Refused);
-  ASSERT_NE(found.outcome, SearchOutcome::Stopped) << view.LogText();
-  ASSERT_EQ(static_cast<int>(session->fileEncoding.size()), session->fileList.size());
+  ASSERT_NE(found.Outcome, SearchOutcome::Refused);
+  ASSERT_NE(found.Outcome, SearchOutcome::Stopped) << view.LogText();
+  ASSERT_EQ(static_cast<int>(session->FileEncoding.size()), session->FileList.size());
   ExpectRowsFit(*session, original);
   if (::testing::Test::HasFatalFailure()) return;
   if (std::getenv("ROB_STATS")) {
@@ -423,8 +423,8 @@ void RunSite(unsigned seed) {
   // The review, with deletions allowed; the plan as JSON too (names that are not UTF-8).
   VectorResultList list;
   ResultStep step(*session, list);
-  step.options.AllowLinkDeletion = true;
-  step.options.SortMode = combo.sort;
+  step.Options.AllowLinkDeletion = true;
+  step.Options.SortMode = combo.sort;
   ShowResults(step);
   // Some lines get odd replacements typed in, as a user might.
   static const char* const kTyped[] = {"",
@@ -445,36 +445,36 @@ void RunSite(unsigned seed) {
   for (int e = 0; e < 3 && list.Count() > 0; ++e) {
     list.SetSelection(pickLine(rng));
     SelectionChanged(step);
-    step.editor.text = kTyped[pickTyped(rng)];
-    step.editor.relative = (e & 1) != 0;
+    step.Editor.Text = kTyped[pickTyped(rng)];
+    step.Editor.Relative = (e & 1) != 0;
     ApplyEdit(step);
   }
   const std::string json = PlanJson(step);
   EXPECT_FALSE(json.empty());
   ExpectRowsFit(*session, original);  // a sort moves rows, never changes them
 
-  std::vector<int> rowsPerFile(static_cast<std::size_t>(session->fileList.size()), 0);
+  std::vector<int> rowsPerFile(static_cast<std::size_t>(session->FileList.size()), 0);
   for (const LinkEntry& row : session->LinkTable)
     ++rowsPerFile[static_cast<std::size_t>(row.FileIndex)];
   std::vector<std::int64_t> allowance(rowsPerFile.size(), 0);
-  for (int i = 0; i < session->fileList.size(); ++i)
+  for (int i = 0; i < session->FileList.size(); ++i)
     allowance[static_cast<std::size_t>(i)] = GrowthAllowance(*session, i);
 
   // The apply run with backups and deletions.
   ApplyOptions options;
-  options.rewrite.review.AllowLinkDeletion = true;
-  options.rewrite.deletion.TextLinkMode = combo.textLinks;
-  options.rewrite.deletion.ImageLinkMode = combo.pictures;
-  options.rewrite.deletion.ImageReplacementUrl = "file://" + dir.path() + "/pic.gif";
-  options.rewrite.deletion.BackgroundLinkMode = combo.pictures;
-  options.rewrite.deletion.BackgroundReplacementUrl = "\"http://example.com/bg.gif\"";
+  options.Rewrite.Review.AllowLinkDeletion = true;
+  options.Rewrite.Deletion.TextLinkMode = combo.textLinks;
+  options.Rewrite.Deletion.ImageLinkMode = combo.pictures;
+  options.Rewrite.Deletion.ImageReplacementUrl = "file://" + dir.path() + "/pic.gif";
+  options.Rewrite.Deletion.BackgroundLinkMode = combo.pictures;
+  options.Rewrite.Deletion.BackgroundReplacementUrl = "\"http://example.com/bg.gif\"";
   RecordingRunView applyView;
   const ApplyResult applied = ApplyStep(*session, options, applyView);
-  EXPECT_EQ(applied.filesFailed, 0) << applyView.LogText();
+  EXPECT_EQ(applied.FilesFailed, 0) << applyView.LogText();
 
   const std::map<std::string, std::string> after = Tree(dir.path());
-  for (int i = 0; i < session->fileList.size(); ++i) {
-    const std::string& path = session->fileList.path(i);
+  for (int i = 0; i < session->FileList.size(); ++i) {
+    const std::string& path = session->FileList.path(i);
     SCOPED_TRACE(path);
     const std::string& old = original.at(path);
     ASSERT_TRUE(after.count(path)) << "the file is gone";
@@ -491,7 +491,7 @@ void RunSite(unsigned seed) {
     }
     EXPECT_LE(static_cast<std::int64_t>(now.size()),
               static_cast<std::int64_t>(old.size()) + allowance[static_cast<std::size_t>(i)]);
-    const FileEncoding e = session->fileEncoding[static_cast<std::size_t>(i)];
+    const FileEncoding e = session->FileEncoding[static_cast<std::size_t>(i)];
     if (e != FileEncoding::Ansi) {
       // A UTF-16 file keeps its byte-order mark, its character width and a trailing odd byte.
       EXPECT_EQ(now.substr(0, 2), old.substr(0, 2));
@@ -509,11 +509,11 @@ void RunSite(unsigned seed) {
   }
 
   // Every rewritten file reads again, and a fresh search of the rewritten site holds.
-  for (int i = 0; i < session->fileList.size(); ++i) {
-    const std::string& path = session->fileList.path(i);
+  for (int i = 0; i < session->FileList.size(); ++i) {
+    const std::string& path = session->FileList.path(i);
     if (!IsProcessable(path, PathStyle::Posix)) continue;
     const ReadResult read = session->fs().ReadWholeFile(path);
-    EXPECT_TRUE(read.status == ReadStatus::Ok || read.status == ReadStatus::Empty) << path;
+    EXPECT_TRUE(read.Status == ReadStatus::Ok || read.Status == ReadStatus::Empty) << path;
   }
   for (const auto& [path, bytes] : after) {
     if (EndsWith(path, ".bak")) fs::remove(path);
@@ -521,16 +521,16 @@ void RunSite(unsigned seed) {
   auto fresh = SessionOver(dir.path(), combo);
   RecordingRunView freshView;
   const SearchResult again = RunSearch(*fresh, freshView);
-  EXPECT_NE(again.outcome, SearchOutcome::Stopped) << freshView.LogText();
+  EXPECT_NE(again.Outcome, SearchOutcome::Stopped) << freshView.LogText();
   ExpectRowsFit(*fresh, Tree(dir.path()));
 
   // A second pass over the same session, as the wizard offers after protocol fixes.
-  if (applied.next == AfterApply::NextPass) {
+  if (applied.Next == AfterApply::NextPass) {
     RecordingRunView second;
-    EXPECT_NE(RunSearch(*session, second).outcome, SearchOutcome::Stopped);
+    EXPECT_NE(RunSearch(*session, second).Outcome, SearchOutcome::Stopped);
     ExpectRowsFit(*session, Tree(dir.path()));
     options.MakeBackupsEnabled = false;
-    EXPECT_EQ(ApplyStep(*session, options, second).filesFailed, 0) << second.LogText();
+    EXPECT_EQ(ApplyStep(*session, options, second).FilesFailed, 0) << second.LogText();
   }
 }
 
@@ -567,7 +567,7 @@ TEST(Robustness, ThousandsOfUnclosedValuesAreSearchedToTheEnd) {
     const Combo combo = ComboOf(4);  // scripts searched by protocol name
     auto session = SessionOver(dir.path(), combo);
     RecordingRunView view;
-    EXPECT_NE(RunSearch(*session, view).outcome, SearchOutcome::Stopped);
+    EXPECT_NE(RunSearch(*session, view).Outcome, SearchOutcome::Stopped);
     EXPECT_EQ(session->LinkCount(), 0);
   }
 }

@@ -17,12 +17,12 @@ class SavedFromTest : public ::testing::Test {
  protected:
   std::string Page(const std::string& name, const std::string& text) {
     const std::string path = dir_.Write(name, text);
-    session_.fileList.Append(path);
+    session_.FileList.Append(path);
     return path;
   }
   std::string Utf16Page(const std::string& name, const std::string& text, bool bigEndian) {
     const std::string path = dir_.WriteBytes(name, testing::Utf16Bytes(text, bigEndian));
-    session_.fileList.Append(path);
+    session_.FileList.Append(path);
     return path;
   }
   PhaseResult Run(RecordingRunView& view) {
@@ -78,7 +78,7 @@ TEST_F(SavedFromTest, AddressesOfSavedPages) {
                                p.address.empty() ? "no \"saved from url\" was found"
                                                  : "saved from \"" + p.address + "\""));
     if (!p.address.empty()) {
-      expectedTable.emplace_back(p.address, session_.fileList.size() - 1);
+      expectedTable.emplace_back(p.address, session_.FileList.size() - 1);
     }
   }
   RecordingRunView view;
@@ -109,7 +109,7 @@ TEST_F(SavedFromTest, StyleSheetsScriptsAndOtherFilesAreNeverRead) {
   Page("b.js", comment);
   Page("c.txt", comment);
   dir_.MakeDir("d.css");  // would give a "cannot be read" line if it were read
-  session_.fileList.Append(dir_ / "d.css");
+  session_.FileList.Append(dir_ / "d.css");
   const std::string page = Page("page.htm", comment);
   RecordingRunView view;
   EXPECT_EQ(Run(view), PhaseResult::Completed);
@@ -124,8 +124,8 @@ TEST_F(SavedFromTest, StyleSheetsScriptsAndOtherFilesAreNeverRead) {
 TEST_F(SavedFromTest, EmptyAndUnreadablePages) {
   const std::string empty = Page("empty.htm", "");
   dir_.MakeDir("folder.htm");
-  session_.fileList.Append(dir_ / "folder.htm");
-  session_.fileList.Append(dir_ / "missing.htm");
+  session_.FileList.Append(dir_ / "folder.htm");
+  session_.FileList.Append(dir_ / "missing.htm");
   const std::string ok = Page("ok.htm", "<!-- saved from url=(0018)http://y.example/ -->");
   RecordingRunView view;
   EXPECT_EQ(Run(view), PhaseResult::Completed);
@@ -179,7 +179,7 @@ TEST_F(SavedFromTest, ASecondSearchAfterTheOptionsUsesOnlyItsOwnAddresses) {
   ASSERT_EQ(Run(first), PhaseResult::Completed);
   ASSERT_EQ(FindSavedFromPage(session_, "http://a.example/"), 0);
 
-  session_.fileList.Clear();
+  session_.FileList.Clear();
   Page("new1.htm", "<!-- saved from url=(0018)http://b.example/ -->");
   Page("new2.htm", "<!-- saved from url=(0018)http://c.example/ -->");
   session_.CacheReset();

@@ -177,8 +177,8 @@ TEST(TagWalk, FollowingTheBlocksAgreesWithCompleteLists) {
       std::vector<Pos> ends;
       ASSERT_TRUE(CollectScriptRanges(view, starts, ends, 1000));
       ScriptBlocks followed;
-      followed.tagsEverywhere = false;
-      followed.overflow = true;
+      followed.TagsEverywhere = false;
+      followed.Overflow = true;
       for (const std::string_view name : {"IMG", "A", "", "SCRIPT"}) {
         TagWalk walk(view, followed);
         Pos q = 0;

@@ -100,14 +100,14 @@ class FixedChecker : public InternetChecker {
 class Site {
  public:
   Site() {
-    session.search.CheckInternetUrls = false;
-    session.search.SearchByFileNames = false;
+    session.Search.CheckInternetUrls = false;
+    session.Search.SearchByFileNames = false;
     session.CacheReset();
     session.RootPath = dir.path() + "/";
   }
 
   // Lists another file of the site.
-  void List(const std::string& relative) { session.fileList.Append(dir.Write(relative, "x")); }
+  void List(const std::string& relative) { session.FileList.Append(dir.Write(relative, "x")); }
 
   // Writes the file and scans it with the scanner its extension asks for. Returns the rows the
   // scanner counted; `stopped` tells whether it stopped.
@@ -116,8 +116,8 @@ class Site {
     bytes = e == Enc::Ansi ? std::vector<std::uint8_t>(content.begin(), content.end())
                            : testing::Utf16Bytes(content, false, true);
     path = dir.WriteBytes(name, bytes);
-    int index = session.fileList.FindListedFile(path);
-    if (index < 0) index = session.fileList.Append(path);
+    int index = session.FileList.FindListedFile(path);
+    if (index < 0) index = session.FileList.Append(path);
     session.RunReset();
     const TextView text =
         session.View(bytes, e == Enc::Ansi ? FileEncoding::Ansi : FileEncoding::Utf16Le);
@@ -136,8 +136,8 @@ class Site {
         ADD_FAILURE() << "not a processable file: " << name;
         break;
     }
-    stopped = count.stopped;
-    return count.rows;
+    stopped = count.Stopped;
+    return count.Rows;
   }
 
   std::vector<Row> Rows() const {
@@ -186,9 +186,9 @@ void RunCases(const std::vector<ScanCase>& cases) {
     for (const Enc e : kEncodings) {
       SCOPED_TRACE(std::string(c.name) + " / " + EncName(e));
       Site site;
-      site.session.search.ScanScriptsByTag = c.options.byTag;
-      site.session.search.ScanScriptsByProtocol = c.options.byProtocol;
-      site.session.search.ScanEventHandlers = c.options.handlers;
+      site.session.Search.ScanScriptsByTag = c.options.byTag;
+      site.session.Search.ScanScriptsByProtocol = c.options.byProtocol;
+      site.session.Search.ScanEventHandlers = c.options.handlers;
       const int result = site.Scan(c.file, c.text, e);
       const std::vector<Row> expected = Resolve(c.text, c.rows);
       EXPECT_EQ(site.Rows(), expected);
@@ -207,7 +207,7 @@ const Options kNoHandlers{false, true, false};
 
 TEST(TagScanner, Tables) {
   EXPECT_EQ(kTagTable.size(), 15u);
-  EXPECT_EQ(kTagTable[kScriptTagRow].tag, "SCRIPT");
+  EXPECT_EQ(kTagTable[kScriptTagRow].Tag, "SCRIPT");
   // The 78 handler names, each once.
   EXPECT_EQ(kEventHandlerNames.size(), 78u);
   std::set<std::string_view> names;
@@ -533,8 +533,8 @@ TEST(ScanPage, LinksToListedFilesAreNotRows) {
                         e),
               0);
     EXPECT_TRUE(site.session.LinkTable.empty());
-    EXPECT_TRUE(site.session.fileList.referenced(0));
-    EXPECT_TRUE(site.session.fileList.referenced(1));
+    EXPECT_TRUE(site.session.FileList.referenced(0));
+    EXPECT_TRUE(site.session.FileList.referenced(1));
   }
 }
 
@@ -581,9 +581,9 @@ TEST(Scanners, PerFileProgress) {
   for (const ProgressCase& c : cases) {
     SCOPED_TRACE(c.name);
     Site site;
-    site.session.search.ScanScriptsByTag = c.options.byTag;
-    site.session.search.ScanScriptsByProtocol = c.options.byProtocol;
-    site.session.search.ScanEventHandlers = c.options.handlers;
+    site.session.Search.ScanScriptsByTag = c.options.byTag;
+    site.session.Search.ScanScriptsByProtocol = c.options.byProtocol;
+    site.session.Search.ScanEventHandlers = c.options.handlers;
     site.Scan(c.file, "<p>x</p>", Enc::Ansi);
     EXPECT_EQ(site.view.file, c.expected);
   }
@@ -625,14 +625,14 @@ TEST(Scanners, EscAtAnyPollStopsWithTheRowsSoFar) {
     for (const Enc e : kEncodings) {
       SCOPED_TRACE(c.file + " / " + EncName(e));
       Site full;
-      full.session.search.ScanScriptsByTag = c.options.byTag;
+      full.session.Search.ScanScriptsByTag = c.options.byTag;
       const int all = full.Scan(c.file, c.text, e);
       const int polls = full.view.pollCount;
       ASSERT_GT(all, 0);
       for (int stopAt = 1; stopAt <= polls; ++stopAt) {
         SCOPED_TRACE("ESC at poll " + std::to_string(stopAt));
         Site site;
-        site.session.search.ScanScriptsByTag = c.options.byTag;
+        site.session.Search.ScanScriptsByTag = c.options.byTag;
         site.view.onPoll = [stopAt](int n) { return n == stopAt ? Poll::Stop : Poll::Go; };
         const int r = site.Scan(c.file, c.text, e);
         EXPECT_TRUE(site.stopped);
@@ -717,8 +717,8 @@ TEST(ScanPage, LinkTargetAdder) {
       // Internet links check as valid: their A tags make no row of their own.
       site.session.SetInternetChecker(std::make_unique<FixedChecker>(UrlVerdict::Valid));
       site.session.InternetCheckOff = false;
-      site.session.processing.TargetAdderEnabled = true;
-      site.session.processing.ModifyExistingTargets = c.modifyExisting;
+      site.session.Processing.TargetAdderEnabled = true;
+      site.session.Processing.ModifyExistingTargets = c.modifyExisting;
       const int r = site.Scan("p.htm", c.text, e);
       const std::vector<Row> expected = Resolve(c.text, c.rows);
       EXPECT_EQ(site.Rows(), expected);
@@ -740,9 +740,9 @@ TEST(ScanPage, LinkTargetAdderJudgesTheReplacement) {
     SCOPED_TRACE(EncName(e));
     Site site;
     site.List("new/x.jpg");
-    site.session.processing.TargetAdderEnabled = true;
-    site.session.processing.TargetAdderMode = TargetMode::CustomMask;
-    site.session.processing.TargetUrlMask = "*new*";
+    site.session.Processing.TargetAdderEnabled = true;
+    site.session.Processing.TargetAdderMode = TargetMode::CustomMask;
+    site.session.Processing.TargetUrlMask = "*new*";
     const std::string text = "<a href=\"pics/x.jpg\">x</a>";
     EXPECT_EQ(site.Scan("p.htm", text, e), 2);
     const std::vector<Row> expected =
@@ -769,8 +769,8 @@ TEST(ScanPage, EveryScriptBlockIsSkippedBeyondTheListCapacity) {
   for (const Enc e : kEncodings) {
     SCOPED_TRACE(EncName(e));
     Site site;
-    site.session.search.ScanScriptsByProtocol = false;
-    site.session.search.ScanEventHandlers = false;
+    site.session.Search.ScanScriptsByProtocol = false;
+    site.session.Search.ScanEventHandlers = false;
     EXPECT_EQ(site.Scan("p.htm", page, e), static_cast<int>(expected.size()));
     std::vector<std::string> urls;
     for (const Row& r : site.Rows())

@@ -23,8 +23,8 @@ class SearchRunTest : public ::testing::Test {
     dir_.Write("sub/x.js", "var a;");
     dir_.Write("sub/pic.gif", "GIF89a");
     RecordingRunView quiet;
-    FolderAdd(session_.fileList, session_.fs(), quiet, true, dir_.path());
-    session_.search.CheckInternetUrls = false;
+    FolderAdd(session_.FileList, session_.fs(), quiet, true, dir_.path());
+    session_.Search.CheckInternetUrls = false;
     session_.CacheReset();
   }
 
@@ -33,10 +33,10 @@ class SearchRunTest : public ::testing::Test {
 };
 
 TEST_F(SearchRunTest, CompletedRunWritesEveryPhaseAndTheStatus) {
-  session_.search.UseSavedFromUrl = false;
+  session_.Search.UseSavedFromUrl = false;
   RecordingRunView view;
   const SearchResult r = RunSearch(session_, view);
-  EXPECT_EQ(r.outcome, SearchOutcome::NothingFound);
+  EXPECT_EQ(r.Outcome, SearchOutcome::NothingFound);
   EXPECT_EQ(session_.RootPath, dir_.path() + "/");
   EXPECT_EQ(session_.ProcessableCount, 4);
   const std::vector<std::string> expected = {
@@ -52,8 +52,8 @@ TEST_F(SearchRunTest, CompletedRunWritesEveryPhaseAndTheStatus) {
   EXPECT_EQ(view.log, expected);
   EXPECT_EQ(view.status(), "Done: 0 change(s) to apply in 4 file(s)");
   EXPECT_EQ(view.statuses.front(), "Press ESC to stop");
-  const int u = session_.fileList.FindListedFile(dir_ / "sub/u.HTML");
-  EXPECT_EQ(session_.fileEncoding[static_cast<std::size_t>(u)], FileEncoding::Utf16Be);
+  const int u = session_.FileList.FindListedFile(dir_ / "sub/u.HTML");
+  EXPECT_EQ(session_.FileEncoding[static_cast<std::size_t>(u)], FileEncoding::Utf16Be);
   // Overall progress: the prepared 1 of 2, then one step per processable file.
   const std::vector<std::pair<int, int>> overall = {{1, 2}, {1, 4}, {2, 4}, {3, 4}, {4, 4}};
   EXPECT_EQ(view.overall, overall);
@@ -89,7 +89,7 @@ TEST_F(SearchRunTest, EscAtAnyPollStopsTheRun) {
     RecordingRunView view;
     view.onPoll = [k](int n) { return n == k ? Poll::Stop : Poll::Go; };
     const SearchResult r = RunSearch(session_, view);
-    EXPECT_EQ(r.outcome, SearchOutcome::Stopped) << "poll " << k;
+    EXPECT_EQ(r.Outcome, SearchOutcome::Stopped) << "poll " << k;
     EXPECT_EQ(view.status(), "Stopped") << "poll " << k;
     EXPECT_EQ(view.pollCount, k);
     EXPECT_EQ(std::count(view.log.begin(), view.log.end(), ">> Done."), 0);
@@ -99,7 +99,7 @@ TEST_F(SearchRunTest, EscAtAnyPollStopsTheRun) {
 TEST_F(SearchRunTest, SkipKeyOutsideAnInternetCheckDoesNothing) {
   RecordingRunView view;
   view.onPoll = [](int) { return Poll::Skip; };
-  EXPECT_EQ(RunSearch(session_, view).outcome, SearchOutcome::NothingFound);
+  EXPECT_EQ(RunSearch(session_, view).Outcome, SearchOutcome::NothingFound);
 }
 
 TEST_F(SearchRunTest, EmptyFilesAreSkippedSilentlyUnreadableOnesAreReported) {
@@ -107,7 +107,7 @@ TEST_F(SearchRunTest, EmptyFilesAreSkippedSilentlyUnreadableOnesAreReported) {
   const std::string locked = dir_.Write("locked.htm", "<a href=x>");
   ::chmod(locked.c_str(), 0);
   RecordingRunView quiet;
-  FolderAdd(session_.fileList, session_.fs(), quiet, true, dir_.path());
+  FolderAdd(session_.FileList, session_.fs(), quiet, true, dir_.path());
   session_.CacheReset();
   RecordingRunView view;
   RunSearch(session_, view);
@@ -122,11 +122,11 @@ TEST_F(SearchRunTest, EmptyFilesAreSkippedSilentlyUnreadableOnesAreReported) {
 TEST_F(SearchRunTest, NamedPipesAndFoldersWithPageNamesDoNotHangTheRun) {
   ASSERT_EQ(::mkfifo((dir_ / "pipe.htm").c_str(), 0600), 0);
   dir_.MakeDir("folder.htm");
-  session_.fileList.Append(dir_ / "pipe.htm");
-  session_.fileList.Append(dir_ / "folder.htm");
+  session_.FileList.Append(dir_ / "pipe.htm");
+  session_.FileList.Append(dir_ / "folder.htm");
   session_.CacheReset();
   RecordingRunView view;
-  EXPECT_EQ(RunSearch(session_, view).outcome, SearchOutcome::NothingFound);
+  EXPECT_EQ(RunSearch(session_, view).Outcome, SearchOutcome::NothingFound);
   const std::string log = view.LogText();
   EXPECT_NE(log.find(dir_ / "pipe.htm ... cannot be read: not a regular file"), std::string::npos)
       << log;
@@ -149,7 +149,7 @@ TEST(SearchRun, RootIsTheFolderOfTheShallowestFile) {
   for (const auto& c : cases) {
     SearchSession session(c.style);
     for (const auto& f : c.files)
-      session.fileList.Append(f);
+      session.FileList.Append(f);
     RecordingRunView view;
     EXPECT_EQ(FindRootPath(session, view), PhaseResult::Completed);
     EXPECT_EQ(session.RootPath, c.root);
@@ -163,16 +163,16 @@ TEST(SearchRun, FileLimitIsTheLargestListAccepted) {
     std::vector<std::string> paths;
     for (int i = 0; i < count; ++i)
       paths.push_back("/nowhere/f" + std::to_string(i) + ".gif");
-    session.fileList.AppendAll(std::move(paths));
+    session.FileList.AppendAll(std::move(paths));
     session.InternetCheckOff = true;
     RecordingRunView view;
     const SearchResult r = RunSearch(session, view);
     if (count == kMaxFiles) {
-      EXPECT_EQ(r.outcome, SearchOutcome::NothingFound);
+      EXPECT_EQ(r.Outcome, SearchOutcome::NothingFound);
       EXPECT_TRUE(view.errors.empty());
       EXPECT_EQ(view.status(), "Done: 0 change(s) to apply in 0 file(s)");
     } else {
-      EXPECT_EQ(r.outcome, SearchOutcome::Refused);
+      EXPECT_EQ(r.Outcome, SearchOutcome::Refused);
       ASSERT_EQ(view.errors.size(), 1u);
       EXPECT_EQ(view.errors[0], kTooManyFilesMessage);
       EXPECT_TRUE(view.log.empty());
@@ -186,11 +186,11 @@ TEST(SearchModel, TablesRefuseRowsPastTheirCapacity) {
   for (int i = 0; i < kMaxLinkRows; ++i)
     ASSERT_TRUE(session.AddRow(LinkEntry{}));
   EXPECT_FALSE(session.AddRow(LinkEntry{}));
-  EXPECT_TRUE(session.tableFull);
+  EXPECT_TRUE(session.TableFull);
   EXPECT_EQ(session.LinkCount(), kMaxLinkRows);
   session.RunReset();
   EXPECT_EQ(session.LinkCount(), 0);
-  EXPECT_FALSE(session.tableFull);
+  EXPECT_FALSE(session.TableFull);
 }
 
 TEST(SearchModel, ActionFollowsTheReplacementForm) {

@@ -7,7 +7,7 @@ namespace {
 
 SearchSession& WithFiles(SearchSession& session, const std::vector<std::string>& files) {
   for (const auto& f : files)
-    session.fileList.Append(f);
+    session.FileList.Append(f);
   return session;
 }
 
@@ -25,8 +25,8 @@ void CheckAll(PathStyle style, const std::vector<Suggestion>& cases) {
     SearchSession session(style);
     WithFiles(session, c.files);
     EXPECT_EQ(SuggestReplacement(session, c.pathOrUrl, c.startIndex), c.expected);
-    for (int i = 0; i < session.fileList.size(); ++i) {
-      EXPECT_EQ(session.fileList.referenced(i), i == c.expected) << "mark of " << i;
+    for (int i = 0; i < session.FileList.size(); ++i) {
+      EXPECT_EQ(session.FileList.referenced(i), i == c.expected) << "mark of " << i;
     }
   }
 }
@@ -138,7 +138,7 @@ TEST(Suggestion, ManyFilesManyBrokenLinks) {
     files.push_back("/srv/site/d" + std::to_string(i / 10000) + "/s" + std::to_string(i % 7) +
                     "/file" + std::to_string(i % 10000) + ".htm");
   }
-  session.fileList.AppendAll(std::move(files));
+  session.FileList.AppendAll(std::move(files));
 
   int found = 0;
   for (int k = 0; k < 10000; ++k) {

@@ -23,13 +23,13 @@ LinkEntry Row(std::string url, std::string replacement, std::int32_t tagPos = 10
 struct Review {
   Review(PathStyle style, std::vector<LinkEntry> rows, bool allowDeletion = true)
       : session(style), step(session, list) {
-    session.fileList.Append(style == PathStyle::Windows ? "C:\\site\\index.htm"
+    session.FileList.Append(style == PathStyle::Windows ? "C:\\site\\index.htm"
                                                         : "/home/u/site/index.htm");
-    session.fileList.Append(style == PathStyle::Windows ? "C:\\site\\unused.gif"
+    session.FileList.Append(style == PathStyle::Windows ? "C:\\site\\unused.gif"
                                                         : "/home/u/site/unused.gif");
-    session.fileList.setReferenced(0);
+    session.FileList.SetReferenced(0);
     session.LinkTable = std::move(rows);
-    step.options.AllowLinkDeletion = allowDeletion;
+    step.Options.AllowLinkDeletion = allowDeletion;
     FillResultList(step);
   }
   // Selects the line of a group and refreshes the editor, as a click in the list does.
@@ -126,17 +126,17 @@ TEST(ApplyEdit, NormalisesStoresAndRewritesTheLine) {
   };
   for (const EditCase& c : cases) {
     Review r(c.style, {Row("other.htm", "x.htm"), Row("img/a.gif", c.old, 10, c.valuePos)});
-    r.session.processing.CanonicalizeUrls = c.canonicalize;
+    r.session.Processing.CanonicalizeUrls = c.canonicalize;
     r.Select(1);
-    r.step.editor.text = c.typed;
-    r.step.editor.relative = c.relative;
+    r.step.Editor.Text = c.typed;
+    r.step.Editor.Relative = c.relative;
     EXPECT_EQ(ApplyEdit(r.step), 1) << c.name;
     EXPECT_EQ(r.Replacements(), (std::vector<std::string>{"x.htm", c.stored})) << c.name;
     EXPECT_EQ(r.list.Text(1), c.line) << c.name;
     EXPECT_EQ(r.list.ItemData(1), 1) << c.name;
     EXPECT_EQ(r.list.Selection(), 1) << c.name;
-    EXPECT_EQ(r.step.editor.relative, c.relativeAfter) << c.name;
-    EXPECT_EQ(r.step.editor.text, c.editAfter) << c.name;
+    EXPECT_EQ(r.step.Editor.Relative, c.relativeAfter) << c.name;
+    EXPECT_EQ(r.step.Editor.Text, c.editAfter) << c.name;
   }
 }
 
@@ -150,8 +150,8 @@ TEST(ApplyEdit, ChangesEveryRowOfTheGroupAndKeepsTheLinesPlace) {
   ASSERT_EQ(r.list.Text(2), R"(REPLACE (3): "x.htm" --> "y.htm")");
   r.list.SetTopIndex(1);
   r.Select(1);
-  EXPECT_EQ(r.step.editor.text, "y.htm");
-  r.step.editor.text = "z.htm";
+  EXPECT_EQ(r.step.Editor.Text, "y.htm");
+  r.step.Editor.Text = "z.htm";
   EXPECT_EQ(ApplyEdit(r.step), 3);
   EXPECT_EQ(r.Replacements(),
             (std::vector<std::string>{"gone.htm", "\"z.htm\"", "", "z.htm", "c.htm", "z.htm"}));
@@ -176,7 +176,7 @@ TEST(ApplyEdit, ALineWithoutRowsChangesNothing) {
   const std::vector<std::string> lines = r.list.Texts();
   for (const int line : {0, 2, -1}) {  // notice, orphan, nothing selected
     r.list.SetSelection(line);
-    r.step.editor.text = "new.htm";
+    r.step.Editor.Text = "new.htm";
     EXPECT_EQ(ApplyEdit(r.step), 0);
     RelativeToggled(r.step, true);
     EXPECT_EQ(r.Replacements(), before);
@@ -187,12 +187,12 @@ TEST(ApplyEdit, ALineWithoutRowsChangesNothing) {
 TEST(ApplyEdit, TheExtentIsMeasuredAgainOverAllLines) {
   Review r(kWin, {Row("a.htm", "a-very-long-replacement-value-that-is-the-widest.htm"),
                   Row("b.htm", "c.htm")});
-  r.step.hooks.textWidth = [](std::string_view t) { return static_cast<int>(t.size()); };
-  r.step.hooks.scrollBarWidth = 10;
+  r.step.Hooks.TextWidth = [](std::string_view t) { return static_cast<int>(t.size()); };
+  r.step.Hooks.ScrollBarWidth = 10;
   FillResultList(r.step);
   const int wide = r.list.horizontalExtent();
   r.Select(0);
-  r.step.editor.text = "d.htm";
+  r.step.Editor.Text = "d.htm";
   ApplyEdit(r.step);
   EXPECT_LT(r.list.horizontalExtent(), wide);
   int widest = 0;
@@ -205,7 +205,7 @@ TEST(ApplyEdit, TheExtentIsMeasuredAgainOverAllLines) {
 TEST(ApplyEdit, TheNextBuildAppliesFiltersToTheEditedLine) {
   Review r(kWin, {Row("a.htm", "b.htm"), Row("c.htm", "d.htm")}, /*allowDeletion=*/false);
   r.Select(0);
-  r.step.editor.text = "";
+  r.step.Editor.Text = "";
   ApplyClicked(r.step);
   EXPECT_EQ(r.list.Text(1), R"(DELETE (1): "a.htm")");  // stays where it was
   RebuildResults(r.step);
@@ -216,17 +216,17 @@ TEST(EditorCommands, CopyOldDeleteAndTheRelativeBox) {
   Review r(kWin, {Row("img/a.gif", "img/b.gif"), Row("img/a.gif", "IMG/B.GIF")});
   r.Select(0);
   CopyOldClicked(r.step);
-  EXPECT_EQ(r.step.editor.text, "img/a.gif");
+  EXPECT_EQ(r.step.Editor.Text, "img/a.gif");
   EXPECT_EQ(r.Replacements()[0], "img/b.gif");  // only Apply stores
   ApplyClicked(r.step);
   EXPECT_EQ(r.list.Text(0), R"(REPLACE (copy old, 2): "img/a.gif")");
 
   DeleteClicked(r.step);
-  EXPECT_EQ(r.step.editor.text, "");
+  EXPECT_EQ(r.step.Editor.Text, "");
   EXPECT_EQ(r.Replacements()[0], "img/a.gif");
 
   // The box takes effect at once.
-  r.step.editor.text = "C:\\site\\a.gif";
+  r.step.Editor.Text = "C:\\site\\a.gif";
   RelativeToggled(r.step, true);
   EXPECT_EQ(r.Replacements(),
             (std::vector<std::string>{"|||file:///C|/site/a.gif", "|||file:///C|/site/a.gif"}));
@@ -268,15 +268,15 @@ TEST(EditorCommands, BrowseStoresTheFileAsARelativeReplacement) {
     EXPECT_EQ(r.Replacements()[0], c.stored);
     EXPECT_TRUE(r.list.Text(0).starts_with("REPLACE (relative, 1): \"img/old.gif\" --> \"file:///"))
         << r.list.Text(0);
-    EXPECT_TRUE(r.step.editor.relative);
-    EXPECT_TRUE(r.step.editor.enabled.browse);
+    EXPECT_TRUE(r.step.Editor.Relative);
+    EXPECT_TRUE(r.step.Editor.Enabled.Browse);
 
     EXPECT_TRUE(BrowseClicked(r.step, chooser, c.lastRoot));
     ASSERT_EQ(asked.size(), 3u);
-    EXPECT_EQ(asked[0].startFolder, c.lastRoot);
-    EXPECT_EQ(asked[1].startFolder, c.lastRoot);
-    EXPECT_TRUE(asked[2].startFolder.starts_with(c.folder)) << asked[2].startFolder;
-    EXPECT_EQ(asked[0].kind, FileDialogKind::Replacement);
+    EXPECT_EQ(asked[0].StartFolder, c.lastRoot);
+    EXPECT_EQ(asked[1].StartFolder, c.lastRoot);
+    EXPECT_TRUE(asked[2].StartFolder.starts_with(c.folder)) << asked[2].StartFolder;
+    EXPECT_EQ(asked[0].Kind, FileDialogKind::Replacement);
   }
 }
 
@@ -296,8 +296,8 @@ TEST(NormalizeEditedValue, RelativeFlagOnlyForFileUrls) {
   };
   for (const Case& c : cases) {
     const EditedValue v = NormalizeEditedValue(c.typed, c.relative, true, kWin);
-    EXPECT_EQ(v.value, c.expected.value) << c.typed;
-    EXPECT_EQ(v.relative, c.expected.relative) << c.typed;
+    EXPECT_EQ(v.Value, c.expected.Value) << c.typed;
+    EXPECT_EQ(v.Relative, c.expected.Relative) << c.typed;
   }
 }
 

@@ -198,11 +198,11 @@ LinkEntry Row(std::int32_t file, std::string url, std::string replacement, std::
 
 TEST(PlanJson, ThePlanOfASmallSite) {
   SearchSession session;
-  session.fileList.Append("/s/index.htm");
-  session.fileList.Append("/s/img/unused \"1\".gif");
-  session.fileList.Append("/s/b.htm");
-  session.fileList.setReferenced(0);
-  session.fileList.setReferenced(2);
+  session.FileList.Append("/s/index.htm");
+  session.FileList.Append("/s/img/unused \"1\".gif");
+  session.FileList.Append("/s/b.htm");
+  session.FileList.SetReferenced(0);
+  session.FileList.SetReferenced(2);
   session.LinkTable = {
       Row(0, "img/x.gif", "", 5, 14, 11, 1),
       Row(0, "www.e.com", "http://www.e.com", 30, 38, 11, 1),
@@ -238,8 +238,8 @@ TEST(PlanJson, ThePlanOfASmallSite) {
   EXPECT_TRUE(JsonChecker(PlanJson(step)).Valid());
 
   // Deletion allowed, sorted by URL, orphans hidden: the deletions form one group at the end.
-  step.options.AllowLinkDeletion = true;
-  step.options.HideOrphan = true;
+  step.Options.AllowLinkDeletion = true;
+  step.Options.HideOrphan = true;
   ChangeSortMode(step, SortModeKind::ByUrl);
   const std::string sorted = PlanJson(step);
   EXPECT_TRUE(JsonChecker(sorted).Valid()) << sorted;
@@ -260,7 +260,7 @@ TEST(PlanJson, ThePlanOfASmallSite) {
 
 TEST(PlanJson, EditedLinesAndOddBytesStayValid) {
   SearchSession session;
-  session.fileList.Append("/s/caf\xE9.htm");  // a name that is not UTF-8
+  session.FileList.Append("/s/caf\xE9.htm");  // a name that is not UTF-8
   std::mt19937 random(5);
   for (int i = 0; i < 200; ++i) {
     std::string url(random() % 12, '\0');
@@ -271,11 +271,11 @@ TEST(PlanJson, EditedLinesAndOddBytesStayValid) {
   }
   VectorResultList list;
   ResultStep step(session, list);
-  step.options.AllowLinkDeletion = true;
+  step.Options.AllowLinkDeletion = true;
   ShowResults(step);
   list.SetSelection(0);
-  step.editor.text = "new \x01 value";
-  step.session.processing.CanonicalizeUrls = false;
+  step.Editor.Text = "new \x01 value";
+  step.Session.Processing.CanonicalizeUrls = false;
   ApplyEdit(step);
   const std::string json = PlanJson(step);
   EXPECT_TRUE(JsonChecker(json).Valid());

@@ -72,12 +72,12 @@ TEST(ResultLineText, EachRuleComposesItsLine) {
 class FillTest : public ::testing::Test {
  protected:
   FillTest() : step(session, list) {
-    session.fileList.Append("/s/a.htm");
-    session.fileList.Append("/s/img/unused.gif");
-    session.fileList.Append("/s/b.htm");
-    session.fileList.Append("/s/old.css");
-    session.fileList.setReferenced(0);
-    session.fileList.setReferenced(2);
+    session.FileList.Append("/s/a.htm");
+    session.FileList.Append("/s/img/unused.gif");
+    session.FileList.Append("/s/b.htm");
+    session.FileList.Append("/s/old.css");
+    session.FileList.SetReferenced(0);
+    session.FileList.SetReferenced(2);
     auto& t = session.LinkTable;
     t.push_back(Row("img/x.gif", ""));                     // 0 delete
     t.push_back(Row("a.htm", "b.htm"));                    // 1 replace
@@ -86,7 +86,7 @@ class FillTest : public ::testing::Test {
     t.push_back(Row("c.htm", "c.htm"));                    // 4 copy old
     t.push_back(Row("A.HTM", "B.HTM"));                    // 5 replace, joins 1
     t.push_back(Row("a.htm", "|||file:///s/b.htm"));       // 6 relative: same URL, own line
-    step.hooks.setCountLabel = [this](std::string_view text) { labels.emplace_back(text); };
+    step.Hooks.SetCountLabel = [this](std::string_view text) { labels.emplace_back(text); };
   }
 
   SearchSession session;
@@ -157,17 +157,17 @@ TEST_F(FillTest, FiltersGroupsAndLines) {
        {-1, -1, -1, -1, -1, -1, -1}},
   };
   for (const FilterCase& c : cases) {
-    step.options = c.options;
+    step.Options = c.options;
     FillResultList(step);
     EXPECT_EQ(list.Texts(), c.lines) << c.name;
     std::vector<std::int32_t> data;
     for (const auto& line : list.lines()) {
-      data.push_back(line.data);
+      data.push_back(line.Data);
     }
     EXPECT_EQ(data, c.data) << c.name;
     EXPECT_EQ(step.ResultGroup, c.groups) << c.name;
     const auto entries = std::count_if(c.data.begin(), c.data.end(), [](int d) { return d >= 0; });
-    EXPECT_EQ(step.groupCount, entries) << c.name;
+    EXPECT_EQ(step.GroupCount, entries) << c.name;
     ASSERT_GE(labels.size(), 2u);
     EXPECT_EQ(labels[labels.size() - 2], kUpdatingLabel) << c.name;
     EXPECT_EQ(labels.back(), CountLabelText(static_cast<int>(entries))) << c.name;
@@ -177,7 +177,7 @@ TEST_F(FillTest, FiltersGroupsAndLines) {
 TEST_F(FillTest, CaseVariantsFormOneLineShowingTheFirstRowsUrl) {
   session.LinkTable = {Row("Pics/A.gif", "pics/b.GIF"), Row("pics/a.GIF", "PICS/B.gif"),
                        Row("pics/a.gif", "pics/c.gif")};
-  step.options = Opts(true, false, false, false, true);
+  step.Options = Opts(true, false, false, false, true);
   FillResultList(step);
   EXPECT_EQ(list.Texts(),
             (std::vector<std::string>{R"(REPLACE (2): "Pics/A.gif" --> "pics/b.GIF")",
@@ -187,7 +187,7 @@ TEST_F(FillTest, CaseVariantsFormOneLineShowingTheFirstRowsUrl) {
 TEST_F(FillTest, QuotedAndBareValuesWithTheSameMarkedFormShareALine) {
   session.LinkTable = {Row("x.htm", "|||\"y.htm\""), Row("x.htm", "|||y.htm"),
                        Row("x.htm", ":::y.htm"), Row("x.htm", "\"y.htm\""), Row("x.htm", "y.htm")};
-  step.options = Opts(true, false, false, false, true);
+  step.Options = Opts(true, false, false, false, true);
   FillResultList(step);
   EXPECT_EQ(list.Count(), 3);
   EXPECT_EQ(step.ResultGroup, (std::vector<std::int32_t>{0, 0, 1, 2, 2}));
@@ -196,7 +196,7 @@ TEST_F(FillTest, QuotedAndBareValuesWithTheSameMarkedFormShareALine) {
 TEST_F(FillTest, UrlAndValueAreNotConfusedAcrossTheirBoundary) {
   // Concatenated, "ab" + "c" and "a" + "bc" are the same text; they are different groups.
   session.LinkTable = {Row("ab", "c"), Row("a", "bc")};
-  step.options = Opts(true, false, false, false, true);
+  step.Options = Opts(true, false, false, false, true);
   FillResultList(step);
   EXPECT_EQ(list.Count(), 2);
 }
@@ -210,38 +210,38 @@ TEST_F(FillTest, CountLabelCountsOnlyEntryLines) {
 }
 
 TEST_F(FillTest, EditorControlsAfterABuild) {
-  step.editor.enabled.deleteButton = true;
+  step.Editor.Enabled.DeleteButton = true;
   FillResultList(step);
-  EXPECT_EQ(step.editor.enabled, (EditorControls{true, true, true, true, true, true}));
-  step.editor.enabled.deleteButton = false;
+  EXPECT_EQ(step.Editor.Enabled, (EditorControls{true, true, true, true, true, true}));
+  step.Editor.Enabled.DeleteButton = false;
   FillResultList(step);
-  EXPECT_EQ(step.editor.enabled, (EditorControls{true, true, true, true, true, false}));
+  EXPECT_EQ(step.Editor.Enabled, (EditorControls{true, true, true, true, true, false}));
 
   // An empty list disables the five; Delete stays as it was.
   session.LinkTable.clear();
-  step.options = Opts(true, false, false, false, true);
-  step.editor.enabled.deleteButton = true;
+  step.Options = Opts(true, false, false, false, true);
+  step.Editor.Enabled.DeleteButton = true;
   FillResultList(step);
   EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(step.editor.enabled, (EditorControls{false, false, false, false, false, true}));
+  EXPECT_EQ(step.Editor.Enabled, (EditorControls{false, false, false, false, false, true}));
 }
 
 TEST_F(FillTest, AllowingDeletionEnablesHideDeleteAndShowsTheDeleteLines) {
   ShowResults(step);
-  EXPECT_FALSE(HideDeleteEnabled(step.options));
+  EXPECT_FALSE(HideDeleteEnabled(step.Options));
   EXPECT_EQ(list.Text(0), kNotice);
 
   EXPECT_TRUE(SetAllowLinkDeletion(step, true));
   EXPECT_EQ(list.Text(0), kDeleteLine);
 
-  step.options.HideDelete = true;
+  step.Options.HideDelete = true;
   RebuildResults(step);
   EXPECT_EQ(list.Text(0), kReplaceLine);
 
   EXPECT_FALSE(SetAllowLinkDeletion(step, false));
   EXPECT_EQ(list.Text(0), kNotice);
   EXPECT_EQ(list.Text(1), kReplaceLine);
-  EXPECT_FALSE(step.updating);
+  EXPECT_FALSE(step.Updating);
   EXPECT_FALSE(session.SearchBusy);
 }
 
@@ -268,49 +268,49 @@ TEST_F(FillTest, RefreshSelectionFollowsTheSelectedLine) {
   for (const Case& c : cases) {
     list.SetSelection(c.line);
     SelectionChanged(step);
-    EXPECT_EQ(step.editor.enabled, c.enabled) << "line " << c.line;
-    EXPECT_EQ(step.editor.text, c.text) << "line " << c.line;
-    EXPECT_EQ(step.editor.relative, c.relative) << "line " << c.line;
+    EXPECT_EQ(step.Editor.Enabled, c.enabled) << "line " << c.line;
+    EXPECT_EQ(step.Editor.Text, c.text) << "line " << c.line;
+    EXPECT_EQ(step.Editor.Relative, c.relative) << "line " << c.line;
   }
 
   // Selection changes are ignored while the list is rebuilt.
-  step.updating = true;
+  step.Updating = true;
   list.SetSelection(1);
   SelectionChanged(step);
-  EXPECT_EQ(step.editor.enabled, none);
+  EXPECT_EQ(step.Editor.Enabled, none);
 }
 
 TEST_F(FillTest, HorizontalExtentFollowsTheWidestLine) {
-  step.hooks.textWidth = [](std::string_view text) { return static_cast<int>(text.size()) * 7; };
-  step.hooks.scrollBarWidth = 17;
+  step.Hooks.TextWidth = [](std::string_view text) { return static_cast<int>(text.size()) * 7; };
+  step.Hooks.ScrollBarWidth = 17;
   FillResultList(step);
   std::size_t widest = 0;
   for (const std::string& text : list.Texts()) {
     widest = std::max(widest, text.size());
   }
-  EXPECT_EQ(step.widestLine, static_cast<int>(widest) * 7);
+  EXPECT_EQ(step.WidestLine, static_cast<int>(widest) * 7);
   EXPECT_EQ(list.horizontalExtent(), static_cast<int>(widest) * 7 + 17);
 
   UpdateListExtent(step, "x");  // narrower: nothing changes
   EXPECT_EQ(list.horizontalExtent(), static_cast<int>(widest) * 7 + 17);
   UpdateListExtent(step, "");
-  EXPECT_EQ(step.widestLine, 0);
+  EXPECT_EQ(step.WidestLine, 0);
   EXPECT_EQ(list.horizontalExtent(), 0);
 
   // Without a measuring hook a line is as wide as its bytes.
-  step.hooks.textWidth = nullptr;
-  step.hooks.scrollBarWidth = 0;
+  step.Hooks.TextWidth = nullptr;
+  step.Hooks.ScrollBarWidth = 0;
   UpdateListExtent(step, "abcd");
   EXPECT_EQ(list.horizontalExtent(), 4);
 }
 
 TEST_F(FillTest, TheBuildPumpsMessagesButCannotBeStopped) {
   int polls = 0;
-  step.hooks.stopPoll = [&] {
+  step.Hooks.StopPoll = [&] {
     ++polls;
     return Poll::Stop;
   };
-  step.options = Opts(true, false, false, false, false);
+  step.Options = Opts(true, false, false, false, false);
   FillResultList(step);
   EXPECT_EQ(polls, 5);  // once per entry line
   EXPECT_EQ(list.Count(), 7);
@@ -413,10 +413,10 @@ TEST(SortLinkTable, UnsortedLeavesTableAndListAlone) {
   VectorResultList list;
   ResultStep step(s, list);
   std::vector<std::string> labels;
-  step.hooks.setCountLabel = [&](std::string_view t) { labels.emplace_back(t); };
-  step.hooks.showSortingLabel = [&] { labels.emplace_back("(sorting)"); };
+  step.Hooks.SetCountLabel = [&](std::string_view t) { labels.emplace_back(t); };
+  step.Hooks.ShowSortingLabel = [&] { labels.emplace_back("(sorting)"); };
 
-  step.options.SortMode = SortModeKind::ByUrl;
+  step.Options.SortMode = SortModeKind::ByUrl;
   list.AddLine("stale", 0);
   EXPECT_TRUE(SortLinkTable(step));
   EXPECT_EQ(list.Count(), 0);
@@ -426,7 +426,7 @@ TEST(SortLinkTable, UnsortedLeavesTableAndListAlone) {
   // Back to Unsorted: the "By URL" order stays, the list is not even cleared.
   s.LinkTable.push_back(Row("0", "x"));
   list.AddLine("kept", 0);
-  step.options.SortMode = SortModeKind::Unsorted;
+  step.Options.SortMode = SortModeKind::Unsorted;
   EXPECT_TRUE(SortLinkTable(step));
   EXPECT_EQ(list.Count(), 1);
   EXPECT_EQ(Urls(s), (std::vector<std::string>{"a", "b", "c", "0"}));
@@ -439,14 +439,14 @@ TEST(SortLinkTable, EscStopsTheSortAfterTheCurrentPass) {
   s.FixList = {0};
   VectorResultList list;
   ResultStep step(s, list);
-  step.hooks.stopPoll = [] { return Poll::Stop; };
-  step.options.SortMode = SortModeKind::ByUrl;
+  step.Hooks.StopPoll = [] { return Poll::Stop; };
+  step.Options.SortMode = SortModeKind::ByUrl;
   EXPECT_FALSE(SortLinkTable(step));
   // Only the URL pass ran: the Internet URL is not moved last.
   EXPECT_EQ(Urls(s), (std::vector<std::string>{"b", "c", "http://a/"}));
   EXPECT_EQ(s.LinkTable[static_cast<std::size_t>(s.FixList[0])].Url, "http://a/");
   // The list is then built from the partly sorted table as usual.
-  step.options.AllowLinkDeletion = true;
+  step.Options.AllowLinkDeletion = true;
   FillResultList(step);
   EXPECT_EQ(list.Text(0), R"(REPLACE (1): "b" --> "x")");
 }
@@ -574,18 +574,18 @@ TEST(ResultListSpeed, AFullTableGroupsAndSortsQuickly) {
   }
   VectorResultList list;
   ResultStep step(s, list);
-  step.options.SortMode = SortModeKind::ByUrl;
-  step.options.AllowLinkDeletion = true;
+  step.Options.SortMode = SortModeKind::ByUrl;
+  step.Options.AllowLinkDeletion = true;
 
   const auto start = std::chrono::steady_clock::now();
   ShowResults(step);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::cout << "[ timing ] sort and build of " << kMaxLinkRows << " rows: " << seconds << " s, "
-            << step.groupCount << " lines\n";
+            << step.GroupCount << " lines\n";
   RecordProperty("seconds", std::to_string(seconds));
   EXPECT_LT(seconds, 3.0);
-  EXPECT_GT(step.groupCount, 1000);
+  EXPECT_GT(step.GroupCount, 1000);
   for (const std::int32_t fix : s.FixList) {
     EXPECT_EQ(s.LinkTable[static_cast<std::size_t>(fix)].TagPos % 97, 0);
   }

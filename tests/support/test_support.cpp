@@ -83,8 +83,8 @@ std::unique_ptr<SearchSession> SessionOver(const std::string& folder,
                                            std::shared_ptr<FileSystem> fileSystem) {
   auto session = std::make_unique<SearchSession>(PathStyle::Posix, std::move(fileSystem));
   RecordingRunView quiet;
-  FolderAdd(session->fileList, session->fs(), quiet, true, folder);
-  session->search.CheckInternetUrls = false;
+  FolderAdd(session->FileList, session->fs(), quiet, true, folder);
+  session->Search.CheckInternetUrls = false;
   session->CacheReset();
   return session;
 }

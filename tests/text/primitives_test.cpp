@@ -27,7 +27,7 @@ struct Both {
   TextView View(int width, CodePage cp = CodePage::Utf8) const {
     if (width == 1) return AnsiView(ansi, cp);
     TextView v = Utf16View(wide);
-    v.codePage = cp;
+    v.CodePage = cp;
     return v;
   }
 };
@@ -84,9 +84,9 @@ TEST(CharAt, Utf16UnitsInEachCodePage) {
       {20, '_', '_'}, {-2, '_', '_'},  {1000, '_', '_'},
   };
   for (const auto& c : cases) {
-    t.codePage = CodePage::Utf8;
+    t.CodePage = CodePage::Utf8;
     EXPECT_EQ(CharAt(t, c.pos), c.utf8) << c.pos;
-    t.codePage = CodePage::Windows1252;
+    t.CodePage = CodePage::Windows1252;
     EXPECT_EQ(CharAt(t, c.pos), c.cp1252) << c.pos;
   }
 }
@@ -306,7 +306,7 @@ TEST(FindText, StopModes) {
     for (const auto& c : cases) {
       const Both text(c.text);
       const TextView t = text.View(width);
-      const Pos end = c.end == kEnd ? t.size : At(c.end, width);
+      const Pos end = c.end == kEnd ? t.Size : At(c.end, width);
       EXPECT_EQ(FindText(t, end, c.needle, At(c.from, width), c.mode), At(c.expected, width))
           << c.text << " / " << c.needle << " mode " << static_cast<int>(c.mode) << " width "
           << width;
@@ -464,7 +464,7 @@ TEST(ExtractValue, Utf16ValuesAreWrittenInTheCodePage) {
   };
   for (const auto& c : cases) {
     TextView t = Utf16View(c.units);
-    t.codePage = c.cp;
+    t.CodePage = c.cp;
     std::string value;
     int span = 0;
     EXPECT_EQ(ExtractValue(t, 0, &value, ValueMode::StyleUrl, &span, nullptr),
@@ -622,7 +622,7 @@ TEST(FindAttribute, Utf16ValuesAreWrittenInTheCodePage) {
   EXPECT_EQ(FindAttribute(t, "href", 4, &value, &valuePos, false), 13);
   EXPECT_EQ(value, "é€😀.htm");
   EXPECT_EQ(valuePos, 36);  // character 18
-  t.codePage = CodePage::Windows1252;
+  t.CodePage = CodePage::Windows1252;
   EXPECT_EQ(FindAttribute(t, "href", 4, &value, &valuePos, false), 8);
   EXPECT_EQ(value, "\xE9\x80__.htm");
 

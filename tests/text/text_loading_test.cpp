@@ -69,9 +69,9 @@ TEST(TextLoading, BigEndianFileIsScannedAsLittleEndianAfterTheSwap) {
   PosixFileSystem fs;
   ASSERT_EQ(DetectEncoding(fs, path), FileEncoding::Utf16Be);
   ReadResult read = fs.ReadWholeFile(path);
-  ASSERT_EQ(read.status, ReadStatus::Ok);
-  ByteSwapText(read.bytes.data(), read.bytes.size());
-  const TextView text{read.bytes.data(), static_cast<Pos>(read.bytes.size()), FileEncoding::Utf16Be,
+  ASSERT_EQ(read.Status, ReadStatus::Ok);
+  ByteSwapText(read.Bytes.data(), read.Bytes.size());
+  const TextView text{read.Bytes.data(), static_cast<Pos>(read.Bytes.size()), FileEncoding::Utf16Be,
                       CodePage::Utf8};
   const Pos tag = FindTag(text, "A", 0);
   EXPECT_EQ(tag, 2);  // after the byte-order mark

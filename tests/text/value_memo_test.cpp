@@ -24,10 +24,10 @@ TEST(ValueRunOutMemo, SameValuesWithAndWithoutTheMemo) {
       TextView plain = wide ? testing::Utf16View(units) : testing::AnsiView(ascii);
       ValueRunOutMemo memo;
       TextView memoized = plain;
-      memoized.runOut = &memo;
+      memoized.RunOut = &memo;
       // Positions in a shuffled order: the memo must not depend on reading front to back.
       std::vector<Pos> positions;
-      for (Pos p = 0; p < plain.size; p += plain.width())
+      for (Pos p = 0; p < plain.Size; p += plain.width())
         positions.push_back(p);
       std::shuffle(positions.begin(), positions.end(), rng);
       for (const Pos p : positions) {

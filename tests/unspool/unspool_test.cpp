@@ -177,7 +177,7 @@ TEST(Unspool, RestoresWhatTheApplyRunChanged) {
   const std::string page = "<a href=\"old.htm\">x</a>\r\n\xE9";
   const std::string path = dir.Write("site/p.htm", page);
   SearchSession session;
-  session.fileList.Append(path);
+  session.FileList.Append(path);
   session.ProcessableCount = 1;
   LinkEntry row;
   row.TagPos = 0;
@@ -188,7 +188,7 @@ TEST(Unspool, RestoresWhatTheApplyRunChanged) {
   row.Replacement = "new.htm";
   session.LinkTable.push_back(row);
   NullRunView view;
-  ASSERT_EQ(ApplyRun(session, ApplyOptions{}, view).filesWritten, 1);
+  ASSERT_EQ(ApplyRun(session, ApplyOptions{}, view).FilesWritten, 1);
   ASSERT_EQ(ReadFileBytes(path), "<a href=\"new.htm\">x</a>\r\n\xE9");
   const ProcessResult r = Unspool({"--restore", "--yes", dir.path()});
   EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -130,7 +130,7 @@ void DeletionStep::UpdateEnabling() {
 
 void DeletionStep::Normalize() {
   DeletionOptions& o = frame_.deletion();
-  NormalizeReplacementUrls(o, frame_.session().processing.CanonicalizeUrls,
+  NormalizeReplacementUrls(o, frame_.session().Processing.CanonicalizeUrls,
                            frame_.session().pathStyle());
   if (imageUrl_->text() != Q(o.ImageReplacementUrl)) imageUrl_->setText(Q(o.ImageReplacementUrl));
   if (backgroundUrl_->text() != Q(o.BackgroundReplacementUrl)) {
@@ -142,8 +142,8 @@ void DeletionStep::Browse(QLineEdit* edit) {
   const bool wasBusy = frame_.session().SearchBusy;
   frame_.session().SearchBusy = true;
   FileDialogRequest request;
-  request.kind = FileDialogKind::Image;
-  request.startFolder = frame_.lastRootFolder();
+  request.Kind = FileDialogKind::Image;
+  request.StartFolder = frame_.lastRootFolder();
   const auto chosen = frame_.dialogs().ChooseFile(this, request);
   frame_.session().SearchBusy = wasBusy;
   if (!chosen) return;

@@ -62,7 +62,7 @@ FileListStep::FileListStep(WizardFrame& frame)
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   list_->header()->setStretchLastSection(false);
   list_->header()->setSectionResizeMode(QHeaderView::Fixed);
-  model_ = new FileListModel(frame.session().fileList, this);
+  model_ = new FileListModel(frame.session().FileList, this);
   model_->SetFont(list_->font());
   list_->setModel(model_);
   layout->addWidget(list_, 1);
@@ -111,7 +111,7 @@ void FileListStep::AddStartPath() {
   frame_.session().SearchBusy = false;
   if (frame_.startPath().empty()) return;
   BusyWhile busy(frame_.session());
-  if (!frame_.session().fileList.empty() &&
+  if (!frame_.session().FileList.empty() &&
       !frame_.messages().Ask(this, QStringLiteral("The file list already contains some items. "
                                                   "Append to current?\nIf you will choose \"No\" "
                                                   "the list will be cleared."))) {
@@ -121,7 +121,7 @@ void FileListStep::AddStartPath() {
   const std::string folder = frame_.startPath();
   const bool recurse = frame_.addSubfolders();
   RunAdd(addFolder_, [&](RunView& view) {
-    return FolderAdd(frame_.session().fileList, frame_.session().fs(), view, recurse, folder);
+    return FolderAdd(frame_.session().FileList, frame_.session().fs(), view, recurse, folder);
   });
   frame_.lastRootFolder() = folder;
   frame_.startPath().clear();
@@ -136,7 +136,7 @@ void FileListStep::AddFiles() {
   for (const QString& p : *chosen)
     paths.push_back(S(QDir::cleanPath(p)));
   RunAdd(addFiles_,
-         [&](RunView& view) { return SelectionAdd(frame_.session().fileList, view, paths); });
+         [&](RunView& view) { return SelectionAdd(frame_.session().FileList, view, paths); });
   frame_.lastRootFolder() = S(QFileInfo(chosen->front()).absolutePath());
 }
 
@@ -154,13 +154,13 @@ void FileListStep::AddFolder() {
   const std::string folder = S(QDir::cleanPath(*chosen));
   const bool recurse = frame_.addSubfolders();
   RunAdd(addFolder_, [&](RunView& view) {
-    return FolderAdd(frame_.session().fileList, frame_.session().fs(), view, recurse, folder);
+    return FolderAdd(frame_.session().FileList, frame_.session().fs(), view, recurse, folder);
   });
   frame_.lastRootFolder() = folder;
 }
 
 void FileListStep::RunAdd(QPushButton* pressed, const std::function<AddResult(RunView&)>& add) {
-  const int before = frame_.session().fileList.size();
+  const int before = frame_.session().FileList.size();
   counter_->setText(Q(std::string(StatusKeyText(StatusKey::PressEscToStop))));
   frame_.ControlStateSave(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -175,11 +175,11 @@ void FileListStep::RunAdd(QPushButton* pressed, const std::function<AddResult(Ru
   if (pressed->isEnabled()) pressed->setFocus();
   UpdateButtons();
   WriteCounter();
-  if (result.skipped > 0) {
+  if (result.Skipped > 0) {
     frame_.messages().Tell(this,
                            QStringLiteral("%1 path(s) longer than the system allows were not "
                                           "added.")
-                               .arg(result.skipped),
+                               .arg(result.Skipped),
                            MessageIcon::Warning);
   }
   if (QApplication::activeWindow() != window()) QApplication::alert(window(), 0);
@@ -192,9 +192,9 @@ void FileListStep::RemoveSelected() {
     rows.push_back(index.row());
   }
   if (rows.empty()) return;
-  frame_.session().fileList.Remove(std::move(rows));
+  frame_.session().FileList.Remove(std::move(rows));
   model_->Remeasure();
-  ListChanged(frame_.session().fileList.size());
+  ListChanged(frame_.session().FileList.size());
   UpdateButtons();
   WriteCounter();
 }
@@ -209,7 +209,7 @@ void FileListStep::RemoveAll() {
 }
 
 void FileListStep::Clear() {
-  frame_.session().fileList.Clear();
+  frame_.session().FileList.Clear();
   model_->ResetExtent();
   ApplyExtent();
   UpdateButtons();
@@ -234,7 +234,7 @@ void FileListStep::ApplyExtent() {
 }
 
 void FileListStep::UpdateButtons() {
-  const bool any = !frame_.session().fileList.empty();
+  const bool any = !frame_.session().FileList.empty();
   const bool isCurrent = frame_.stepIndex() == kFileListStep;
   if (!any && (remove_->hasFocus() || removeAll_->hasFocus() ||
                (isCurrent && frame_.nextButton() != nullptr && frame_.nextButton()->hasFocus()))) {
@@ -246,7 +246,7 @@ void FileListStep::UpdateButtons() {
 }
 
 void FileListStep::WriteCounter() {
-  counter_->setText(QStringLiteral("Files added: %1").arg(frame_.session().fileList.size()));
+  counter_->setText(QStringLiteral("Files added: %1").arg(frame_.session().FileList.size()));
 }
 
 }  // namespace urlsmith::app

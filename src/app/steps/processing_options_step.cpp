@@ -31,7 +31,7 @@ constexpr const char* kTargets[] = {"_blank", "_parent", "_self", "_top"};
 ProcessingOptionsStep::ProcessingOptionsStep(WizardFrame& frame)
     : StepPage(frame, kProcessingOptionsStep, QStringLiteral("Processing Options"),
                QStringLiteral("fix4.htm")) {
-  ProcessingOptions& o = frame.session().processing;
+  ProcessingOptions& o = frame.session().Processing;
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
 
@@ -151,7 +151,7 @@ ProcessingOptionsStep::ProcessingOptionsStep(WizardFrame& frame)
 }
 
 void ProcessingOptionsStep::UpdateBaseAsRoot() {
-  baseAsRoot_->setEnabled(absolute_->isChecked() && frame_.session().search.UseBaseUrl);
+  baseAsRoot_->setEnabled(absolute_->isChecked() && frame_.session().Search.UseBaseUrl);
 }
 
 void ProcessingOptionsStep::UpdateTargetAdder() {

@@ -29,7 +29,7 @@ QCheckBox* Check(QWidget* parent, int id, const QString& caption, const QString&
 SearchOptionsStep::SearchOptionsStep(WizardFrame& frame)
     : StepPage(frame, kSearchOptionsStep, QStringLiteral("Search Properties"),
                QStringLiteral("fix3.htm")) {
-  SearchOptions& o = frame.session().search;
+  SearchOptions& o = frame.session().Search;
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
 
