@@ -24,6 +24,7 @@
 #include "app/steps/search_options_step.h"
 #include "app/steps/search_step.h"
 #include "app/steps/welcome_step.h"
+#include "engine/curl_checker.h"
 
 namespace urlsmith::app {
 
@@ -76,6 +77,7 @@ WizardFrame::WizardFrame(const FrameSetup& setup)
       inbox_(setup.inbox) {
   setObjectName(QStringLiteral("wizardFrame"));
   poll_ = new KeyPoll(this);
+  session_.SetInternetChecker(std::make_unique<CurlInternetChecker>());
 
   const WizardSettings saved = settings_->Load();
   session_.Search = saved.search;

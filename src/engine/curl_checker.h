@@ -26,7 +26,7 @@ class RingCache {
  public:
   static constexpr std::size_t kSlots = 4096;
 
-  explicit RingCache(std::size_t slots = kSlots) : ring_(slots == 0 ? 1 : slots) {}
+  explicit RingCache(std::size_t slotCount = kSlots) : ring_(slotCount == 0 ? 1 : slotCount) {}
 
   // The value remembered for key, or null.
   const Value* Find(std::string_view key) const {
@@ -63,7 +63,7 @@ class RingCache {
 
   std::size_t count() const { return count_; }
   std::size_t next() const { return next_; }
-  std::size_t slots() const { return ring_.size(); }
+  std::size_t slotCount() const { return ring_.size(); }
 
  private:
   struct Slot {

@@ -138,10 +138,6 @@ class FaultyFs : public PosixFileSystem {
   }
 };
 
-bool EndsWith(std::string_view s, std::string_view tail) {
-  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
-}
-
 TEST(MakeApplyOptions, NormalisesTheReplacementUrlsInUseAndKeepsTheReviewOptions) {
   struct Case {
     PathStyle style;
@@ -296,15 +292,22 @@ TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
        [](Op op, auto&, auto&) { return op == Op::Write ? ENOSPC : 0; },
        "failed: cannot write the new text (No space left on device); the file is unchanged", ""},
       {"backup cannot be made", true,
-       [](Op op, auto&, auto& to) { return op == Op::Rename && EndsWith(to, ".bak") ? EACCES : 0; },
+       [](Op op, auto&, auto& to) {
+         return op == Op::Rename && testing::EndsWith(to, ".bak") ? EACCES : 0;
+       },
        "failed: cannot make the backup (Permission denied); the file is unchanged", ""},
       {"new text cannot take the file's place", true,
-       [](Op op, auto&, auto& to) { return op == Op::Rename && EndsWith(to, ".htm") ? EIO : 0; },
+       [](Op op, auto&, auto& to) {
+         return op == Op::Rename && testing::EndsWith(to, ".htm") ? EIO : 0;
+       },
        "failed: cannot replace the file (Input/output error); the file is unchanged", kOldPage},
       {"no hard links, new text cannot take the place: the old file is renamed back", true,
        [](Op op, const std::string& from, auto& to) {
          if (op == Op::Link) return EPERM;
-         return op == Op::Rename && EndsWith(to, ".htm") && !EndsWith(from, ".bak") ? EIO : 0;
+         return op == Op::Rename && testing::EndsWith(to, ".htm") &&
+                        !testing::EndsWith(from, ".bak")
+                    ? EIO
+                    : 0;
        },
        "failed: cannot replace the file (Input/output error); the file is unchanged", ""},
       {"without backups, new text cannot take the place", false,
@@ -494,7 +497,7 @@ TEST(ApplyRun, ASecondPassIsOfferedOnlyForFixesThatWereWritten) {
     auto fs = std::make_shared<FaultyFs>();
     if (c.failB) {
       fs->fault = [](FaultyFs::Op op, const std::string& near, auto&) {
-        return op == FaultyFs::Op::Write && EndsWith(near, "b.htm") ? ENOSPC : 0;
+        return op == FaultyFs::Op::Write && testing::EndsWith(near, "b.htm") ? ENOSPC : 0;
       };
     }
     Site site(fs);

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 
+#include "support/test_servers.h"
 #include "support/test_support.h"
 
 namespace urlsmith {
@@ -18,46 +19,6 @@ namespace {
 
 using testing::TempDir;
 using Clock = std::chrono::steady_clock;
-
-// A server on 127.0.0.1 that accepts connections and never answers. It ends when its standard
-// input closes, which the destructor does.
-class SilentServer {
- public:
-  SilentServer() {
-    int in[2], out[2];
-    if (::pipe(in) != 0 || ::pipe(out) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(in[0], 0);
-      ::dup2(out[1], 1);
-      ::close(in[1]);
-      ::close(out[0]);
-      const std::string script =
-          std::string(URLSMITH_SOURCE_DIR) + "/tests/engine/servers/check_servers.py";
-      ::execl("/usr/bin/python3", "python3", script.c_str(), "silent", nullptr);
-      ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    stdin_ = in[1];
-    std::FILE* announced = ::fdopen(out[0], "r");
-    if (announced == nullptr || std::fscanf(announced, "%d", &port_) != 1) port_ = 0;
-    if (announced != nullptr) std::fclose(announced);
-  }
-  ~SilentServer() {
-    if (stdin_ >= 0) ::close(stdin_);
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  int port() const { return port_; }
-
- private:
-  pid_t pid_ = -1;
-  int stdin_ = -1;
-  int port_ = 0;
-};
 
 struct Running {
   pid_t pid = -1;
@@ -121,7 +82,7 @@ class SignalsCli : public ::testing::Test {
     const std::string url = "http://127.0.0.1:" + std::to_string(server_.port()) + "/hang";
     dir_.Write("index.htm", "<a href=\"" + url + "\">away</a> <a href=\"gone.htm\">gone</a>");
   }
-  SilentServer server_;
+  testing::ServerProcess server_{{"silent"}};
   TempDir dir_;
 };
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/curl_checker.h"
+#include "support/test_servers.h"
 #include "support/test_support.h"
 
 extern char** environ;
@@ -26,82 +27,17 @@ namespace urlsmith {
 namespace {
 
 using testing::RecordingRunView;
+using testing::ServerProcess;
 using testing::TempDir;
 using namespace std::chrono_literals;
 
 constexpr char kChecking[] =
     "Press ESC to stop\nIf checking freezes for a long time, press F10 to skip the URL";
 constexpr char kIdle[] = "Press ESC to stop";
-constexpr char kPython[] = "/usr/bin/python3";
-constexpr char kServerScript[] = URLSMITH_SOURCE_DIR "/tests/engine/servers/check_servers.py";
 
 std::string LogLine(const std::string& url, const std::string& verdict) {
   return "Checking \"" + url + "\" in the Internet ... " + verdict;
 }
-
-// One server process: started with the script's arguments, its port read from its first
-// line of output, killed when the object goes. It also ends by itself when its stdin closes.
-class ServerProcess {
- public:
-  explicit ServerProcess(const std::vector<std::string>& args) {
-    int out[2];
-    int in[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) return;
-    if (::pipe2(in, O_CLOEXEC) != 0) {
-      ::close(out[0]);
-      ::close(out[1]);
-      return;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    std::vector<std::string> argv{kPython, kServerScript};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargv;
-    for (auto& a : argv)
-      cargv.push_back(a.data());
-    cargv.push_back(nullptr);
-    const int rc = posix_spawn(&pid_, kPython, &actions, nullptr, cargv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(in[0]);
-    ::close(out[1]);
-    stdin_ = in[1];
-    if (rc != 0) {
-      pid_ = -1;
-      ::close(out[0]);
-      return;
-    }
-    std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-      pollfd p{out[0], POLLIN, 0};
-      if (::poll(&p, 1, 200) <= 0) continue;
-      char buf[64];
-      const ssize_t n = ::read(out[0], buf, sizeof buf);
-      if (n <= 0) break;
-      line.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(out[0]);
-    port_ = std::atoi(line.c_str());
-  }
-  ~ServerProcess() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    if (stdin_ >= 0) ::close(stdin_);
-  }
-  ServerProcess(const ServerProcess&) = delete;
-  ServerProcess& operator=(const ServerProcess&) = delete;
-
-  int port() const { return port_; }
-
- private:
-  pid_t pid_ = -1;
-  int stdin_ = -1;
-  int port_ = 0;
-};
 
 // A port on 127.0.0.1 where nobody listens.
 int ClosedPort() {
@@ -209,7 +145,7 @@ TEST(RingCacheTest, FindsKeysIgnoringAsciiCaseOnly) {
 
 TEST(RingCacheTest, ForgetsTheOldestKeyOnceEverySlotIsTaken) {
   RingCache<bool> cache;
-  ASSERT_EQ(cache.slots(), 4096u);
+  ASSERT_EQ(cache.slotCount(), 4096u);
   for (int i = 0; i < 4096; ++i)
     cache.Remember("k" + std::to_string(i), i % 2 == 0);
   EXPECT_EQ(cache.count(), 4096u);

@@ -34,7 +34,9 @@ void FileListModel::Refresh() {
   endResetModel();
 }
 
-void FileListModel::SetFont(const QFont& font) { widths_ = TextWidths(font); }
+void FileListModel::SetFont(const QFont& font) {
+  widths_ = TextWidths(font);
+}
 
 void FileListModel::WidenFor(int first) {
   for (int i = first; i < list_.size(); ++i) {

@@ -18,7 +18,9 @@ namespace urlsmith::app {
 
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 constexpr int kTextMargin = 8;
 
@@ -88,7 +90,9 @@ RunLogPanel::RunLogPanel(WizardFrame& frame, QWidget* parent) : QWidget(parent),
   layout->addWidget(status_);
 }
 
-QString RunLogPanel::statusText() const { return status_->text(); }
+QString RunLogPanel::statusText() const {
+  return status_->text();
+}
 
 void RunLogPanel::ClearLog() {
   model_->Clear();
@@ -137,11 +141,17 @@ void RunLogPanel::SetFileProgress(int pos, int range) {
   file_->setValue(std::clamp(pos, 0, std::max(range, 1)));
 }
 
-void RunLogPanel::SetStatus(std::string_view text) { status_->setText(Q(text)); }
+void RunLogPanel::SetStatus(std::string_view text) {
+  status_->setText(Q(text));
+}
 
-void RunLogPanel::SetKeyStatus(StatusKey key) { status_->setText(Q(StatusKeyText(key))); }
+void RunLogPanel::SetKeyStatus(StatusKey key) {
+  status_->setText(Q(StatusKeyText(key)));
+}
 
-Poll RunLogPanel::StopPoll() { return frame_.keyPoll().Check(); }
+Poll RunLogPanel::StopPoll() {
+  return frame_.keyPoll().Check();
+}
 
 void RunLogPanel::ShowError(std::string_view message) {
   frame_.messages().Tell(this, Q(message));
