@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include "app/key_poll.h"
+
 #include "app/steps/controls.h"
 
 namespace urlsmith::testing {
@@ -71,6 +73,32 @@ void Click(QAbstractButton* button) {
 void Settle() {
   for (int i = 0; i < 3; ++i)
     QCoreApplication::processEvents();
+}
+
+void AwaitRun(app::WizardFrame& frame) {
+  Settle();
+  for (int i = 0; i < 4000 && (frame.session().SearchBusy || frame.keyPoll().running()); ++i)
+    QTest::qWait(5);
+  Settle();
+}
+
+void RunTo(FrameFixture& f, const std::vector<std::string>& files, int step, bool keepMessages) {
+  for (const std::string& path : files)
+    f->session().FileList.Append(path);
+  f->activateWindow();
+  QApplication::setActiveWindow(f.frame.get());
+  for (int guard = 0; guard < 2 * app::kStepCount && f->stepIndex() < step; ++guard) {
+    if (f->stepIndex() == app::kSearchOptionsStep) {
+      auto* internet = Find<QAbstractButton>(f->page(app::kSearchOptionsStep), "ctl1082");
+      if (internet->isChecked() && f->session().Search.CheckInternetUrls) internet->click();
+    }
+    f.messages.answers.push_back(true);
+    Click(FrameButton(*f, 1014));
+    AwaitRun(*f);
+  }
+  ASSERT_EQ(f->stepIndex(), step);
+  if (!keepMessages) f.messages.shown.clear();
+  f.messages.answers.clear();
 }
 
 }  // namespace urlsmith::testing

@@ -74,5 +74,12 @@ QAbstractButton* FrameButton(app::WizardFrame& frame, int id);
 void Click(QAbstractButton* button);
 // Lets queued work (a step's start after it is shown) run.
 void Settle();
+// Waits until the current step's run (search, review rebuild or apply) has ended, its queued
+// start included.
+void AwaitRun(app::WizardFrame& frame);
+// Lists `files`, then moves on with Next (answering Yes, leaving Internet checks off) until the
+// frame is at `step` and its run is over.
+void RunTo(FrameFixture& f, const std::vector<std::string>& files, int step,
+           bool keepMessages = false);
 
 }  // namespace urlsmith::testing

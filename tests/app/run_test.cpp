@@ -35,34 +35,6 @@ std::vector<std::string> WritePages(TempDir& dir, int pages) {
   return paths;
 }
 
-// Waits until the step's run has ended (its queued start included).
-void AwaitRun(app::WizardFrame& frame) {
-  for (int i = 0; i < 2000 && (frame.session().SearchBusy || frame.keyPoll().running()); ++i)
-    QTest::qWait(5);
-  Settle();
-}
-
-// The frame at step 5 (search) or 8 (apply), the run over, with `files` listed.
-void RunTo(FrameFixture& f, const std::vector<std::string>& files, int step,
-           bool keepMessages = false) {
-  for (const std::string& path : files)
-    f->session().FileList.Append(path);
-  f->activateWindow();
-  QApplication::setActiveWindow(f.frame.get());
-  for (int guard = 0; guard < 2 * app::kStepCount && f->stepIndex() < step; ++guard) {
-    if (f->stepIndex() == app::kSearchOptionsStep) {
-      auto* internet = Find<QAbstractButton>(f->page(app::kSearchOptionsStep), "ctl1082");
-      if (internet->isChecked() && f->session().Search.CheckInternetUrls) internet->click();
-    }
-    f.messages.answers.push_back(true);
-    Click(FrameButton(*f, 1014));
-    AwaitRun(*f);
-  }
-  ASSERT_EQ(f->stepIndex(), step);
-  if (!keepMessages) f.messages.shown.clear();
-  f.messages.answers.clear();
-}
-
 // Presses `key` on the frame once its run polls the keys.
 class KeyWhenRunning {
  public:

@@ -27,11 +27,11 @@ constexpr int kTextMargin = 8;
 }  // namespace
 
 int RunLogModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+  return parent.isValid() ? 0 : shown_;
 }
 
 QVariant RunLogModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= lines_.size()) return {};
+  if (!index.isValid() || index.row() >= shown_) return {};
   if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) return lines_[index.row()];
   return {};
 }
@@ -39,14 +39,15 @@ QVariant RunLogModel::data(const QModelIndex& index, int role) const {
 void RunLogModel::Clear() {
   beginResetModel();
   lines_.clear();
+  shown_ = 0;
   endResetModel();
 }
 
 void RunLogModel::Append(QString line) {
-  const int row = static_cast<int>(lines_.size());
-  beginInsertRows({}, row, row);
   lines_.push_back(std::move(line));
-  endInsertRows();
+  if (showPending_) return;
+  showPending_ = true;
+  QTimer::singleShot(0, this, &RunLogModel::Show);
 }
 
 void RunLogModel::ReplaceLast(QString line) {
@@ -55,8 +56,20 @@ void RunLogModel::ReplaceLast(QString line) {
     return;
   }
   lines_.back() = std::move(line);
-  const QModelIndex last = index(static_cast<int>(lines_.size()) - 1, 0);
-  emit dataChanged(last, last, {Qt::DisplayRole});
+  if (shown_ == lines_.size()) {
+    const QModelIndex last = index(shown_ - 1, 0);
+    emit dataChanged(last, last, {Qt::DisplayRole});
+  }
+}
+
+void RunLogModel::Show() {
+  showPending_ = false;
+  const int count = static_cast<int>(lines_.size());
+  if (count <= shown_) return;
+  beginInsertRows({}, shown_, count - 1);
+  shown_ = count;
+  endInsertRows();
+  emit linesShown();
 }
 
 RunLogPanel::RunLogPanel(WizardFrame& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
@@ -73,6 +86,8 @@ RunLogPanel::RunLogPanel(WizardFrame& frame, QWidget* parent) : QWidget(parent),
   log_->header()->setSectionResizeMode(QHeaderView::Fixed);
   model_ = new RunLogModel(this);
   log_->setModel(model_);
+  // Scrolled to the last line once per batch, not once per line.
+  connect(model_, &RunLogModel::linesShown, log_, &QTreeView::scrollToBottom);
   widths_ = TextWidths(log_->font());
   overall_ = Control(new QProgressBar(this), 1025, {}, QStringLiteral("Overall progress"));
   file_ = Control(new QProgressBar(this), 1026, {}, QStringLiteral("File progress"));
@@ -110,7 +125,7 @@ void RunLogPanel::Widen(const QString&, std::string_view utf8) {
 }
 
 void RunLogPanel::AppendLogLine(std::string_view text, bool continueLast) {
-  if (continueLast && model_->rowCount() > 0) {
+  if (continueLast && !model_->lines().isEmpty()) {
     lastLine_.append(text);
     const QString line = Q(lastLine_);
     model_->ReplaceLast(line);
@@ -120,14 +135,6 @@ void RunLogPanel::AppendLogLine(std::string_view text, bool continueLast) {
     const QString line = Q(lastLine_);
     model_->Append(line);
     Widen(line, lastLine_);
-  }
-  // Scrolled to the last line once the pending events are drawn, not once per line.
-  if (!scrollPending_) {
-    scrollPending_ = true;
-    QTimer::singleShot(0, this, [this] {
-      scrollPending_ = false;
-      log_->scrollToBottom();
-    });
   }
 }
 

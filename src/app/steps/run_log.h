@@ -20,6 +20,9 @@ namespace urlsmith::app {
 
 class WizardFrame;
 
+// The log's lines. A run adds them far faster than a view can take them one by one, so new lines
+// reach the view in batches, once each time the event loop runs (the runs' key poll lets it
+// run every few milliseconds).
 class RunLogModel : public QAbstractListModel {
   Q_OBJECT
  public:
@@ -29,10 +32,18 @@ class RunLogModel : public QAbstractListModel {
   void Clear();
   void Append(QString line);
   void ReplaceLast(QString line);
+  // Every line, those not yet shown included.
   const QStringList& lines() const { return lines_; }
 
+ signals:
+  void linesShown();
+
  private:
+  void Show();
+
   QStringList lines_;
+  int shown_ = 0;  // lines the view knows of
+  bool showPending_ = false;
 };
 
 class RunLogPanel : public QWidget, public RunView {
@@ -66,7 +77,6 @@ class RunLogPanel : public QWidget, public RunView {
   TextWidths widths_;
   std::string lastLine_;
   int extent_ = 0;
-  bool scrollPending_ = false;
 };
 
 }  // namespace urlsmith::app
