@@ -7,6 +7,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
 
 #include "app/key_poll.h"
 #include "app/message_service.h"
@@ -23,6 +24,9 @@ QString Q(std::string_view s) {
 }
 
 constexpr int kTextMargin = 8;
+// How often new log lines reach the view during a run. Each batch makes the view lay out all
+// its lines again, so batches come a few times a second, not with every poll.
+constexpr std::chrono::milliseconds kShowInterval{100};
 
 }  // namespace
 
@@ -47,7 +51,7 @@ void RunLogModel::Append(QString line) {
   lines_.push_back(std::move(line));
   if (showPending_) return;
   showPending_ = true;
-  QTimer::singleShot(0, this, &RunLogModel::Show);
+  QTimer::singleShot(kShowInterval, this, &RunLogModel::Show);
 }
 
 void RunLogModel::ReplaceLast(QString line) {

@@ -21,8 +21,7 @@ namespace urlsmith::app {
 class WizardFrame;
 
 // The log's lines. A run adds them far faster than a view can take them one by one, so new lines
-// reach the view in batches, once each time the event loop runs (the runs' key poll lets it
-// run every few milliseconds).
+// reach the view in batches, a few times a second.
 class RunLogModel : public QAbstractListModel {
   Q_OBJECT
  public:
