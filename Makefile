@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 SITE       ?= examples/site
 
-.PHONY: all setup build build-asan run test test-release test-asan bench format format-check clean
+.PHONY: screenshots all setup build build-asan run test test-release test-asan bench format format-check clean
 
 all: build
 
@@ -34,6 +34,11 @@ run: build
 	  echo "make run: no display (DISPLAY and WAYLAND_DISPLAY are unset), so this is the command-line scan of $(SITE)"; \
 	  ./$(BUILD)/urlsmith-cli scan $(SITE) || test $$? -eq 1; \
 	fi
+
+# Every step of the wizard on a copy of the example site, as PNG files under docs/screenshots,
+# rendered on a virtual display.
+screenshots: build
+	xvfb-run -a -s "-screen 0 1280x1024x24" ./$(BUILD)/src/urlsmith-screenshots $(SITE) docs/screenshots
 
 test-release: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -113,13 +113,18 @@ ResultsStep::ResultsStep(WizardFrame& frame)
   relative_ = Control(new QCheckBox(QStringLiteral("&Make relative / Use base URL"), replace), 1075,
                       QStringLiteral("Writes the file as a path relative to each page, or from "
                                      "the base URL"));
-  r->addWidget(edit_, 0, 0, 1, 4);
-  r->addWidget(apply_, 0, 4);
-  r->addWidget(browse_, 1, 0);
-  r->addWidget(copyOld_, 1, 1);
-  r->addWidget(delete_, 1, 2);
-  r->addWidget(relative_, 1, 3, 1, 2);
-  r->setColumnStretch(3, 1);
+  auto* commands = new QHBoxLayout;
+  for (QPushButton* b : {browse_, copyOld_, delete_}) {
+    // As narrow as their captions, so that the check box keeps its whole caption.
+    b->setFixedWidth(b->fontMetrics().horizontalAdvance(PlainCaption(b->text())) + 18);
+    commands->addWidget(b);
+  }
+  commands->setSpacing(4);
+  commands->addWidget(relative_, 1);
+  r->addWidget(edit_, 0, 0);
+  r->addWidget(apply_, 0, 1);
+  r->addLayout(commands, 1, 0, 1, 2);
+  r->setColumnStretch(0, 1);
   layout->addWidget(replace);
 
   auto* switches = new QHBoxLayout;
