@@ -1,5 +1,7 @@
 #include "app/key_poll.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
@@ -31,8 +33,13 @@ void KeyPoll::End() {
 }
 
 Poll KeyPoll::Check() {
-  if (sinceEvents_.elapsed() >= kEventIntervalMs) {
+  if (sinceEvents_.elapsed() >= interval_) {
+    QElapsedTimer took;
+    took.start();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // Drawing the window can cost more than the run does in the same time; the run keeps at
+    // least four fifths of the time for itself, however slow the drawing is.
+    interval_ = std::max(kEventIntervalMs, 4 * took.elapsed());
     sinceEvents_.restart();
   }
   if (quitRequested_) return Poll::Stop;

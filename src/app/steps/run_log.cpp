@@ -143,13 +143,29 @@ void RunLogPanel::AppendLogLine(std::string_view text, bool continueLast) {
 }
 
 void RunLogPanel::SetOverallProgress(int pos, int range) {
-  overall_->setRange(0, std::max(range, 1));
-  overall_->setValue(std::clamp(pos, 0, std::max(range, 1)));
+  overallRange_ = std::max(range, 1);
+  overallPos_ = std::clamp(pos, 0, overallRange_);
+  ShowProgressLater();
 }
 
 void RunLogPanel::SetFileProgress(int pos, int range) {
-  file_->setRange(0, std::max(range, 1));
-  file_->setValue(std::clamp(pos, 0, std::max(range, 1)));
+  fileRange_ = std::max(range, 1);
+  filePos_ = std::clamp(pos, 0, fileRange_);
+  ShowProgressLater();
+}
+
+void RunLogPanel::ShowProgressLater() {
+  // A progress bar repaints at once when its value changes visibly; a run sets the bars many
+  // times per file, so they take the last values once each time the window gets to draw.
+  if (progressPending_) return;
+  progressPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    progressPending_ = false;
+    overall_->setRange(0, overallRange_);
+    overall_->setValue(overallPos_);
+    file_->setRange(0, fileRange_);
+    file_->setValue(filePos_);
+  });
 }
 
 void RunLogPanel::SetStatus(std::string_view text) {

@@ -66,6 +66,7 @@ class RunLogPanel : public QWidget, public RunView {
 
  private:
   void Widen(const QString& line, std::string_view utf8);
+  void ShowProgressLater();
 
   WizardFrame& frame_;
   QTreeView* log_;
@@ -76,6 +77,8 @@ class RunLogPanel : public QWidget, public RunView {
   TextWidths widths_;
   std::string lastLine_;
   int extent_ = 0;
+  int overallPos_ = 0, overallRange_ = 1, filePos_ = 0, fileRange_ = 1;
+  bool progressPending_ = false;
 };
 
 }  // namespace urlsmith::app
