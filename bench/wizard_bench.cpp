@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
@@ -19,9 +20,12 @@
 #include "app/message_service.h"
 #include "app/settings_store.h"
 #include "app/steps/file_list_step.h"
+#include "app/steps/result_lines_model.h"
+#include "app/steps/results_step.h"
 #include "app/wizard_frame.h"
 #include "engine/file_adds.h"
 #include "engine/search_run.h"
+#include "results/result_list.h"
 #include "site_generator.h"
 #include "text/file_system.h"
 
@@ -181,10 +185,101 @@ void BM_SearchOnScreen(benchmark::State& state) {
   state.counters["rows"] = frame.session().LinkCount();
 }
 
+// A full table: 262,144 rows with distinct URLs, so the review shows as many lines.
+std::vector<LinkEntry> FullTable() {
+  std::vector<LinkEntry> rows(262'144);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    LinkEntry& r = rows[i];
+    r.TagPos = 10;
+    r.ValuePos = 20;
+    r.SpanLength = 12;
+    r.QuoteLength = 1;
+    r.Url = "pages/p" + std::to_string((i * 7919) % rows.size()) + ".htm";
+    r.Replacement = i % 3 == 0 ? "" : "\"fixed/" + r.Url + "\"";
+  }
+  return rows;
+}
+
+// The review: a sort choice confirmed, which sorts the table and builds the list again, in memory
+// and on screen; over the search site's rows (argument 0) or a full table (argument 1).
+void BM_ReviewCore(benchmark::State& state) {
+  SearchSession session(PathStyle::Posix);
+  session.Search.CheckInternetUrls = false;
+  ListSearchSite(session.FileList);
+  NullRunView view;
+  (void)RunSearch(session, view);
+  if (state.range(0) == 1) session.LinkTable = FullTable();
+  VectorResultList list;
+  ResultStep step(session, list);
+  step.Options.AllowLinkDeletion = true;
+  int mode = 1;
+  for (auto _ : state) {
+    ChangeSortMode(step, static_cast<SortModeKind>(mode));
+    mode = 3 - mode;
+  }
+  state.counters["lines"] = list.Count();
+}
+
+void BM_ReviewOnScreen(benchmark::State& state) {
+  NoMessages messages;
+  SiteChooser dialogs;
+  const app::SettingsStore settings(QString::fromStdString(Site() + "-config/Urlsmith.conf"));
+  app::FrameSetup setup;
+  setup.programFolder = QStringLiteral("/nonexistent/");
+  setup.messages = &messages;
+  setup.dialogs = &dialogs;
+  setup.settings = &settings;
+  app::WizardFrame frame(setup);
+  frame.session().Search.CheckInternetUrls = false;
+  ListSearchSite(frame.session().FileList);
+  frame.show();
+  auto settle = [&] {
+    do {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    } while (frame.session().SearchBusy || frame.keyPoll().running());
+  };
+  for (int step = 0; step < app::kResultsStep; ++step) {
+    frame.Next();
+    settle();
+  }
+  settle();
+  auto* sort = frame.page(app::kResultsStep)->findChild<QComboBox*>("ctl1089");
+  if (state.range(0) == 1) frame.session().LinkTable = FullTable();
+  frame.review().AllowLinkDeletion = true;
+  if (frame.stepIndex() != app::kResultsStep || sort == nullptr) {
+    state.SkipWithError("the review was not reached");
+    return;
+  }
+  QElapsedTimer clock;
+  qint64 last = 0;
+  qint64 longest = 0;
+  QTimer pulse;
+  QObject::connect(&pulse, &QTimer::timeout, [&] {
+    const qint64 now = clock.nsecsElapsed();
+    longest = std::max(longest, now - last);
+    last = now;
+  });
+  pulse.start(0);
+  int mode = 1;
+  for (auto _ : state) {
+    clock.start();
+    last = 0;
+    sort->setCurrentIndex(mode);
+    emit sort->activated(mode);
+    QCoreApplication::processEvents();  // the list draws its new lines
+    mode = 3 - mode;
+  }
+  state.counters["longest_gap_ms"] = static_cast<double>(longest) / 1e6;
+  state.counters["lines"] =
+      static_cast<app::ResultsStep*>(frame.page(app::kResultsStep))->lines().Count();
+}
+
 BENCHMARK(BM_FolderAddCore)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FolderAddOnScreen)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SearchCore)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_SearchOnScreen)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ReviewCore)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(4);
+BENCHMARK(BM_ReviewOnScreen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(4);
 
 }  // namespace
 
