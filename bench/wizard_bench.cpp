@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "app/dialog_service.h"
 #include "app/key_poll.h"
@@ -73,6 +74,48 @@ class SiteChooser : public app::DialogService {
   std::optional<QString> ChooseFile(QWidget*, const FileDialogRequest&) override { return {}; }
 };
 
+// A wizard frame over a settings file beside the bench site, answering no message.
+struct ScreenFrame {
+  ScreenFrame() : settings(QString::fromStdString(Site() + "-config/Urlsmith.conf")) {
+    app::FrameSetup setup;
+    setup.programFolder = QStringLiteral("/nonexistent/");
+    setup.messages = &messages;
+    setup.dialogs = &dialogs;
+    setup.settings = &settings;
+    frame = std::make_unique<app::WizardFrame>(setup);
+  }
+  NoMessages messages;
+  SiteChooser dialogs;
+  const app::SettingsStore settings;
+  std::unique_ptr<app::WizardFrame> frame;
+};
+
+// A zero timer fires on every pass of the event loop: the longest gap between two firings is the
+// longest time the window could not repaint or move.
+class GapMeter {
+ public:
+  GapMeter() {
+    QObject::connect(&pulse_, &QTimer::timeout, [this] {
+      const qint64 now = clock_.nsecsElapsed();
+      longest_ = std::max(longest_, now - last_);
+      last_ = now;
+    });
+    pulse_.start(0);
+  }
+  // Measures from now on (the time before, spent outside a run, does not count).
+  void Restart() {
+    clock_.start();
+    last_ = 0;
+  }
+  double longestMs() const { return static_cast<double>(longest_) / 1e6; }
+
+ private:
+  QElapsedTimer clock_;
+  QTimer pulse_;
+  qint64 last_ = 0;
+  qint64 longest_ = 0;
+};
+
 void BM_FolderAddCore(benchmark::State& state) {
   PosixFileSystem fs;
   NullRunView view;
@@ -85,16 +128,8 @@ void BM_FolderAddCore(benchmark::State& state) {
 }
 
 void BM_FolderAddOnScreen(benchmark::State& state) {
-  NoMessages messages;
-  SiteChooser dialogs;
-  const std::string config = Site() + "-config/Urlsmith.conf";
-  const app::SettingsStore settings(QString::fromStdString(config));
-  app::FrameSetup setup;
-  setup.programFolder = QStringLiteral("/nonexistent/");
-  setup.messages = &messages;
-  setup.dialogs = &dialogs;
-  setup.settings = &settings;
-  app::WizardFrame frame(setup);
+  ScreenFrame screen;
+  app::WizardFrame& frame = *screen.frame;
   frame.show();
   frame.Next();
   auto* step = static_cast<app::FileListStep*>(frame.page(app::kFileListStep));
@@ -143,36 +178,17 @@ void BM_SearchCore(benchmark::State& state) {
 }
 
 void BM_SearchOnScreen(benchmark::State& state) {
-  NoMessages messages;
-  SiteChooser dialogs;
-  const app::SettingsStore settings(QString::fromStdString(Site() + "-config/Urlsmith.conf"));
-  app::FrameSetup setup;
-  setup.programFolder = QStringLiteral("/nonexistent/");
-  setup.messages = &messages;
-  setup.dialogs = &dialogs;
-  setup.settings = &settings;
-  app::WizardFrame frame(setup);
+  ScreenFrame screen;
+  app::WizardFrame& frame = *screen.frame;
   frame.session().Search.CheckInternetUrls = false;
   ListSearchSite(frame.session().FileList);
   frame.show();
   for (int step = 0; step < app::kProcessingOptionsStep; ++step)
     frame.Next();
-  // A zero timer fires on every pass of the event loop: the longest gap between two firings is
-  // the longest time the window could not repaint or move.
-  QElapsedTimer clock;
-  qint64 last = 0;
-  qint64 longest = 0;
-  QTimer pulse;
-  QObject::connect(&pulse, &QTimer::timeout, [&] {
-    const qint64 now = clock.nsecsElapsed();
-    longest = std::max(longest, now - last);
-    last = now;
-  });
-  pulse.start(0);
+  GapMeter gaps;
   for (auto _ : state) {
     frame.Next();  // step 5: the search starts once the step is drawn
-    clock.start();
-    last = 0;
+    gaps.Restart();
     do {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     } while (frame.session().SearchBusy || frame.keyPoll().running());
@@ -181,7 +197,7 @@ void BM_SearchOnScreen(benchmark::State& state) {
     frame.Previous();  // back to step 4, which resets the file-level data as the core case does
     state.ResumeTiming();
   }
-  state.counters["longest_gap_ms"] = static_cast<double>(longest) / 1e6;
+  state.counters["longest_gap_ms"] = gaps.longestMs();
   state.counters["rows"] = frame.session().LinkCount();
 }
 
@@ -221,15 +237,8 @@ void BM_ReviewCore(benchmark::State& state) {
 }
 
 void BM_ReviewOnScreen(benchmark::State& state) {
-  NoMessages messages;
-  SiteChooser dialogs;
-  const app::SettingsStore settings(QString::fromStdString(Site() + "-config/Urlsmith.conf"));
-  app::FrameSetup setup;
-  setup.programFolder = QStringLiteral("/nonexistent/");
-  setup.messages = &messages;
-  setup.dialogs = &dialogs;
-  setup.settings = &settings;
-  app::WizardFrame frame(setup);
+  ScreenFrame screen;
+  app::WizardFrame& frame = *screen.frame;
   frame.session().Search.CheckInternetUrls = false;
   ListSearchSite(frame.session().FileList);
   frame.show();
@@ -250,26 +259,16 @@ void BM_ReviewOnScreen(benchmark::State& state) {
     state.SkipWithError("the review was not reached");
     return;
   }
-  QElapsedTimer clock;
-  qint64 last = 0;
-  qint64 longest = 0;
-  QTimer pulse;
-  QObject::connect(&pulse, &QTimer::timeout, [&] {
-    const qint64 now = clock.nsecsElapsed();
-    longest = std::max(longest, now - last);
-    last = now;
-  });
-  pulse.start(0);
+  GapMeter gaps;
   int mode = 1;
   for (auto _ : state) {
-    clock.start();
-    last = 0;
+    gaps.Restart();
     sort->setCurrentIndex(mode);
     emit sort->activated(mode);
     QCoreApplication::processEvents();  // the list draws its new lines
     mode = 3 - mode;
   }
-  state.counters["longest_gap_ms"] = static_cast<double>(longest) / 1e6;
+  state.counters["longest_gap_ms"] = gaps.longestMs();
   state.counters["lines"] =
       static_cast<app::ResultsStep*>(frame.page(app::kResultsStep))->lines().Count();
 }
