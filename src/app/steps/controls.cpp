@@ -1,5 +1,7 @@
 #include "app/steps/controls.h"
 
+#include <QHeaderView>
+
 namespace urlsmith::app {
 
 QString PlainCaption(const QString& caption) {
@@ -22,6 +24,19 @@ void SetTip(QWidget* widget, const QString& tip) {
   widget->setToolTip(QStringLiteral("<p style='white-space:normal'>") + tip.toHtmlEscaped() +
                      QStringLiteral("</p>"));
   widget->setToolTipDuration(32767);
+}
+
+QTreeView* LineList(QWidget* parent, int id, const QString& accessibleName,
+                    QAbstractItemView::SelectionMode selection) {
+  auto* list = Control(new QTreeView(parent), id, {}, accessibleName);
+  list->setHeaderHidden(true);
+  list->setRootIsDecorated(false);
+  list->setItemsExpandable(false);
+  list->setUniformRowHeights(true);
+  list->setSelectionMode(selection);
+  list->header()->setStretchLastSection(false);
+  list->header()->setSectionResizeMode(QHeaderView::Fixed);
+  return list;
 }
 
 }  // namespace urlsmith::app

@@ -3,6 +3,8 @@
 // that stays up long enough to be read, and an accessible name from its caption.
 #pragma once
 
+#include <QTreeView>
+
 #include <QAbstractButton>
 #include <QString>
 #include <QWidget>
@@ -34,5 +36,10 @@ W* Control(W* widget, int id, const QString& tip = {}, const QString& accessible
   }
   return widget;
 }
+
+// A one-column list of text lines (a tree view without header or branches): uniform rows, and a
+// fixed column whose width is the list's horizontal scroll range.
+QTreeView* LineList(QWidget* parent, int id, const QString& accessibleName,
+                    QAbstractItemView::SelectionMode selection);
 
 }  // namespace urlsmith::app

@@ -53,15 +53,8 @@ FileListStep::FileListStep(WizardFrame& frame)
                QStringLiteral("fix2.htm")) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  list_ = Control(new QTreeView(this), 1019, {}, QStringLiteral("File list"));
-  list_->setHeaderHidden(true);
-  list_->setRootIsDecorated(false);
-  list_->setItemsExpandable(false);
-  list_->setUniformRowHeights(true);
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_ = LineList(this, 1019, QStringLiteral("File list"), QAbstractItemView::ExtendedSelection);
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  list_->header()->setStretchLastSection(false);
-  list_->header()->setSectionResizeMode(QHeaderView::Fixed);
   model_ = new FileListModel(frame.session().FileList, this);
   model_->SetFont(list_->font());
   list_->setModel(model_);

@@ -67,15 +67,9 @@ ResultsStep::ResultsStep(WizardFrame& frame)
   top->addWidget(count_, 1);
   layout->addLayout(top);
 
-  list_ = Control(new QTreeView(this), 1036, {}, QStringLiteral("Search results"));
-  list_->setHeaderHidden(true);
-  list_->setRootIsDecorated(false);
-  list_->setItemsExpandable(false);
-  list_->setUniformRowHeights(true);
-  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_ =
+      LineList(this, 1036, QStringLiteral("Search results"), QAbstractItemView::SingleSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  list_->header()->setStretchLastSection(false);
-  list_->header()->setSectionResizeMode(QHeaderView::Fixed);
   model_ = new ResultLinesModel(this);
   model_->Attach(list_);
   widths_ = TextWidths(list_->font());

@@ -79,15 +79,8 @@ void RunLogModel::Show() {
 RunLogPanel::RunLogPanel(WizardFrame& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  log_ = Control(new QTreeView(this), 1027, {}, QStringLiteral("Run log"));
-  log_->setHeaderHidden(true);
-  log_->setRootIsDecorated(false);
-  log_->setItemsExpandable(false);
-  log_->setUniformRowHeights(true);
-  log_->setSelectionMode(QAbstractItemView::NoSelection);
+  log_ = LineList(this, 1027, QStringLiteral("Run log"), QAbstractItemView::NoSelection);
   log_->setFocusPolicy(Qt::NoFocus);
-  log_->header()->setStretchLastSection(false);
-  log_->header()->setSectionResizeMode(QHeaderView::Fixed);
   model_ = new RunLogModel(this);
   log_->setModel(model_);
   // Scrolled to the last line once per batch, not once per line.
