@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/about_box.h"
 #include "app/dialog_service.h"
 #include "app/entry.h"
+#include "app/help_window.h"
 #include "app/message_service.h"
+#include "app/pictures.h"
 #include "app/settings_store.h"
 #include "app/shell_integration.h"
 #include "app/single_instance.h"
@@ -92,13 +95,28 @@ int main(int argc, char** argv) {
   setup.dialogs = &dialogs;
   setup.settings = &settings;
   setup.inbox = outcome == SingleInstance::Outcome::First ? &inbox : nullptr;
+  QApplication::setWindowIcon(ApplicationIcon());
   WizardFrame frame(setup);
   QObject::connect(&frame, &WizardFrame::aboutRequested, &frame, [&] {
-    messages->Tell(&frame,
-                   QStringLiteral("Urlsmith %1\nFinds and repairs broken links in a local web "
-                                  "site.")
-                       .arg(QCoreApplication::applicationVersion()),
-                   MessageIcon::Information);
+    AboutBox box(&frame);
+    box.exec();
+  });
+  std::unique_ptr<HelpWindow> help;
+  QObject::connect(&frame, &WizardFrame::helpRequested, &frame, [&](const QString& topic) {
+    if (!help) {
+      const QString guide = GuideFolder(setup.programFolder);
+      if (guide.isEmpty()) {
+        messages->Tell(&frame,
+                       QStringLiteral("The user guide is not installed: there is no guide "
+                                      "folder beside %1.")
+                           .arg(programPath),
+                       MessageIcon::Warning);
+        return;
+      }
+      help = std::make_unique<HelpWindow>(guide);
+      help->setWindowIcon(frame.windowIcon());
+    }
+    help->ShowTopic(topic);
   });
   frame.show();
   return app->exec();
