@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 SITE       ?= examples/site
 
-.PHONY: screenshots all setup build build-asan run test test-release test-asan bench format format-check clean
+.PHONY: install screenshots all setup build build-asan run test test-release test-asan bench format format-check clean
 
 all: build
 
@@ -39,6 +39,11 @@ run: build
 # rendered on a virtual display.
 screenshots: build
 	xvfb-run -a -s "-screen 0 1280x1024x24" ./$(BUILD)/src/urlsmith-screenshots $(SITE) docs/screenshots
+
+# The programs, the guide, the desktop entry, the icons and the manual pages under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 test-release: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

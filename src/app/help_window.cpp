@@ -105,6 +105,7 @@ HelpWindow::HelpWindow(const QString& guideFolder, QWidget* parent)
 void HelpWindow::ShowTopic(const QString& topic) {
   const QUrl url = QUrl::fromLocalFile(QDir(folder_).filePath(topic));
   if (browser_->source() != url) browser_->setSource(url);
+  SyncTopicList();
   show();
   raise();
   activateWindow();

@@ -16,13 +16,16 @@ constexpr int kExitError = 2;
 constexpr std::string_view kSuffix = kBackupSuffix;
 
 constexpr const char* kUsage =
-    R"(Usage: unspool [--restore | --delete] [--yes] FOLDER
+    R"(Usage: unspool [--list | --restore | --delete] [--yes] FOLDER
+       unspool [FOLDER]
        unspool --help
 
 Lists the backups that applying changes with Urlsmith left under FOLDER and its subfolders:
 for every page, style sheet or script that was changed, a file of the same name plus ".bak"
 holding its earlier text.
 
+  --list      list the backups (what unspool does with a folder and no option when there
+              is no display)
   --restore   put every backup back in place of its file (the changed file is replaced)
   --delete    remove the backups and keep the files as they are now
   -y, --yes   do it without asking
@@ -30,6 +33,10 @@ holding its earlier text.
 
 Before restoring or deleting, unspool lists the backups and asks; without a terminal to ask on
 it does nothing unless --yes is given.
+
+On a display (DISPLAY or WAYLAND_DISPLAY set), unspool with a folder and no option, or with
+nothing at all, opens a window that lists the backups with their sizes and dates and whether
+each file has changed since, and restores or deletes the chosen ones.
 
 Exit status: 0 when everything asked for was done (or the answer was no), 2 on an error.
 )";
@@ -103,6 +110,7 @@ int RunUnspool(const std::vector<std::string>& args, FileSystem& fs, std::FILE* 
   Action action = Action::List;
   bool yes = false;
   bool optionsEnded = false;
+  bool listAsked = false;
   std::vector<std::string> folders;
   auto usageError = [&](const std::string& message) {
     std::fprintf(err, "unspool: %s\nTry 'unspool --help'.\n", message.c_str());
@@ -118,7 +126,13 @@ int RunUnspool(const std::vector<std::string>& args, FileSystem& fs, std::FILE* 
         optionsEnded = true;
       } else if (arg == "-y" || arg == "--yes") {
         yes = true;
+      } else if (arg == "--list") {
+        if (action != Action::List) {
+          return usageError("--list cannot be used with --restore or --delete");
+        }
+        listAsked = true;
       } else if (arg == "--restore" || arg == "--delete") {
+        if (listAsked) return usageError("--list cannot be used with --restore or --delete");
         const Action chosen = arg == "--restore" ? Action::Restore : Action::Delete;
         if (action != Action::List && action != chosen) {
           return usageError("--restore and --delete cannot be used together");

@@ -50,10 +50,13 @@ struct Site {
 
 TEST(Unspool, ListsTheBackupsOfPagesStyleSheetsAndScripts) {
   Site site;
-  const ProcessResult r = Unspool({site.dir.path()});
-  EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.out, site.a + ".bak\n" + site.b + ".bak\n2 backup(s) found\n");
-  EXPECT_EQ(r.err, "");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{site.dir.path()}, {"--list", site.dir.path()}}) {
+    const ProcessResult r = Unspool(args);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, site.a + ".bak\n" + site.b + ".bak\n2 backup(s) found\n");
+    EXPECT_EQ(r.err, "");
+  }
   EXPECT_EQ(ReadFileBytes(site.a), "new a");
   EXPECT_TRUE(Exists(site.a + ".bak"));
 }
@@ -109,6 +112,7 @@ TEST(Unspool, UsageAndErrors) {
       {{}, 2, "", "no folder given"},
       {{"--frobnicate", empty.path()}, 2, "", "unknown option --frobnicate"},
       {{"--restore", "--delete", empty.path()}, 2, "", "cannot be used together"},
+      {{"--list", "--delete", empty.path()}, 2, "", "--list cannot be used with"},
       {{empty.path(), empty.path()}, 2, "", "one folder only"},
       {{empty / "missing"}, 2, "", "is not a folder"},
       {{file}, 2, "", "is not a folder"},

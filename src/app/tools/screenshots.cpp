@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/about_box.h"
 #include "app/dialog_service.h"
+#include "app/help_window.h"
 #include "app/key_poll.h"
 #include "app/message_service.h"
 #include "app/settings_store.h"
@@ -49,7 +51,7 @@ void Settle(WizardFrame& frame) {
   do {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     QThread::msleep(10);
-  } while ((frame.session().SearchBusy || frame.keyPoll().running() || clock.elapsed() < 300) &&
+  } while ((frame.session().SearchBusy || frame.keyPoll().running() || clock.elapsed() < 700) &&
            clock.elapsed() < 60'000);
   QCoreApplication::processEvents();
 }
@@ -128,6 +130,25 @@ int main(int argc, char** argv) {
       frame.Next();
       Settle(frame);
     }
+  }
+
+  // The About box and the guide at the review's topic.
+  AboutBox about(&frame, [](const QUrl&) {});
+  about.show();
+  Settle(frame);
+  QString guide = GuideFolder(setup.programFolder);
+  if (guide.isEmpty()) guide = GuideFolder(setup.programFolder + QStringLiteral("../"));
+  HelpWindow help(guide);
+  help.ShowTopic(QStringLiteral("fix5.htm"));
+  Settle(frame);
+  for (auto [widget, name] : {std::pair<QWidget*, const char*>{&about, "about"},
+                              std::pair<QWidget*, const char*>{&help, "help"}}) {
+    const QString file = QStringLiteral("%1/%2.png").arg(out, QString::fromLatin1(name));
+    if (!widget->grab().save(file)) {
+      std::fprintf(stderr, "urlsmith-screenshots: cannot write %s\n", qPrintable(file));
+      return 1;
+    }
+    std::printf("%s\n", qPrintable(file));
   }
   return 0;
 }
