@@ -19,6 +19,7 @@
 #include "app/dialog_service.h"
 #include "app/key_poll.h"
 #include "app/message_service.h"
+#include "app/picture_panel.h"
 #include "app/settings_store.h"
 #include "app/steps/file_list_step.h"
 #include "app/steps/result_lines_model.h"
@@ -273,6 +274,31 @@ void BM_ReviewOnScreen(benchmark::State& state) {
       static_cast<app::ResultsStep*>(frame.page(app::kResultsStep))->lines().Count();
 }
 
+// The step panel's animation: one tick composes the badge canvas and repaints the panel's
+// picture; beside it, one repaint of the whole frame. A tick has 10 ms.
+void BM_PanelTick(benchmark::State& state) {
+  ScreenFrame screen;
+  screen.frame->show();
+  QCoreApplication::processEvents();
+  auto* panel = screen.frame->findChild<app::PicturePanel*>("frame1017");
+  int step = 0;
+  for (auto _ : state) {
+    if (!panel->animating()) panel->ShowStep(step = (step + 1) % 8, true);
+    panel->Tick();
+    panel->repaint();
+  }
+}
+
+void BM_FrameRepaint(benchmark::State& state) {
+  ScreenFrame screen;
+  screen.frame->show();
+  QCoreApplication::processEvents();
+  for (auto _ : state)
+    screen.frame->repaint();
+}
+
+BENCHMARK(BM_PanelTick)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameRepaint)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FolderAddCore)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FolderAddOnScreen)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SearchCore)->Unit(benchmark::kMillisecond)->Iterations(2);

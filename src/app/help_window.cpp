@@ -78,7 +78,7 @@ HelpWindow::HelpWindow(const QString& guideFolder, QWidget* parent)
   split->addWidget(topics_);
   split->addWidget(browser_);
   split->setStretchFactor(1, 1);
-  split->setSizes({190, 620});
+  split->setSizes({240, 620});
   auto* bar = new QHBoxLayout;
   bar->addWidget(back_);
   bar->addWidget(forward_);

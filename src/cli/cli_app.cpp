@@ -443,7 +443,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
     return kExitClean;
   }
   if (command == "--version") {
-    std::fputs("urlsmith-cli 0.1.0\n", out);
+    std::fputs("urlsmith-cli " URLSMITH_VERSION "\n", out);
     return kExitClean;
   }
   if (command == "scan" || command == "fix") {

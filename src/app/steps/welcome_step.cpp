@@ -1,5 +1,7 @@
 #include "app/steps/welcome_step.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -126,6 +128,9 @@ WelcomeStep::WelcomeStep(WizardFrame& frame)
 
 void WelcomeStep::Entered() {
   const SettingsStore& settings = frame_.settingsStore();
+  if (!QDir().mkpath(QFileInfo(settings.filePath()).absolutePath())) {
+    EmergencyQuit(frame_.messages(), QStringLiteral("Main - Unable to open the registry key!"));
+  }
   const int counter = NextTipCounter(settings.LoadTipCounter());
   if (!settings.SaveTipCounter(counter)) {
     EmergencyQuit(frame_.messages(), QStringLiteral("Main - Unable to set the registry value!"));
