@@ -57,6 +57,7 @@ test: test-asan test-release
 bench: build
 	./$(BUILD)/bench/urlsmith-bench --benchmark_min_time=0.2
 	./$(BUILD)/bench/urlsmith-runbench
+	./$(BUILD)/bench/urlsmith-applybench
 	./$(BUILD)/bench/urlsmith-wizard-bench
 
 format:

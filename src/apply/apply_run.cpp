@@ -98,7 +98,7 @@ std::string BackupPathOf(std::string_view path) {
 }
 
 void ApplySummary(RunView& view, ApplyStatus status, int total, int processableCount,
-                  int filesFailed) {
+                  int filesFailed, int filesWritten, int filesUnchanged) {
   const std::string failed =
       filesFailed > 0 ? std::to_string(filesFailed) + " file(s) failed and are unchanged" : "";
   switch (status) {
@@ -109,6 +109,10 @@ void ApplySummary(RunView& view, ApplyStatus status, int total, int processableC
       std::string text = "Done: " + std::to_string(total) + " change(s) in " +
                          std::to_string(processableCount) + " file(s) applied";
       text += filesFailed > 0 ? "; " + failed : " successfully";
+      if (filesUnchanged > 0) {
+        text += " (" + std::to_string(filesWritten) + " written, " +
+                std::to_string(filesUnchanged) + " unchanged)";
+      }
       view.SetStatus(text);
       return;
     }
@@ -182,9 +186,18 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
           const FileEncoding encoding = session.PrepareText(i, read.Bytes);
           out.clear();
           const int rows = rewriter.RewritePage(session.View(read.Bytes, encoding), i, out);
+          // A text that comes out as it went in is left alone: the file keeps its bytes, its
+          // times and its older backup.
+          if (encoding == FileEncoding::Utf16Be) ByteSwapText(read.Bytes.data(), read.Bytes.size());
+          const bool unchanged = out == read.Bytes && !options.WriteUnchangedFiles;
           read.Bytes = {};
-          failure = ReplaceFile(fs, path, out, *info, backup);
-          if (!failure) {
+          if (unchanged) {
+            skipped = "no change";
+            ++result.FilesUnchanged;
+          } else {
+            failure = ReplaceFile(fs, path, out, *info, backup);
+          }
+          if (!failure && !unchanged) {
             result.Changes += rows;
             ++result.FilesWritten;
             written[static_cast<std::size_t>(i)] = 1;
@@ -239,7 +252,7 @@ ApplyResult ApplyStep(SearchSession& session, const ApplyOptions& options, RunVi
     ApplySummary(view, ApplyStatus::Stopped, 0, session.ProcessableCount, result.FilesFailed);
   } else {
     ApplySummary(view, ApplyStatus::Done, result.Changes, session.ProcessableCount,
-                 result.FilesFailed);
+                 result.FilesFailed, result.FilesWritten, result.FilesUnchanged);
   }
   session.SearchBusy = false;
   return result;

@@ -1,8 +1,9 @@
 // The apply run: every processable file of the list is read, rewritten with its planned
-// changes and put in place of the old one, optionally keeping the old file as a backup named
-// after it plus ".bak". A file is never lost or left half-written: the new text goes to a
-// temporary file in the same folder, is flushed to the disk and then renamed over the old
-// file; when anything fails the old file stays as it was and the log says so.
+// changes and, when that changes its text, put in place of the old one, optionally keeping the
+// old file as a backup named after it plus ".bak". A file whose text stays the same is left
+// alone, with its times and its older backup. A file is never lost or left half-written: the new
+// text goes to a temporary file in the same folder, is flushed to the disk and then renamed over
+// the old file; when anything fails the old file stays as it was and the log says so.
 #pragma once
 
 #include <string>
@@ -23,6 +24,9 @@ struct ApplyOptions {
   // Whether the backup check box (rewrite.Review.MakeBackups) is enabled: it is disabled during
   // a second pass, whose changes go over the first pass's without backups.
   bool MakeBackupsEnabled = true;
+  // Writes (and backs up) every processable file even when its text stays the same, as earlier
+  // versions did; the apply benchmark measures the difference. Off: such files are not touched.
+  bool WriteUnchangedFiles = false;
   // Backups are made when the box is both checked and enabled.
   bool BackupsOn() const { return Rewrite.Review.MakeBackups && MakeBackupsEnabled; }
 };
@@ -40,10 +44,11 @@ ApplyOptions MakeApplyOptions(const ResultOptions& review, const DeletionOptions
 enum class AfterApply { NextPass, StartOver };
 
 struct [[nodiscard]] ApplyResult {
-  bool Stopped = false;  // the user stopped the run
-  int Changes = 0;       // the change total: rows of every file written (up to a stop)
-  int FilesWritten = 0;  // files put in place with their new text
-  int FilesFailed = 0;   // files that could not be read or written; left as they were
+  bool Stopped = false;    // the user stopped the run
+  int Changes = 0;         // the change total: rows of every file written (up to a stop)
+  int FilesWritten = 0;    // files put in place with their new text
+  int FilesUnchanged = 0;  // files whose text came out as it was: not written, backup untouched
+  int FilesFailed = 0;     // files that could not be read or written; left as they were
   AfterApply Next = AfterApply::StartOver;
 };
 
@@ -59,10 +64,11 @@ enum class ApplyStatus {
 
 // Sets the status line; processableCount is the session's ProcessableCount.
 void ApplySummary(RunView& view, ApplyStatus status, int total, int processableCount,
-                  int filesFailed = 0);
+                  int filesFailed = 0, int filesWritten = 0, int filesUnchanged = 0);
 
 // Visits the file list in order: processable files are rewritten and replaced, each with one
-// log line ending in "done" or in the reason it failed; the progress bar follows the list;
+// log line ending in "done", "no change" (the text stays as it is and the file is not written)
+// or the reason it failed; the progress bar follows the list;
 // ESC asks whether to cancel. The session's file system does the reading and writing.
 ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunView& view);
 

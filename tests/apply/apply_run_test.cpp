@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -190,19 +191,22 @@ TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
 
   EXPECT_EQ(ReadFileBytes(a), kNewPage);
   EXPECT_EQ(ReadFileBytes(a + ".bak"), kOldPage);
+  // A file whose text stays the same is not written and gets no backup.
   EXPECT_EQ(ReadFileBytes(b), "body{}");
-  EXPECT_EQ(ReadFileBytes(b + ".bak"), "body{}");
+  EXPECT_FALSE(std::filesystem::exists(b + ".bak"));
   EXPECT_FALSE(std::filesystem::exists(gif + ".bak"));
   EXPECT_EQ(Entries(site.dir.path()),
             (std::set<std::string>{"a.htm", "a.htm.bak", "pic.gif", "sub"}));
   EXPECT_EQ(view.log, (std::vector<std::string>{LogLine(a, std::strlen(kOldPage), "done"),
-                                                LogLine(b, 6, "done")}));
+                                                LogLine(b, 6, "no change")}));
   EXPECT_EQ(view.overall, (std::vector<std::pair<int, int>>{{1, 3}, {1, 3}, {2, 3}, {3, 3}}));
   EXPECT_EQ(view.statuses,
             (std::vector<std::string>{"Press ESC to stop",
-                                      "Done: 1 change(s) in 2 file(s) applied successfully"}));
+                                      "Done: 1 change(s) in 2 file(s) applied successfully "
+                                      "(1 written, 1 unchanged)"}));
   EXPECT_EQ(r.Changes, 1);
-  EXPECT_EQ(r.FilesWritten, 2);
+  EXPECT_EQ(r.FilesWritten, 1);
+  EXPECT_EQ(r.FilesUnchanged, 1);
   EXPECT_EQ(r.FilesFailed, 0);
   EXPECT_FALSE(s.SearchBusy);
   EXPECT_EQ(r.Next, AfterApply::StartOver);
@@ -278,6 +282,45 @@ TEST(ApplyRun, BigEndianPagesStayBigEndian) {
 
 // Every way a file can fail leaves it as it was, leaves no temporary file behind, ends its log
 // line with the reason, and is counted in the summary.
+// A run over files that were fixed before: the file that changes is written with its mode
+// kept; the one that does not keeps its bytes, times, mode and the backup of the first run.
+TEST(ApplyRun, OnlyFilesWhoseTextChangesAreWritten) {
+  Site site;
+  const std::string a = site.Page("a.htm");
+  const std::string b = site.Page("b.htm", "<b>fixed before</b>");
+  site.dir.Write("b.htm.bak", "<b>the original</b>");
+  ASSERT_EQ(::chmod(a.c_str(), 0604), 0);
+  ASSERT_EQ(::chmod(b.c_str(), 0640), 0);
+  const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+  std::filesystem::last_write_time(b, past);
+  struct stat before {};
+  ASSERT_EQ(::stat(b.c_str(), &before), 0);
+
+  RecordingRunView view;
+  const ApplyResult r = ApplyStep(site.Session(), ApplyOptions{}, view);
+  EXPECT_EQ(r.FilesWritten, 1);
+  EXPECT_EQ(r.FilesUnchanged, 1);
+  EXPECT_EQ(ReadFileBytes(a), kNewPage);
+  struct stat written {};
+  ASSERT_EQ(::stat(a.c_str(), &written), 0);
+  EXPECT_EQ(written.st_mode & 07777, 0604u);
+  struct stat after {};
+  ASSERT_EQ(::stat(b.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  EXPECT_EQ(ReadFileBytes(b + ".bak"), "<b>the original</b>");
+  EXPECT_EQ(view.log.back(), LogLine(b, 19, "no change"));
+
+  // The old behaviour, kept for comparison, writes and backs up both.
+  Site again;
+  const std::string c = again.Page("c.htm", "<b>same</b>");
+  ApplyOptions all;
+  all.WriteUnchangedFiles = true;
+  EXPECT_EQ(ApplyStep(again.Session(), all, view).FilesWritten, 1);
+  EXPECT_EQ(ReadFileBytes(c + ".bak"), "<b>same</b>");
+}
+
 TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
   struct FaultCase {
     const char* name;
@@ -323,6 +366,7 @@ TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
     const std::string b = site.Page("b.htm", "<b>unchanged</b>");
     ApplyOptions o;
     o.Rewrite.Review.MakeBackups = c.backups;
+    o.WriteUnchangedFiles = true;  // so that the faults meet both files
     RecordingRunView view;
     const ApplyResult r = ApplyStep(site.Session(), o, view);
     EXPECT_EQ(ReadFileBytes(a), kOldPage);
