@@ -49,7 +49,13 @@ nothing needed changing), 2 on an error, a file that could not be written, or a 
 Ctrl-C stops the run; Ctrl-\ skips the Internet address being checked.
 
 Search options:
-  --no-internet             do not check Internet addresses (http, https, ftp, gopher)
+  --no-internet             do not check Internet addresses (http, https, ftp, gopher), and
+                            leave them as they are (they are still escaped, completed with a
+                            forgotten protocol name or pointed to a saved local copy); so are
+                            addresses that could not be checked for want of a connection
+  --rid-internet-links      do not check Internet addresses, and replace each of them by a
+                            same-named file of the site or plan its deletion: the way to clean
+                            pages downloaded from the web of their links
   --no-file-names           do not suggest a same-named file for broken Internet links
   --no-saved-from           do not use the "saved from url" comments of saved pages
   --base-url URL            the address the site is published at; links to it count as local
@@ -108,6 +114,7 @@ struct Options {
   // always shown the backup box as it starts.
   bool backups = true;
   bool yes = false;
+  bool ridInternetLinks = false;
   bool recurse = true;
   bool quiet = false;
   std::vector<std::string> paths;
@@ -119,6 +126,11 @@ std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args
   using Flag = std::function<void()>;
   const std::map<std::string, Flag> flags = {
       {"--no-internet", [&] { o.search.CheckInternetUrls = false; }},
+      {"--rid-internet-links",
+       [&] {
+         o.search.CheckInternetUrls = false;
+         o.ridInternetLinks = true;
+       }},
       {"--no-file-names", [&] { o.search.SearchByFileNames = false; }},
       {"--no-saved-from", [&] { o.search.UseSavedFromUrl = false; }},
       {"--no-event-handlers", [&] { o.search.ScanEventHandlers = false; }},
@@ -375,6 +387,8 @@ int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FIL
   SearchSession session(PathStyle::Posix);
   session.SetInternetChecker(std::make_unique<CurlInternetChecker>());
   session.Search = o.search;
+  // The command line leaves what it did not check alone, unless asked to rid the pages of it.
+  session.Search.KeepUncheckedInternetUrls = !o.ridInternetLinks;
   session.Processing = o.processing;
   if (!BuildFileList(session, o, view, err)) return kExitError;
 

@@ -339,7 +339,8 @@ RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& tex
   // 9. Internet URLs.
   if (StartsWithAny(url, kInternetSchemes)) {
     InternetChecker* checker = session.internet();
-    if (!session.InternetCheckOff && checker != nullptr) {
+    const bool checked = !session.InternetCheckOff && checker != nullptr;
+    if (checked) {
       const UrlVerdict verdict = checker->CheckInternetUrl(url, view);
       if (verdict == UrlVerdict::Stopped) return RowOutcome::Stop;
       if (verdict == UrlVerdict::Valid)
@@ -353,6 +354,10 @@ RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& tex
       session.FileList.SetReferenced(saved);
       return LinkEntryAt(session, text, at, saved, url, fragment, quoteFlag);
     }
+    if (!checked && session.Search.KeepUncheckedInternetUrls) {
+      return CanonicalIfWanted(session, at, needsEscaping, decoded);
+    }
+    if (!checked) ++session.UncheckedInternetChanges;
     const int target = session.Search.SearchByFileNames ? SuggestReplacement(session, url, 0) : -1;
     return LinkEntryAt(session, text, at, target, url, fragment, quoteFlag);
   }

@@ -80,6 +80,7 @@ void SearchSession::RunReset() {
   LinkTable.shrink_to_fit();
   FixList.clear();
   TableFull = false;
+  UncheckedInternetChanges = 0;
 }
 
 void SearchSession::CacheReset() {

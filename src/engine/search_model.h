@@ -62,6 +62,12 @@ struct SearchOptions {
   bool ScanEventHandlers = true;
   bool ScanScriptsByProtocol = true;
   bool ScanScriptsByTag = false;
+  // Internet URLs that are not checked (the check is off, or no connection could be made) are
+  // left as they are, but for the changes that need no check: escaping, a completed protocol
+  // name, the local copy of a page saved from that address. Off, as the wizard works, an
+  // unchecked URL counts as broken: it is replaced by a same-named file or deleted, which
+  // rids downloaded pages of their Internet links. Not remembered between runs.
+  bool KeepUncheckedInternetUrls = false;
 };
 
 // The processing options (wizard step 4). Defaults are those of a first start.
@@ -147,6 +153,9 @@ class SearchSession {
 
   bool InternetCheckOff = false;
   bool SearchBusy = false;
+  // Rows of the last search that change an Internet URL that was not checked (a same-named
+  // file or a deletion), so that the review can say why.
+  int UncheckedInternetChanges = 0;
 
   // The Internet check with its caches; may be absent (then Internet URLs are not checked).
   InternetChecker* internet() { return internet_.get(); }

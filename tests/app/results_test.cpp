@@ -101,6 +101,11 @@ TEST(Results, TheListShowsTheCoresLinesForEveryChoice) {
   EXPECT_EQ(r.Shown().front(), kDeletionNotice);
   EXPECT_FALSE(r.Control(1028)->isEnabled());
   EXPECT_TRUE(r.Control<QLabel>(1054)->text().startsWith("URL's in the list: "));
+  // The two Internet links the unchecked search planned to delete are pointed out.
+  auto* notice = Find<QLabel>(r.page, "internetNotice");
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_TRUE(notice->text().contains("2 Internet link(s) planned for change without a check"))
+      << notice->text().toStdString();
 
   struct Step {
     const char* what;

@@ -99,7 +99,8 @@ TEST(WholeJob, TheWizardDoesWhatTheCommandLineDoesPlusTheEdits) {
   EXPECT_EQ(FrameButton(*f, 1014)->text(), "&Start over");
   EXPECT_GE(passes, 2);
 
-  const ProcessResult fix = RunCli({"fix", "--no-internet", "--allow-deletion", "--yes", cli});
+  const ProcessResult fix =
+      RunCli({"fix", "--rid-internet-links", "--allow-deletion", "--yes", cli});
   EXPECT_EQ(fix.exitCode, 0) << fix.err;
   const std::map<std::string, std::string> wizard = Tree(gui);
   std::map<std::string, std::string> expected = Tree(cli);

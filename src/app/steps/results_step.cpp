@@ -66,6 +66,12 @@ ResultsStep::ResultsStep(WizardFrame& frame)
   top->addWidget(sort_);
   top->addWidget(count_, 1);
   layout->addLayout(top);
+  // Why Internet links are planned for change when the search did not check them.
+  internetNotice_ = new QLabel(this);
+  internetNotice_->setObjectName(QStringLiteral("internetNotice"));
+  internetNotice_->setWordWrap(false);
+  internetNotice_->hide();
+  layout->addWidget(internetNotice_);
 
   list_ =
       LineList(this, 1036, QStringLiteral("Search results"), QAbstractItemView::SingleSelection);
@@ -219,6 +225,16 @@ void ResultsStep::Command(F&& command, bool rebuild) {
 }
 
 void ResultsStep::Entered() {
+  const int unchecked = frame_.session().UncheckedInternetChanges;
+  internetNotice_->setText(
+      QStringLiteral("\u26A0 %1 Internet link(s) planned for change without a check "
+                     "(\"Check Internet URL's\" is off at step 3)")
+          .arg(unchecked));
+  internetNotice_->setToolTip(
+      QStringLiteral("The Internet addresses were not checked, so each one counts as broken: it "
+                     "is replaced by a file of the same name or deleted. Check them at step 3 "
+                     "to keep the ones that work."));
+  internetNotice_->setVisible(unchecked > 0);
   frame_.SetNextEnabled(true);
   frame_.SetPreviousEnabled(true);
   hideDelete_->setEnabled(HideDeleteEnabled(frame_.review()));

@@ -48,6 +48,7 @@ class ResultsStep : public StepPage {
   TextWidths widths_;
   QTreeView* list_;
   QLabel* count_;
+  QLabel* internetNotice_ = nullptr;
   QCheckBox* hideDelete_;
   QCheckBox* allowDeletion_;
   QCheckBox* makeBackups_;
