@@ -31,6 +31,7 @@ Timed SearchAndApply(const std::string& root, bool writeUnchanged) {
   SearchSession session;
   FolderAdd(session.FileList, session.fs(), view, true, root);
   session.Search.CheckInternetUrls = false;
+  session.Search.KeepUncheckedInternetUrls = true;  // as urlsmith-cli --no-internet
   session.CacheReset();
   (void)RunSearch(session, view);
   ApplyOptions options;
