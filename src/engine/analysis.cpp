@@ -241,7 +241,7 @@ RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occu
   const int found =
       localPath.size() > MaxPathLength(style) ? -1 : session.FileList.FindListedFile(localPath);
   if (found < 0) {
-    const int target = SuggestReplacement(session, localPath, 0);
+    const int target = SuggestReplacement(session, localPath, 0, at.fileIndex);
     return LinkEntryAt(session, text, at, target, urlPath, suffix, quoteFlag);
   }
   session.FileList.SetReferenced(found);
@@ -358,7 +358,8 @@ RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& tex
       return CanonicalIfWanted(session, at, needsEscaping, decoded);
     }
     if (!checked) ++session.UncheckedInternetChanges;
-    const int target = session.Search.SearchByFileNames ? SuggestReplacement(session, url, 0) : -1;
+    const int target =
+        session.Search.SearchByFileNames ? SuggestReplacement(session, url, 0, at.fileIndex) : -1;
     return LinkEntryAt(session, text, at, target, url, fragment, quoteFlag);
   }
 
@@ -436,7 +437,30 @@ RowOutcome AddTargetEntry(SearchSession& session, const TextView& text, int file
                    false);
 }
 
-int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int startIndex) {
+namespace {
+
+// How many trailing path components two paths share, folder names compared ignoring ASCII
+// case; a ".." step ends the run.
+std::size_t SharedTail(std::string_view a, std::string_view b, char separator) {
+  std::size_t shared = 0;
+  while (!a.empty() && !b.empty()) {
+    const std::size_t cutA = a.find_last_of(separator);
+    const std::size_t cutB = b.find_last_of(separator);
+    const std::string_view lastA = cutA == std::string_view::npos ? a : a.substr(cutA + 1);
+    const std::string_view lastB = cutB == std::string_view::npos ? b : b.substr(cutB + 1);
+    if (lastA == ".." || !EqualsIgnoreCase(lastA, lastB)) break;
+    ++shared;
+    if (cutA == std::string_view::npos || cutB == std::string_view::npos) break;
+    a = a.substr(0, cutA);
+    b = b.substr(0, cutB);
+  }
+  return shared;
+}
+
+}  // namespace
+
+int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int startIndex,
+                       int fromFile) {
   FileList& files = session.FileList;
   const PathStyle style = session.pathStyle();
   startIndex = std::max(startIndex, 0);
@@ -445,11 +469,13 @@ int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int s
   const auto first = std::lower_bound(named.begin(), named.end(), startIndex);
   if (first == named.end()) return -1;
 
+  // The page that holds the link is never its repair: a link to itself repairs nothing.
   int best = -1;
   if (Contains(pathOrUrl, kSchemeSeparator)) {
     // The longest common tail with the URL (exact letter case) wins; the earlier file on ties.
     std::size_t bestScore = 0;
     for (auto it = first; it != named.end(); ++it) {
+      if (*it == fromFile) continue;
       std::string candidate = files.path(*it);
       ConvertSeparators(candidate, true, style);
       std::size_t score = 0;
@@ -463,15 +489,22 @@ int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int s
       }
     }
   } else {
-    // The fewest folder steps from the broken path wins; the earlier file on ties.
+    // The fewest folder steps from the broken path wins; on equal steps the longest shared tail
+    // of folder names, then the earlier file.
     const char separator = PathSeparator(style);
-    std::size_t bestScore = 0;
+    std::size_t bestSteps = 0;
+    std::size_t bestTail = 0;
     for (auto it = first; it != named.end(); ++it) {
-      const std::string reference = MakeRelativePath(pathOrUrl, files.path(*it), false, style);
-      const auto score =
+      if (*it == fromFile) continue;
+      const std::string& candidate = files.path(*it);
+      const std::string reference = MakeRelativePath(pathOrUrl, candidate, false, style);
+      const auto steps =
           static_cast<std::size_t>(std::count(reference.begin(), reference.end(), separator));
-      if (best < 0 || score < bestScore) {
-        bestScore = score;
+      if (best >= 0 && steps > bestSteps) continue;
+      const std::size_t tail = SharedTail(pathOrUrl, candidate, separator);
+      if (best < 0 || steps < bestSteps || tail > bestTail) {
+        bestSteps = steps;
+        bestTail = tail;
         best = *it;
       }
     }

@@ -17,6 +17,7 @@ struct Suggestion {
   std::string pathOrUrl;
   int expected;
   int startIndex = 0;
+  int fromFile = -1;  // the page that holds the link
 };
 
 void CheckAll(PathStyle style, const std::vector<Suggestion>& cases) {
@@ -24,7 +25,7 @@ void CheckAll(PathStyle style, const std::vector<Suggestion>& cases) {
     SCOPED_TRACE(c.name);
     SearchSession session(style);
     WithFiles(session, c.files);
-    EXPECT_EQ(SuggestReplacement(session, c.pathOrUrl, c.startIndex), c.expected);
+    EXPECT_EQ(SuggestReplacement(session, c.pathOrUrl, c.startIndex, c.fromFile), c.expected);
     for (int i = 0; i < session.FileList.size(); ++i) {
       EXPECT_EQ(session.FileList.referenced(i), i == c.expected) << "mark of " << i;
     }
@@ -72,6 +73,22 @@ TEST(Suggestion, LocalPathsPosix) {
   const std::string broken = "/srv/site/a/img/logo.gif";
   CheckAll(PathStyle::Posix,
            {
+               {"the page that holds the link is never its repair",
+                {"/m/da/bind.html", "/m/pt-br/bind.html"},
+                "/m/da/../../pt-br/bind.html",
+                1,
+                0,
+                0},
+               {"the page itself as the only candidate gives none",
+                {"/m/da/bind.html"},
+                "/m/da/../../pt-br/bind.html",
+                -1,
+                0,
+                0},
+               {"equal steps: the longer shared tail of folders wins, ignoring case",
+                {"/s/x/en/a.htm", "/s/y/fr/a.htm"},
+                "/s/z/FR/a.htm",
+                1},
                {"two steps each: the earlier wins",
                 {"/srv/site/a/pics/logo.gif", "/srv/site/logo.gif"},
                 broken,
@@ -102,6 +119,12 @@ TEST(Suggestion, InternetUrlsScoreTheCommonTail) {
                {"equal tails: the earlier wins",
                 {"D:\\a\\img\\logo.gif", "D:\\b\\img\\logo.gif"},
                 url,
+                0},
+               {"never the page that holds the link",
+                {"D:\\a\\img\\logo.gif", "D:\\b\\img\\logo.gif"},
+                url,
+                1,
+                0,
                 0},
                {"letters of another case end the tail",
                 {"D:\\site\\IMG\\logo.gif", "D:\\x\\img\\logo.gif"},
