@@ -46,6 +46,21 @@ class FolderAdder {
         if (recurse) subfolders.push_back(std::move(e.Name));
         continue;
       }
+      // The temporary files of a file being replaced are never listed; those of a run that
+      // was killed are removed.
+      if (const std::optional<long> writer = TempFileWriter(e.Name)) {
+        if (!fs_.ProcessRuns(*writer)) {
+          const std::string path = JoinPath(folder, e.Name, list_.style());
+          std::string error;
+          view_.AppendLogLine(path + (fs_.Remove(path, &error)
+                                          ? " ... removed: left behind by an interrupted run"
+                                          : " ... left behind by an interrupted run, cannot be "
+                                            "removed: " +
+                                                error),
+                              false);
+        }
+        continue;
+      }
       files.push_back(std::move(e.Name));
       if (view_.StopPoll() == Poll::Stop) {
         stopped = true;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace urlsmith {
@@ -31,6 +32,14 @@ struct FileInfo {
   bool IsDirectory = false;
   bool Writable = false;  // some write bit is set and this process may write the file
 };
+
+// The temporary files that replacing a file leaves for a moment next to it:
+// ".urlsmith-<pid>-XXXXXX" (and the same with "-old" while a backup gets its name). The
+// writer's process id tells the leftovers of a run that was killed from the files of one that
+// still runs.
+inline constexpr std::string_view kTempFilePrefix = ".urlsmith-";
+// The process id of the writer when `name` (a file name without folder) is such a file.
+std::optional<long> TempFileWriter(std::string_view name);
 
 class FileSystem {
  public:
@@ -69,6 +78,9 @@ class FileSystem {
   virtual bool Remove(const std::string& path, std::string* error);
   // Makes the renames made in a folder durable. Best effort.
   virtual void SyncFolder(const std::string& folder);
+  // Whether the process `pid` still runs, so that its temporary files are not leftovers. The
+  // base version says yes: nothing is taken for a leftover.
+  virtual bool ProcessRuns(long pid);
 };
 
 class PosixFileSystem : public FileSystem {
@@ -88,6 +100,7 @@ class PosixFileSystem : public FileSystem {
   bool HardLink(const std::string& from, const std::string& to, std::string* error) override;
   bool Remove(const std::string& path, std::string* error) override;
   void SyncFolder(const std::string& folder) override;
+  bool ProcessRuns(long pid) override;
 };
 
 }  // namespace urlsmith

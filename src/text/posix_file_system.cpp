@@ -1,8 +1,10 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -100,6 +102,34 @@ std::optional<FileInfo> FileSystem::Stat(const std::string&, std::string* error)
   SetError(error, ENOTSUP);
   return std::nullopt;
 }
+std::optional<long> TempFileWriter(std::string_view name) {
+  if (name.substr(0, kTempFilePrefix.size()) != kTempFilePrefix) return std::nullopt;
+  name.remove_prefix(kTempFilePrefix.size());
+  if (name.size() > 4 && name.substr(name.size() - 4) == "-old") name.remove_suffix(4);
+  const std::size_t dash = name.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash > 10 || name.size() != dash + 7) {
+    return std::nullopt;
+  }
+  long pid = 0;
+  for (const char c : name.substr(0, dash)) {
+    if (c < '0' || c > '9') return std::nullopt;
+    pid = pid * 10 + (c - '0');
+  }
+  for (const char c : name.substr(dash + 1)) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) return std::nullopt;
+  }
+  return pid;
+}
+
+bool FileSystem::ProcessRuns(long) {
+  return true;
+}
+
+bool PosixFileSystem::ProcessRuns(long pid) {
+  if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
 std::optional<std::string> FileSystem::WriteTempFile(const std::string&,
                                                      const std::vector<std::uint8_t>&,
                                                      const FileInfo&, std::string* error) {
@@ -248,7 +278,8 @@ std::optional<std::string> PosixFileSystem::WriteTempFile(const std::string& nea
                                                           const FileInfo& like,
                                                           std::string* error) {
   const std::string folder = FolderPart(nearPath);
-  std::string name = (folder == "/" ? std::string() : folder) + "/.urlsmith-XXXXXX";
+  std::string name = (folder == "/" ? std::string() : folder) + "/" + std::string(kTempFilePrefix) +
+                     std::to_string(::getpid()) + "-XXXXXX";
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) {
     SetError(error, errno);

@@ -70,6 +70,9 @@ void Scan(FileSystem& fs, const std::string& folder, BackupScan& scan,
     } else if (IsBackupName(entry.Name)) {
       const std::string path = prefix + entry.Name;
       scan.backups.push_back({path, path.substr(0, path.size() - kSuffix.size())});
+    } else if (const std::optional<long> writer = TempFileWriter(entry.Name);
+               writer && !fs.ProcessRuns(*writer)) {
+      scan.leftovers.push_back(prefix + entry.Name);
     }
   }
   for (const std::string& sub : subfolders)
@@ -161,7 +164,24 @@ int RunUnspool(const std::vector<std::string>& args, FileSystem& fs, std::FILE* 
     std::fprintf(err, "unspool: cannot list the folder %s\n", bad.c_str());
     ++failures;
   }
+  // What a killed run left behind goes with the backups: listed, and removed by either action.
+  auto leftovers = [&] {
+    for (const std::string& path : scan.leftovers) {
+      if (action == Action::List) {
+        std::fprintf(out, "%s (left behind by an interrupted run)\n", path.c_str());
+        continue;
+      }
+      std::string error;
+      if (fs.Remove(path, &error)) {
+        std::fprintf(out, "removed %s (left behind by an interrupted run)\n", path.c_str());
+      } else {
+        std::fprintf(err, "unspool: cannot remove %s: %s\n", path.c_str(), error.c_str());
+        ++failures;
+      }
+    }
+  };
   const std::size_t count = scan.backups.size();
+  if (count == 0 || action == Action::List) leftovers();
   if (count == 0) {
     std::fprintf(out, "No backups found under %s\n", folder.c_str());
     return failures > 0 ? kExitError : kExitOk;
@@ -196,6 +216,7 @@ int RunUnspool(const std::vector<std::string>& args, FileSystem& fs, std::FILE* 
     }
   }
 
+  leftovers();
   std::size_t done = 0;
   for (const Backup& b : scan.backups) {
     std::string error;

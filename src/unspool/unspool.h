@@ -20,6 +20,8 @@ struct Backup {
 struct BackupScan {
   std::vector<Backup> backups;      // folder by folder, names in byte order
   std::vector<std::string> errors;  // folders that could not be listed, with the reason
+  // Temporary files that a killed run of the apply step left behind (its process is gone).
+  std::vector<std::string> leftovers;
 };
 
 // The backups under `folder` and all its subfolders. Only ".bak" files of pages, style sheets

@@ -1,6 +1,11 @@
 // The review lines of scan and the whole job of fix, through the real program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -142,6 +147,94 @@ TEST(FixCli, NoBackupsAndOptionErrors) {
     EXPECT_EQ(e.exitCode, 2);
     EXPECT_NE(e.err.find(c.inErr), std::string::npos) << e.err;
   }
+}
+
+}  // namespace
+}  // namespace urlsmith
+
+namespace urlsmith {
+namespace {
+
+// `fix` killed at random moments: every file is its old or its new self, every new file's
+// backup is its original, and the next run removes what the killed one left behind.
+TEST(FixCli, AKilledFixLosesNothingAndItsLeftoversGoAtTheNextRun) {
+  TempDir dir;
+  const std::string site = dir / "site";
+  std::map<std::string, std::string> original;
+  for (int i = 0; i < 400; ++i) {
+    const std::string name = "p" + std::to_string(i) + ".htm";
+    original[name] = "<p>" + std::string(2000, 'x') + "<a href=\"pic" + std::to_string(i % 7) +
+                     ".gif\">x</a></p>\n";
+    dir.Write("site/" + name, original[name]);
+  }
+  for (int k = 0; k < 7; ++k)
+    dir.Write("site/img/pic" + std::to_string(k) + ".gif", "GIF");
+  const std::string reference = dir / "reference";
+  fs::copy(site, reference, fs::copy_options::recursive);
+  ASSERT_EQ(RunCli({"fix", "--no-internet", "--yes", "-q", reference}).exitCode, 0);
+  const std::map<std::string, std::string> fixed = Tree(reference);
+
+  std::srand(20261207);
+  bool leftBehind = false;
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    leftBehind = false;  // a later run removes what an earlier one left
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      ::execl(URLSMITH_CLI_PATH, URLSMITH_CLI_PATH, "fix", "--no-internet", "--yes", site.c_str(),
+              static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::usleep(static_cast<useconds_t>(20'000 + std::rand() % 250'000));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    for (const auto& [name, bytes] : Tree(site)) {
+      if (name.rfind(".urlsmith-", 0) == 0) {
+        leftBehind = true;
+        continue;
+      }
+      if (name.size() > 4 && name.substr(name.size() - 4) == ".bak") {
+        EXPECT_EQ(bytes, original.at(name.substr(0, name.size() - 4))) << name;
+        continue;
+      }
+      if (!original.count(name)) continue;
+      EXPECT_TRUE(bytes == original.at(name) || bytes == fixed.at(name)) << name;
+      if (bytes != original.at(name)) {
+        EXPECT_TRUE(fs::exists(site + "/" + name + ".bak")) << name;
+      }
+    }
+  }
+  // The next run lists none of the leftovers, removes them and says so.
+  const auto next = RunCli({"scan", "--no-internet", site});
+  if (leftBehind) {
+    EXPECT_NE(next.err.find("removed: left behind by an interrupted run"), std::string::npos);
+  }
+  for (const auto& [name, bytes] : Tree(site)) {
+    EXPECT_NE(name.rfind(".urlsmith-", 0), 0u) << name;
+  }
+  EXPECT_EQ(next.out.find(".urlsmith-"), std::string::npos);
+}
+
+// unspool lists and removes the leftovers of a killed run, not those of a running one.
+TEST(FixCli, UnspoolListsAndRemovesTheLeftoversOfAKilledRun) {
+  TempDir dir;
+  dir.Write("a.htm", "new");
+  dir.Write("a.htm.bak", "old");
+  const std::string dead = dir.Write(".urlsmith-999999999-AbC123", "half");
+  const std::string alive = dir.Write(".urlsmith-" + std::to_string(::getpid()) + "-XyZ789", "x");
+  const auto listed = RunProcess({URLSMITH_UNSPOOL_PATH, "--list", dir.path()});
+  EXPECT_NE(listed.out.find(dead + " (left behind by an interrupted run)"), std::string::npos)
+      << listed.out;
+  EXPECT_EQ(listed.out.find(alive), std::string::npos);
+  const auto deleted = RunProcess({URLSMITH_UNSPOOL_PATH, "--delete", "--yes", dir.path()});
+  EXPECT_EQ(deleted.exitCode, 0) << deleted.err;
+  EXPECT_FALSE(fs::exists(dead));
+  EXPECT_TRUE(fs::exists(alive));
 }
 
 }  // namespace
