@@ -469,13 +469,11 @@ int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int s
   const auto first = std::lower_bound(named.begin(), named.end(), startIndex);
   if (first == named.end()) return -1;
 
-  // The page that holds the link is never its repair: a link to itself repairs nothing.
   int best = -1;
   if (Contains(pathOrUrl, kSchemeSeparator)) {
     // The longest common tail with the URL (exact letter case) wins; the earlier file on ties.
     std::size_t bestScore = 0;
     for (auto it = first; it != named.end(); ++it) {
-      if (*it == fromFile) continue;
       std::string candidate = files.path(*it);
       ConvertSeparators(candidate, true, style);
       std::size_t score = 0;
@@ -490,12 +488,14 @@ int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int s
     }
   } else {
     // The fewest folder steps from the broken path wins; on equal steps the longest shared tail
-    // of folder names, then the earlier file.
+    // of folder names, then the earlier file. The path's ".." steps are resolved first, as
+    // the lookup resolves them: "de/../../pt-br/x" is as far from "de/x" as from "pt-br/x".
     const char separator = PathSeparator(style);
+    std::string resolved(pathOrUrl);
+    if (ResolveDotSegments(resolved, style)) pathOrUrl = resolved;
     std::size_t bestSteps = 0;
     std::size_t bestTail = 0;
     for (auto it = first; it != named.end(); ++it) {
-      if (*it == fromFile) continue;
       const std::string& candidate = files.path(*it);
       const std::string reference = MakeRelativePath(pathOrUrl, candidate, false, style);
       const auto steps =
@@ -509,6 +509,9 @@ int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int s
       }
     }
   }
+  // A link to the page that holds it repairs nothing, and when that page fits best, the next
+  // best is no better a guess: no suggestion.
+  if (best >= 0 && best == fromFile) return -1;
   if (best >= 0) files.SetReferenced(best);
   return best;
 }

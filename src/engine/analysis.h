@@ -30,8 +30,8 @@ bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
                                         Pos tagPos, Pos valuePos, const std::string& url,
                                         const std::string& existingTarget, bool quoteFlag);
 
-// The listed file of the same name that a broken link most likely meant, or -1; never
-// `fromFile`, the page that holds the link. The chosen file is marked as referenced.
+// The listed file of the same name that a broken link most likely meant, or -1, also when that
+// is `fromFile`, the page that holds the link. The chosen file is marked as referenced.
 int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int startIndex,
                        int fromFile = -1);
 
