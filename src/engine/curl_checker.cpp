@@ -82,13 +82,29 @@ std::size_t ProbeBody(char* data, std::size_t size, std::size_t count, void* use
   return bytes;
 }
 
+// Whether a request could not be made at all: no name, no connection, nothing sent or
+// received, no time left. Nobody can tell from it whether the URL works.
+bool NotMade(CURLcode code) {
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // What a request that did not come to its answer counts as: Stopped at ESC; Skipped at F10 or
-// when it ran out of time, as nobody could tell whether the URL works. Empty for one that ran
-// to its end. Outcome is the checker's private enum, hence the parameter.
+// when it could not be made (a lost connection, a time-out). Empty for one that ran to its
+// end. Outcome is the checker's private enum, hence the parameter.
 template <typename Outcome>
 std::optional<Outcome> CutShort(const Finished& f) {
   if (f.end == End::Stopped) return Outcome::Stopped;
-  if (f.end == End::Skipped || f.code == CURLE_OPERATION_TIMEDOUT) return Outcome::Skipped;
+  if (f.end == End::Skipped || NotMade(f.code)) return Outcome::Skipped;
   return std::nullopt;
 }
 
@@ -257,6 +273,7 @@ CurlInternetChecker::~CurlInternetChecker() {
 }
 
 void CurlInternetChecker::OpenSession() {
+  skipped_ = 0;
   if (session_ == nullptr && globalReady_) session_ = Session::Open();
 }
 
@@ -293,6 +310,7 @@ UrlVerdict CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& 
   // A URL of another scheme cannot be asked for: it is skipped like an unreachable host.
   const Outcome outcome = target ? Check(*target, view) : Outcome::Skipped;
   if (outcome == Outcome::Stopped) return UrlVerdict::Stopped;
+  if (outcome == Outcome::Skipped) ++skipped_;
   const bool valid = outcome != Outcome::Broken;
   view.AppendLogLine(outcome == Outcome::Valid    ? "valid. "
                      : outcome == Outcome::Broken ? "broken. "

@@ -99,6 +99,7 @@ class CurlInternetChecker : public InternetChecker {
   void Reset() override;
   // 0: valid, or skipped (F10, no connection, time-out); 1: broken; -1: ESC.
   [[nodiscard]] UrlVerdict CheckInternetUrl(std::string_view url, RunView& view) override;
+  int SkippedCount() const override { return skipped_; }
 
   // Trusts the certificates in this PEM file instead of the system's for https (empty: the
   // system's). Takes effect with the next request.
@@ -117,6 +118,8 @@ class CurlInternetChecker : public InternetChecker {
   struct Target;
   enum class Outcome { Valid, Broken, Skipped, Stopped };
   enum class Reach { Connected, Unreachable, Skipped, Stopped };
+
+  int skipped_ = 0;  // this run's
 
   Outcome Check(const Target& target, RunView& view);
   Reach Connect(const Target& target, RunView& view);

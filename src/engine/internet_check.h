@@ -22,6 +22,9 @@ class InternetChecker {
   // Drops the caches and closes the session (when the processing options are shown again).
   virtual void Reset() = 0;
   [[nodiscard]] virtual UrlVerdict CheckInternetUrl(std::string_view url, RunView& view) = 0;
+  // The addresses of this run that could not be checked (no connection, no name, time-out, F10):
+  // they count as valid, and the run's summary says how many there were.
+  virtual int SkippedCount() const { return 0; }
 };
 
 }  // namespace urlsmith

@@ -168,8 +168,14 @@ SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
   if (search.Stopped) return stopped();
   const int total = search.Rows;
   if (total > 0) view.AppendLogLine(">> Done.", false);
-  view.SetStatus("Done: " + std::to_string(session.LinkCount()) + " change(s) to apply in " +
-                 std::to_string(session.ProcessableCount) + " file(s)");
+  std::string summary = "Done: " + std::to_string(session.LinkCount()) + " change(s) to apply in " +
+                        std::to_string(session.ProcessableCount) + " file(s)";
+  if (const InternetChecker* checker = session.internet();
+      checker != nullptr && !session.InternetCheckOff && checker->SkippedCount() > 0) {
+    summary += "; " + std::to_string(checker->SkippedCount()) +
+               " Internet address(es) could not be checked and are left as they are";
+  }
+  view.SetStatus(summary);
   session.SearchBusy = false;
   result.Outcome = total > 0 ? SearchOutcome::Found : SearchOutcome::NothingFound;
   result.Total = total;

@@ -219,7 +219,9 @@ TEST(Runs, F10SkipsTheAddressBeingChecked) {
   EXPECT_TRUE(log.logLines().last().startsWith(
       QString::fromStdString("Checking \"" + url + "\" in the Internet ... skipped. ")))
       << log.logLines().join('\n').toStdString();
-  EXPECT_EQ(log.statusText(), "Done: 0 change(s) to apply in 1 file(s)");
+  EXPECT_EQ(log.statusText(),
+            "Done: 0 change(s) to apply in 1 file(s); 1 Internet address(es) could not be "
+            "checked and are left as they are");
   EXPECT_FALSE(f->session().SearchBusy);
 }
 

@@ -201,6 +201,8 @@ TEST_F(InternetCheckTest, HttpStatusDecidesTheVerdict) {
       {Http("/no-head-501"), UrlVerdict::Valid, "valid. "},
       {Http("/no-head-moved"), UrlVerdict::Valid, "valid. "},
       {Http("/no-head-missing"), UrlVerdict::Broken, "broken. "},
+      // A request torn down before its answer tells nothing: skipped, not broken.
+      {Http("/reset"), UrlVerdict::Valid, "skipped. "},
       // The URL comes decoded: its spaces and other bytes are escaped on the way out.
       {Http("/ok?q=two words&x=\xC3\xA9%"), UrlVerdict::Valid, "valid. "},
       {"HTTP://127.0.0.1:" + std::to_string(servers_->http->port()) + "/ok?upper",

@@ -10,7 +10,9 @@ lifetime of a few minutes is over.
 """
 
 import os
+import socket
 import socketserver
+import struct
 import ssl
 import sys
 import threading
@@ -68,6 +70,12 @@ class CheckHandler(BaseHTTPRequestHandler):
         path = self.path.split("?", 1)[0]
         if path == "/hang":
             time.sleep(HANG_SECONDS)
+            return
+        if path == "/reset":
+            # The connection is torn down (RST) before any answer.
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.connection.close()
+            self.close_connection = True
             return
         head_status, get_status, headers = self.ROUTES.get(path, (404, 404, {}))
         status = get_status if with_body else head_status
