@@ -104,7 +104,7 @@ TEST(Results, TheListShowsTheCoresLinesForEveryChoice) {
   // The two Internet links the unchecked search planned to delete are pointed out.
   auto* notice = Find<QLabel>(r.page, "internetNotice");
   EXPECT_TRUE(notice->isVisible());
-  EXPECT_TRUE(notice->text().contains("2 Internet link(s) planned for change without a check"))
+  EXPECT_TRUE(notice->text().contains("2 unchecked Internet link(s) planned for change"))
       << notice->text().toStdString();
 
   struct Step {

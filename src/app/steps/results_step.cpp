@@ -227,13 +227,12 @@ void ResultsStep::Command(F&& command, bool rebuild) {
 void ResultsStep::Entered() {
   const int unchecked = frame_.session().UncheckedInternetChanges;
   internetNotice_->setText(
-      QStringLiteral("\u26A0 %1 Internet link(s) planned for change without a check "
-                     "(\"Check Internet URL's\" is off at step 3)")
+      QStringLiteral("\u26A0 %1 unchecked Internet link(s) planned for change (step 3)")
           .arg(unchecked));
   internetNotice_->setToolTip(
-      QStringLiteral("The Internet addresses were not checked, so each one counts as broken: it "
-                     "is replaced by a file of the same name or deleted. Check them at step 3 "
-                     "to keep the ones that work."));
+      QStringLiteral("\"Check Internet URL's\" is off at step 3, so every Internet address "
+                     "counts as broken: it is replaced by a file of the same name or deleted. "
+                     "Check them at step 3 to keep the ones that work."));
   internetNotice_->setVisible(unchecked > 0);
   frame_.SetNextEnabled(true);
   frame_.SetPreviousEnabled(true);
