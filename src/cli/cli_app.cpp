@@ -110,8 +110,7 @@ struct Options {
   ResultOptions review;
   DeletionOptions deletion;
   bool json = false;
-  // --no-backups. Kept apart from review.MakeBackups: the plan written before applying has
-  // always shown the backup box as it starts.
+  // --no-backups: what the plan reports as "makeBackups" and what the apply run does.
   bool backups = true;
   bool yes = false;
   bool ridInternetLinks = false;
@@ -306,6 +305,7 @@ bool PrintPlan(SearchSession& session, const Options& o, RunView& view, std::FIL
   };
   ResultStep step(session, list, std::move(hooks));
   step.Options = o.review;
+  step.Options.MakeBackups = o.backups;
   ShowResults(step);
   if (o.json) {
     const std::string json = PlanJson(step);

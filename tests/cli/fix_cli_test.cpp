@@ -79,6 +79,10 @@ TEST(ScanCli, PrintsTheReviewLinesOfTheExampleSite) {
   EXPECT_EQ(json.exitCode, 1);
   EXPECT_EQ(json.out.front(), '{');
   EXPECT_NE(json.out.find("\"groups\": 8"), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"makeBackups\": true"), std::string::npos);
+  const auto noBackups =
+      RunCli({"fix", "--no-internet", "--format", "json", "--no-backups", site});  // no --yes
+  EXPECT_NE(noBackups.out.find("\"makeBackups\": false"), std::string::npos) << noBackups.out;
   EXPECT_NE(json.out.find("\"line\": \"REPLACE (1): \\\"item.htm\\\" --> \\\"items/item.htm\\\"\""),
             std::string::npos);
 }
