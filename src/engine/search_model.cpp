@@ -1,5 +1,7 @@
 #include "engine/search_model.h"
 
+#include <xxhash.h>
+
 #include "engine/internet_check.h"
 #include "text/primitives.h"
 #include "text/replacement.h"
@@ -30,13 +32,7 @@ FileKind KindOfPath(std::string_view path, PathStyle style) {
 }
 
 std::uint64_t TextFingerprint(const std::vector<std::uint8_t>& bytes) {
-  // FNV-1a over the bytes, with the size mixed in.
-  std::uint64_t h = 1469598103934665603ULL ^ static_cast<std::uint64_t>(bytes.size());
-  for (const std::uint8_t b : bytes) {
-    h ^= b;
-    h *= 1099511628211ULL;
-  }
-  return h | 1;
+  return XXH3_64bits(bytes.data(), bytes.size()) | 1;
 }
 
 SearchSession::SearchSession(PathStyle style, std::shared_ptr<FileSystem> fs)
