@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <regex>
 
 #include "apply/apply_run.h"
 #include "cli/cli_run_view.h"
@@ -53,6 +54,8 @@ Search options:
                             leave them as they are (they are still escaped, completed with a
                             forgotten protocol name or pointed to a saved local copy); so are
                             addresses that could not be checked for want of a connection
+  --exclude REGEX           leave the Internet addresses that match REGEX (ECMAScript syntax,
+                            anywhere in the address) unchecked and unchanged; repeatable
   --rid-internet-links      do not check Internet addresses, and replace each of them by a
                             same-named file of the site or plan its deletion: the way to clean
                             pages downloaded from the web of their links
@@ -162,6 +165,15 @@ std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args
   };
   using Valued = std::function<std::optional<std::string>(const std::string&)>;
   const std::map<std::string, Valued> valued = {
+      {"--exclude",
+       [&](const std::string& v) -> std::optional<std::string> {
+         try {
+           o.search.ExcludedUrls.emplace_back(v, std::regex::ECMAScript | std::regex::optimize);
+         } catch (const std::regex_error& e) {
+           return "--exclude: \"" + v + "\" is not a regular expression (" + e.what() + ")";
+         }
+         return std::nullopt;
+       }},
       {"--base-url",
        [&](const std::string& v) -> std::optional<std::string> {
          o.search.UseBaseUrl = true;

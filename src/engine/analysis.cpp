@@ -338,6 +338,9 @@ RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& tex
 
   // 9. Internet URLs.
   if (StartsWithAny(url, kInternetSchemes)) {
+    for (const std::regex& excluded : session.Search.ExcludedUrls) {
+      if (std::regex_search(url.begin(), url.end(), excluded)) return RowOutcome::None;
+    }
     InternetChecker* checker = session.internet();
     const bool checked = !session.InternetCheckOff && checker != nullptr;
     if (checked) {

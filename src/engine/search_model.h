@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <regex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,6 +69,8 @@ struct SearchOptions {
   // unchecked URL counts as broken: it is replaced by a same-named file or deleted, which
   // rids downloaded pages of their Internet links. Not remembered between runs.
   bool KeepUncheckedInternetUrls = false;
+  // Internet URLs matching any of these (anywhere in the URL) are neither checked nor changed.
+  std::vector<std::regex> ExcludedUrls;
 };
 
 // The processing options (wizard step 4). Defaults are those of a first start.

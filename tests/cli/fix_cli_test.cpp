@@ -65,6 +65,14 @@ TEST(ScanCli, PrintsTheReviewLinesOfTheExampleSite) {
       "DELETE (1): \"history.html\"\n"
       "DELETE (1): \"\xC3\xBC"
       "ber.htm\"\n";
+  // --exclude keeps matching addresses out of the rid, as it keeps them out of the checks.
+  const auto excluded = RunCli({"scan", "--rid-internet-links", "--exclude", "stats\\.example",
+                                "--exclude", "^http://www\\.example\\.com/m", "--allow-deletion",
+                                "--hide-replace", "--hide-orphan", "--sort", "url", site});
+  EXPECT_EQ(excluded.out, localDeletions) << excluded.err;
+  const auto badPattern = RunCli({"scan", "--exclude", "(", site});
+  EXPECT_EQ(badPattern.exitCode, 2);
+  EXPECT_NE(badPattern.err.find("is not a regular expression"), std::string::npos);
   for (const char* internet : {"--no-internet", "--rid-internet-links"}) {
     const auto shown = RunCli({"scan", internet, "--allow-deletion", "--hide-replace",
                                "--hide-orphan", "--sort", "url", site});
