@@ -85,12 +85,7 @@ PicturePanel::PicturePanel(QWidget* parent) : QWidget(parent) {
   }
   LoadPicture(kPanelBackground, false, background_);
   backgroundImage_ = ImageOf(background_);
-  const Dib& first = badges_[0];
-  canvas_.Width = first.Width;
-  canvas_.Height = first.Height;
-  canvas_.BitsPerPixel = 24;
-  canvas_.BytesPerRow = (first.Width * 3 + 3) / 4 * 4;
-  canvas_.Pixels.assign(static_cast<std::size_t>(canvas_.BytesPerRow) * first.Height, 0);
+  canvas_ = NewDib(badges_[0].Width, badges_[0].Height, 24);
   timer_.setTimerType(Qt::PreciseTimer);
   timer_.setInterval(kTickMs);
   connect(&timer_, &QTimer::timeout, this, &PicturePanel::Tick);

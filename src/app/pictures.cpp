@@ -86,6 +86,12 @@ bool Decode(std::span<const std::uint8_t> bytes, DecodedImage& out, bool& tooLar
   return ok;
 }
 
+bool Covers(const opj_image_comp_t& component, std::uint32_t width, std::uint32_t height) {
+  return component.data != nullptr && component.w == width && component.h == height;
+}
+
+}  // namespace
+
 Dib NewDib(int width, int height, int bitsPerPixel, bool topDown) {
   Dib dib;
   dib.Width = width;
@@ -96,12 +102,6 @@ Dib NewDib(int width, int height, int bitsPerPixel, bool topDown) {
   dib.Pixels.assign(static_cast<std::size_t>(dib.BytesPerRow) * height, 0);
   return dib;
 }
-
-bool Covers(const opj_image_comp_t& component, std::uint32_t width, std::uint32_t height) {
-  return component.data != nullptr && component.w == width && component.h == height;
-}
-
-}  // namespace
 
 int DecodePicture(std::span<const std::uint8_t> codestream, bool topDown, Dib& colour,
                   Dib* transparency) {

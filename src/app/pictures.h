@@ -42,6 +42,9 @@ struct Dib {
   }
 };
 
+// A zeroed bitmap of that size (rows padded to four bytes).
+Dib NewDib(int width, int height, int bitsPerPixel, bool topDown = false);
+
 // The loader's results.
 enum PictureResult : int {
   kPictureLoaded = 0,
