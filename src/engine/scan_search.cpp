@@ -1,5 +1,7 @@
 #include "engine/scan_search.h"
 
+#include <algorithm>
+
 namespace urlsmith {
 
 namespace {
@@ -14,9 +16,13 @@ bool InBlockComment(Pos open, Pos close) {
   return (open == kNone) != (close == kNone);
 }
 
-void CollectTags(const TextView& text, std::string_view name, std::vector<Pos>& out,
-                 std::size_t maxEntries, bool& fits) {
-  Pos p = FindTag(text, name, 0);
+Pos FindTagIn(const TextView& text, const TagIndex* index, std::string_view name, Pos from) {
+  return index != nullptr ? index->Find(name, from) : FindTag(text, name, from);
+}
+
+void CollectTags(const TextView& text, const TagIndex* index, std::string_view name,
+                 std::vector<Pos>& out, std::size_t maxEntries, bool& fits) {
+  Pos p = FindTagIn(text, index, name, 0);
   while (p != kNone) {
     if (out.size() >= maxEntries) {
       fits = false;
@@ -25,30 +31,79 @@ void CollectTags(const TextView& text, std::string_view name, std::vector<Pos>& 
     out.push_back(p);
     const Pos q = NextAfterTag(text, p);
     if (q == kNone) return;
-    p = FindTag(text, name, q);
+    p = FindTagIn(text, index, name, q);
   }
 }
 
 }  // namespace
 
+// ---- TagIndex ----
+
+void TagIndex::Build(const TextView& text, std::span<const std::string_view> names) {
+  text_ = text;
+  names_ = names.subspan(0, std::min(names.size(), kMaxNames));
+  CollectTagPositions(text, names_, lists_);
+  built_ = true;
+}
+
+Pos TagIndex::Find(std::string_view name, Pos from) const {
+  // A walk over UTF-16 text from an odd offset reads the units shifted by a byte: only the
+  // text can answer that.
+  if (!built_ || from < 0 || (text_.width() == 2 && from % 2 != 0)) {
+    return FindTag(text_, name, from);
+  }
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (names_[i] != name) continue;
+    const std::vector<std::uint32_t>& list = lists_[i];
+    const auto it = std::lower_bound(list.begin(), list.end(), from,
+                                     [](std::uint32_t p, Pos f) { return Pos{p} < f; });
+    return it == list.end() ? kNone : Pos{*it};
+  }
+  return FindTag(text_, name, from);
+}
+
 bool CollectScriptRanges(const TextView& text, std::vector<Pos>& starts, std::vector<Pos>& ends,
-                         std::size_t maxEntries) {
+                         std::size_t maxEntries, const TagIndex* index) {
   starts.clear();
   ends.clear();
   bool fits = true;
-  CollectTags(text, "SCRIPT", starts, maxEntries, fits);
-  CollectTags(text, "/SCRIPT", ends, maxEntries, fits);
+  CollectTags(text, index, "SCRIPT", starts, maxEntries, fits);
+  CollectTags(text, index, "/SCRIPT", ends, maxEntries, fits);
   return fits;
 }
 
 // ---- TagWalk ----
 
-Pos TagWalk::Find(std::string_view name, Pos from) {
-  if (blocks_.TagsEverywhere) return FindTag(text_, name, from);
-  if (!blocks_.Overflow) {
+Pos TagWalk::FindAnywhere(std::string_view name, Pos from) const {
+  return FindTagIn(text_, index_, name, from);
+}
+
+// FindTagOutsideScripts over the collected block lists.
+Pos TagWalk::FindOutsideListedBlocks(std::string_view name, Pos from) const {
+  if (index_ == nullptr) {
     return FindTagOutsideScripts(text_, from, name, blocks_.Starts, blocks_.Ends);
   }
-  Pos p = FindTag(text_, name, from);
+  Pos p = FindAnywhere(name, from);
+  while (p != kNone) {
+    // The last script block that starts before p.
+    const auto start = std::lower_bound(blocks_.Starts.begin(), blocks_.Starts.end(), p);
+    if (start == blocks_.Starts.begin()) return p;
+    const Pos blockStart = *(start - 1);
+    // Where that block ends.
+    const auto end = std::upper_bound(blocks_.Ends.begin(), blocks_.Ends.end(), blockStart);
+    if (end == blocks_.Ends.end()) return kNone;  // the block never closes
+    if (*end < p) return p;
+    p = NextAfterTag(text_, p);
+    if (p == kNone) return kNone;
+    p = FindAnywhere(name, p);
+  }
+  return kNone;
+}
+
+Pos TagWalk::Find(std::string_view name, Pos from) {
+  if (blocks_.TagsEverywhere) return FindAnywhere(name, from);
+  if (!blocks_.Overflow) return FindOutsideListedBlocks(name, from);
+  Pos p = FindAnywhere(name, from);
   while (p != kNone) {
     switch (Locate(p)) {
       case Where::Outside:
@@ -60,7 +115,7 @@ Pos TagWalk::Find(std::string_view name, Pos from) {
     }
     p = NextAfterTag(text_, p);
     if (p == kNone) return kNone;
-    p = FindTag(text_, name, p);
+    p = FindAnywhere(name, p);
   }
   return kNone;
 }
@@ -68,19 +123,19 @@ Pos TagWalk::Find(std::string_view name, Pos from) {
 void TagWalk::Restart() {
   started_ = true;
   lastAsked_ = 0;
-  nextStart_ = FindTag(text_, "SCRIPT", 0);
+  nextStart_ = FindAnywhere("SCRIPT", 0);
   currentStart_ = kNone;
-  nextEnd_ = FindTag(text_, "/SCRIPT", 0);
+  nextEnd_ = FindAnywhere("/SCRIPT", 0);
 }
 
 Pos TagWalk::NextStart(Pos current) const {
   const Pos q = NextAfterTag(text_, current);
-  return q == kNone ? kNone : FindTag(text_, "SCRIPT", q);
+  return q == kNone ? kNone : FindAnywhere("SCRIPT", q);
 }
 
 Pos TagWalk::NextEnd(Pos current) const {
   const Pos q = NextAfterTag(text_, current);
-  return q == kNone ? kNone : FindTag(text_, "/SCRIPT", q);
+  return q == kNone ? kNone : FindAnywhere("/SCRIPT", q);
 }
 
 // The same decision as the search over collected lists: the block is the one opened by the last

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -17,11 +18,36 @@ namespace urlsmith {
 inline constexpr auto kScriptProtocols =
     std::to_array<std::string_view>({"file:///", "http://", "https://", "ftp://", "gopher://"});
 
+// The places of the tags of a fixed set of names in one text, found in one walk over it, so that
+// the searches for many kinds of tag do not each walk the whole text. Find answers exactly as
+// FindTag does, for any name: names outside the set are searched in the text.
+class TagIndex {
+ public:
+  static constexpr std::size_t kMaxNames = 32;
+
+  TagIndex() = default;
+  // Indexes `text` for `names` (upper case, none empty, at most kMaxNames; the caller keeps them
+  // alive). The text's bytes must stay where they are while the index is used.
+  TagIndex(const TextView& text, std::span<const std::string_view> names) { Build(text, names); }
+  void Build(const TextView& text, std::span<const std::string_view> names);
+
+  // FindTag(text, name, from).
+  Pos Find(std::string_view name, Pos from) const;
+  // Whether the index was built for a text.
+  bool built() const { return built_; }
+
+ private:
+  TextView text_;
+  bool built_ = false;
+  std::span<const std::string_view> names_;
+  std::array<std::vector<std::uint32_t>, kMaxNames> lists_;
+};
+
 // Fills starts with the positions of the page's "SCRIPT" tags and ends with those of its
 // "/SCRIPT" tags (each search goes on after the end of the tag found). Each list keeps at most
 // maxEntries positions; returns false when the page has more script tags than that.
 bool CollectScriptRanges(const TextView& text, std::vector<Pos>& starts, std::vector<Pos>& ends,
-                         std::size_t maxEntries);
+                         std::size_t maxEntries, const TagIndex* index = nullptr);
 
 // How the tag searches of one page treat its script blocks.
 struct ScriptBlocks {
@@ -37,14 +63,18 @@ struct ScriptBlocks {
 
 // "Find tag N from q" for one forward walk over a page: FindTag when tags count everywhere,
 // otherwise a search that skips tags inside script blocks. Positions asked should not go back
-// (a walk that goes back is served correctly, only slower).
+// (a walk that goes back is served correctly, only slower). With an index of the page's tags
+// the places come from it instead of from the text.
 class TagWalk {
  public:
-  TagWalk(const TextView& text, const ScriptBlocks& blocks) : text_(text), blocks_(blocks) {}
+  TagWalk(const TextView& text, const ScriptBlocks& blocks, const TagIndex* index = nullptr)
+      : text_(text), blocks_(blocks), index_(index) {}
 
   Pos Find(std::string_view name, Pos from);
 
  private:
+  Pos FindAnywhere(std::string_view name, Pos from) const;
+  Pos FindOutsideListedBlocks(std::string_view name, Pos from) const;
   enum class Where { Outside, Inside, NeverCloses };
   Where Locate(Pos p);
   void Restart();
@@ -53,6 +83,7 @@ class TagWalk {
 
   TextView text_;
   ScriptBlocks blocks_;
+  const TagIndex* index_;
   // Followed boundaries (overflow only).
   bool started_ = false;
   Pos lastAsked_ = 0;

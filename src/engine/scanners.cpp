@@ -25,9 +25,9 @@ bool Stopped(RunView& view) {
 
 // The "url(" values of the STYLE blocks. Returns the new row count.
 RowCount ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-                         const ScriptBlocks& blocks, int rows) {
+                         const ScriptBlocks& blocks, const TagIndex& index, int rows) {
   const int w = text.width();
-  TagWalk walk(text, blocks);
+  TagWalk walk(text, blocks, &index);
   Pos p = 0;
   while (true) {
     p = walk.Find("STYLE", p);
@@ -57,15 +57,15 @@ RowCount ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& 
 // Strings in the SCRIPT blocks that begin with a protocol name. With scripts taken as tags, the
 // search in a block ends at its first '<' that is not followed by '='.
 RowCount ScanScriptBlocks(SearchSession& session, RunView& view, const TextView& text,
-                          int fileIndex, bool scriptsAreTags, int rows) {
+                          int fileIndex, bool scriptsAreTags, const TagIndex& index, int rows) {
   const int w = text.width();
   const StopMode mode = scriptsAreTags ? StopMode::LessThan : StopMode::None;
   ScriptCommentTracker comments(text);
   Pos p = 0;
   while (true) {
-    const Pos s = FindTag(text, "SCRIPT", p);
+    const Pos s = index.Find("SCRIPT", p);
     if (s == kNone) return RowCount::Done(rows);
-    Pos e = FindTag(text, "/SCRIPT", s);
+    Pos e = index.Find("/SCRIPT", s);
     if (e == kNone) e = text.Size;
     Pos q = e > s ? NextAfterTag(text, s) : kNone;
     if (q != kNone) {
@@ -88,38 +88,63 @@ RowCount ScanScriptBlocks(SearchSession& session, RunView& view, const TextView&
 
 }  // namespace
 
+void PrepareTags(const TextView& text, FileKind kind, const SearchOptions& options,
+                 PreparedTags& out) {
+  out.ScriptStarts.clear();
+  out.ScriptEnds.clear();
+  out.ScriptsOverflow = false;
+  const bool tagsSearched =
+      kind == FileKind::Page || (kind == FileKind::Script && options.ScanScriptsByTag);
+  if (!tagsSearched) {
+    out.Index = TagIndex();
+    return;
+  }
+  out.Index.Build(text, kIndexedTags);
+  if (kind == FileKind::Page && !options.ScanScriptsByTag) {
+    out.ScriptsOverflow =
+        !CollectScriptRanges(text, out.ScriptStarts, out.ScriptEnds,
+                             static_cast<std::size_t>(kMaxScriptRanges), &out.Index);
+  }
+}
+
 RowCount ScanPage(SearchSession& session, RunView& view, const TextView& text,
-                  const std::string& path, int fileIndex) {
+                  const std::string& path, int fileIndex, const PreparedTags* prepared) {
   view.AppendLogLine(FileLogLine(path, text.Size), false);
+  PreparedTags own;
+  if (prepared == nullptr) {
+    PrepareTags(text, FileKind::Page, session.Search, own);
+    prepared = &own;
+  }
+  const TagIndex& index = prepared->Index;
   const SearchOptions& options = session.Search;
   const bool scriptsAreTags = options.ScanScriptsByTag;
   ScriptBlocks blocks;
   if (!scriptsAreTags) {
     blocks.TagsEverywhere = false;
-    blocks.Overflow = !CollectScriptRanges(text, session.ScriptStarts, session.ScriptEnds,
-                                           static_cast<std::size_t>(kMaxScriptRanges));
-    blocks.Starts = session.ScriptStarts;
-    blocks.Ends = session.ScriptEnds;
+    blocks.Overflow = prepared->ScriptsOverflow;
+    blocks.Starts = prepared->ScriptStarts;
+    blocks.Ends = prepared->ScriptEnds;
   }
   // The tag scan, the STYLE phase and the script phase.
   const int fileRange =
       TagScanSteps(options.ScanEventHandlers) + 1 + (options.ScanScriptsByProtocol ? 1 : 0);
   int filePosition = 0;
 
-  RowCount count = ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, blocks);
+  RowCount count =
+      ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, blocks, &index);
   if (count.Stopped) return count;
 
   view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
   if (Stopped(view)) return RowCount::Stop(count.Rows);
-  count = ScanStyleBlocks(session, view, text, fileIndex, blocks, count.Rows);
+  count = ScanStyleBlocks(session, view, text, fileIndex, blocks, index, count.Rows);
   if (count.Stopped) return count;
 
   if (options.ScanScriptsByProtocol) {
     view.SetFileProgress(filePosition, fileRange);
     ++filePosition;
     if (Stopped(view)) return RowCount::Stop(count.Rows);
-    count = ScanScriptBlocks(session, view, text, fileIndex, scriptsAreTags, count.Rows);
+    count = ScanScriptBlocks(session, view, text, fileIndex, scriptsAreTags, index, count.Rows);
     if (count.Stopped) return count;
   }
 
@@ -128,7 +153,7 @@ RowCount ScanPage(SearchSession& session, RunView& view, const TextView& text,
 }
 
 RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
-                        const std::string& path, int fileIndex) {
+                        const std::string& path, int fileIndex, const PreparedTags* prepared) {
   view.AppendLogLine(FileLogLine(path, text.Size), false);
   const SearchOptions& options = session.Search;
   int rows = 0;
@@ -140,8 +165,13 @@ RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& t
   int filePosition = 1;
 
   if (scanTags) {
-    const RowCount tags =
-        ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, ScriptBlocks{});
+    PreparedTags own;
+    if (prepared == nullptr) {
+      PrepareTags(text, FileKind::Script, options, own);
+      prepared = &own;
+    }
+    const RowCount tags = ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange,
+                                   ScriptBlocks{}, &prepared->Index);
     if (tags.Stopped) return tags;
     rows = tags.Rows;
   }

@@ -71,7 +71,13 @@ struct SearchOptions {
   bool KeepUncheckedInternetUrls = false;
   // Internet URLs matching any of these (anywhere in the URL) are neither checked nor changed.
   std::vector<std::regex> ExcludedUrls;
+  // Threads that read and prepare the files of the link search ahead of their scan: 0 picks
+  // one per processor (at most kMaxScanWorkers); 1 or more sets the number. The results and
+  // everything the run shows are the same with any number. Not remembered between runs.
+  int ScanWorkers = 0;
 };
+
+inline constexpr int kMaxScanWorkers = 16;
 
 // The processing options (wizard step 4). Defaults are those of a first start.
 struct ProcessingOptions {
@@ -143,10 +149,6 @@ class SearchSession {
   std::vector<std::int32_t> FixList;
   int LinkCount() const { return static_cast<int>(LinkTable.size()); }
   int FixCount() const { return static_cast<int>(FixList.size()); }
-
-  // Script ranges of the page being scanned.
-  std::vector<Pos> ScriptStarts;
-  std::vector<Pos> ScriptEnds;
 
   std::vector<SavedFromEntry> SavedFromTable;
   SavedFromIndex SavedFromLookup;

@@ -1,8 +1,11 @@
 #include "engine/search_run.h"
 
 #include <algorithm>
+#include <new>
+#include <thread>
 
 #include "engine/internet_check.h"
+#include "engine/ordered_work.h"
 #include "engine/saved_from.h"
 #include "engine/scanners.h"
 #include "text/primitives.h"
@@ -21,6 +24,20 @@ std::string TableFullMessage() {
 std::size_t FolderLength(std::string_view path, PathStyle style) {
   const std::size_t sep = LastSeparator(path, style);
   return sep == std::string_view::npos ? 0 : sep;
+}
+
+// A file of the link search, read and prepared for its scan ahead of it.
+struct PreparedFile {
+  ReadResult Read;
+  std::uint64_t Fingerprint = 0;
+  FileEncoding Encoding = FileEncoding::Ansi;
+  PreparedTags Tags;
+};
+
+int WorkersFor(const SearchOptions& options) {
+  if (options.ScanWorkers > 0) return std::min(options.ScanWorkers, kMaxScanWorkers);
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(cores, 1, kMaxScanWorkers);
 }
 
 }  // namespace
@@ -100,45 +117,82 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Searching for broken links ...", false);
   const PathStyle style = session.pathStyle();
   const int n = session.FileList.size();
-  int total = 0;
-  int k = 0;
   session.FileFingerprint.assign(static_cast<std::size_t>(n), 0);
+
+  // The files to scan, in list order. Paths too long for the platform are not read.
+  struct Job {
+    int Index;
+    FileKind Kind;
+    bool TooLong;
+  };
+  std::vector<Job> jobs;
   for (int i = 0; i < n; ++i) {
-    const std::string path = session.FileList.path(i);
+    const std::string& path = session.FileList.path(i);
     const FileKind kind = KindOfPath(path, style);
-    if (kind == FileKind::Other) continue;
+    if (kind != FileKind::Other) jobs.push_back({i, kind, path.size() > MaxPathLength(style)});
+  }
+
+  // Reading and preparing touch nothing but the file, the file list's paths and encodings and
+  // the search options, none of which change while the search runs; so the next files are
+  // made ready on other threads while this one scans, rows and log in list order.
+  const SearchSession& shared = session;
+  FileSystem& fs = session.fs();
+  auto prepare = [&](int k, PreparedFile& file) {
+    const Job& job = jobs[static_cast<std::size_t>(k)];
+    file.Read = ReadResult{};
+    file.Fingerprint = 0;
+    file.Tags.Index = TagIndex();
+    if (job.TooLong) return;
+    try {
+      file.Read = fs.ReadWholeFile(shared.FileList.path(job.Index));
+      if (file.Read.Status != ReadStatus::Ok) return;
+      file.Fingerprint = TextFingerprint(file.Read.Bytes);
+      file.Encoding = shared.PrepareText(job.Index, file.Read.Bytes);
+      PrepareTags(shared.View(file.Read.Bytes, file.Encoding), job.Kind, shared.Search, file.Tags);
+    } catch (const std::bad_alloc&) {
+      file.Read = ReadResult{};
+      file.Read.Error = "out of memory";
+    }
+  };
+  const int workers = WorkersFor(session.Search);
+  OrderedWork<PreparedFile> work(static_cast<int>(jobs.size()), workers == 1 ? 0 : workers,
+                                 workers + 1, prepare);
+
+  int total = 0;
+  for (int k = 0; k < static_cast<int>(jobs.size()); ++k) {
+    const Job& job = jobs[static_cast<std::size_t>(k)];
+    const std::string& path = session.FileList.path(job.Index);
     SetOverallProgress(view, k, session.ProcessableCount);
-    ++k;
-    if (path.size() > MaxPathLength(style)) {
+    PreparedFile& file = work.Take(k);
+    if (job.TooLong) {
       view.AppendLogLine(path + " ... skipped: the path is too long", false);
       continue;
     }
-    ReadResult read = session.fs().ReadWholeFile(path);
-    if (read.Status == ReadStatus::Empty) continue;
-    if (read.Status != ReadStatus::Ok) {
+    if (file.Read.Status == ReadStatus::Empty) continue;
+    if (file.Read.Status != ReadStatus::Ok) {
       // Say why a page was not searched, so that a webmaster does not take it for clean.
-      view.AppendLogLine(path + " ... cannot be read: " + read.Error, false);
+      view.AppendLogLine(path + " ... cannot be read: " + file.Read.Error, false);
       continue;
     }
-    session.FileFingerprint[static_cast<std::size_t>(i)] = TextFingerprint(read.Bytes);
-    const FileEncoding encoding = session.PrepareText(i, read.Bytes);
-    TextView text = session.View(read.Bytes, encoding);
+    session.FileFingerprint[static_cast<std::size_t>(job.Index)] = file.Fingerprint;
+    TextView text = session.View(file.Read.Bytes, file.Encoding);
     ValueRunOutMemo runOut;
     text.RunOut = &runOut;
     RowCount r;
-    switch (kind) {
+    switch (job.Kind) {
       case FileKind::Page:
-        r = ScanPage(session, view, text, path, i);
+        r = ScanPage(session, view, text, path, job.Index, &file.Tags);
         break;
       case FileKind::Script:
-        r = ScanScriptFile(session, view, text, path, i);
+        r = ScanScriptFile(session, view, text, path, job.Index, &file.Tags);
         break;
       case FileKind::Style:
-        r = ScanStyleFile(session, view, text, path, i);
+        r = ScanStyleFile(session, view, text, path, job.Index);
         break;
       case FileKind::Other:
         break;
     }
+    file.Read.Bytes = {};  // the rows keep positions, not text
     if (r.Stopped) return RowCount::Stop(total);
     total += r.Rows;
   }

@@ -18,6 +18,7 @@ struct Scan {
   int fileIndex;
   RowCount count;
   const ScriptBlocks& blocks;
+  const TagIndex* index;
   int w() const { return text.width(); }
 
   // Polls the view; at ESC the count is marked stopped.
@@ -67,7 +68,7 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
   if (s.StopAsked()) return false;
   // The SCRIPT row finds its tags everywhere, also inside other script blocks.
   const ScriptBlocks everywhere;
-  TagWalk walk(s.text, isScript ? everywhere : s.blocks);
+  TagWalk walk(s.text, isScript ? everywhere : s.blocks, s.index);
   std::string value;
   Pos p = 0;
   while (true) {
@@ -84,7 +85,11 @@ bool ScanRow(Scan& s, std::size_t rowIndex, int& filePosition, int fileRange) {
       }
       if (isAnchor && !s.Count(AddLinkTarget(s, p, value, rowsBefore, fixesBefore))) return false;
     }
-    p = isScript ? FindTag(s.text, "/SCRIPT", p) : NextAfterTag(s.text, p);
+    if (isScript) {
+      p = s.index != nullptr ? s.index->Find("/SCRIPT", p) : FindTag(s.text, "/SCRIPT", p);
+    } else {
+      p = NextAfterTag(s.text, p);
+    }
     if (p == kNone) return true;
     if (s.StopAsked()) return false;
   }
@@ -113,7 +118,7 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
   s.view.SetFileProgress(filePosition, fileRange);
   ++filePosition;
   if (s.StopAsked()) return false;
-  TagWalk walk(s.text, s.blocks);
+  TagWalk walk(s.text, s.blocks, s.index);
   Pos p = 0;
   while (true) {
     p = walk.Find("", p);
@@ -149,8 +154,9 @@ bool ScanEventHandlers(Scan& s, int& filePosition, int fileRange) {
 }  // namespace
 
 RowCount ScanTags(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-                  int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks) {
-  Scan s{session, view, text, fileIndex, RowCount::Done(rowsSoFar), blocks};
+                  int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks,
+                  const TagIndex* index) {
+  Scan s{session, view, text, fileIndex, RowCount::Done(rowsSoFar), blocks, index};
   for (std::size_t i = 0; i < kTagTable.size(); ++i) {
     if (!ScanRow(s, i, filePosition, fileRange)) return s.count;
   }

@@ -1,6 +1,7 @@
-// The tag scanner: finds the URLs that a page carries in tag attributes, one pass over the text
-// per kind of tag, drives the Link Target Adder on "A" tags and, last, looks into the
-// event-handler attributes of every tag for strings that begin with a protocol name.
+// The tag scanner: finds the URLs that a page carries in tag attributes, kind of tag by kind of
+// tag (the places of each kind come from one walk over the text, the page's tag index), drives the
+// Link Target Adder on "A" tags and, last, looks into the event-handler attributes of every tag for
+// strings that begin with a protocol name.
 #pragma once
 
 #include <array>
@@ -56,6 +57,19 @@ constexpr std::size_t TagRowOf(std::string_view tag) {
 inline constexpr std::size_t kScriptTagRow = TagRowOf("SCRIPT");
 // The row of the links that drive the Link Target Adder.
 inline constexpr std::size_t kAnchorTagRow = TagRowOf("A");
+
+// The tags a page's index holds: the rows of the table, then the other tags the scanners look
+// for (the ends of script blocks, and style blocks).
+inline constexpr auto kIndexedTags = [] {
+  std::array<std::string_view, kTagTable.size() + 3> names{};
+  for (std::size_t i = 0; i < kTagTable.size(); ++i)
+    names[i] = kTagTable[i].Tag;
+  names[kTagTable.size()] = "/SCRIPT";
+  names[kTagTable.size() + 1] = "STYLE";
+  names[kTagTable.size() + 2] = "/STYLE";
+  return names;
+}();
+static_assert(kIndexedTags.size() <= TagIndex::kMaxNames);
 
 // The per-file progress steps that ScanTags takes: one per row of the tag table, and one for the
 // event-handler phase when it is on.
@@ -148,8 +162,9 @@ inline constexpr auto kEventHandlerNames = std::to_array<std::string_view>({
 // Scans the tags of one file. filePosition is the per-file progress position, advanced once per
 // row of the tag table and once for the event-handler phase (when ScanEventHandlers is on).
 // Returns rowsSoFar plus the rows added, and whether the run is to stop (ESC, or the tables
-// became full).
+// became full). index, when not null, is the text's index over kIndexedTags.
 RowCount ScanTags(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-                  int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks);
+                  int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks,
+                  const TagIndex* index = nullptr);
 
 }  // namespace urlsmith

@@ -46,6 +46,7 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   // The whole file in one buffer. Size 0 gives Empty; files of 2 GiB or more give TooLarge.
+  // The link search calls this from several threads at once.
   virtual ReadResult ReadWholeFile(const std::string& path) = 0;
   // Up to `count` bytes from the start of the file (fewer when it is shorter); nullopt when it
   // cannot be opened or read.

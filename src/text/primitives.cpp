@@ -4,6 +4,7 @@
 #include "text/primitives.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <iterator>
 
@@ -540,6 +541,60 @@ unsigned char CharAt(const TextView& text, Pos position) {
 Pos FindTag(const TextView& text, std::string_view name, Pos from) {
   if (IsWide(text)) return FindTagIn(WideReader(text, text.Size), name, from);
   return FindTagAnsi(AnsiReader(text, text.Size), name, from);
+}
+
+namespace {
+
+// The names of a set that begin with each (folded) character, as a bit set per character.
+struct FirstCharIndex {
+  std::uint64_t masks[256] = {};
+  explicit FirstCharIndex(std::span<const std::string_view> names) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const unsigned c = Upper(static_cast<unsigned char>(names[i].front()));
+      masks[c] |= std::uint64_t{1} << i;
+      masks[FoldLower(static_cast<char>(c)) & 0xFF] |= std::uint64_t{1} << i;
+    }
+  }
+};
+
+template <class R>
+void CollectAt(const R& r, Pos p, const FirstCharIndex& first,
+               std::span<const std::string_view> names,
+               std::span<std::vector<std::uint32_t>> lists) {
+  std::uint64_t mask = first.masks[r.At(p + R::kWidth) & 0xFF];
+  while (mask != 0) {
+    const int i = std::countr_zero(mask);
+    mask &= mask - 1;
+    if (MatchesFolded(r, p + R::kWidth, names[static_cast<std::size_t>(i)])) {
+      lists[static_cast<std::size_t>(i)].push_back(static_cast<std::uint32_t>(p));
+    }
+  }
+}
+
+}  // namespace
+
+void CollectTagPositions(const TextView& text, std::span<const std::string_view> names,
+                         std::span<std::vector<std::uint32_t>> lists) {
+  for (auto& list : lists)
+    list.clear();
+  if (names.empty() || names.size() > 64 || lists.size() < names.size()) return;
+  const FirstCharIndex first(names);
+  if (IsWide(text)) {
+    const WideReader r(text, text.Size);
+    for (Pos p = 0; r.In(p); p += WideReader::kWidth) {
+      if (r.Unit(p) == '<') CollectAt(r, p, first, names, lists);
+    }
+    return;
+  }
+  const AnsiReader r(text, text.Size);
+  Pos p = 0;
+  while (p < r.limit) {
+    const void* hit = std::memchr(r.data + p, '<', static_cast<std::size_t>(r.limit - p));
+    if (hit == nullptr) return;
+    p = static_cast<const std::uint8_t*>(hit) - r.data;
+    CollectAt(r, p, first, names, lists);
+    ++p;
+  }
 }
 
 Pos FindTagOutsideScripts(const TextView& text, Pos from, std::string_view name,

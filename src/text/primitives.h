@@ -4,9 +4,11 @@
 // single-byte patterns through CharAt, so the same code serves every encoding.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/text_types.h"
 
@@ -71,6 +73,12 @@ unsigned char CharAt(const TextView& text, Pos position);
 // '<' followed by name (ASCII case ignored; an empty name matches every '<'), searched from
 // `from`; the offset of the '<' or kNone.
 Pos FindTag(const TextView& text, std::string_view name, Pos from);
+
+// The positions FindTag finds for each of `names` (none of them empty), collected in one walk
+// over the text: lists[i] receives, ascending, every offset p with FindTag(text, names[i], p) == p.
+// Offsets fit 32 bits because texts of 2 GiB or more are never read.
+void CollectTagPositions(const TextView& text, std::span<const std::string_view> names,
+                         std::span<std::vector<std::uint32_t>> lists);
 
 // FindTag that skips tags lying inside script blocks (scriptStarts/scriptEnds ascending).
 Pos FindTagOutsideScripts(const TextView& text, Pos from, std::string_view name,

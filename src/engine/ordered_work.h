@@ -1,0 +1,97 @@
+// Work items made on a few threads and taken one after the other in their own order: the link
+// search reads and prepares the next files while it scans the current one, and still sees every
+// file in list order. At most `window` items are made ahead of the one being taken, so memory
+// stays at a few files whatever the size of the site.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace urlsmith {
+
+template <typename Item>
+class OrderedWork {
+ public:
+  // Makes items 0 to count - 1 with make(k, item) on `workers` threads (0: each item is made
+  // on the calling thread when it is taken). The item a slot holds is reused, so make assigns
+  // every field it fills.
+  OrderedWork(int count, int workers, int window, std::function<void(int, Item&)> make)
+      : count_(count),
+        window_(window < 1 ? 1 : window),
+        make_(std::move(make)),
+        slots_(static_cast<std::size_t>(workers > 0 ? window_ : 1)),
+        ready_(slots_.size(), false) {
+    for (int i = 0; i < workers; ++i)
+      threads_.emplace_back([this] { Work(); });
+  }
+
+  ~OrderedWork() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : threads_)
+      t.join();
+  }
+
+  OrderedWork(const OrderedWork&) = delete;
+  OrderedWork& operator=(const OrderedWork&) = delete;
+
+  // Item k, once made. Items are taken in order, each once; taking one releases the one before.
+  Item& Take(int k) {
+    if (threads_.empty()) {
+      make_(k, slots_[0]);
+      return slots_[0];
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (k > 0 && taken_ < k) {
+      // The item before is done with: its slot may be made again.
+      ready_[Slot(k - 1)] = false;
+      taken_ = k;
+      changed_.notify_all();
+    }
+    changed_.wait(lock, [&] { return ready_[Slot(k)]; });
+    return slots_[Slot(k)];
+  }
+
+ private:
+  std::size_t Slot(int k) const { return static_cast<std::size_t>(k % window_); }
+
+  void Work() {
+    while (true) {
+      int k = 0;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock,
+                      [&] { return stopping_ || next_ >= count_ || next_ < taken_ + window_; });
+        if (stopping_ || next_ >= count_) return;
+        k = next_++;
+      }
+      make_(k, slots_[Slot(k)]);
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ready_[Slot(k)] = true;
+      }
+      changed_.notify_all();
+    }
+  }
+
+  const int count_;
+  const int window_;
+  std::function<void(int, Item&)> make_;
+  std::vector<Item> slots_;
+  std::vector<bool> ready_;  // guarded by mutex_, as are the counters below
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int next_ = 0;   // the next item to make
+  int taken_ = 0;  // the item being taken: items from here on may be made
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace urlsmith
