@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -65,6 +66,8 @@ Search options:
   --no-event-handlers       do not look for addresses in event handlers (onclick ...)
   --no-script-protocols     do not take script strings that begin with a protocol as links
   --script-tags             take tags written inside scripts as real tags
+  --jobs N                  read and prepare files on N threads (default: one per processor);
+                            the results are the same with any number
 
 Processing options:
   --absolute                make found local links absolute (default: relative)
@@ -172,6 +175,17 @@ std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args
          } catch (const std::regex_error& e) {
            return "--exclude: \"" + v + "\" is not a regular expression (" + e.what() + ")";
          }
+         return std::nullopt;
+       }},
+      {"--jobs",
+       [&](const std::string& v) -> std::optional<std::string> {
+         const int n = std::atoi(v.c_str());
+         if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || n < 1 ||
+             n > kMaxScanWorkers) {
+           return "--jobs takes a number from 1 to " + std::to_string(kMaxScanWorkers) +
+                  ", not \"" + v + "\"";
+         }
+         o.search.ScanWorkers = n;
          return std::nullopt;
        }},
       {"--base-url",

@@ -262,19 +262,37 @@ std::string_view UrlExtension(std::string_view url) {
 
 }  // namespace
 
+ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos) {
+  ValueReading reading;
+  Occurrence at;
+  std::string raw;
+  if (!ReadValue(text, tagPos, valuePos, &raw, at)) return reading;
+  if (tagPos == kTagPosStyle) raw = UnquotedStyleValue(raw);
+  reading.Present = true;
+  reading.Span = at.span;
+  reading.Quote = at.quote;
+  reading.NeedsEscaping = EscapeUrl(raw, nullptr) > 0;
+  DecodeUrl(raw, &reading.Decoded, text.CodePage);
+  return reading;
+}
+
 RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
                       Pos tagPos, Pos valuePos, bool quoteFlag) {
+  return AnalyseReadUrl(session, view, text, fileIndex, tagPos, valuePos, quoteFlag,
+                        ReadFoundValue(text, tagPos, valuePos));
+}
+
+RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView& text,
+                          int fileIndex, Pos tagPos, Pos valuePos, bool quoteFlag,
+                          const ValueReading& reading) {
   const PathStyle style = session.pathStyle();
   const ProcessingOptions& processing = session.Processing;
-  Occurrence at{fileIndex, tagPos, valuePos, 0, 0};
+  if (!reading.Present) return RowOutcome::None;
+  Occurrence at{fileIndex, tagPos, valuePos, reading.Span, reading.Quote};
 
-  // 1-2. The value, whether it needs escaping, decoded, split at its fragment.
-  std::string raw;
-  if (!ReadValue(text, tagPos, valuePos, &raw, at)) return RowOutcome::None;
-  if (tagPos == kTagPosStyle) raw = UnquotedStyleValue(raw);
-  const bool needsEscaping = EscapeUrl(raw, nullptr) > 0;
-  std::string decoded;
-  DecodeUrl(raw, &decoded, session.CodePage);
+  // 1-2. The value, whether it needs escaping, decoded (read ahead), split at its fragment.
+  const bool needsEscaping = reading.NeedsEscaping;
+  const std::string& decoded = reading.Decoded;
   std::string url;
   std::string fragment;
   SplitFragment(decoded, &url, &fragment);

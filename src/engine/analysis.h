@@ -20,6 +20,23 @@ namespace urlsmith {
 [[nodiscard]] RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text,
                                     int fileIndex, Pos tagPos, Pos valuePos, bool quoteFlag);
 
+// What the analysis reads of a found value before it looks at the session: the value as written
+// (its span and quote), whether it needs escaping, and its decoded text. It depends on the text
+// alone, so the scan threads read it ahead of the analysis.
+struct ValueReading {
+  bool Present = false;  // false: the text ends before the value does
+  int Span = 0;
+  int Quote = 0;
+  bool NeedsEscaping = false;
+  std::string Decoded;
+};
+ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos);
+
+// AnalyseUrl with the value read ahead by ReadFoundValue.
+[[nodiscard]] RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView& text,
+                                        int fileIndex, Pos tagPos, Pos valuePos, bool quoteFlag,
+                                        const ValueReading& reading);
+
 // Whether a link qualifies for the Link Target Adder. replacement may be null.
 bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
                           const std::string* replacement);

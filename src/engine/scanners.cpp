@@ -13,25 +13,15 @@ std::string FileLogLine(const std::string& path, Pos size) {
 
 namespace {
 
-// Writes the end of a file's log line and returns the row count.
-RowCount FinishFile(RunView& view, int rows) {
-  view.AppendLogLine(std::to_string(rows) + " change(s) to apply", true);
-  return RowCount::Done(rows);
-}
-
-bool Stopped(RunView& view) {
-  return view.StopPoll() == Poll::Stop;
-}
-
-// The "url(" values of the STYLE blocks. Returns the new row count.
-RowCount ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-                         const ScriptBlocks& blocks, const TagIndex& index, int rows) {
+// The "url(" values of the STYLE blocks.
+void FindStyleBlockUrls(const TextView& text, const ScriptBlocks& blocks, const TagIndex& index,
+                        FileFindings& out) {
   const int w = text.width();
   TagWalk walk(text, blocks, &index);
   Pos p = 0;
   while (true) {
     p = walk.Find("STYLE", p);
-    if (p == kNone) return RowCount::Done(rows);
+    if (p == kNone) return;
     Pos e = walk.Find("/STYLE", p);
     if (e == kNone) e = text.Size;
     const Pos q = e > p ? NextAfterTag(text, p) : kNone;
@@ -40,50 +30,175 @@ RowCount ScanStyleBlocks(SearchSession& session, RunView& view, const TextView& 
       while (u != kNone) {
         // The value begins at the '('.
         const Pos v = u + 3 * w;
-        const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
-        if (r == RowOutcome::Stop) return RowCount::Stop(rows);
-        rows += RowsAdded(r);
+        out.Url(text, kTagPosStyle, v, false);
         const Pos next = v + w;
         if (next > text.Size) break;
         u = FindText(text, e, "url(", next, StopMode::None);
       }
     }
     p = NextAfterTag(text, e);
-    if (p == kNone) return RowCount::Done(rows);
-    if (Stopped(view)) return RowCount::Stop(rows);
+    if (p == kNone) return;
   }
 }
 
 // Strings in the SCRIPT blocks that begin with a protocol name. With scripts taken as tags, the
 // search in a block ends at its first '<' that is not followed by '='.
-RowCount ScanScriptBlocks(SearchSession& session, RunView& view, const TextView& text,
-                          int fileIndex, bool scriptsAreTags, const TagIndex& index, int rows) {
+void FindScriptBlockUrls(const TextView& text, bool scriptsAreTags, const TagIndex& index,
+                         FileFindings& out) {
   const int w = text.width();
   const StopMode mode = scriptsAreTags ? StopMode::LessThan : StopMode::None;
   ScriptCommentTracker comments(text);
   Pos p = 0;
   while (true) {
     const Pos s = index.Find("SCRIPT", p);
-    if (s == kNone) return RowCount::Done(rows);
+    if (s == kNone) return;
     Pos e = index.Find("/SCRIPT", s);
     if (e == kNone) e = text.Size;
     Pos q = e > s ? NextAfterTag(text, s) : kNone;
     if (q != kNone) {
       ProtocolSearch protocols(text, e, mode);
       for (Pos u = protocols.Next(q); u != kNone; u = protocols.Next(q)) {
-        if (!comments.InComment(u)) {
-          const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
-          if (r == RowOutcome::Stop) return RowCount::Stop(rows);
-          rows += RowsAdded(r);
-        }
+        if (!comments.InComment(u)) out.Url(text, kTagPosScript, u, false);
         q = u + 6 * w;
         if (q > text.Size) break;
       }
     }
     p = NextAfterTag(text, e);
-    if (p == kNone) return RowCount::Done(rows);
-    if (Stopped(view)) return RowCount::Stop(rows);
+    if (p == kNone) return;
   }
+}
+
+void FindPageUrls(const TextView& text, const SearchOptions& options, bool wantHref,
+                  const PreparedTags& tags, FileFindings& out) {
+  const bool scriptsAreTags = options.ScanScriptsByTag;
+  ScriptBlocks blocks;
+  if (!scriptsAreTags) {
+    blocks.TagsEverywhere = false;
+    blocks.Overflow = tags.ScriptsOverflow;
+    blocks.Starts = tags.ScriptStarts;
+    blocks.Ends = tags.ScriptEnds;
+  }
+  // The tag scan, the STYLE phase and the script phase.
+  out.Range = TagScanSteps(options.ScanEventHandlers) + 1 + (options.ScanScriptsByProtocol ? 1 : 0);
+  int filePosition = 0;
+  FindTagUrls(text, options, wantHref, blocks, &tags.Index, filePosition, out);
+  out.Progress(filePosition++);
+  FindStyleBlockUrls(text, blocks, tags.Index, out);
+  if (options.ScanScriptsByProtocol) {
+    out.Progress(filePosition++);
+    FindScriptBlockUrls(text, scriptsAreTags, tags.Index, out);
+  }
+  out.Progress(filePosition, false);
+}
+
+void FindScriptFileUrls(const TextView& text, const SearchOptions& options, bool wantHref,
+                        const PreparedTags& tags, FileFindings& out) {
+  out.Range = 1 + (options.ScanScriptsByProtocol ? 1 : 0);
+  // Markup that a script writes is searched for tags only when scripts count as tags.
+  const bool scanTags = options.ScanScriptsByTag;
+  if (scanTags) out.Range += TagScanSteps(options.ScanEventHandlers);
+  out.Progress(0, false);
+  int filePosition = 1;
+  if (scanTags)
+    FindTagUrls(text, options, wantHref, ScriptBlocks{}, &tags.Index, filePosition, out);
+  if (options.ScanScriptsByProtocol) {
+    out.Progress(filePosition++);
+    const int w = text.width();
+    ScriptCommentTracker comments(text);
+    ProtocolSearch protocols(text, text.Size, StopMode::None);
+    Pos q = 0;
+    for (Pos u = protocols.Next(q); u != kNone; u = protocols.Next(q)) {
+      if (!comments.InComment(u)) out.Url(text, kTagPosScript, u, false);
+      q = u + w;
+    }
+  }
+  out.Progress(filePosition, false);
+}
+
+void FindStyleFileUrls(const TextView& text, FileFindings& out) {
+  const int w = text.width();
+  out.Range = 1;
+  out.Progress(0);
+  Pos q = 0;
+  while (true) {
+    const Pos u = FindText(text, text.Size, "url(", q, StopMode::None);
+    if (u == kNone) break;
+    // The value begins at the '('.
+    const Pos v = u + 3 * w;
+    out.Url(text, kTagPosStyle, v, false);
+    q = v + w;
+  }
+  out.Progress(1, false);
+}
+
+// The Link Target Adder on the A tag at p, whose href value was just analysed.
+RowOutcome AddLinkTarget(SearchSession& session, const TextView& text, int fileIndex, Pos p,
+                         const std::string& href, int rowsBefore, int fixesBefore) {
+  const ProcessingOptions& options = session.Processing;
+  if (!options.TargetAdderEnabled || session.FixCount() != fixesBefore) return RowOutcome::None;
+  const std::string* replacement = nullptr;
+  if (session.LinkCount() > rowsBefore) {
+    replacement = &session.LinkTable[static_cast<std::size_t>(rowsBefore)].Replacement;
+  }
+  if (!TargetAdderQualifies(session, href, replacement)) return RowOutcome::None;
+  std::string target;
+  Pos targetPos = kNone;
+  if (FindAttribute(text, "target", p + 2 * text.width(), &target, &targetPos, false) != 0) {
+    return AddTargetEntry(session, text, fileIndex, p, targetPos, href, target, true);
+  }
+  if (!options.AddsMissingTargets()) return RowOutcome::None;
+  return AddTargetEntry(session, text, fileIndex, p, kNone, href, std::string(), true);
+}
+
+// Hands a file's findings to the analysis in their order, with the file's progress and the
+// polls for ESC; writes the end of the file's log line.
+RowCount AnalyseFindings(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+                         const FileFindings& found) {
+  int rows = 0;
+  auto count = [&](RowOutcome outcome) {
+    if (outcome == RowOutcome::Stop) return false;
+    rows += RowsAdded(outcome);
+    return true;
+  };
+  for (const ScanEvent& e : found.Events) {
+    switch (e.What) {
+      case ScanEvent::Kind::Progress:
+        view.SetFileProgress(e.Step, found.Range);
+        if (view.StopPoll() == Poll::Stop) return RowCount::Stop(rows);
+        break;
+      case ScanEvent::Kind::ProgressOnly:
+        view.SetFileProgress(e.Step, found.Range);
+        break;
+      case ScanEvent::Kind::Url: {
+        const int rowsBefore = session.LinkCount();
+        const int fixesBefore = session.FixCount();
+        if (!count(AnalyseReadUrl(session, view, text, fileIndex, e.TagPos, e.ValuePos, e.QuoteFlag,
+                                  e.Value))) {
+          return RowCount::Stop(rows);
+        }
+        if (e.Anchor && !count(AddLinkTarget(session, text, fileIndex, e.TagPos, e.Href, rowsBefore,
+                                             fixesBefore))) {
+          return RowCount::Stop(rows);
+        }
+        if (view.StopPoll() == Poll::Stop) return RowCount::Stop(rows);
+        break;
+      }
+    }
+  }
+  view.AppendLogLine(std::to_string(rows) + " change(s) to apply", true);
+  return RowCount::Done(rows);
+}
+
+RowCount ScanFile(SearchSession& session, RunView& view, const TextView& text,
+                  const std::string& path, int fileIndex, FileKind kind,
+                  const FileFindings* found) {
+  view.AppendLogLine(FileLogLine(path, text.Size), false);
+  FileFindings own;
+  if (found == nullptr) {
+    FindFileUrls(text, kind, session.Search, session.Processing, own);
+    found = &own;
+  }
+  return AnalyseFindings(session, view, text, fileIndex, *found);
 }
 
 }  // namespace
@@ -107,119 +222,46 @@ void PrepareTags(const TextView& text, FileKind kind, const SearchOptions& optio
   }
 }
 
+void FindFileUrls(const TextView& text, FileKind kind, const SearchOptions& options,
+                  const ProcessingOptions& processing, FileFindings& out) {
+  out.Range = 0;
+  out.Events.clear();
+  // The Link Target Adder reads an A tag's href as the tag gives it.
+  const bool wantHref = processing.TargetAdderEnabled;
+  switch (kind) {
+    case FileKind::Page: {
+      PreparedTags tags;
+      PrepareTags(text, kind, options, tags);
+      FindPageUrls(text, options, wantHref, tags, out);
+      break;
+    }
+    case FileKind::Script: {
+      PreparedTags tags;
+      PrepareTags(text, kind, options, tags);
+      FindScriptFileUrls(text, options, wantHref, tags, out);
+      break;
+    }
+    case FileKind::Style:
+      FindStyleFileUrls(text, out);
+      break;
+    case FileKind::Other:
+      break;
+  }
+}
+
 RowCount ScanPage(SearchSession& session, RunView& view, const TextView& text,
-                  const std::string& path, int fileIndex, const PreparedTags* prepared) {
-  view.AppendLogLine(FileLogLine(path, text.Size), false);
-  PreparedTags own;
-  if (prepared == nullptr) {
-    PrepareTags(text, FileKind::Page, session.Search, own);
-    prepared = &own;
-  }
-  const TagIndex& index = prepared->Index;
-  const SearchOptions& options = session.Search;
-  const bool scriptsAreTags = options.ScanScriptsByTag;
-  ScriptBlocks blocks;
-  if (!scriptsAreTags) {
-    blocks.TagsEverywhere = false;
-    blocks.Overflow = prepared->ScriptsOverflow;
-    blocks.Starts = prepared->ScriptStarts;
-    blocks.Ends = prepared->ScriptEnds;
-  }
-  // The tag scan, the STYLE phase and the script phase.
-  const int fileRange =
-      TagScanSteps(options.ScanEventHandlers) + 1 + (options.ScanScriptsByProtocol ? 1 : 0);
-  int filePosition = 0;
-
-  RowCount count =
-      ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange, blocks, &index);
-  if (count.Stopped) return count;
-
-  view.SetFileProgress(filePosition, fileRange);
-  ++filePosition;
-  if (Stopped(view)) return RowCount::Stop(count.Rows);
-  count = ScanStyleBlocks(session, view, text, fileIndex, blocks, index, count.Rows);
-  if (count.Stopped) return count;
-
-  if (options.ScanScriptsByProtocol) {
-    view.SetFileProgress(filePosition, fileRange);
-    ++filePosition;
-    if (Stopped(view)) return RowCount::Stop(count.Rows);
-    count = ScanScriptBlocks(session, view, text, fileIndex, scriptsAreTags, index, count.Rows);
-    if (count.Stopped) return count;
-  }
-
-  view.SetFileProgress(filePosition, fileRange);
-  return FinishFile(view, count.Rows);
+                  const std::string& path, int fileIndex, const FileFindings* found) {
+  return ScanFile(session, view, text, path, fileIndex, FileKind::Page, found);
 }
 
 RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
-                        const std::string& path, int fileIndex, const PreparedTags* prepared) {
-  view.AppendLogLine(FileLogLine(path, text.Size), false);
-  const SearchOptions& options = session.Search;
-  int rows = 0;
-  int fileRange = 1 + (options.ScanScriptsByProtocol ? 1 : 0);
-  // Markup that a script writes is searched for tags only when scripts count as tags.
-  const bool scanTags = options.ScanScriptsByTag;
-  if (scanTags) fileRange += TagScanSteps(options.ScanEventHandlers);
-  view.SetFileProgress(0, fileRange);
-  int filePosition = 1;
-
-  if (scanTags) {
-    PreparedTags own;
-    if (prepared == nullptr) {
-      PrepareTags(text, FileKind::Script, options, own);
-      prepared = &own;
-    }
-    const RowCount tags = ScanTags(session, view, text, fileIndex, 0, filePosition, fileRange,
-                                   ScriptBlocks{}, &prepared->Index);
-    if (tags.Stopped) return tags;
-    rows = tags.Rows;
-  }
-
-  if (options.ScanScriptsByProtocol) {
-    view.SetFileProgress(filePosition, fileRange);
-    ++filePosition;
-    if (Stopped(view)) return RowCount::Stop(rows);
-    const int w = text.width();
-    ScriptCommentTracker comments(text);
-    ProtocolSearch protocols(text, text.Size, StopMode::None);
-    Pos q = 0;
-    for (Pos u = protocols.Next(q); u != kNone; u = protocols.Next(q)) {
-      if (!comments.InComment(u)) {
-        const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosScript, u, false);
-        if (r == RowOutcome::Stop) return RowCount::Stop(rows);
-        rows += RowsAdded(r);
-      }
-      q = u + w;
-      if (Stopped(view)) return RowCount::Stop(rows);
-    }
-  }
-
-  view.SetFileProgress(filePosition, fileRange);
-  return FinishFile(view, rows);
+                        const std::string& path, int fileIndex, const FileFindings* found) {
+  return ScanFile(session, view, text, path, fileIndex, FileKind::Script, found);
 }
 
 RowCount ScanStyleFile(SearchSession& session, RunView& view, const TextView& text,
-                       const std::string& path, int fileIndex) {
-  view.AppendLogLine(FileLogLine(path, text.Size), false);
-  const int w = text.width();
-  int rows = 0;
-  view.SetFileProgress(0, 1);
-  if (Stopped(view)) return RowCount::Stop(rows);
-  Pos q = 0;
-  while (true) {
-    const Pos u = FindText(text, text.Size, "url(", q, StopMode::None);
-    if (u == kNone) break;
-    // The value begins at the '('.
-    const Pos v = u + 3 * w;
-    const RowOutcome r = AnalyseUrl(session, view, text, fileIndex, kTagPosStyle, v, false);
-    if (r == RowOutcome::Stop) return RowCount::Stop(rows);
-    rows += RowsAdded(r);
-    q = v + w;
-    if (Stopped(view)) return RowCount::Stop(rows);
-  }
-  view.SetFileProgress(1, 1);
-  return FinishFile(view, rows);
+                       const std::string& path, int fileIndex, const FileFindings* found) {
+  return ScanFile(session, view, text, path, fileIndex, FileKind::Style, found);
 }
 
 }  // namespace urlsmith

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/findings.h"
 #include "engine/outcomes.h"
 #include "engine/run_view.h"
 #include "engine/scan_search.h"
@@ -14,9 +15,7 @@
 
 namespace urlsmith {
 
-// What the scan of one file reads of its text besides the session: the places of its tags and
-// its script blocks. It depends only on the text and the search options, so it can be prepared
-// on any thread, ahead of the scan.
+// The places of a file's tags and its script blocks, which the finding of its addresses reads.
 struct PreparedTags {
   TagIndex Index;
   std::vector<Pos> ScriptStarts;
@@ -24,20 +23,25 @@ struct PreparedTags {
   bool ScriptsOverflow = false;
 };
 
-// Prepares what the scanner of a file of this kind reads (nothing for style sheets, and for
-// scripts unless they are searched for tags). The text's bytes must stay in place while the
-// result is used.
+// Prepares the tags of a file of this kind (nothing for style sheets, and for scripts unless
+// they are searched for tags). The text's bytes must stay in place while the result is used.
 void PrepareTags(const TextView& text, FileKind kind, const SearchOptions& options,
                  PreparedTags& out);
 
-// The scanners take the file's prepared tags, or prepare them themselves when given none.
+// Finds the addresses of a file of this kind, in the order the analysis takes them. Reads the
+// text and the options only, so it may run on any thread.
+void FindFileUrls(const TextView& text, FileKind kind, const SearchOptions& options,
+                  const ProcessingOptions& processing, FileFindings& out);
+
+// The scanners: each writes the file's log line, hands the file's findings (found ahead, or
+// found here when given none) to the analysis and counts the rows it added.
 RowCount ScanPage(SearchSession& session, RunView& view, const TextView& text,
-                  const std::string& path, int fileIndex, const PreparedTags* prepared = nullptr);
+                  const std::string& path, int fileIndex, const FileFindings* found = nullptr);
 RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
                         const std::string& path, int fileIndex,
-                        const PreparedTags* prepared = nullptr);
+                        const FileFindings* found = nullptr);
 RowCount ScanStyleFile(SearchSession& session, RunView& view, const TextView& text,
-                       const std::string& path, int fileIndex);
+                       const std::string& path, int fileIndex, const FileFindings* found = nullptr);
 
 // The first part of a scanned file's log line: the path and its size.
 std::string FileLogLine(const std::string& path, Pos size);

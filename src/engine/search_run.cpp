@@ -31,7 +31,7 @@ struct PreparedFile {
   ReadResult Read;
   std::uint64_t Fingerprint = 0;
   FileEncoding Encoding = FileEncoding::Ansi;
-  PreparedTags Tags;
+  FileFindings Found;
 };
 
 int WorkersFor(const SearchOptions& options) {
@@ -132,24 +132,29 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
     if (kind != FileKind::Other) jobs.push_back({i, kind, path.size() > MaxPathLength(style)});
   }
 
-  // Reading and preparing touch nothing but the file, the file list's paths and encodings and
-  // the search options, none of which change while the search runs; so the next files are
-  // made ready on other threads while this one scans, rows and log in list order.
+  // Reading a file and finding its addresses touch nothing but the file, the file list's paths
+  // and encodings and the options, none of which change while the search runs; so the next
+  // files are read and searched on other threads while the analysis takes this one's findings,
+  // and the rows and the log still come in list order.
   const SearchSession& shared = session;
   FileSystem& fs = session.fs();
   auto prepare = [&](int k, PreparedFile& file) {
     const Job& job = jobs[static_cast<std::size_t>(k)];
     file.Read = ReadResult{};
     file.Fingerprint = 0;
-    file.Tags.Index = TagIndex();
+    file.Found = FileFindings{};
     if (job.TooLong) return;
     try {
       file.Read = fs.ReadWholeFile(shared.FileList.path(job.Index));
       if (file.Read.Status != ReadStatus::Ok) return;
       file.Fingerprint = TextFingerprint(file.Read.Bytes);
       file.Encoding = shared.PrepareText(job.Index, file.Read.Bytes);
-      PrepareTags(shared.View(file.Read.Bytes, file.Encoding), job.Kind, shared.Search, file.Tags);
+      TextView text = shared.View(file.Read.Bytes, file.Encoding);
+      ValueRunOutMemo runOut;
+      text.RunOut = &runOut;
+      FindFileUrls(text, job.Kind, shared.Search, shared.Processing, file.Found);
     } catch (const std::bad_alloc&) {
+      file.Found = FileFindings{};
       file.Read = ReadResult{};
       file.Read.Error = "out of memory";
     }
@@ -181,18 +186,20 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
     RowCount r;
     switch (job.Kind) {
       case FileKind::Page:
-        r = ScanPage(session, view, text, path, job.Index, &file.Tags);
+        r = ScanPage(session, view, text, path, job.Index, &file.Found);
         break;
       case FileKind::Script:
-        r = ScanScriptFile(session, view, text, path, job.Index, &file.Tags);
+        r = ScanScriptFile(session, view, text, path, job.Index, &file.Found);
         break;
       case FileKind::Style:
-        r = ScanStyleFile(session, view, text, path, job.Index);
+        r = ScanStyleFile(session, view, text, path, job.Index, &file.Found);
         break;
       case FileKind::Other:
         break;
     }
-    file.Read.Bytes = {};  // the rows keep positions, not text
+    // The rows keep positions, not text.
+    file.Read.Bytes = {};
+    file.Found = FileFindings{};
     if (r.Stopped) return RowCount::Stop(total);
     total += r.Rows;
   }

@@ -1,14 +1,13 @@
 // The tag scanner: finds the URLs that a page carries in tag attributes, kind of tag by kind of
-// tag (the places of each kind come from one walk over the text, the page's tag index), drives the
-// Link Target Adder on "A" tags and, last, looks into the event-handler attributes of every tag for
-// strings that begin with a protocol name.
+// tag (the places of each kind come from one walk over the text, the page's tag index), marks
+// the "A" tags for the Link Target Adder and, last, looks into the event-handler attributes of
+// every tag for strings that begin with a protocol name.
 #pragma once
 
 #include <array>
 #include <string_view>
 
-#include "engine/outcomes.h"
-#include "engine/run_view.h"
+#include "engine/findings.h"
 #include "engine/scan_search.h"
 #include "engine/search_model.h"
 
@@ -159,12 +158,13 @@ inline constexpr auto kEventHandlerNames = std::to_array<std::string_view>({
     "onunload",
 });
 
-// Scans the tags of one file. filePosition is the per-file progress position, advanced once per
-// row of the tag table and once for the event-handler phase (when ScanEventHandlers is on).
-// Returns rowsSoFar plus the rows added, and whether the run is to stop (ESC, or the tables
-// became full). index, when not null, is the text's index over kIndexedTags.
-RowCount ScanTags(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
-                  int rowsSoFar, int& filePosition, int fileRange, const ScriptBlocks& blocks,
-                  const TagIndex* index = nullptr);
+// Finds the addresses of one file's tags into out: row by row of the tag table, each row's tags
+// in text order, then (with ScanEventHandlers) the strings in event handlers that begin with a
+// protocol name. filePosition is the per-file progress position, advanced once per row and
+// once for the event-handler phase. With wantHref an A tag's href is kept for the Link Target
+// Adder. index, when not null, is the text's index over kIndexedTags.
+void FindTagUrls(const TextView& text, const SearchOptions& options, bool wantHref,
+                 const ScriptBlocks& blocks, const TagIndex* index, int& filePosition,
+                 FileFindings& out);
 
 }  // namespace urlsmith

@@ -589,13 +589,13 @@ TEST(Scanners, PerFileProgress) {
   }
 }
 
-TEST(Scanners, PollsOncePerPhaseAndPerTag) {
+TEST(Scanners, PollsOncePerPhaseAndPerAddress) {
   Site site;
-  site.Scan("p.htm", "plain text", Enc::Ansi);
+  site.Scan("p.htm", "<p>plain</p> text", Enc::Ansi);
   EXPECT_EQ(site.view.pollCount, 18);  // 15 tag kinds, handlers, STYLE, script
-  Site withTag;
-  withTag.Scan("p.htm", "<p>plain</p> text", Enc::Ansi);
-  EXPECT_EQ(withTag.view.pollCount, 20);  // and once after each tag of the handler phase
+  Site withLinks;
+  withLinks.Scan("p.htm", "<a href=x.htm>x</a><img src=y.gif>", Enc::Ansi);
+  EXPECT_EQ(withLinks.view.pollCount, 20);  // and after each address
   Site style;
   style.Scan("s.css", "a{x:url(1.gif)} b{x:url(2.gif)}", Enc::Ansi);
   EXPECT_EQ(style.view.pollCount, 3);  // before, and after each value

@@ -1,0 +1,52 @@
+// What the scan of one file finds, in the order the analysis takes it. Finding depends on the
+// file's text and the options alone, so the scan threads find ahead; the analysis then replays
+// the findings on the run's own thread, where the rows, the log and the progress are made.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/analysis.h"
+#include "text/text_types.h"
+
+namespace urlsmith {
+
+// One step of a file's scan: a step of the per-file progress (with or without a poll for ESC
+// after it), or an address found, its value read ahead.
+struct ScanEvent {
+  enum class Kind : std::uint8_t { Progress, ProgressOnly, Url };
+  Kind What = Kind::Url;
+  bool QuoteFlag = false;  // Url: the whole attribute value is the address
+  bool Anchor = false;     // Url: an A tag's href, which the Link Target Adder looks at
+  int Step = 0;            // Progress, ProgressOnly: the per-file progress position
+  Pos TagPos = 0;
+  Pos ValuePos = 0;
+  ValueReading Value;
+  std::string Href;  // Anchor, when the Link Target Adder is on: the href as the tag gives it
+};
+
+struct FileFindings {
+  int Range = 0;  // the per-file progress range
+  std::vector<ScanEvent> Events;
+
+  void Progress(int step, bool poll = true) {
+    ScanEvent e;
+    e.What = poll ? ScanEvent::Kind::Progress : ScanEvent::Kind::ProgressOnly;
+    e.Step = step;
+    Events.push_back(std::move(e));
+  }
+  void Url(const TextView& text, Pos tagPos, Pos valuePos, bool quoteFlag, bool anchor = false,
+           std::string href = {}) {
+    ScanEvent e;
+    e.TagPos = tagPos;
+    e.ValuePos = valuePos;
+    e.QuoteFlag = quoteFlag;
+    e.Anchor = anchor;
+    e.Value = ReadFoundValue(text, tagPos, valuePos);
+    e.Href = std::move(href);
+    Events.push_back(std::move(e));
+  }
+};
+
+}  // namespace urlsmith
