@@ -49,7 +49,7 @@ void TagIndex::Build(const TextView& text, std::span<const std::string_view> nam
 Pos TagIndex::Find(std::string_view name, Pos from) const {
   // A walk over UTF-16 text from an odd offset reads the units shifted by a byte: only the
   // text can answer that.
-  if (!built_ || from < 0 || (text_.width() == 2 && from % 2 != 0)) {
+  if (!built_ || name.empty() || from < 0 || (text_.width() == 2 && from % 2 != 0)) {
     return FindTag(text_, name, from);
   }
   for (std::size_t i = 0; i < names_.size(); ++i) {

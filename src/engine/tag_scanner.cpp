@@ -76,8 +76,7 @@ void FindEventHandlerUrls(Find& f, int& filePosition) {
     p = walk.Find("", p);
     if (p == kNone) break;
     // The attributes begin after the '<' and the tag name.
-    int nameSpan = 0;
-    ExtractValue(f.text, p, nullptr, ValueMode::TagName, &nameSpan, nullptr);
+    const int nameSpan = TagNameSpan(f.text, p);
     const Pos nameEnd = p + static_cast<Pos>(nameSpan) * f.w();
     if (FindAttribute(f.text, "on", nameEnd, nullptr, nullptr, true) != 0) {
       for (const std::string_view handler : kEventHandlerNames) {

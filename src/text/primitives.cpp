@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 
 namespace urlsmith {
 
@@ -412,6 +413,12 @@ Pos PastQuotedSection(const R& r, Pos p) {
   constexpr Pos w = R::kWidth;
   const unsigned c = r.At(p);
   if (c == '"' || c == '\'') {
+    if constexpr (std::is_same_v<R, AnsiReader>) {
+      if (!r.In(p + 1)) return kNone;
+      const void* hit = std::memchr(r.data + p + 1, static_cast<int>(c),
+                                    static_cast<std::size_t>(r.limit - p - 1));
+      return hit == nullptr ? kNone : static_cast<const std::uint8_t*>(hit) - r.data + 1;
+    }
     for (Pos q = p + w; r.In(q); q += w) {
       if (r.At(q) == c) return q + w;
     }
@@ -650,6 +657,36 @@ int ExtractValue(const TextView& text, Pos position, std::string* valueOut, Valu
   if (quoteOut != nullptr) *quoteOut = res.quote;
   if (kindOut != nullptr) *kindOut = res.kind;
   return count;
+}
+
+int TagNameSpan(const TextView& text, Pos position) {
+  const AnsiReader r(text, text.Size);
+  if (IsWide(text) || OpeningQuoteIn(r, position, false) != QuoteKind::Unquoted) {
+    int span = 0;
+    ExtractValue(text, position, nullptr, ValueMode::TagName, &span, nullptr);
+    return span;
+  }
+  // ExtractValue's walk for an unquoted value in the tag-name mode, on single-byte text.
+  Pos* runOut = text.RunOut == nullptr ? nullptr
+                                       : &text.RunOut->From[static_cast<int>(QuoteKind::Unquoted)]
+                                                           [static_cast<int>(ValueMode::TagName)];
+  if (runOut != nullptr && *runOut >= 0 && position >= *runOut) return 0;
+  int span = 0;
+  for (Pos p = position; r.In(p); ++p) {
+    const unsigned c = r.data[p];
+    if (IsControl(c)) {
+      ++span;
+      continue;
+    }
+    if (c == 0 || c == ' ' || c == '"' || c == '\'' || c == '>') return span;
+    if (c == '\\') {
+      const unsigned d = r.At(p + 1);
+      if (d == '"' || d == '\'') return span;
+    }
+    ++span;
+  }
+  if (runOut != nullptr && (*runOut < 0 || position < *runOut)) *runOut = position;
+  return 0;
 }
 
 int FindAttribute(const TextView& text, std::string_view name, Pos from, std::string* valueText,

@@ -110,6 +110,10 @@ struct ExtractedValue {
 int ExtractValue(const TextView& text, Pos position, std::string* valueOut, ValueMode mode,
                  int* spanOut, int* quoteOut, QuoteKind* kindOut = nullptr);
 
+// The span of the value at `position` read in the tag-name mode: ExtractValue(text, position,
+// nullptr, ValueMode::TagName, &span, nullptr), faster.
+int TagNameSpan(const TextView& text, Pos position);
+
 // Reads the attributes of one tag from `from` to the tag's end and finds the attribute `name`
 // (ASCII case ignored). Only a whole attribute name matches; a longer name that merely begins
 // with `name` is another attribute. Returns the byte length of the value (0 when absent or

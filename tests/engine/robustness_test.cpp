@@ -404,6 +404,7 @@ void RunSite(unsigned seed) {
 
   // The search.
   auto session = SessionOver(dir.path(), combo);
+  session->Search.ScanWorkers = 4;
   RecordingRunView view;
   const SearchResult found = RunSearch(*session, view);
   ASSERT_NE(found.Outcome, SearchOutcome::Refused);
@@ -411,6 +412,26 @@ void RunSite(unsigned seed) {
   ASSERT_EQ(static_cast<int>(session->FileEncoding.size()), session->FileList.size());
   ExpectRowsFit(*session, original);
   if (::testing::Test::HasFatalFailure()) return;
+  {
+    // Files read and searched ahead on other threads give what one thread gives.
+    auto serial = SessionOver(dir.path(), combo);
+    serial->Search.ScanWorkers = 1;
+    RecordingRunView serialView;
+    ASSERT_EQ(RunSearch(*serial, serialView).Total, found.Total);
+    EXPECT_EQ(serialView.log, view.log);
+    EXPECT_EQ(serialView.file, view.file);
+    EXPECT_EQ(serialView.overall, view.overall);
+    ASSERT_EQ(serial->LinkCount(), session->LinkCount());
+    for (int r = 0; r < serial->LinkCount(); ++r) {
+      const LinkEntry& a = serial->LinkTable[static_cast<std::size_t>(r)];
+      const LinkEntry& b = session->LinkTable[static_cast<std::size_t>(r)];
+      EXPECT_TRUE(a.FileIndex == b.FileIndex && a.TagPos == b.TagPos && a.ValuePos == b.ValuePos &&
+                  a.SpanLength == b.SpanLength && a.QuoteLength == b.QuoteLength &&
+                  a.Url == b.Url && a.Replacement == b.Replacement)
+          << "row " << r;
+    }
+    EXPECT_EQ(serial->FixList, session->FixList);
+  }
   if (std::getenv("ROB_STATS")) {
     std::map<int, int> actions;
     for (const LinkEntry& row : session->LinkTable)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/tag_scanner.h"
 #include "support/test_support.h"
 
 namespace urlsmith {
@@ -190,6 +191,45 @@ TEST(TagWalk, FollowingTheBlocksAgreesWithCompleteLists) {
           q = NextAfterTag(view, got);
           if (q == kNone) break;
         }
+      }
+    }
+  }
+}
+
+// The one walk that indexes a page's tags answers every search exactly as the search in the
+// text does: every indexed name and a few others, from every offset (odd ones in UTF-16 too),
+// on pages of every tag kind with broken markup. So does the quick tag-name span.
+TEST(TagIndex, AnswersAsTheSearchInTheText) {
+  std::mt19937 rng(11);
+  std::vector<std::string> pieces = {
+      "<script>", "</SCRIPT>", "<style ", "</style>", "<", ">",     "=",    "\"",
+      "'",        "\\'",       " ",       "\t",       "x", "<!-- ", "\x01", std::string(1, '\0'),
+      "\xc3\xa9", "onclick=",  "<a"};
+  for (const TagTableRow& row : kTagTable) {
+    pieces.push_back("<" + std::string(row.Tag));
+    pieces.push_back("<" + ToLowerAscii(row.Tag) + " " + std::string(row.Attribute) + "=");
+  }
+  std::vector<std::string_view> names(kIndexedTags.begin(), kIndexedTags.end());
+  names.insert(names.end(), {"", "SCRIPTX", "B"});
+  for (int round = 0; round < 60; ++round) {
+    std::string s;
+    const int count = 1 + static_cast<int>(rng() % 40);
+    for (int i = 0; i < count; ++i)
+      s += pieces[rng() % pieces.size()];
+    for (const bool wide : {false, true}) {
+      const Both text(s);
+      const TextView view = text.View(wide);
+      const TagIndex index(view, kIndexedTags);
+      for (const std::string_view name : names) {
+        for (Pos from = -1; from <= view.Size + 1; ++from) {
+          ASSERT_EQ(index.Find(name, from), FindTag(view, name, from))
+              << "text '" << s << "' wide " << wide << " tag " << name << " from " << from;
+        }
+      }
+      for (Pos at = 0; at < view.Size; at += view.width()) {
+        int span = 0;
+        ExtractValue(view, at, nullptr, ValueMode::TagName, &span, nullptr);
+        ASSERT_EQ(TagNameSpan(view, at), span) << "text '" << s << "' at " << at;
       }
     }
   }
