@@ -23,7 +23,6 @@ struct ScanEvent {
   Pos TagPos = 0;
   Pos ValuePos = 0;
   ValueReading Value;
-  std::string Href;  // Anchor, when the Link Target Adder is on: the href as the tag gives it
 };
 
 struct FileFindings {
@@ -36,15 +35,13 @@ struct FileFindings {
     e.Step = step;
     Events.push_back(std::move(e));
   }
-  void Url(const TextView& text, Pos tagPos, Pos valuePos, bool quoteFlag, bool anchor = false,
-           std::string href = {}) {
+  void Url(const TextView& text, Pos tagPos, Pos valuePos, bool quoteFlag, bool anchor = false) {
     ScanEvent e;
     e.TagPos = tagPos;
     e.ValuePos = valuePos;
     e.QuoteFlag = quoteFlag;
     e.Anchor = anchor;
     e.Value = ReadFoundValue(text, tagPos, valuePos);
-    e.Href = std::move(href);
     Events.push_back(std::move(e));
   }
 };

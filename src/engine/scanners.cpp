@@ -68,8 +68,8 @@ void FindScriptBlockUrls(const TextView& text, bool scriptsAreTags, const TagInd
   }
 }
 
-void FindPageUrls(const TextView& text, const SearchOptions& options, bool wantHref,
-                  const PreparedTags& tags, FileFindings& out) {
+void FindPageUrls(const TextView& text, const SearchOptions& options, const PreparedTags& tags,
+                  FileFindings& out) {
   const bool scriptsAreTags = options.ScanScriptsByTag;
   ScriptBlocks blocks;
   if (!scriptsAreTags) {
@@ -81,7 +81,7 @@ void FindPageUrls(const TextView& text, const SearchOptions& options, bool wantH
   // The tag scan, the STYLE phase and the script phase.
   out.Range = TagScanSteps(options.ScanEventHandlers) + 1 + (options.ScanScriptsByProtocol ? 1 : 0);
   int filePosition = 0;
-  FindTagUrls(text, options, wantHref, blocks, &tags.Index, filePosition, out);
+  FindTagUrls(text, options, blocks, &tags.Index, filePosition, out);
   out.Progress(filePosition++);
   FindStyleBlockUrls(text, blocks, tags.Index, out);
   if (options.ScanScriptsByProtocol) {
@@ -91,7 +91,7 @@ void FindPageUrls(const TextView& text, const SearchOptions& options, bool wantH
   out.Progress(filePosition, false);
 }
 
-void FindScriptFileUrls(const TextView& text, const SearchOptions& options, bool wantHref,
+void FindScriptFileUrls(const TextView& text, const SearchOptions& options,
                         const PreparedTags& tags, FileFindings& out) {
   out.Range = 1 + (options.ScanScriptsByProtocol ? 1 : 0);
   // Markup that a script writes is searched for tags only when scripts count as tags.
@@ -99,8 +99,7 @@ void FindScriptFileUrls(const TextView& text, const SearchOptions& options, bool
   if (scanTags) out.Range += TagScanSteps(options.ScanEventHandlers);
   out.Progress(0, false);
   int filePosition = 1;
-  if (scanTags)
-    FindTagUrls(text, options, wantHref, ScriptBlocks{}, &tags.Index, filePosition, out);
+  if (scanTags) FindTagUrls(text, options, ScriptBlocks{}, &tags.Index, filePosition, out);
   if (options.ScanScriptsByProtocol) {
     out.Progress(filePosition++);
     const int w = text.width();
@@ -133,9 +132,13 @@ void FindStyleFileUrls(const TextView& text, FileFindings& out) {
 
 // The Link Target Adder on the A tag at p, whose href value was just analysed.
 RowOutcome AddLinkTarget(SearchSession& session, const TextView& text, int fileIndex, Pos p,
-                         const std::string& href, int rowsBefore, int fixesBefore) {
+                         int rowsBefore, int fixesBefore) {
   const ProcessingOptions& options = session.Processing;
   if (!options.TargetAdderEnabled || session.FixCount() != fixesBefore) return RowOutcome::None;
+  // The href as the tag gives it.
+  std::string href;
+  FindAttribute(text, kTagTable[kAnchorTagRow].Attribute,
+                p + kTagTable[kAnchorTagRow].Start * text.width(), &href, nullptr, false);
   const std::string* replacement = nullptr;
   if (session.LinkCount() > rowsBefore) {
     replacement = &session.LinkTable[static_cast<std::size_t>(rowsBefore)].Replacement;
@@ -176,8 +179,8 @@ RowCount AnalyseFindings(SearchSession& session, RunView& view, const TextView& 
                                   e.Value))) {
           return RowCount::Stop(rows);
         }
-        if (e.Anchor && !count(AddLinkTarget(session, text, fileIndex, e.TagPos, e.Href, rowsBefore,
-                                             fixesBefore))) {
+        if (e.Anchor &&
+            !count(AddLinkTarget(session, text, fileIndex, e.TagPos, rowsBefore, fixesBefore))) {
           return RowCount::Stop(rows);
         }
         if (view.StopPoll() == Poll::Stop) return RowCount::Stop(rows);
@@ -195,7 +198,7 @@ RowCount ScanFile(SearchSession& session, RunView& view, const TextView& text,
   view.AppendLogLine(FileLogLine(path, text.Size), false);
   FileFindings own;
   if (found == nullptr) {
-    FindFileUrls(text, kind, session.Search, session.Processing, own);
+    FindFileUrls(text, kind, session.Search, own);
     found = &own;
   }
   return AnalyseFindings(session, view, text, fileIndex, *found);
@@ -223,22 +226,20 @@ void PrepareTags(const TextView& text, FileKind kind, const SearchOptions& optio
 }
 
 void FindFileUrls(const TextView& text, FileKind kind, const SearchOptions& options,
-                  const ProcessingOptions& processing, FileFindings& out) {
+                  FileFindings& out) {
   out.Range = 0;
   out.Events.clear();
-  // The Link Target Adder reads an A tag's href as the tag gives it.
-  const bool wantHref = processing.TargetAdderEnabled;
   switch (kind) {
     case FileKind::Page: {
       PreparedTags tags;
       PrepareTags(text, kind, options, tags);
-      FindPageUrls(text, options, wantHref, tags, out);
+      FindPageUrls(text, options, tags, out);
       break;
     }
     case FileKind::Script: {
       PreparedTags tags;
       PrepareTags(text, kind, options, tags);
-      FindScriptFileUrls(text, options, wantHref, tags, out);
+      FindScriptFileUrls(text, options, tags, out);
       break;
     }
     case FileKind::Style:

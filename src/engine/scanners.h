@@ -31,7 +31,7 @@ void PrepareTags(const TextView& text, FileKind kind, const SearchOptions& optio
 // Finds the addresses of a file of this kind, in the order the analysis takes them. Reads the
 // text and the options only, so it may run on any thread.
 void FindFileUrls(const TextView& text, FileKind kind, const SearchOptions& options,
-                  const ProcessingOptions& processing, FileFindings& out);
+                  FileFindings& out);
 
 // The scanners: each writes the file's log line, hands the file's findings (found ahead, or
 // found here when given none) to the analysis and counts the rows it added.

@@ -152,7 +152,7 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       TextView text = shared.View(file.Read.Bytes, file.Encoding);
       ValueRunOutMemo runOut;
       text.RunOut = &runOut;
-      FindFileUrls(text, job.Kind, shared.Search, shared.Processing, file.Found);
+      FindFileUrls(text, job.Kind, shared.Search, file.Found);
     } catch (const std::bad_alloc&) {
       file.Found = FileFindings{};
       file.Read = ReadResult{};

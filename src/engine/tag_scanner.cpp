@@ -14,7 +14,6 @@ struct Find {
   const TextView& text;
   const ScriptBlocks& blocks;
   const TagIndex* index;
-  bool wantHref;
   FileFindings& out;
   int w() const { return text.width(); }
 };
@@ -28,17 +27,14 @@ void FindRow(Find& f, std::size_t rowIndex, int& filePosition) {
   // The SCRIPT row finds its tags everywhere, also inside other script blocks.
   const ScriptBlocks everywhere;
   TagWalk walk(f.text, isScript ? everywhere : f.blocks, f.index);
-  const bool keepHref = isAnchor && f.wantHref;
-  std::string value;
   Pos p = 0;
   while (true) {
     p = walk.Find(row.Tag, p);
     if (p == kNone) return;
     Pos valuePos = kNone;
-    if (FindAttribute(f.text, row.Attribute, p + row.Start * f.w(), keepHref ? &value : nullptr,
-                      &valuePos, false) != 0) {
-      f.out.Url(f.text, p, valuePos, true, isAnchor, keepHref ? std::move(value) : std::string());
-      value.clear();
+    if (FindAttribute(f.text, row.Attribute, p + row.Start * f.w(), nullptr, &valuePos, false) !=
+        0) {
+      f.out.Url(f.text, p, valuePos, true, isAnchor);
     }
     if (isScript) {
       p = f.index != nullptr ? f.index->Find("/SCRIPT", p) : FindTag(f.text, "/SCRIPT", p);
@@ -100,10 +96,9 @@ void FindEventHandlerUrls(Find& f, int& filePosition) {
 
 }  // namespace
 
-void FindTagUrls(const TextView& text, const SearchOptions& options, bool wantHref,
-                 const ScriptBlocks& blocks, const TagIndex* index, int& filePosition,
-                 FileFindings& out) {
-  Find f{text, blocks, index, wantHref, out};
+void FindTagUrls(const TextView& text, const SearchOptions& options, const ScriptBlocks& blocks,
+                 const TagIndex* index, int& filePosition, FileFindings& out) {
+  Find f{text, blocks, index, out};
   for (std::size_t i = 0; i < kTagTable.size(); ++i)
     FindRow(f, i, filePosition);
   if (options.ScanEventHandlers) FindEventHandlerUrls(f, filePosition);

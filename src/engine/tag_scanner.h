@@ -161,10 +161,9 @@ inline constexpr auto kEventHandlerNames = std::to_array<std::string_view>({
 // Finds the addresses of one file's tags into out: row by row of the tag table, each row's tags
 // in text order, then (with ScanEventHandlers) the strings in event handlers that begin with a
 // protocol name. filePosition is the per-file progress position, advanced once per row and
-// once for the event-handler phase. With wantHref an A tag's href is kept for the Link Target
-// Adder. index, when not null, is the text's index over kIndexedTags.
-void FindTagUrls(const TextView& text, const SearchOptions& options, bool wantHref,
-                 const ScriptBlocks& blocks, const TagIndex* index, int& filePosition,
-                 FileFindings& out);
+// once for the event-handler phase. index, when not null, is the text's index over
+// kIndexedTags.
+void FindTagUrls(const TextView& text, const SearchOptions& options, const ScriptBlocks& blocks,
+                 const TagIndex* index, int& filePosition, FileFindings& out);
 
 }  // namespace urlsmith

@@ -97,15 +97,33 @@ struct WideReader {
   }
 };
 
-// Collects a value from single-byte text: bytes as they are.
+// Collects a value from single-byte text: bytes as they are. Runs of neighbouring bytes are
+// appended at once, when the run breaks and at Finish.
 struct AnsiWriter {
   std::string* out;
   int count = 0;
+  const std::uint8_t* runStart = nullptr;
+  const std::uint8_t* runEnd = nullptr;
   void Put(const AnsiReader& r, Pos p) {
     ++count;
-    if (out != nullptr) out->push_back(static_cast<char>(r.data[p]));
+    if (out == nullptr) return;
+    const std::uint8_t* at = r.data + p;
+    if (at != runEnd) {
+      Flush();
+      runStart = at;
+    }
+    runEnd = at + 1;
   }
-  void Finish() {}
+  void Flush() {
+    if (runStart != runEnd) {
+      out->append(reinterpret_cast<const char*>(runStart),
+                  static_cast<std::size_t>(runEnd - runStart));
+    }
+    runStart = runEnd = nullptr;
+  }
+  void Finish() {
+    if (out != nullptr) Flush();
+  }
 };
 
 // Collects a value from UTF-16 text in the code page: UTF-8 with surrogate pairs joined (a
