@@ -67,6 +67,7 @@ void HandlerValueBounds(const TextView& text, Pos valuePos, Pos& from, StopMode&
 void FindEventHandlerUrls(Find& f, int& filePosition) {
   f.out.Progress(filePosition++);
   TagWalk walk(f.text, f.blocks, f.index);
+  std::vector<AttributeToken> attributes;
   Pos p = 0;
   while (true) {
     p = walk.Find("", p);
@@ -75,9 +76,11 @@ void FindEventHandlerUrls(Find& f, int& filePosition) {
     const int nameSpan = TagNameSpan(f.text, p);
     const Pos nameEnd = p + static_cast<Pos>(nameSpan) * f.w();
     if (FindAttribute(f.text, "on", nameEnd, nullptr, nullptr, true) != 0) {
+      // One walk over the tag's attributes serves the look-up of every handler name.
+      ListAttributes(f.text, nameEnd, attributes);
       for (const std::string_view handler : kEventHandlerNames) {
         Pos valuePos = kNone;
-        if (FindAttribute(f.text, handler, nameEnd, nullptr, &valuePos, false) == 0) continue;
+        if (FindListedAttribute(f.text, attributes, handler, &valuePos, false) == 0) continue;
         Pos from = valuePos;
         StopMode mode = StopMode::Blank;
         HandlerValueBounds(f.text, valuePos, from, mode);

@@ -721,4 +721,67 @@ int FindAttribute(const TextView& text, std::string_view name, Pos from, std::st
                          prefixOnly);
 }
 
+namespace {
+
+template <class R>
+void ListAttributesIn(const R& r, Pos from, std::vector<AttributeToken>& out) {
+  constexpr Pos w = R::kWidth;
+  Pos p = from;
+  while (true) {
+    p = SkipBlanks(r, p);
+    if (!r.In(p) || r.At(p) == 0) return;
+    Pos q = p;
+    while (r.In(q)) {
+      const unsigned c = r.At(q);
+      if (c <= 32 || c == '=' || c == '<' || c == '>') break;
+      q += w;
+    }
+    out.push_back({p, static_cast<int>((q - p) / w)});
+    // To the end of this attribute, as FindAttribute steps over one that is not the one asked.
+    while (true) {
+      if (!r.In(p)) return;
+      const unsigned c = r.At(p);
+      if (c < 33) break;
+      if (EndsTag(r, p, c)) return;
+      const Pos after = PastQuotedSection(r, p);
+      if (after == kNone) return;
+      p = after != p ? after : p + w;
+    }
+  }
+}
+
+template <class R>
+bool NameBegins(const R& r, const AttributeToken& token, std::string_view name) {
+  return static_cast<std::size_t>(token.NameLength) >= name.size() &&
+         MatchesFolded(r, token.Start, name);
+}
+
+}  // namespace
+
+void ListAttributes(const TextView& text, Pos from, std::vector<AttributeToken>& out) {
+  out.clear();
+  if (IsWide(text)) {
+    ListAttributesIn(WideReader(text, text.Size), from, out);
+  } else {
+    ListAttributesIn(AnsiReader(text, text.Size), from, out);
+  }
+}
+
+// An attribute is the one asked when its name is the name (a name that only begins with it is
+// another attribute's); with prefixOnly, when its name begins with it. FindAttribute decides
+// at the first such attribute: from there on it reads the same as from the start.
+int FindListedAttribute(const TextView& text, std::span<const AttributeToken> attributes,
+                        std::string_view name, Pos* valuePosition, bool prefixOnly) {
+  if (valuePosition != nullptr) *valuePosition = kNone;
+  for (const AttributeToken& token : attributes) {
+    const bool begins = IsWide(text) ? NameBegins(WideReader(text, text.Size), token, name)
+                                     : NameBegins(AnsiReader(text, text.Size), token, name);
+    if (!begins) continue;
+    if (prefixOnly) return 1;
+    if (static_cast<std::size_t>(token.NameLength) != name.size()) continue;
+    return FindAttribute(text, name, token.Start, nullptr, valuePosition, false);
+  }
+  return 0;
+}
+
 }  // namespace urlsmith

@@ -122,6 +122,22 @@ int TagNameSpan(const TextView& text, Pos position);
 int FindAttribute(const TextView& text, std::string_view name, Pos from, std::string* valueText,
                   Pos* valuePosition, bool prefixOnly);
 
+// One attribute of a tag as FindAttribute walks them: where it begins and the length of its
+// name (up to a blank, a control, '=', '<' or '>').
+struct AttributeToken {
+  Pos Start = 0;
+  int NameLength = 0;
+};
+
+// The attributes FindAttribute walks from `from`, in order, up to the end of the tag; so that
+// many names can be looked up in one tag with one walk.
+void ListAttributes(const TextView& text, Pos from, std::vector<AttributeToken>& out);
+
+// FindAttribute(text, name, from, nullptr, valuePosition, prefixOnly) over the attributes that
+// ListAttributes gave for `from`.
+int FindListedAttribute(const TextView& text, std::span<const AttributeToken> attributes,
+                        std::string_view name, Pos* valuePosition, bool prefixOnly);
+
 // Splits a path at its last separator (Windows style: last '\', else last '/'; POSIX: last '/').
 // Any output may be null. A drive folder ("C:") becomes "C:\"; the POSIX root folder is "/".
 void SplitPath(std::string_view path, PathStyle style, std::string* folderOut,

@@ -235,6 +235,44 @@ TEST(TagIndex, AnswersAsTheSearchInTheText) {
   }
 }
 
+// The attributes of a tag listed once give what FindAttribute gives for every name.
+TEST(ListAttributes, LookUpsAgreeWithFindAttribute) {
+  std::mt19937 rng(3);
+  const std::vector<std::string> pieces = {
+      "onclick",     "onClick=", "on",      "onclickx=", "=",
+      "\"",          "'",        "\\\"",    " ",         "\t",
+      "x",           "'a b'",    "\"c>d\"", ">",         ">=",
+      "<=",          "<",        "href",    "\x01",      std::string(1, '\0'),
+      "onmouseover", "onload="};
+  const std::vector<std::string_view> names = {"onclick", "onmouseover", "onload", "href", "on"};
+  std::vector<AttributeToken> attributes;
+  for (int round = 0; round < 3000; ++round) {
+    std::string s = "<p ";
+    const int count = 1 + static_cast<int>(rng() % 12);
+    for (int i = 0; i < count; ++i)
+      s += pieces[rng() % pieces.size()];
+    for (const bool wide : {false, true}) {
+      const Both text(s);
+      const TextView view = text.View(wide);
+      const Pos from = 2 * view.width();
+      ListAttributes(view, from, attributes);
+      for (const std::string_view name : names) {
+        for (const bool prefix : {false, true}) {
+          Pos expectedPos = kNone;
+          const int expected = FindAttribute(view, name, from, nullptr, &expectedPos, prefix);
+          Pos gotPos = kNone;
+          const int got = FindListedAttribute(view, attributes, name, &gotPos, prefix);
+          ASSERT_EQ(got != 0, expected != 0) << "'" << s << "' " << name << " prefix " << prefix;
+          if (!prefix) {
+            ASSERT_EQ(got, expected) << "'" << s << "' " << name;
+            ASSERT_EQ(gotPos, expectedPos) << "'" << s << "' " << name;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(CollectScriptRanges, KeepsAtMostTheCapacity) {
   std::string s;
   for (int i = 0; i < 5; ++i)
