@@ -221,9 +221,21 @@ bool ScriptCommentTracker::InComment(Pos position) {
   lastAsked_ = position;
   const int w = text_.width();
 
-  // Carry the line state forward to the position.
+  // Carry the line state forward to the position. Only line breaks and slashes change it; in
+  // single-byte text the bytes between them are skipped at once.
   Pos k = scanned_;
-  for (; k < position; k += w) {
+  const bool narrow = w == 1;
+  while (k < position) {
+    if (narrow) {
+      const std::uint8_t* data = text_.Data;
+      const Pos limit = std::min(position, text_.Size);
+      while (k < limit && data[k] != '/' && data[k] != '\r' && data[k] != '\n')
+        ++k;
+      if (k >= limit) {
+        k = position;
+        break;
+      }
+    }
     const unsigned char c = CharAt(text_, k);
     if (IsLineBreak(c)) {
       lineComment_ = false;
@@ -232,6 +244,7 @@ bool ScriptCommentTracker::InComment(Pos position) {
       if (!runGoesOn) runAfterColon_ = k - w >= 0 && CharAt(text_, k - w) == ':';
       if (!runAfterColon_ && CharAt(text_, k + w) == '/') lineComment_ = true;
     }
+    k += w;
   }
   scanned_ = k;
 
