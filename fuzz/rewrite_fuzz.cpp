@@ -1,0 +1,147 @@
+// Search a page, rewrite it with its own rows, and search the new text again. The new text must
+// be produced from copies of the old one and the written values; and a row that the first
+// search planned to change must not come back at the place its new value was written, except
+// for automatic protocol fixes, whose new URLs a second pass is there to look at, and for the
+// replacement URLs of deleted pictures and backgrounds, which the user chose rather than the
+// search.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "apply/apply_run.h"
+#include "engine/search_run.h"
+#include "fuzz_support.h"
+#include "text/primitives.h"
+#include "text/url_ops.h"
+
+using namespace urlsmith;
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+// The first byte chooses the review and deletion options; the rest is a page input.
+ApplyOptions OptionsOf(std::uint8_t flags, PathStyle style, bool canonicalize) {
+  ResultOptions review;
+  review.AllowLinkDeletion = (flags & 1) != 0;
+  DeletionOptions deletion;
+  deletion.TextLinkMode =
+      (flags & 2) != 0 ? TextLinkModeKind::MakeEmpty : TextLinkModeKind::ConvertToText;
+  const std::string picture =
+      style == PathStyle::Windows ? "D:\\site\\img\\logo.gif" : "file:///site/img/logo.gif";
+  if ((flags & 4) != 0) {
+    deletion.ImageLinkMode = ImageLinkModeKind::ReplaceWithUrl;
+    deletion.ImageReplacementUrl = picture;
+    deletion.ImageReplacementRelative = (flags & 8) != 0;
+  }
+  if ((flags & 16) != 0) {
+    deletion.BackgroundLinkMode = ImageLinkModeKind::ReplaceWithUrl;
+    deletion.BackgroundReplacementUrl =
+        (flags & 32) != 0 ? "http://www.example.com/bg.gif" : picture;
+    deletion.BackgroundReplacementRelative = (flags & 8) == 0;
+  }
+  return MakeApplyOptions(review, deletion, canonicalize, style);
+}
+
+// With URLSMITH_FUZZ_EXPLAIN set, a failed check prints the rows and the texts it is about.
+void Explain(const SearchSession& first, const std::vector<std::uint8_t>& out,
+             const LinkEntry& again) {
+  if (std::getenv("URLSMITH_FUZZ_EXPLAIN") == nullptr) return;
+  for (const LinkEntry& r : first.LinkTable) {
+    std::fprintf(stderr, "first: file %d tag %d value %d span %d quote %d url [%s] -> [%s]\n",
+                 r.FileIndex, r.TagPos, r.ValuePos, r.SpanLength, r.QuoteLength, r.Url.c_str(),
+                 r.Replacement.c_str());
+  }
+  std::fprintf(stderr, "again: tag %d value %d span %d url [%s] -> [%s]\nnew text: [%.*s]\n",
+               again.TagPos, again.ValuePos, again.SpanLength, again.Url.c_str(),
+               again.Replacement.c_str(), static_cast<int>(out.size()),
+               reinterpret_cast<const char*>(out.data()));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const fuzzing::PageInput input = fuzzing::ReadPageInput(data + 1, size - 1);
+  fuzzing::Site first = fuzzing::MakeSite(input);
+  SearchSession& s = *first.Session;
+  NullRunView view;
+  RunSearch(s, view);
+  const ApplyOptions options = OptionsOf(data[0], s.pathStyle(), s.Processing.CanonicalizeUrls);
+
+  // As the apply run reads and rewrites the page.
+  std::vector<std::uint8_t> text = input.Bytes;
+  const FileEncoding encoding = s.PrepareText(0, text);
+  std::vector<std::uint8_t> out;
+  std::vector<CopiedRun> copies;
+  std::vector<bool> isFix(s.LinkTable.size(), false);
+  for (const std::int32_t fix : s.FixList) {
+    isFix[static_cast<std::size_t>(fix)] = true;
+  }
+  PageRewriter rewriter(s, options.Rewrite);
+  const int rows = rewriter.RewritePage(s.View(text, encoding), 0, out, &copies);
+  rewriter.ForgetDroppedFixes();
+
+  // The copies follow each other in both texts and hold the old bytes.
+  std::vector<std::uint8_t> outLe = out;
+  if (encoding == FileEncoding::Utf16Be) ByteSwapText(outLe.data(), outLe.size());
+  Pos lastFrom = 0, lastTo = 0;
+  for (const CopiedRun& c : copies) {
+    Check(c.Length > 0 && c.From >= lastFrom && c.To >= lastTo);
+    Check(c.From + c.Length <= static_cast<Pos>(text.size()));
+    Check(c.To + c.Length <= static_cast<Pos>(out.size()));
+    Check(
+        std::equal(text.begin() + c.From, text.begin() + c.From + c.Length, outLe.begin() + c.To));
+    lastFrom = c.From + c.Length;
+    lastTo = c.To + c.Length;
+  }
+  if (rows == 0) Check(out == input.Bytes);
+  if (encoding != FileEncoding::Ansi) {
+    // The byte-order mark stays, and the text stays in whole units.
+    Check(out.size() >= 2 && std::equal(out.begin(), out.begin() + 2, input.Bytes.begin()));
+    Check(out.size() % 2 == input.Bytes.size() % 2);
+  }
+
+  // The second search, over the new text.
+  fuzzing::PageInput again = input;
+  again.Bytes = out;
+  fuzzing::Site second = fuzzing::MakeSite(again);
+  RunSearch(*second.Session, view);
+  std::vector<std::string> chosen;
+  const DeletionOptions& d = options.Rewrite.Deletion;
+  for (const auto& [mode, url] : {std::pair{d.ImageLinkMode, d.ImageReplacementUrl},
+                                  std::pair{d.BackgroundLinkMode, d.BackgroundReplacementUrl}}) {
+    if (mode != ImageLinkModeKind::ReplaceWithUrl) continue;
+    chosen.push_back(url);
+    DecodeUrl(url, &chosen.emplace_back(), s.CodePage);
+  }
+  for (const LinkEntry& row : second.Session->LinkTable) {
+    if (row.FileIndex != 0) continue;
+    if (std::find(chosen.begin(), chosen.end(), row.Url) != chosen.end()) continue;
+    const Pos at = row.ValuePos;
+    // The written text around `at`: between the copies before and after it.
+    const auto next = std::upper_bound(copies.begin(), copies.end(), at,
+                                       [](Pos p, const CopiedRun& c) { return p < c.To; });
+    if (next != copies.begin()) {
+      const CopiedRun& before = *(next - 1);
+      if (at < before.To + before.Length) continue;  // copied, not written
+    }
+    const Pos fromIn = next == copies.begin() ? 0 : (next - 1)->From + (next - 1)->Length;
+    const Pos toIn = next == copies.end() ? static_cast<Pos>(text.size()) : next->From;
+    // The rows of the first search whose values were written there.
+    bool changed = false, fixed = false;
+    for (std::size_t i = 0; i < s.LinkTable.size(); ++i) {
+      const LinkEntry& old = s.LinkTable[i];
+      if (old.FileIndex != 0 || old.ValuePos < fromIn || old.ValuePos >= toIn) continue;
+      changed = true;
+      fixed = fixed || isFix[i];
+    }
+    if (changed && !fixed) {
+      Explain(s, out, row);
+      std::abort();
+    }
+  }
+  return 0;
+}
