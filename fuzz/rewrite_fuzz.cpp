@@ -3,7 +3,8 @@
 // search planned to change must not come back at the place its new value was written, except
 // for automatic protocol fixes, whose new URLs a second pass is there to look at, and for the
 // replacement URL of a deleted picture or background, which the user chose rather than the
-// search (it may be an Internet address, or a file URL that stays absolute).
+// search (it may be an Internet address, or a file URL that stays absolute), and for a value
+// that its own quote does not close when the text after it was removed.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -54,10 +55,10 @@ void Explain(const SearchSession& first, const std::vector<std::uint8_t>& out,
                  r.FileIndex, r.TagPos, r.ValuePos, r.SpanLength, r.QuoteLength, r.Url.c_str(),
                  r.Replacement.c_str());
   }
-  std::fprintf(stderr, "again: tag %d value %d span %d url [%s] -> [%s]\nnew text: [%.*s]\n",
-               again.TagPos, again.ValuePos, again.SpanLength, again.Url.c_str(),
-               again.Replacement.c_str(), static_cast<int>(out.size()),
-               reinterpret_cast<const char*>(out.data()));
+  std::fprintf(stderr, "again: tag %d value %d span %d url [%s] -> [%s]\nnew text: [", again.TagPos,
+               again.ValuePos, again.SpanLength, again.Url.c_str(), again.Replacement.c_str());
+  std::fwrite(out.data(), 1, out.size(), stderr);
+  std::fprintf(stderr, "]\n");
 }
 
 // Whether the rewriter wrote the user's replacement URL for the row: a deleted picture or
@@ -75,6 +76,18 @@ bool UserChosenValue(const TextView& text, const LinkEntry& row, const ApplyOpti
     }
   }
   return false;
+}
+
+// Whether the row's value ends with the quote that opens it. A value that does not ended where
+// the text around it ended it: at a blank, a '>' or the '<' of the next tag.
+bool ClosedByItsQuote(const TextView& text, const LinkEntry& row) {
+  const Pos w = text.width();
+  const int q = row.QuoteLength;
+  if (q == 0 || row.SpanLength < 2 * q) return false;
+  const unsigned char open = CharAt(text, row.ValuePos + (q - 1) * w);
+  const unsigned char close = open == '(' ? ')' : open;
+  const Pos end = row.ValuePos + static_cast<Pos>(row.SpanLength) * w;
+  return CharAt(text, end - w) == close && (q == 1 || CharAt(text, end - 2 * w) == '\\');
 }
 
 }  // namespace
@@ -144,7 +157,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const LinkEntry& old = s.LinkTable[i];
       if (old.FileIndex != 0 || old.ValuePos < fromIn || old.ValuePos >= toIn) continue;
       changed = true;
-      exempt = exempt || isFix[i] || UserChosenValue(s.View(text, encoding), old, options);
+      // A value not closed by its own quote whose end the rewriter took away (a closing tag
+      // of a removed link right after it) runs on into the text that now follows it.
+      const TextView oldText = s.View(text, encoding);
+      const bool runsOn =
+          old.ValuePos + static_cast<Pos>(old.SpanLength) * oldText.width() < toIn &&
+          !ClosedByItsQuote(oldText, old);
+      exempt = exempt || isFix[i] || UserChosenValue(oldText, old, options) || runsOn;
     }
     if (changed && !exempt) {
       Explain(s, out, row);
