@@ -1,10 +1,10 @@
 // Search a page, rewrite it with its own rows, and search the new text again. The new text must
-// be produced from copies of the old one and the written values; and a row that the first
-// search planned to change must not come back at the place its new value was written, except
-// for automatic protocol fixes, whose new URLs a second pass is there to look at, and for the
-// replacement URL of a deleted picture or background, which the user chose rather than the
-// search (it may be an Internet address, or a file URL that stays absolute), and for a value
-// that its own quote does not close when the text after it was removed.
+// be made of copies of the old one and the written values; and a row that the first search
+// planned to change must not come back at the place its new value was written. Exceptions:
+// automatic protocol fixes, whose new URLs a second pass is there to look at; the replacement
+// URL of a deleted picture or background, which the user chose rather than the search (it may
+// be an Internet address, or a file URL that stays absolute); a value that its own quote does
+// not close when the text after it was removed; and rows the rewriter passes over.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -151,18 +151,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const Pos fromIn = next == copies.begin() ? 0 : (next - 1)->From + (next - 1)->Length;
     const Pos toIn = next == copies.end() ? static_cast<Pos>(text.size()) : next->From;
-    // The rows of the first search whose values were written there.
+    // The rows of the first search whose values were written there. Rows the rewriter passes
+    // over (deletions while deleting is not allowed, replacements equal to their URL, values
+    // that start inside an earlier value, as when one quote closes a value and opens the next)
+    // changed nothing, and the second search may find them again.
+    const TextView oldText = s.View(text, encoding);
+    const Pos w = oldText.width();
+    const auto endOf = [&](const LinkEntry& r) { return r.ValuePos + r.SpanLength * w; };
+    const auto inGap = [&](const LinkEntry& r) {
+      return r.FileIndex == 0 && r.ValuePos >= fromIn && r.ValuePos < toIn;
+    };
     bool changed = false, exempt = false;
     for (std::size_t i = 0; i < s.LinkTable.size(); ++i) {
       const LinkEntry& old = s.LinkTable[i];
-      if (old.FileIndex != 0 || old.ValuePos < fromIn || old.ValuePos >= toIn) continue;
+      if (!inGap(old)) continue;
+      const bool inside =
+          std::any_of(s.LinkTable.begin(), s.LinkTable.end(), [&](const LinkEntry& o) {
+            return inGap(o) && o.ValuePos < old.ValuePos && old.ValuePos < endOf(o);
+          });
+      const bool passedOver = inside || old.Replacement == old.Url ||
+                              (ReplacementText(old.Replacement).IsDeletion() &&
+                               !options.Rewrite.Review.AllowLinkDeletion);
+      if (passedOver) {
+        exempt = exempt || old.Url == row.Url;
+        continue;
+      }
       changed = true;
       // A value not closed by its own quote whose end the rewriter took away (a closing tag
       // of a removed link right after it) runs on into the text that now follows it.
-      const TextView oldText = s.View(text, encoding);
-      const bool runsOn =
-          old.ValuePos + static_cast<Pos>(old.SpanLength) * oldText.width() < toIn &&
-          !ClosedByItsQuote(oldText, old);
+      const bool runsOn = endOf(old) < toIn && !ClosedByItsQuote(oldText, old);
       exempt = exempt || isFix[i] || UserChosenValue(oldText, old, options) || runsOn;
     }
     if (changed && !exempt) {
