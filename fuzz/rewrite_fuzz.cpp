@@ -1,10 +1,10 @@
 // Search a page, rewrite it with its own rows, and search the new text again. The new text must
-// be made of copies of the old one and the written values; and a row that the first search
-// planned to change must not come back at the place its new value was written. Exceptions:
-// automatic protocol fixes, whose new URLs a second pass is there to look at; the replacement
-// URL of a deleted picture or background, which the user chose rather than the search (it may
-// be an Internet address, or a file URL that stays absolute); a value that its own quote does
-// not close when the text after it was removed; and rows the rewriter passes over.
+// be made of copies of the old one and the written values; and where the rewriter wrote the new
+// value of a row, the second search must find no row. Exceptions: automatic protocol fixes,
+// whose new URLs a second pass is there to look at; the replacement URL of a deleted picture or
+// background, which the user chose rather than the search (it may be an Internet address, or a
+// file URL that stays absolute); and a value that its own quote does not close when the text
+// after it was removed.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -149,43 +149,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const CopiedRun& before = *(next - 1);
       if (at < before.To + before.Length) continue;  // copied, not written
     }
+    const Pos gapStart = next == copies.begin() ? 0 : (next - 1)->To + (next - 1)->Length;
     const Pos fromIn = next == copies.begin() ? 0 : (next - 1)->From + (next - 1)->Length;
     const Pos toIn = next == copies.end() ? static_cast<Pos>(text.size()) : next->From;
-    // The rows of the first search whose values were written there. Rows the rewriter passes
-    // over (deletions while deleting is not allowed, replacements equal to their URL, values
-    // that start inside an earlier value, as when one quote closes a value and opens the next)
-    // changed nothing, and the second search may find them again.
+    // A value that starts inside written text is not one the rewriter wrote: it begins at the
+    // closing quote of a written value (one quote closing a value and opening the next).
+    if (at != gapStart) continue;
+    // The written text starts with the value of the first row there that the rewriter did not
+    // pass over (a deletion while deleting is not allowed, or a replacement equal to its URL,
+    // changes nothing).
     const TextView oldText = s.View(text, encoding);
-    const Pos w = oldText.width();
-    const auto endOf = [&](const LinkEntry& r) { return r.ValuePos + r.SpanLength * w; };
-    const auto inGap = [&](const LinkEntry& r) {
-      return r.FileIndex == 0 && r.ValuePos >= fromIn && r.ValuePos < toIn;
-    };
-    bool changed = false, exempt = false;
+    const std::size_t none = s.LinkTable.size();
+    std::size_t planned = none;
     for (std::size_t i = 0; i < s.LinkTable.size(); ++i) {
       const LinkEntry& old = s.LinkTable[i];
-      if (!inGap(old)) continue;
-      const bool inside =
-          std::any_of(s.LinkTable.begin(), s.LinkTable.end(), [&](const LinkEntry& o) {
-            return inGap(o) && o.ValuePos < old.ValuePos && old.ValuePos < endOf(o);
-          });
-      const bool passedOver = inside || old.Replacement == old.Url ||
-                              (ReplacementText(old.Replacement).IsDeletion() &&
-                               !options.Rewrite.Review.AllowLinkDeletion);
-      if (passedOver) {
-        exempt = exempt || old.Url == row.Url;
+      if (old.FileIndex != 0 || old.ValuePos < fromIn || old.ValuePos >= toIn) continue;
+      if (old.Replacement == old.Url || (ReplacementText(old.Replacement).IsDeletion() &&
+                                         !options.Rewrite.Review.AllowLinkDeletion)) {
         continue;
       }
-      changed = true;
-      // A value not closed by its own quote whose end the rewriter took away (a closing tag
-      // of a removed link right after it) runs on into the text that now follows it.
-      const bool runsOn = endOf(old) < toIn && !ClosedByItsQuote(oldText, old);
-      exempt = exempt || isFix[i] || UserChosenValue(oldText, old, options) || runsOn;
+      if (planned == none || old.ValuePos < s.LinkTable[planned].ValuePos) planned = i;
     }
-    if (changed && !exempt) {
-      Explain(s, out, row);
-      std::abort();
-    }
+    if (planned == none) continue;
+    const LinkEntry& old = s.LinkTable[planned];
+    // A value not closed by its own quote whose end the rewriter took away (a closing tag of a
+    // removed link right after it) runs on into the text that now follows it.
+    const bool runsOn = old.ValuePos + static_cast<Pos>(old.SpanLength) * oldText.width() < toIn &&
+                        !ClosedByItsQuote(oldText, old);
+    if (isFix[planned] || UserChosenValue(oldText, old, options) || runsOn) continue;
+    Explain(s, out, row);
+    std::abort();
   }
   return 0;
 }
