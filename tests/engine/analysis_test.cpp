@@ -181,7 +181,6 @@ const std::vector<Case> kCases = {
     // A value that begins like a replacement mark is no mark: its first character is escaped.
     {"begins like the relative mark", "\"|||http:www.example.com\"", kRow,
      "|||http:www.example.com", "%7C||http://www.example.com", true},
-    {"begins like the target mark", "\":::a b\"", kRow, ":::a b", "%3A::a%20b"},
     // Internet URLs.
     {"valid Internet URL", "\"http://www.example.com/\"", kNoRow, "", ""},
     {"valid Internet URL, escaped form", "\"http://www.example.com/a b.htm\"", kRow,
