@@ -125,6 +125,9 @@ bool ClosesQuote(const TextView& text, Pos start, Pos closeStart, int quote) {
 void RewriteCursor::CopyTo(Pos position) {
   position = std::min(position, Text.Size);
   if (position <= WritePos) return;
+  if (Copies != nullptr) {
+    Copies->push_back({WritePos, static_cast<Pos>(Out.size() - OutStart), position - WritePos});
+  }
   Out.insert(Out.end(), Text.Data + WritePos, Text.Data + position);
   WritePos = position;
 }
@@ -255,7 +258,8 @@ std::span<const std::int32_t> PageRewriter::RowsOf(int fileIndex) const {
   return rowsByFile_[static_cast<std::size_t>(fileIndex)];
 }
 
-int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<std::uint8_t>& out) {
+int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<std::uint8_t>& out,
+                              std::vector<CopiedRun>* copies) {
   static const std::string kNoPath;
   const std::span<const std::int32_t> rows = RowsOf(fileIndex);
   const std::size_t start = out.size();
@@ -263,7 +267,7 @@ int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<s
   const std::string& path = fileIndex >= 0 && fileIndex < session_.FileList.size()
                                 ? session_.FileList.path(fileIndex)
                                 : kNoPath;
-  Page page{RewriteCursor{text, out, 0}, path, rows, {}, {}};
+  Page page{RewriteCursor{text, out, 0, copies, start}, path, rows, {}, {}};
   auto& table = session_.LinkTable;
 
   std::size_t k = 0;

@@ -29,6 +29,15 @@ struct RewriteOptions {
   DeletionOptions Deletion;
 };
 
+// A run of the new text copied unchanged from the input: Length bytes from input offset From
+// to output offset To (counted from where the page's output starts). The bytes of the new
+// text outside every run are written values and attributes.
+struct CopiedRun {
+  Pos From = 0;
+  Pos To = 0;
+  Pos Length = 0;
+};
+
 // Where the rewriter has got to in the input, and where the output goes. The output is in the
 // file's own encoding with little-endian UTF-16 units; a big-endian file is swapped once at
 // the end of RewritePage.
@@ -36,6 +45,8 @@ struct RewriteCursor {
   const TextView& Text;
   std::vector<std::uint8_t>& Out;
   Pos WritePos = 0;  // input bytes before this are written (or removed); it only grows
+  std::vector<CopiedRun>* Copies = nullptr;  // when set, every copy is recorded
+  std::size_t OutStart = 0;                  // where the page's output starts in Out
 
   // Writes the input from the write position up to `position` (nothing when it lies before).
   void CopyTo(Pos position);
@@ -80,8 +91,9 @@ class PageRewriter {
   // read it (a big-endian file already swapped to little-endian); the output is in the file's
   // own byte order. Dropped rows get ValuePos -1; they leave the FixList with
   // ForgetDroppedFixes. Returns the number of the file's rows, whether or not they led to a
-  // change.
-  int RewritePage(const TextView& text, int fileIndex, std::vector<std::uint8_t>& out);
+  // change. With `copies`, the runs copied unchanged are appended to it in output order.
+  int RewritePage(const TextView& text, int fileIndex, std::vector<std::uint8_t>& out,
+                  std::vector<CopiedRun>* copies = nullptr);
 
   // Removes the fixes of dropped rows from the FixList, keeping the order of the others: a
   // second pass is offered only for fixes that are really in the files. One pass over the

@@ -165,14 +165,14 @@ RowOutcome LinkEntryAt(SearchSession& session, const TextView& text, const Occur
   if (EqualsIgnoreCase(replacement, stored)) return RowOutcome::None;
   // The escaped value needs no quotes any more, but an attribute value that had none and named a
   // file with a blank gets them, as the form of a quoted replacement says.
-  return AppendRow(session, at, std::move(stored), ReplacementText::Make("", replacement, wrap),
-                   false);
+  return AppendRow(session, at, std::move(stored),
+                   ReplacementText::Plain(ReplacementText::Make("", replacement, wrap)), false);
 }
 
 RowOutcome CanonicalAt(SearchSession& session, const Occurrence& at, const std::string& decoded) {
   std::string escaped;
   if (EscapeUrl(decoded, &escaped) == 0) return RowOutcome::None;
-  return AppendRow(session, at, decoded, std::move(escaped), false);
+  return AppendRow(session, at, decoded, ReplacementText::Plain(std::move(escaped)), false);
 }
 
 // The escaped form when it is wanted and the value needs it; else nothing.
@@ -335,7 +335,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     if (colon != std::string_view::npos) {
       std::string replacement;
       EscapeUrl(decoded.substr(0, colon + 1) + "//" + decoded.substr(colon + 1), &replacement);
-      return AppendRow(session, at, decoded, std::move(replacement), true);
+      return AppendRow(session, at, decoded, ReplacementText::Plain(std::move(replacement)), true);
     }
   }
 

@@ -64,6 +64,14 @@ class ReplacementText {
     if (quoted) stored += '"';
     return stored;
   }
+  // The stored text of a value without a mark. A value that begins like a mark (a link in a
+  // page may) gets its first character escaped ("%7C" or "%3A"), which names the same URL.
+  static std::string Plain(std::string value) {
+    if (value.starts_with(kTargetMark) || value.starts_with(kRelativeMark)) {
+      value.replace(0, 1, value[0] == '|' ? "%7C" : "%3A");
+    }
+    return value;
+  }
   // A deletion: empty, or two quotes when the emptied value needs them.
   static std::string Deletion(bool quoted) { return std::string(quoted ? kQuotedDeletion : ""); }
 

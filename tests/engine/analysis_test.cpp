@@ -178,6 +178,9 @@ const std::vector<Case> kCases = {
     {"forgotten slashes off", "\"http:www.example.com\"", kRow, "http:www.example.com", "", false,
      Options([](ProcessingOptions& p) { p.AddProtocolSlashes = false; })},
     {"colon in a query names no scheme", "\"docs/guide.htm?t=10:30\"", kNoRow, "", ""},
+    // A value that begins like a replacement mark is no mark: its first character is escaped.
+    {"begins like the relative mark", "\"|||http:www.example.com\"", kRow,
+     "|||http:www.example.com", "%7C||http://www.example.com", true},
     // Internet URLs.
     {"valid Internet URL", "\"http://www.example.com/\"", kNoRow, "", ""},
     {"valid Internet URL, escaped form", "\"http://www.example.com/a b.htm\"", kRow,
