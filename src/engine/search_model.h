@@ -71,6 +71,9 @@ struct SearchOptions {
   bool KeepUncheckedInternetUrls = false;
   // Internet URLs matching any of these (anywhere in the URL) are neither checked nor changed.
   std::vector<std::regex> ExcludedUrls;
+  // An Internet URL that answers with permanent redirects (301, 308) only and ends at a page
+  // that is there is replaced by that final address, fragment kept.
+  bool FixRedirects = false;
 };
 
 // The processing options (wizard step 4). Defaults are those of a first start.
@@ -163,6 +166,9 @@ class SearchSession {
   // The Internet check with its caches; may be absent (then Internet URLs are not checked).
   InternetChecker* internet() { return internet_.get(); }
   void SetInternetChecker(std::unique_ptr<InternetChecker> checker);
+  // Puts checker in place of the session's own and hands that back.
+  std::unique_ptr<InternetChecker> ExchangeInternetChecker(
+      std::unique_ptr<InternetChecker> checker);
 
   // Appends a row; false (nothing written) when the table is full.
   bool AddRow(LinkEntry row);
