@@ -15,22 +15,25 @@ namespace urlsmith {
 
 // How a check runs on libcurl.
 //
-// The session is one multi handle with one reusable request handle. libcurl keeps the live
-// connections (and resolved names) in the multi handle, so requests to a host already asked
-// go over the connection left open by the one before; closing the session closes them all.
+// The session is one multi handle; every transfer gets its own request handle. libcurl keeps
+// the live connections (and resolved names) in the multi handle, so requests to a host already
+// asked go over a connection left open by one before; closing the session closes them all.
 //
 // libcurl has no connect step of its own, so a "connection" here is the first contact with a
 // host text: the first URL of a host that is not in the ConnectionCache makes a connect-only
 // transfer to it (name resolution and TCP connect on the URL's port, or the scheme's default
 // port 80/443/21/70; for ftp the anonymous login as well; for https the plain TCP connect, so
-// that a certificate fault makes the URL broken rather than skipped). Its outcome is stored
+// that a certificate fault is told apart from an unreachable host). Its outcome is stored
 // under the host text, whatever the scheme, and every later URL of that host text either goes
 // on to its request or, when the host could not be reached, is skipped without any traffic.
 // The live connections themselves stay libcurl's: it closes idle ones as it sees fit, and a
 // ConnectionCache entry that leaves the ring closes nothing.
 //
-// Requests run on the calling thread: between short waits on the multi handle the run view is
-// polled, and a request is given up by taking its handle out of the multi handle.
+// Requests run on the calling thread (RunJobs): between short waits on the multi handle the run
+// view is polled, and a request is given up by taking its handle out of the multi handle. One
+// address asked by the search runs alone; addresses checked ahead run side by side within the
+// limits, a host's probe first and alone. Both go through the same steps, so a verdict does not
+// depend on how many ran at once.
 namespace {
 
 constexpr char kAgent[] = "Microsoft Internet Explorer";

@@ -1,7 +1,8 @@
 // The Internet check on libcurl: one light request per URL (HTTP HEAD, an FTP file or folder
 // look-up, a Gopher fetch), run by the multi interface on the calling thread while the run
-// view is polled for ESC and F10 every 10 ms. Verdicts and host connections are remembered
-// until the caches are dropped.
+// view is polled for ESC and F10 every 10 ms. Addresses can also be checked ahead, many at a
+// time within a total and a per-host limit. Verdicts and host connections are remembered until
+// the caches are dropped; valid verdicts optionally in a file between runs as well.
 #pragma once
 
 #include <algorithm>
