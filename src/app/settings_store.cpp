@@ -81,6 +81,7 @@ WizardSettings SettingsStore::Load() const {
   ReadFlag(ini, "stStep4Chk5", po.UseBaseUrlAsRoot);
   ReadFlag(ini, "stStep4Chk6", po.ModifyExistingTargets);
   ReadFlag(ini, "stStep4Chk8", po.DeleteUnknownProtocols);
+  ReadFlag(ini, "stStep4Chk9", so.FixRedirects);
   bool relative = true;
   ReadFlag(ini, "stStep4Rad1", relative);
   po.UrlForm = relative ? UrlFormKind::Relative : UrlFormKind::Absolute;
@@ -123,6 +124,7 @@ void SettingsStore::Save(const WizardSettings& s, MessageService& messages) cons
   flag("stStep4Chk5", po.UseBaseUrlAsRoot);
   flag("stStep4Chk6", po.ModifyExistingTargets);
   flag("stStep4Chk8", po.DeleteUnknownProtocols);
+  flag("stStep4Chk9", so.FixRedirects);
   flag("stStep4Rad1", po.UrlForm == UrlFormKind::Relative);
   text("stStep4Edit1", po.TargetUrlMask);
   ini.setValue(QStringLiteral("stStep4Combo1"), po.TargetAdderMode == TargetMode::NoSelection

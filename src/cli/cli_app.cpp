@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "engine/file_adds.h"
 #include "engine/search_model.h"
 #include "engine/search_run.h"
+#include "engine/verdict_store.h"
 #include "results/deletion_options.h"
 #include "results/plan_json.h"
 #include "results/result_list.h"
@@ -57,6 +59,18 @@ Search options:
                             addresses that could not be checked for want of a connection
   --exclude REGEX           leave the Internet addresses that match REGEX (ECMAScript syntax,
                             anywhere in the address) unchecked and unchanged; repeatable
+  --max-concurrency N       check at most N Internet addresses at a time (default 32); 1 checks
+                            them one after the other as the search meets them
+  --host-concurrency N      at most N of them on the same host (default 4)
+  --cache                   remember valid Internet verdicts between runs, in
+                            $XDG_CACHE_HOME/urlsmith/ (default ~/.cache/urlsmith/); broken
+                            addresses are always asked again
+  --cache-age AGE           how long a remembered verdict holds (default 1d); AGE is a number
+                            of seconds, or a number followed by s, m, h or d
+  --fix-redirects           replace an address that moved permanently (301, 308) by its final
+                            address, keeping the link's fragment; temporary moves stay
+  --strict-tls              an https address whose certificate cannot be verified counts as
+                            broken (default: skipped, with the certificate error in the log)
   --rid-internet-links      do not check Internet addresses, and replace each of them by a
                             same-named file of the site or plan its deletion: the way to clean
                             pages downloaded from the web of their links
@@ -120,10 +134,39 @@ struct Options {
   bool backups = true;
   bool yes = false;
   bool ridInternetLinks = false;
+  int maxConcurrency = CurlInternetChecker::kDefaultMaxConcurrency;
+  int hostConcurrency = CurlInternetChecker::kDefaultHostConcurrency;
+  bool cache = false;
+  std::chrono::seconds cacheAge{86400};
+  bool strictTls = false;
   bool recurse = true;
   bool quiet = false;
   std::vector<std::string> paths;
 };
+
+// A count of at least 1.
+std::optional<std::string> ParseCount(const char* name, const std::string& v, int& out) {
+  char* end = nullptr;
+  const long n = std::strtol(v.c_str(), &end, 10);
+  if (v.empty() || *end != '\0' || n < 1 || n > 1024) {
+    return std::string(name) + " takes a number from 1 to 1024, not \"" + v + "\"";
+  }
+  out = static_cast<int>(n);
+  return std::nullopt;
+}
+
+// "3600", "3600s", "30m", "2h", "1d".
+std::optional<std::chrono::seconds> ParseAge(const std::string& v) {
+  char* end = nullptr;
+  const long long n = std::strtoll(v.c_str(), &end, 10);
+  if (v.empty() || end == v.c_str() || n < 0) return std::nullopt;
+  const std::string unit(end);
+  static const std::map<std::string, long long> kUnits = {
+      {"", 1}, {"s", 1}, {"m", 60}, {"h", 3600}, {"d", 86400}};
+  const auto it = kUnits.find(unit);
+  if (it == kUnits.end()) return std::nullopt;
+  return std::chrono::seconds(n * it->second);
+}
 
 // Parses the scan options; returns an error text or nothing.
 std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args, std::size_t i,
@@ -136,6 +179,9 @@ std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args
          o.search.CheckInternetUrls = false;
          o.ridInternetLinks = true;
        }},
+      {"--cache", [&] { o.cache = true; }},
+      {"--fix-redirects", [&] { o.search.FixRedirects = true; }},
+      {"--strict-tls", [&] { o.strictTls = true; }},
       {"--no-file-names", [&] { o.search.SearchByFileNames = false; }},
       {"--no-saved-from", [&] { o.search.UseSavedFromUrl = false; }},
       {"--no-event-handlers", [&] { o.search.ScanEventHandlers = false; }},
@@ -186,6 +232,22 @@ std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args
                   ", not \"" + v + "\"";
          }
          o.search.ScanWorkers = n;
+         return std::nullopt;
+       }},
+      {"--max-concurrency",
+       [&](const std::string& v) -> std::optional<std::string> {
+         return ParseCount("--max-concurrency", v, o.maxConcurrency);
+       }},
+      {"--host-concurrency",
+       [&](const std::string& v) -> std::optional<std::string> {
+         return ParseCount("--host-concurrency", v, o.hostConcurrency);
+       }},
+      {"--cache-age",
+       [&](const std::string& v) -> std::optional<std::string> {
+         const auto age = ParseAge(v);
+         if (!age)
+           return "--cache-age takes seconds or a number with s, m, h or d, not \"" + v + "\"";
+         o.cacheAge = *age;
          return std::nullopt;
        }},
       {"--base-url",
@@ -411,7 +473,11 @@ int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FIL
   view.SetAssumeYes(o.yes);
 
   SearchSession session(PathStyle::Posix);
-  session.SetInternetChecker(std::make_unique<CurlInternetChecker>());
+  auto checker = std::make_unique<CurlInternetChecker>();
+  checker->SetConcurrency(o.maxConcurrency, o.hostConcurrency);
+  checker->SetStrictTls(o.strictTls);
+  if (o.cache) checker->SetVerdictFile(VerdictStore::DefaultPath(), o.cacheAge);
+  session.SetInternetChecker(std::move(checker));
   session.Search = o.search;
   // The command line leaves what it did not check alone, unless asked to rid the pages of it.
   session.Search.KeepUncheckedInternetUrls = !o.ridInternetLinks;

@@ -364,8 +364,16 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     if (checked) {
       const UrlVerdict verdict = checker->CheckInternetUrl(url, view);
       if (verdict == UrlVerdict::Stopped) return RowOutcome::Stop;
-      if (verdict == UrlVerdict::Valid)
+      if (verdict == UrlVerdict::Valid) {
+        if (session.Search.FixRedirects) {
+          // The check asked for the URL without its trailing '/': a move that only puts it
+          // back changes nothing.
+          if (auto moved = checker->MovedTo(url); moved && *moved + fragment != decoded) {
+            return AppendRow(session, at, url + fragment, *moved + fragment, false);
+          }
+        }
         return CanonicalIfWanted(session, at, needsEscaping, decoded);
+      }
     }
     // Broken, or not checked: the local copy of a page saved from this very address, else a
     // file of the same name, else deletion.

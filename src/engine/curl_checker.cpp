@@ -3,7 +3,11 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <deque>
 #include <optional>
+#include <unordered_map>
+
+#include "engine/verdict_store.h"
 
 #include "text/url_ops.h"
 
@@ -11,22 +15,25 @@ namespace urlsmith {
 
 // How a check runs on libcurl.
 //
-// The session is one multi handle with one reusable request handle. libcurl keeps the live
-// connections (and resolved names) in the multi handle, so requests to a host already asked
-// go over the connection left open by the one before; closing the session closes them all.
+// The session is one multi handle; every transfer gets its own request handle. libcurl keeps
+// the live connections (and resolved names) in the multi handle, so requests to a host already
+// asked go over a connection left open by one before; closing the session closes them all.
 //
 // libcurl has no connect step of its own, so a "connection" here is the first contact with a
 // host text: the first URL of a host that is not in the ConnectionCache makes a connect-only
 // transfer to it (name resolution and TCP connect on the URL's port, or the scheme's default
 // port 80/443/21/70; for ftp the anonymous login as well; for https the plain TCP connect, so
-// that a certificate fault makes the URL broken rather than skipped). Its outcome is stored
+// that a certificate fault is told apart from an unreachable host). Its outcome is stored
 // under the host text, whatever the scheme, and every later URL of that host text either goes
 // on to its request or, when the host could not be reached, is skipped without any traffic.
 // The live connections themselves stay libcurl's: it closes idle ones as it sees fit, and a
 // ConnectionCache entry that leaves the ring closes nothing.
 //
-// Requests run on the calling thread: between short waits on the multi handle the run view is
-// polled, and a request is given up by taking its handle out of the multi handle.
+// Requests run on the calling thread (RunJobs): between short waits on the multi handle the run
+// view is polled, and a request is given up by taking its handle out of the multi handle. One
+// address asked by the search runs alone; addresses checked ahead run side by side within the
+// limits, a host's probe first and alone. Both go through the same steps, so a verdict does not
+// depend on how many ran at once.
 namespace {
 
 constexpr char kAgent[] = "Microsoft Internet Explorer";
@@ -49,13 +56,6 @@ Settings SettingsOf(std::chrono::milliseconds connect, std::chrono::milliseconds
                     const std::string& caFile) {
   return {static_cast<long>(connect.count()), static_cast<long>(request.count()), caFile};
 }
-
-// How a transfer ended: on its own (with libcurl's result), or given up at a key press.
-enum class End { Done, Stopped, Skipped };
-struct Finished {
-  End end = End::Done;
-  CURLcode code = CURLE_OK;
-};
 
 std::size_t DiscardBody(char*, std::size_t size, std::size_t count, void*) {
   return size * count;
@@ -98,20 +98,6 @@ bool NotMade(CURLcode code) {
   }
 }
 
-// What a request that did not come to its answer counts as: Stopped at ESC; Skipped at F10 or
-// when it could not be made (a lost connection, a time-out). Empty for one that ran to its
-// end. Outcome is the checker's private enum, hence the parameter.
-template <typename Outcome>
-std::optional<Outcome> CutShort(const Finished& f) {
-  if (f.end == End::Stopped) return Outcome::Stopped;
-  if (f.end == End::Skipped || NotMade(f.code)) return Outcome::Skipped;
-  return std::nullopt;
-}
-
-bool ProbeEnded(const Finished& f, const BodyProbe& probe) {
-  return f.code == CURLE_OK || (f.code == CURLE_WRITE_ERROR && probe.stopped);
-}
-
 // The URL as libcurl gets it: the path part percent-escapes spaces, control characters,
 // non-ASCII bytes and a '%' that starts no escape, since the URL given is in decoded form.
 std::string RequestUrl(std::string_view url, std::size_t pathStart) {
@@ -139,12 +125,6 @@ void Prepare(CURL* h, const std::string& url, const Settings& s) {
   curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, kRedirectProtocols);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, DiscardBody);
   if (!s.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, s.caFile.c_str());
-}
-
-long ResponseCode(CURL* h) {
-  long code = 0;
-  if (curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code) != CURLE_OK) return 0;
-  return code;
 }
 
 // The URL of the connect-only transfer that stands for connecting to the host; empty when the
@@ -187,110 +167,46 @@ bool IsGopherError(std::string_view head) {
   return !line.empty() && line.front() == '3' && line.find('\t') != std::string_view::npos;
 }
 
-}  // namespace
-
-struct CurlInternetChecker::Session {
-  CURLM* multi = nullptr;
-  CURL* easy = nullptr;  // the request handle, reset for every request
-
-  Session() = default;
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
-  ~Session() {
-    if (easy != nullptr) curl_easy_cleanup(easy);
-    if (multi != nullptr) curl_multi_cleanup(multi);
-  }
-
-  static std::unique_ptr<Session> Open() {
-    auto s = std::make_unique<Session>();
-    s->multi = curl_multi_init();
-    s->easy = curl_easy_init();
-    if (s->multi == nullptr || s->easy == nullptr) return nullptr;
-    curl_multi_setopt(s->multi, CURLMOPT_MAXCONNECTS, 16L);
-    return s;
-  }
-
-  // Runs handle to its end on this thread. While it runs, the view is polled every 10 ms:
-  // ESC or F10 take the handle out of the multi handle, which drops its connection.
-  Finished Run(CURL* handle, RunView& view) {
-    Finished result;
-    if (curl_multi_add_handle(multi, handle) != CURLM_OK) {
-      result.code = CURLE_FAILED_INIT;
-      return result;
-    }
-    auto lastPoll = std::chrono::steady_clock::now();
-    for (;;) {
-      int running = 0;
-      if (curl_multi_perform(multi, &running) != CURLM_OK) {
-        result.code = CURLE_FAILED_INIT;
-        break;
-      }
-      bool done = false;
-      int queued = 0;
-      while (CURLMsg* msg = curl_multi_info_read(multi, &queued)) {
-        if (msg->msg == CURLMSG_DONE && msg->easy_handle == handle) {
-          result.code = msg->data.result;
-          done = true;
-        }
-      }
-      if (done) break;
-      const auto now = std::chrono::steady_clock::now();
-      if (now - lastPoll >= kPollInterval) {
-        lastPoll = now;
-        const Poll poll = view.StopPoll();
-        if (poll == Poll::Stop) {
-          result.end = End::Stopped;
-          break;
-        }
-        if (poll == Poll::Skip) {
-          result.end = End::Skipped;
-          break;
-        }
-      }
-      if (curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
-        result.code = CURLE_FAILED_INIT;
-        break;
-      }
-    }
-    curl_multi_remove_handle(multi, handle);
-    return result;
-  }
+// What one answer's headers said: the status of every response of a redirect chain, and
+// whether the last one asked to come back later.
+struct HeaderNotes {
+  std::vector<long> statuses;
+  bool retryAfter = false;
 };
 
-struct CurlInternetChecker::Target {
+std::size_t NoteHeader(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* notes = static_cast<HeaderNotes*>(user);
+  const std::size_t bytes = size * count;
+  const std::string_view line(data, bytes);
+  if (StartsWithIgnoreCase(line, "HTTP/")) {
+    const std::size_t space = line.find(' ');
+    if (space != std::string_view::npos) {
+      const long status = std::strtol(std::string(line.substr(space + 1, 3)).c_str(), nullptr, 10);
+      if (status >= 200) notes->statuses.push_back(status);  // 1xx are no answers
+      notes->retryAfter = false;
+    }
+  } else if (StartsWithIgnoreCase(line, "Retry-After:")) {
+    notes->retryAfter = true;
+  }
+  return bytes;
+}
+
+// A chain of redirects that were all permanent, ending at a page that is there.
+bool MovedPermanently(const std::vector<long>& statuses) {
+  if (statuses.size() < 2 || statuses.back() != 200) return false;
+  return std::all_of(statuses.begin(), statuses.end() - 1,
+                     [](long s) { return s == 301 || s == 308; });
+}
+
+struct Parts {
   Scheme scheme = Scheme::Http;
-  std::string_view host;  // text after "scheme://" up to the first '/'
-  std::string_view path;  // text after that '/'
+  std::string host;  // text after "scheme://" up to the first '/'
+  std::string path;  // text after that '/'
   std::string requestUrl;
 };
 
-CurlInternetChecker::CurlInternetChecker()
-    : globalReady_(curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK) {}
-
-CurlInternetChecker::~CurlInternetChecker() {
-  session_.reset();
-  if (globalReady_) curl_global_cleanup();
-}
-
-void CurlInternetChecker::OpenSession() {
-  skipped_ = 0;
-  if (session_ == nullptr && globalReady_) session_ = Session::Open();
-}
-
-void CurlInternetChecker::Reset() {
-  session_.reset();
-  verdicts_.Clear();
-  connections_.Clear();
-}
-
-UrlVerdict CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& view) {
-  if (const bool* known = verdicts_.Find(url))
-    return *known ? UrlVerdict::Valid : UrlVerdict::Broken;
-
-  view.SetKeyStatus(StatusKey::CheckingPressF10);
-  view.AppendLogLine("Checking \"" + std::string(url) + "\" in the Internet ... ", false);
-
-  std::optional<Target> target;
+// A URL of another scheme cannot be asked for.
+std::optional<Parts> SplitUrl(std::string_view url) {
   static constexpr std::pair<std::string_view, Scheme> kSchemes[] = {{"http://", Scheme::Http},
                                                                      {"https://", Scheme::Https},
                                                                      {"ftp://", Scheme::Ftp},
@@ -299,132 +215,483 @@ UrlVerdict CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& 
     if (!StartsWithIgnoreCase(url, prefix)) continue;
     const std::string_view rest = url.substr(prefix.size());
     const std::size_t slash = rest.find('/');
-    target.emplace();
-    target->scheme = scheme;
-    target->host = rest.substr(0, slash);
-    target->path = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-    target->requestUrl = RequestUrl(url, prefix.size() + target->host.size());
-    break;
+    Parts p;
+    p.scheme = scheme;
+    p.host = rest.substr(0, slash);
+    p.path = slash == std::string_view::npos ? std::string() : std::string(rest.substr(slash + 1));
+    p.requestUrl = RequestUrl(url, prefix.size() + p.host.size());
+    return p;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+struct CurlInternetChecker::Session {
+  CURLM* multi = nullptr;
+
+  Session() = default;
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+  ~Session() {
+    if (multi != nullptr) curl_multi_cleanup(multi);
   }
 
-  // A URL of another scheme cannot be asked for: it is skipped like an unreachable host.
-  const Outcome outcome = target ? Check(*target, view) : Outcome::Skipped;
-  if (outcome == Outcome::Stopped) return UrlVerdict::Stopped;
-  if (outcome == Outcome::Skipped) ++skipped_;
-  const bool valid = outcome != Outcome::Broken;
-  view.AppendLogLine(outcome == Outcome::Valid    ? "valid. "
-                     : outcome == Outcome::Broken ? "broken. "
-                                                  : "skipped. ",
-                     true);
-  verdicts_.Remember(url, valid);
-  view.SetKeyStatus(StatusKey::PressEscToStop);
-  return valid ? UrlVerdict::Valid : UrlVerdict::Broken;
-}
-
-CurlInternetChecker::Outcome CurlInternetChecker::Check(const Target& target, RunView& view) {
-  if (session_ == nullptr) return Outcome::Skipped;
-  bool connected = false;
-  if (const bool* known = connections_.Find(target.host)) {
-    connected = *known;
-  } else {
-    const Reach reach = Connect(target, view);
-    if (reach == Reach::Stopped) return Outcome::Stopped;
-    // F10 while connecting leaves the host unknown: its next URL tries again.
-    if (reach == Reach::Skipped) return Outcome::Skipped;
-    connected = reach == Reach::Connected;
-    connections_.Remember(target.host, connected);
+  static std::unique_ptr<Session> Open(int connections) {
+    auto s = std::make_unique<Session>();
+    s->multi = curl_multi_init();
+    if (s->multi == nullptr) return nullptr;
+    // Idle connections kept for reuse: enough for every transfer that may run at once.
+    curl_multi_setopt(s->multi, CURLMOPT_MAXCONNECTS, static_cast<long>(std::max(16, connections)));
+    return s;
   }
-  if (!connected) return Outcome::Skipped;
-  switch (target.scheme) {
-    case Scheme::Http:
-    case Scheme::Https:
-      return CheckHttp(target, view);
-    case Scheme::Ftp:
-      return CheckFtp(target, view);
-    case Scheme::Gopher:
-      return CheckGopher(target, view);
-  }
-  return Outcome::Broken;
-}
+};
 
-CurlInternetChecker::Reach CurlInternetChecker::Connect(const Target& target, RunView& view) {
-  const std::string url = ConnectionUrl(target.scheme, target.host);
-  if (url.empty()) return Reach::Unreachable;
-  CURL* h = curl_easy_init();
-  if (h == nullptr) return Reach::Unreachable;
-  Prepare(h, url, SettingsOf(connectTimeout_, requestTimeout_, caFile_));
-  curl_easy_setopt(h, CURLOPT_CONNECT_ONLY, 1L);
-  const Finished f = session_->Run(h, view);
-  curl_easy_cleanup(h);  // a connect-only connection is never reused: this closes it
-  if (f.end == End::Stopped) return Reach::Stopped;
-  if (f.end == End::Skipped) return Reach::Skipped;
-  return f.code == CURLE_OK ? Reach::Connected : Reach::Unreachable;
-}
-
-CurlInternetChecker::Outcome CurlInternetChecker::CheckHttp(const Target& target, RunView& view) {
-  CURL* h = session_->easy;
-  const Settings settings = SettingsOf(connectTimeout_, requestTimeout_, caFile_);
-  Prepare(h, target.requestUrl, settings);
-  curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
-  Finished f = session_->Run(h, view);
-  if (const auto cut = CutShort<Outcome>(f)) return *cut;
-  if (f.code != CURLE_OK) return Outcome::Broken;
-  long status = ResponseCode(h);
-
-  // Some servers refuse HEAD. They get one GET, ended at the first byte of the body.
-  if (status == 405 || status == 501) {
-    BodyProbe probe;
-    Prepare(h, target.requestUrl, settings);
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, ProbeBody);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &probe);
-    f = session_->Run(h, view);
-    if (const auto cut = CutShort<Outcome>(f)) return *cut;
-    if (!ProbeEnded(f, probe)) return Outcome::Broken;
-    status = ResponseCode(h);
-  }
-  return status == 200 || status == 401 ? Outcome::Valid : Outcome::Broken;
-}
-
-// The path is looked up as a file first (size and date, no data), then as a folder (the
-// folder change alone). Nothing after the host names the server's own folder, which the
-// connection has already reached.
-CurlInternetChecker::Outcome CurlInternetChecker::CheckFtp(const Target& target, RunView& view) {
-  if (target.path.empty()) return Outcome::Valid;
-  CURL* h = session_->easy;
-  const Settings settings = SettingsOf(connectTimeout_, requestTimeout_, caFile_);
-  Prepare(h, target.requestUrl, settings);
-  curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
-  curl_easy_setopt(h, CURLOPT_FILETIME, 1L);
-  Finished f = session_->Run(h, view);
-  if (const auto cut = CutShort<Outcome>(f)) return *cut;
-  if (f.code == CURLE_OK) return Outcome::Valid;
-  // A path ending in '/' was looked up as a folder already.
-  if (target.path.back() == '/') return Outcome::Broken;
-
-  Prepare(h, target.requestUrl + "/", settings);
-  curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
-  f = session_->Run(h, view);
-  if (const auto cut = CutShort<Outcome>(f)) return *cut;
-  return f.code == CURLE_OK ? Outcome::Valid : Outcome::Broken;
-}
-
-// The selector is fetched; its first line tells a served item from the server's error item.
-CurlInternetChecker::Outcome CurlInternetChecker::CheckGopher(const Target& target, RunView& view) {
-  CURL* h = session_->easy;
+// One address on its way through its requests. The first contact with a host text is the
+// connect-only probe (see above); then the scheme's requests follow one another.
+struct CurlInternetChecker::Job {
+  enum class Step { Probe, Head, Get, FtpFile, FtpFolder, Gopher };
+  std::string url;
+  Parts parts;
+  Step step = Step::Head;
+  std::size_t host = 0;  // index of the job's host in the batch
+  CURL* easy = nullptr;
+  bool finished = false;
+  bool retried = false;   // a time-out or a lost connection was given its second chance
+  int politeRetries = 0;  // answers of 429 or 503 with Retry-After obeyed
+  std::chrono::steady_clock::time_point notBefore{};
   BodyProbe probe;
-  probe.keep = kGopherProbeBytes;
-  Prepare(h, target.requestUrl, SettingsOf(connectTimeout_, requestTimeout_, caFile_));
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, ProbeBody);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &probe);
-  const Finished f = session_->Run(h, view);
-  if (const auto cut = CutShort<Outcome>(f)) return *cut;
-  if (!ProbeEnded(f, probe)) return Outcome::Broken;
-  return IsGopherError(probe.head) ? Outcome::Broken : Outcome::Valid;
+  HeaderNotes notes;
+  char error[CURL_ERROR_SIZE] = {};
+  Answer answer;
+
+  Step FirstRequest() const {
+    switch (parts.scheme) {
+      case Scheme::Http:
+      case Scheme::Https:
+        return Step::Head;
+      case Scheme::Ftp:
+        return Step::FtpFile;
+      case Scheme::Gopher:
+        return Step::Gopher;
+    }
+    return Step::Head;
+  }
+
+  // Makes the transfer of the current step; false when it cannot be made.
+  bool Start(const Settings& s) {
+    easy = curl_easy_init();
+    if (easy == nullptr) return false;
+    probe = BodyProbe{};
+    notes = HeaderNotes{};
+    error[0] = '\0';
+    auto http = [&](bool head) {
+      Prepare(easy, parts.requestUrl, s);
+      curl_easy_setopt(easy, head ? CURLOPT_NOBODY : CURLOPT_HTTPGET, 1L);
+      curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+      curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+      curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, NoteHeader);
+      curl_easy_setopt(easy, CURLOPT_HEADERDATA, &notes);
+      if (!head) {
+        // Some servers refuse HEAD. They get one GET, ended at the first byte of the body.
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, ProbeBody);
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &probe);
+      }
+    };
+    switch (step) {
+      case Step::Probe: {
+        const std::string target = ConnectionUrl(parts.scheme, parts.host);
+        if (target.empty()) return false;
+        Prepare(easy, target, s);
+        curl_easy_setopt(easy, CURLOPT_CONNECT_ONLY, 1L);
+        break;
+      }
+      case Step::Head:
+        http(true);
+        break;
+      case Step::Get:
+        http(false);
+        break;
+      case Step::FtpFile:
+        // The path is looked up as a file first (size and date, no data), then as a folder.
+        Prepare(easy, parts.requestUrl, s);
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        curl_easy_setopt(easy, CURLOPT_FILETIME, 1L);
+        break;
+      case Step::FtpFolder:
+        Prepare(easy, parts.requestUrl + "/", s);
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        break;
+      case Step::Gopher:
+        // The selector is fetched; its first line tells a served item from an error item.
+        probe.keep = kGopherProbeBytes;
+        Prepare(easy, parts.requestUrl, s);
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, ProbeBody);
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &probe);
+        break;
+    }
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error);
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
+    return true;
+  }
+
+  void Drop(CURLM* multi) {
+    if (easy == nullptr) return;
+    curl_multi_remove_handle(multi, easy);
+    curl_easy_cleanup(easy);  // a connect-only connection is never reused: this closes it
+    easy = nullptr;
+  }
+};
+
+CurlInternetChecker::CurlInternetChecker()
+    : globalReady_(curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK) {}
+
+CurlInternetChecker::~CurlInternetChecker() {
+  SaveVerdicts();
+  session_.reset();
+  if (globalReady_) curl_global_cleanup();
+}
+
+void CurlInternetChecker::OpenSession() {
+  skipped_ = 0;
+  if (session_ == nullptr && globalReady_) session_ = Session::Open(maxConcurrency_);
+}
+
+void CurlInternetChecker::Reset() {
+  SaveVerdicts();
+  session_.reset();
+  verdicts_.Clear();
+  connections_.Clear();
+  ahead_.clear();
+  moved_.clear();
+}
+
+void CurlInternetChecker::SetVerdictFile(std::string path, std::chrono::seconds maxAge) {
+  store_.reset();
+  storeWarning_.clear();
+  if (path.empty()) return;
+  store_ = std::make_unique<VerdictStore>(std::move(path), maxAge);
+  if (auto warning = store_->Load()) storeWarning_ = *warning;
+}
+
+void CurlInternetChecker::SaveVerdicts() {
+  if (store_ != nullptr && store_->dirty()) (void)store_->Save();
+}
+
+void CurlInternetChecker::TellStoreWarning(RunView& view) {
+  if (storeWarning_.empty()) return;
+  view.AppendLogLine(storeWarning_, false);
+  storeWarning_.clear();
+}
+
+std::optional<std::string> CurlInternetChecker::MovedTo(std::string_view url) const {
+  const auto it = moved_.find(ToLowerAscii(url));
+  if (it == moved_.end()) return std::nullopt;
+  return it->second;
+}
+
+UrlVerdict CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& view) {
+  if (const bool* known = verdicts_.Find(url))
+    return *known ? UrlVerdict::Valid : UrlVerdict::Broken;
+
+  TellStoreWarning(view);
+  view.SetKeyStatus(StatusKey::CheckingPressF10);
+  view.AppendLogLine("Checking \"" + std::string(url) + "\" in the Internet ... ", false);
+
+  Answer answer;
+  bool fresh = true;  // asked now, not taken from the verdict file
+  const std::string folded = ToLowerAscii(url);
+  if (const auto ahead = ahead_.find(folded); ahead != ahead_.end()) {
+    answer = std::move(ahead->second);
+    ahead_.erase(ahead);
+  } else if (const auto kept = store_ ? store_->FindValid(url) : std::nullopt) {
+    answer = Answer{Outcome::Valid, {}, *kept};
+    fresh = false;
+  } else if (auto parts = SplitUrl(url); parts && session_ != nullptr) {
+    std::vector<Job> jobs(1);
+    jobs[0].url = std::string(url);
+    jobs[0].parts = std::move(*parts);
+    const BatchEnd end = RunJobs(jobs, view, 1, 1, false);
+    if (end == BatchEnd::Stopped) return UrlVerdict::Stopped;
+    answer = end == BatchEnd::Skipped ? Answer{} : jobs[0].answer;
+  }
+  Record(url, answer, fresh, view);
+  view.SetKeyStatus(StatusKey::PressEscToStop);
+  return answer.outcome == Outcome::Broken ? UrlVerdict::Broken : UrlVerdict::Valid;
+}
+
+void CurlInternetChecker::Record(std::string_view url, const Answer& answer, bool fresh,
+                                 RunView& view) {
+  if (answer.outcome == Outcome::Skipped) ++skipped_;
+  const bool valid = answer.outcome != Outcome::Broken;
+  std::string said = answer.outcome == Outcome::Valid    ? "valid"
+                     : answer.outcome == Outcome::Broken ? "broken"
+                                                         : "skipped";
+  if (!answer.note.empty()) said += " (" + answer.note + ")";
+  view.AppendLogLine(said + ". ", true);
+  verdicts_.Remember(url, valid);
+  if (!answer.movedTo.empty()) moved_[ToLowerAscii(url)] = answer.movedTo;
+  if (store_ != nullptr && fresh) {
+    if (answer.outcome == Outcome::Valid) store_->RememberValid(url, answer.movedTo);
+    if (answer.outcome == Outcome::Broken) store_->Forget(url);
+  }
+}
+
+UrlVerdict CurlInternetChecker::CheckAhead(const std::vector<std::string>& urls, RunView& view) {
+  TellStoreWarning(view);
+  if (session_ == nullptr) return UrlVerdict::Valid;
+  std::vector<Job> jobs;
+  std::unordered_map<std::string, bool> seen;
+  for (const std::string& url : urls) {
+    std::string folded = ToLowerAscii(url);
+    if (verdicts_.Find(folded) != nullptr || ahead_.count(folded) > 0) continue;
+    if (!seen.emplace(folded, true).second) continue;
+    if (store_ != nullptr) {
+      if (auto kept = store_->FindValid(url)) continue;  // CheckInternetUrl answers from the file
+    }
+    auto parts = SplitUrl(url);
+    if (!parts) continue;
+    Job& job = jobs.emplace_back();
+    job.url = url;
+    job.parts = std::move(*parts);
+  }
+  if (jobs.empty()) return UrlVerdict::Valid;
+  view.SetKeyStatus(StatusKey::CheckingPressF10);
+  const BatchEnd end = RunJobs(jobs, view, maxConcurrency_, hostConcurrency_, true);
+  if (end == BatchEnd::Stopped) return UrlVerdict::Stopped;
+  for (Job& job : jobs)
+    ahead_[ToLowerAscii(job.url)] = job.finished ? std::move(job.answer) : Answer{};
+  SaveVerdicts();
+  view.SetKeyStatus(StatusKey::PressEscToStop);
+  return UrlVerdict::Valid;
+}
+
+CurlInternetChecker::BatchEnd CurlInternetChecker::RunJobs(std::vector<Job>& jobs, RunView& view,
+                                                           int total, int perHost,
+                                                           bool showProgress) {
+  using Clock = std::chrono::steady_clock;
+  using Step = Job::Step;
+  enum class HostState { Unknown, Probing, Connected, Unreachable };
+  struct Host {
+    std::string text;
+    HostState state = HostState::Unknown;
+    int active = 0;
+    std::deque<std::size_t> waiting;  // job indices, in the order asked
+  };
+  std::vector<Host> hosts;
+  std::unordered_map<std::string, std::size_t> hostIndex;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    Job& job = jobs[i];
+    const std::string folded = ToLowerAscii(job.parts.host);
+    auto [it, added] = hostIndex.emplace(folded, hosts.size());
+    if (added) {
+      Host& h = hosts.emplace_back();
+      h.text = job.parts.host;
+      if (const bool* known = connections_.Find(folded))
+        h.state = *known ? HostState::Connected : HostState::Unreachable;
+    }
+    job.host = it->second;
+    job.step = job.FirstRequest();
+    hosts[job.host].waiting.push_back(i);
+  }
+
+  const Settings settings = SettingsOf(connectTimeout_, requestTimeout_, caFile_);
+  CURLM* multi = session_->multi;
+  std::size_t remaining = jobs.size();
+  int running = 0;
+  auto finish = [&](Job& job, Outcome outcome, std::string note = {}) {
+    job.answer.outcome = outcome;
+    job.answer.note = std::move(note);
+    job.finished = true;
+    --remaining;
+  };
+  auto again = [&](Job& job, Step step) {
+    job.step = step;
+    hosts[job.host].waiting.push_front(static_cast<std::size_t>(&job - jobs.data()));
+  };
+  auto dropAll = [&]() {
+    for (Job& job : jobs)
+      job.Drop(multi);
+  };
+
+  // What a finished transfer means for its address.
+  auto settle = [&](Job& job, CURLcode code) {
+    Host& host = hosts[job.host];
+    --host.active;
+    --running;
+    if (job.step == Step::Probe) {
+      const bool ok = code == CURLE_OK;
+      job.Drop(multi);
+      connections_.Remember(host.text, ok);
+      host.state = ok ? HostState::Connected : HostState::Unreachable;
+      if (!ok) {
+        finish(job, Outcome::Skipped);
+      } else if (job.parts.scheme == Scheme::Ftp && job.parts.path.empty()) {
+        finish(job, Outcome::Valid);  // the server's own folder, reached by the connection
+      } else {
+        again(job, job.FirstRequest());
+      }
+      return;
+    }
+    long status = 0;
+    curl_easy_getinfo(job.easy, CURLINFO_RESPONSE_CODE, &status);
+    curl_off_t retryAfter = 0;
+    curl_easy_getinfo(job.easy, CURLINFO_RETRY_AFTER, &retryAfter);
+    char* effective = nullptr;
+    curl_easy_getinfo(job.easy, CURLINFO_EFFECTIVE_URL, &effective);
+    const std::string finalUrl = effective == nullptr ? std::string() : effective;
+    const std::string error = job.error;
+    const bool probeEnded = code == CURLE_OK || (code == CURLE_WRITE_ERROR && job.probe.stopped);
+    job.Drop(multi);
+
+    if (NotMade(code)) {
+      // A time-out or a lost connection is asked once more; then it tells nothing.
+      if (!job.retried) {
+        job.retried = true;
+        again(job, job.step);
+      } else {
+        finish(job, Outcome::Skipped);
+      }
+      return;
+    }
+    if (code == CURLE_PEER_FAILED_VERIFICATION) {
+      finish(
+          job, strictTls_ ? Outcome::Broken : Outcome::Skipped,
+          "certificate error: " + (error.empty() ? std::string(curl_easy_strerror(code)) : error));
+      return;
+    }
+    switch (job.step) {
+      case Step::Probe:
+        return;
+      case Step::Head:
+      case Step::Get: {
+        if (job.step == Step::Get ? !probeEnded : code != CURLE_OK) {
+          finish(job, Outcome::Broken);
+          return;
+        }
+        if ((status == 429 || status == 503) && job.notes.retryAfter) {
+          if (job.politeRetries < kMaxPoliteRetries) {
+            ++job.politeRetries;
+            const auto delay = std::min<std::chrono::seconds>(
+                std::chrono::seconds(std::max<curl_off_t>(retryAfter, 0)), kMaxRetryDelay);
+            job.notBefore = Clock::now() + delay;
+            again(job, job.step);
+          } else {
+            finish(job, Outcome::Skipped);
+          }
+          return;
+        }
+        if (status == 429) {  // too many requests: nothing is known of the address
+          finish(job, Outcome::Skipped);
+          return;
+        }
+        if (job.step == Step::Head && (status == 405 || status == 501)) {
+          again(job, Step::Get);
+          return;
+        }
+        if (status == 200 || status == 401) {
+          if (MovedPermanently(job.notes.statuses)) job.answer.movedTo = finalUrl;
+          finish(job, Outcome::Valid);
+        } else {
+          finish(job, Outcome::Broken);
+        }
+        return;
+      }
+      case Step::FtpFile:
+        if (code == CURLE_OK) {
+          finish(job, Outcome::Valid);
+        } else if (job.parts.path.back() == '/') {
+          finish(job, Outcome::Broken);  // looked up as a folder already
+        } else {
+          again(job, Step::FtpFolder);
+        }
+        return;
+      case Step::FtpFolder:
+        finish(job, code == CURLE_OK ? Outcome::Valid : Outcome::Broken);
+        return;
+      case Step::Gopher:
+        finish(job,
+               probeEnded && !IsGopherError(job.probe.head) ? Outcome::Valid : Outcome::Broken);
+        return;
+    }
+  };
+
+  auto lastPoll = Clock::now();
+  auto lastProgress = Clock::time_point{};
+  BatchEnd end = BatchEnd::Done;
+  while (remaining > 0) {
+    // Start what the limits allow, host by host in the order they were first asked.
+    const auto now = Clock::now();
+    for (Host& host : hosts) {
+      while (!host.waiting.empty() && running < total) {
+        Job& job = jobs[host.waiting.front()];
+        if (host.state == HostState::Unreachable) {
+          host.waiting.pop_front();
+          finish(job, Outcome::Skipped);
+          continue;
+        }
+        if (host.state == HostState::Probing || host.active >= perHost || job.notBefore > now)
+          break;
+        if (host.state == HostState::Unknown) {
+          host.state = HostState::Probing;
+          job.step = Step::Probe;
+        }
+        host.waiting.pop_front();
+        ++host.active;
+        ++running;
+        if (!job.Start(settings) || curl_multi_add_handle(multi, job.easy) != CURLM_OK) {
+          settle(job, CURLE_FAILED_INIT);
+        }
+      }
+    }
+    if (remaining == 0) break;
+
+    int stillRunning = 0;
+    if (curl_multi_perform(multi, &stillRunning) != CURLM_OK) {
+      end = BatchEnd::Skipped;
+      break;
+    }
+    int queued = 0;
+    while (CURLMsg* msg = curl_multi_info_read(multi, &queued)) {
+      if (msg->msg != CURLMSG_DONE) continue;
+      Job* job = nullptr;
+      curl_easy_getinfo(msg->easy_handle, CURLINFO_PRIVATE, &job);
+      if (job != nullptr) settle(*job, msg->data.result);
+    }
+    if (remaining == 0) break;
+
+    const auto after = Clock::now();
+    if (after - lastPoll >= kPollInterval) {
+      lastPoll = after;
+      const Poll poll = view.StopPoll();
+      if (poll == Poll::Stop) {
+        end = BatchEnd::Stopped;
+        break;
+      }
+      if (poll == Poll::Skip) {
+        end = BatchEnd::Skipped;
+        break;
+      }
+    }
+    if (showProgress && after - lastProgress >= std::chrono::milliseconds(200)) {
+      lastProgress = after;
+      // The status line keeps naming the keys; the bar shows how far the checks are.
+      view.SetOverallProgress(static_cast<int>(jobs.size() - remaining),
+                              static_cast<int>(jobs.size()));
+    }
+    if (curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
+      end = BatchEnd::Skipped;
+      break;
+    }
+  }
+  dropAll();
+  if (end == BatchEnd::Skipped) {
+    // F10 (or a failing multi handle): what has no answer yet is skipped.
+    for (Job& job : jobs) {
+      if (!job.finished) finish(job, Outcome::Skipped);
+    }
+  }
+  return end;
 }
 
 }  // namespace urlsmith

@@ -1,12 +1,15 @@
 // The Internet check on libcurl: one light request per URL (HTTP HEAD, an FTP file or folder
 // look-up, a Gopher fetch), run by the multi interface on the calling thread while the run
-// view is polled for ESC and F10 every 10 ms. Verdicts and host connections are remembered
-// until the caches are dropped.
+// view is polled for ESC and F10 every 10 ms. Addresses can also be checked ahead, many at a
+// time within a total and a per-host limit. Verdicts and host connections are remembered until
+// the caches are dropped; valid verdicts optionally in a file between runs as well.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -83,10 +86,17 @@ using VerdictCache = RingCache<bool>;
 // skipped).
 using ConnectionCache = RingCache<bool>;
 
+class VerdictStore;
+
 class CurlInternetChecker : public InternetChecker {
  public:
   static constexpr std::chrono::milliseconds kDefaultConnectTimeout{10'000};
   static constexpr std::chrono::milliseconds kDefaultRequestTimeout{30'000};
+  static constexpr int kDefaultMaxConcurrency = 32;
+  static constexpr int kDefaultHostConcurrency = 4;
+  // Retry-After is obeyed up to this long, and at most this often per address.
+  static constexpr std::chrono::seconds kMaxRetryDelay{60};
+  static constexpr int kMaxPoliteRetries = 2;
 
   CurlInternetChecker();
   ~CurlInternetChecker() override;
@@ -100,6 +110,9 @@ class CurlInternetChecker : public InternetChecker {
   // 0: valid, or skipped (F10, no connection, time-out); 1: broken; -1: ESC.
   [[nodiscard]] UrlVerdict CheckInternetUrl(std::string_view url, RunView& view) override;
   int SkippedCount() const override { return skipped_; }
+  bool ChecksAhead() const override { return maxConcurrency_ > 1; }
+  [[nodiscard]] UrlVerdict CheckAhead(const std::vector<std::string>& urls, RunView& view) override;
+  std::optional<std::string> MovedTo(std::string_view url) const override;
 
   // Trusts the certificates in this PEM file instead of the system's for https (empty: the
   // system's). Takes effect with the next request.
@@ -109,31 +122,54 @@ class CurlInternetChecker : public InternetChecker {
     connectTimeout_ = connect;
     requestTimeout_ = request;
   }
+  // Transfers at once in all and per host text. A total of 1 checks each address only when
+  // it is asked for, one after the other.
+  void SetConcurrency(int total, int perHost) {
+    maxConcurrency_ = std::max(1, total);
+    hostConcurrency_ = std::max(1, perHost);
+  }
+  // A certificate that cannot be verified makes the address broken instead of skipped.
+  void SetStrictTls(bool strict) { strictTls_ = strict; }
+  // Keeps valid verdicts in this file between runs for maxAge (empty path: no such cache).
+  void SetVerdictFile(std::string path, std::chrono::seconds maxAge);
 
   const VerdictCache& verdicts() const { return verdicts_; }
   const ConnectionCache& connections() const { return connections_; }
 
  private:
   struct Session;
-  struct Target;
+  struct Job;
   enum class Outcome { Valid, Broken, Skipped, Stopped };
-  enum class Reach { Connected, Unreachable, Skipped, Stopped };
+  struct Answer {
+    Outcome outcome = Outcome::Skipped;
+    std::string note;     // said after the verdict in the log (a certificate fault)
+    std::string movedTo;  // the final address of a permanent move
+  };
+  enum class BatchEnd { Done, Stopped, Skipped };
+
+  BatchEnd RunJobs(std::vector<Job>& jobs, RunView& view, int total, int perHost,
+                   bool showProgress);
+  // Ends the log line of url with its verdict and remembers it (in the verdict file too when
+  // fresh, that is not taken from there).
+  void Record(std::string_view url, const Answer& answer, bool fresh, RunView& view);
+  void SaveVerdicts();
+  void TellStoreWarning(RunView& view);
 
   int skipped_ = 0;  // this run's
-
-  Outcome Check(const Target& target, RunView& view);
-  Reach Connect(const Target& target, RunView& view);
-  Outcome CheckHttp(const Target& target, RunView& view);
-  Outcome CheckFtp(const Target& target, RunView& view);
-  Outcome CheckGopher(const Target& target, RunView& view);
-
   bool globalReady_ = false;
   std::unique_ptr<Session> session_;
   VerdictCache verdicts_;
   ConnectionCache connections_;
+  std::unordered_map<std::string, Answer> ahead_;       // folded URL -> answer found ahead
+  std::unordered_map<std::string, std::string> moved_;  // folded URL -> final address
+  std::unique_ptr<VerdictStore> store_;
+  std::string storeWarning_;  // said in the log of the next check
   std::string caFile_;
   std::chrono::milliseconds connectTimeout_ = kDefaultConnectTimeout;
   std::chrono::milliseconds requestTimeout_ = kDefaultRequestTimeout;
+  int maxConcurrency_ = kDefaultMaxConcurrency;
+  int hostConcurrency_ = kDefaultHostConcurrency;
+  bool strictTls_ = false;
 };
 
 }  // namespace urlsmith

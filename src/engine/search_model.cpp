@@ -44,6 +44,12 @@ void SearchSession::SetInternetChecker(std::unique_ptr<InternetChecker> checker)
   internet_ = std::move(checker);
 }
 
+std::unique_ptr<InternetChecker> SearchSession::ExchangeInternetChecker(
+    std::unique_ptr<InternetChecker> checker) {
+  std::swap(internet_, checker);
+  return checker;
+}
+
 bool SearchSession::AddRow(LinkEntry row) {
   if (LinkTable.size() >= static_cast<std::size_t>(kMaxLinkRows)) {
     TableFull = true;

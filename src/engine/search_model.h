@@ -75,6 +75,9 @@ struct SearchOptions {
   // one per processor (at most kMaxScanWorkers); 1 or more sets the number. The results and
   // everything the run shows are the same with any number. Not remembered between runs.
   int ScanWorkers = 0;
+  // An Internet URL that answers with permanent redirects (301, 308) only and ends at a page
+  // that is there is replaced by that final address, fragment kept.
+  bool FixRedirects = false;
 };
 
 inline constexpr int kMaxScanWorkers = 16;
@@ -165,6 +168,9 @@ class SearchSession {
   // The Internet check with its caches; may be absent (then Internet URLs are not checked).
   InternetChecker* internet() { return internet_.get(); }
   void SetInternetChecker(std::unique_ptr<InternetChecker> checker);
+  // Puts checker in place of the session's own and hands that back.
+  std::unique_ptr<InternetChecker> ExchangeInternetChecker(
+      std::unique_ptr<InternetChecker> checker);
 
   // Appends a row; false (nothing written) when the table is full.
   bool AddRow(LinkEntry row);

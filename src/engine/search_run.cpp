@@ -6,6 +6,7 @@
 
 #include "engine/internet_check.h"
 #include "engine/ordered_work.h"
+#include "engine/internet_prefetch.h"
 #include "engine/saved_from.h"
 #include "engine/scanners.h"
 #include "text/primitives.h"
@@ -225,6 +226,7 @@ SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
       return stopped();
     }
   }
+  if (CheckInternetAhead(session, view) == PhaseResult::Stopped) return stopped();
   const RowCount search = SearchBrokenLinks(session, view);
   if (search.Stopped) return stopped();
   const int total = search.Rows;

@@ -37,6 +37,7 @@ TEST(Settings, FirstStartShowsTheDefaults) {
       {app::kResultsStep, 1032, false},           {app::kDeletionStep, 1076, true},
       {app::kDeletionStep, 1095, true},           {app::kDeletionStep, 1041, true},
       {app::kDeletionStep, 1044, true},           {app::kDeletionStep, 1047, true},
+      {app::kProcessingOptionsStep, 1096, false},
   };
   for (const CheckState& c : expected) {
     auto* box = Find<QAbstractButton>(f->page(c.page), ControlName(c.id));
@@ -61,6 +62,7 @@ TEST(Settings, ControlsComeBackAfterARestartAndTheTipMovesOn) {
   Find<QAbstractButton>(step3, ControlName(1085))->click();  // base URL on
   Find<QLineEdit>(step3, ControlName(1091))->setText("http://example.com/");
   Find<QAbstractButton>(step4, ControlName(1041))->click();  // absolute
+  Find<QAbstractButton>(step4, ControlName(1096))->click();  // permanent moves updated
   Find<QLineEdit>(step4, ControlName(1091))->setText("*.png;*.gif");
   Find<QComboBox>(step4, ControlName(1093))->setEditText("_new");
   f->review().SortMode = SortModeKind::ByAction;
@@ -73,6 +75,8 @@ TEST(Settings, ControlsComeBackAfterARestartAndTheTipMovesOn) {
   EXPECT_EQ(Find<QLineEdit>(step3, ControlName(1091))->text(), "http://example.com/");
   step4 = f->page(app::kProcessingOptionsStep);
   EXPECT_TRUE(Find<QAbstractButton>(step4, ControlName(1041))->isChecked());
+  EXPECT_TRUE(Find<QAbstractButton>(step4, ControlName(1096))->isChecked());
+  EXPECT_TRUE(f->session().Search.FixRedirects);
   EXPECT_EQ(Find<QLineEdit>(step4, ControlName(1091))->text(), "*.png;*.gif");
   auto* target = Find<QComboBox>(step4, ControlName(1093));
   EXPECT_EQ(target->currentText(), "_new");

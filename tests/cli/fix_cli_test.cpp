@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -73,6 +76,18 @@ TEST(ScanCli, PrintsTheReviewLinesOfTheExampleSite) {
   const auto badPattern = RunCli({"scan", "--exclude", "(", site});
   EXPECT_EQ(badPattern.exitCode, 2);
   EXPECT_NE(badPattern.err.find("is not a regular expression"), std::string::npos);
+  // The options of the Internet checks take sound values only.
+  for (const auto& [option, value, accepted] :
+       std::vector<std::tuple<std::string, std::string, bool>>{{"--max-concurrency", "1", true},
+                                                               {"--max-concurrency", "0", false},
+                                                               {"--host-concurrency", "x", false},
+                                                               {"--cache-age", "30m", true},
+                                                               {"--cache-age", "2h", true},
+                                                               {"--cache-age", "3600", true},
+                                                               {"--cache-age", "1w", false}}) {
+    const auto run = RunCli({"scan", "--no-internet", option, value, site});
+    EXPECT_EQ(run.exitCode == 2, !accepted) << option << " " << value << ": " << run.err;
+  }
   for (const char* internet : {"--no-internet", "--rid-internet-links"}) {
     const auto shown = RunCli({"scan", internet, "--allow-deletion", "--hide-replace",
                                "--hide-orphan", "--sort", "url", site});

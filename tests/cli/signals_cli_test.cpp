@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "support/test_servers.h"
 #include "support/test_support.h"
@@ -88,7 +89,9 @@ class SignalsCli : public ::testing::Test {
 
 TEST_F(SignalsCli, CtrlBackslashSkipsTheHangingUrl) {
   Running run = StartCli({"scan", dir_.path()});
-  ASSERT_TRUE(run.WaitFor("in the Internet ... ", std::chrono::seconds(20))) << run.errText;
+  // The addresses are checked ahead of the link search, which logs them afterwards.
+  ASSERT_TRUE(run.WaitFor(">> Finding Unicode files", std::chrono::seconds(20))) << run.errText;
+  std::this_thread::sleep_for(std::chrono::seconds(1));
   ::kill(run.pid, SIGQUIT);
   const auto started = Clock::now();
   EXPECT_EQ(run.Wait(), 1) << run.errText;  // the broken local link is still planned
@@ -99,7 +102,8 @@ TEST_F(SignalsCli, CtrlBackslashSkipsTheHangingUrl) {
 
 TEST_F(SignalsCli, CtrlCStopsTheRun) {
   Running run = StartCli({"scan", dir_.path()});
-  ASSERT_TRUE(run.WaitFor("in the Internet ... ", std::chrono::seconds(20))) << run.errText;
+  ASSERT_TRUE(run.WaitFor(">> Finding Unicode files", std::chrono::seconds(20))) << run.errText;
+  std::this_thread::sleep_for(std::chrono::seconds(1));
   ::kill(run.pid, SIGINT);
   const auto started = Clock::now();
   EXPECT_EQ(run.Wait(), 2) << run.errText;

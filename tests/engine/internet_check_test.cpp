@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -18,6 +19,9 @@
 #include <vector>
 
 #include "engine/curl_checker.h"
+#include "engine/file_adds.h"
+#include "engine/search_run.h"
+#include "engine/verdict_store.h"
 #include "support/test_servers.h"
 #include "support/test_support.h"
 
@@ -354,13 +358,21 @@ TEST_F(InternetCheckTest, HttpsVerifiesTheServerCertificate) {
       {Https("/missing"), UrlVerdict::Broken, "broken. "},
       {Https("/no-head"), UrlVerdict::Valid, "valid. "},
   });
-  // Without the test's own authority the certificate is not trusted: the server is reached,
-  // but the request fails.
-  CurlInternetChecker untrusting;
-  untrusting.OpenSession();
-  RecordingRunView view;
-  EXPECT_EQ(untrusting.CheckInternetUrl(Https("/ok"), view), UrlVerdict::Broken);
-  EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Https("/ok"), "broken. ")});
+  // Without the test's own authority the certificate is not trusted: the address is skipped
+  // with the certificate error in the log, or broken when certificates are taken strictly.
+  for (const bool strict : {false, true}) {
+    CurlInternetChecker untrusting;
+    untrusting.SetStrictTls(strict);
+    untrusting.OpenSession();
+    RecordingRunView view;
+    EXPECT_EQ(untrusting.CheckInternetUrl(Https("/ok"), view),
+              strict ? UrlVerdict::Broken : UrlVerdict::Valid);
+    ASSERT_EQ(view.log.size(), 1u);
+    EXPECT_TRUE(view.log[0].starts_with(LogLine(
+        Https("/ok"), strict ? "broken (certificate error: " : "skipped (certificate error: ")))
+        << view.log[0];
+    EXPECT_EQ(untrusting.SkippedCount(), strict ? 0 : 1);
+  }
 }
 
 TEST_F(InternetCheckTest, FtpFindsFilesAndFolders) {
@@ -408,6 +420,194 @@ TEST_F(InternetCheckTest, TheOldestVerdictIsForgottenAfter4096Urls) {
   EXPECT_TRUE(again.log.empty());
   EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?n=0"), again), UrlVerdict::Valid);
   EXPECT_EQ(again.log, std::vector<std::string>{LogLine(Http("/ok?n=0"), "valid. ")});
+}
+
+TEST_F(InternetCheckTest, PermanentMovesOnlyGiveAFinalAddress) {
+  const struct {
+    std::string path;
+    std::string verdict;
+    std::string movedTo;  // empty: none
+  } cases[] = {
+      {"/perm", "valid. ", Http("/ok?moved")},   // 301 then 308
+      {"/perm2", "valid. ", Http("/ok?moved")},  // 308
+      {"/temp", "valid. ", ""},                  // 302
+      {"/see-other", "valid. ", ""},             // 303
+      {"/temp307", "valid. ", ""},               // 307
+      {"/perm-then-temp", "valid. ", ""},        // 301 then 302
+      {"/perm-missing", "broken. ", ""},         // 308 to a missing page
+      {"/ok", "valid. ", ""},
+  };
+  for (const auto& c : cases) {
+    RecordingRunView view;
+    (void)checker_.CheckInternetUrl(Http(c.path), view);
+    EXPECT_EQ(view.log, std::vector<std::string>{LogLine(Http(c.path), c.verdict)});
+    EXPECT_EQ(checker_.MovedTo(Http(c.path)).value_or(""), c.movedTo) << c.path;
+  }
+}
+
+TEST_F(InternetCheckTest, BusyServersAreAskedAgainAfterTheirRetryAfter) {
+  checker_.SetConcurrency(8, 4);
+  const std::vector<std::string> urls = {Http("/busy?n=2"), Http("/busy?n=3"), Http("/busy503")};
+  RecordingRunView view;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(checker_.CheckAhead(urls, view), UrlVerdict::Valid);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, 1900ms);  // two waits of a second
+  EXPECT_LT(took, 5s);      // never a third
+  EXPECT_TRUE(view.log.empty());
+  // Two retries bring the first through; the others cannot be checked.
+  ExpectChecks({{urls[0], UrlVerdict::Valid, "valid. "},
+                {urls[1], UrlVerdict::Valid, "skipped. "},
+                {urls[2], UrlVerdict::Valid, "skipped. "}});
+  EXPECT_EQ(checker_.SkippedCount(), 2);
+}
+
+TEST_F(InternetCheckTest, EscAndF10StopOrSkipTheChecksAhead) {
+  const std::string silent = "http://127.0.0.1:" + std::to_string(servers_->silent->port());
+  const std::vector<std::string> urls = {silent + "/a", silent + "/b", Http("/ok?ahead")};
+  checker_.SetTimeouts(30s, 30s);
+  RecordingRunView esc;
+  esc.onPoll = [](int n) { return n >= 30 ? Poll::Stop : Poll::Go; };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(checker_.CheckAhead(urls, esc), UrlVerdict::Stopped);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+  EXPECT_EQ(checker_.verdicts().count(), 0u);
+
+  // F10 gives up on what has no answer yet; the quick address has its answer by then.
+  RecordingRunView skip;
+  skip.onPoll = [](int n) { return n >= 30 ? Poll::Skip : Poll::Go; };
+  EXPECT_EQ(checker_.CheckAhead(urls, skip), UrlVerdict::Valid);
+  ExpectChecks({{urls[0], UrlVerdict::Valid, "skipped. "},
+                {urls[1], UrlVerdict::Valid, "skipped. "},
+                {urls[2], UrlVerdict::Valid, "valid. "}});
+}
+
+TEST(InternetConcurrencyTest, NoHostGetsMoreRequestsAtOnceThanItsLimit) {
+  std::vector<std::unique_ptr<ServerProcess>> hosts;
+  std::vector<std::string> urls;
+  for (int h = 0; h < 3; ++h) {
+    hosts.push_back(std::make_unique<ServerProcess>(std::vector<std::string>{"http"}));
+    ASSERT_NE(hosts.back()->port(), 0);
+    for (int i = 0; i < 8; ++i)
+      urls.push_back("http://127.0.0.1:" + std::to_string(hosts.back()->port()) + "/slow?" +
+                     std::to_string(i));
+  }
+  CurlInternetChecker checker;
+  checker.SetConcurrency(32, 2);
+  checker.OpenSession();
+  RecordingRunView view;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(checker.CheckAhead(urls, view), UrlVerdict::Valid);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2400ms);  // serially 4.8 s
+  // Each server saw exactly two at a time: the limit, and never more.
+  CurlInternetChecker asker;
+  asker.SetConcurrency(1, 1);
+  asker.OpenSession();
+  for (const auto& host : hosts) {
+    EXPECT_EQ(asker.CheckInternetUrl(
+                  "http://127.0.0.1:" + std::to_string(host->port()) + "/peak?is=2", view),
+              UrlVerdict::Valid);
+  }
+}
+
+TEST_F(InternetCheckTest, TheVerdictFileAnswersYoungValidVerdictsOnly) {
+  TempDir cache;
+  const std::string file = cache / "urlsmith/verdicts.tsv";
+  {
+    CurlInternetChecker first;
+    first.SetVerdictFile(file, 3600s);
+    first.OpenSession();
+    RecordingRunView view;
+    EXPECT_EQ(first.CheckInternetUrl(Http("/ok?kept"), view), UrlVerdict::Valid);
+    EXPECT_EQ(first.CheckInternetUrl(Http("/missing?kept"), view), UrlVerdict::Broken);
+  }  // saved as it goes
+  struct Case {
+    std::chrono::seconds age;
+    std::string ok, missing;  // verdicts said without a session
+  };
+  for (const Case& c : {Case{3600s, "valid. ", "skipped. "}, Case{0s, "skipped. ", "skipped. "}}) {
+    CurlInternetChecker later;  // no session: only the file can answer
+    later.SetVerdictFile(file, c.age);
+    RecordingRunView view;
+    (void)later.CheckInternetUrl(Http("/ok?kept"), view);
+    (void)later.CheckInternetUrl(Http("/missing?kept"), view);
+    EXPECT_EQ(view.log, (std::vector<std::string>{LogLine(Http("/ok?kept"), c.ok),
+                                                  LogLine(Http("/missing?kept"), c.missing)}));
+  }
+  // A damaged file is ignored with a warning and replaced by a sound one.
+  cache.Write("urlsmith/verdicts.tsv", "not a verdict file\n");
+  {
+    CurlInternetChecker damaged;
+    damaged.SetVerdictFile(file, 3600s);
+    damaged.OpenSession();
+    RecordingRunView view;
+    EXPECT_EQ(damaged.CheckInternetUrl(Http("/ok?kept"), view), UrlVerdict::Valid);
+    EXPECT_EQ(view.log, (std::vector<std::string>{"The cache of Internet verdicts " + file +
+                                                      " cannot be read and is ignored",
+                                                  LogLine(Http("/ok?kept"), "valid. ")}));
+  }
+  VerdictStore reread(file, 3600s);
+  EXPECT_FALSE(reread.Load().has_value());
+  EXPECT_TRUE(reread.FindValid(Http("/OK?kept")).has_value());
+}
+
+// A site whose pages link to the test servers: the search with addresses checked ahead, many
+// at a time, plans the same rows and writes the same log as one that checks them one by one.
+TEST_F(InternetCheckTest, CheckingAheadChangesNothingTheSearchFinds) {
+  TempDir site;
+  const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedPort());
+  std::string links;
+  const std::vector<std::string> urls = {
+      Http("/ok"),       Http("/missing"),  Http("/perm#part"),    Http("/temp"),
+      Http("/no-head"),  Http("/OK"),       Http("/auth"),         Http("/reset"),
+      Http("/error"),    Ftp("/docs"),      Ftp("/none.txt"),      Gopher("/0/hello.txt"),
+      closed + "/a.htm", closed + "/b.htm", Http("/perm-missing"), Http("/ok?x=a b")};
+  for (int page = 0; page < 3; ++page) {
+    std::string text = "<a href=\"local" + std::to_string(page) + ".htm\">l</a>\n";
+    for (std::size_t i = page; i < urls.size(); i += 2)
+      text +=
+          "<a href=\"" + urls[i] + "\">x</a> <img src=\"" + urls[(i * 5) % urls.size()] + "\">\n";
+    site.Write("p" + std::to_string(page) + ".htm", text);
+  }
+  site.Write("local0.htm", "");
+  struct Outcome {
+    std::vector<std::string> rows;
+    std::vector<std::string> log;
+    std::string status;
+  };
+  auto search = [&](int concurrency) {
+    SearchSession session;
+    auto checker = std::make_unique<CurlInternetChecker>();
+    checker->SetConcurrency(concurrency, 4);
+    session.SetInternetChecker(std::move(checker));
+    session.Search.FixRedirects = true;
+    RecordingRunView view;
+    FolderAdd(session.FileList, session.fs(), view, true, site.path());
+    session.CacheReset();
+    const SearchResult result = RunSearch(session, view);
+    EXPECT_EQ(result.Outcome, SearchOutcome::Found);
+    Outcome out;
+    for (const LinkEntry& row : session.LinkTable) {
+      out.rows.push_back(std::to_string(row.FileIndex) + ":" + std::to_string(row.ValuePos) + " " +
+                         row.Url + " -> " + row.Replacement);
+    }
+    for (int i = 0; i < session.FileList.size(); ++i)
+      out.rows.push_back(session.FileList.referenced(i) ? "referenced" : "orphan");
+    out.log = view.log;
+    out.status = view.status();
+    return out;
+  };
+  const Outcome serial = search(1);
+  const Outcome ahead = search(32);
+  EXPECT_EQ(ahead.rows, serial.rows);
+  EXPECT_EQ(ahead.log, serial.log);
+  EXPECT_EQ(ahead.status, serial.status);
+  // The permanent move is planned with the link's fragment.
+  const std::string moved = Http("/perm#part") + " -> " + Http("/ok?moved#part");
+  EXPECT_EQ(std::count_if(serial.rows.begin(), serial.rows.end(),
+                          [&](const std::string& r) { return r.ends_with(moved); }),
+            4);  // two anchors and two pictures
+  EXPECT_NE(serial.status.find("could not be checked"), std::string::npos) << serial.status;
 }
 
 }  // namespace

@@ -78,6 +78,10 @@ ProcessingOptionsStep::ProcessingOptionsStep(WizardFrame& frame)
                                     "(useful only for ridding of Internet links in downloaded "
                                     "web-pages)"),
                      o.DeleteUnknownProtocols));
+  u->addWidget(Check(urls, 1096, QStringLiteral("Update permanently &moved URL's"),
+                     QStringLiteral("Replaces Internet URL's that have moved for good (answered "
+                                    "with 301 or 308) by their new addresses"),
+                     frame.session().Search.FixRedirects));
   layout->addWidget(urls);
 
   auto* adder = new QGroupBox(QStringLiteral(" Link Target Adder "), this);

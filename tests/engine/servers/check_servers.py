@@ -61,7 +61,22 @@ class CheckHandler(BaseHTTPRequestHandler):
         "/no-head-missing": (405, 404, {"Allow": "GET"}),
         "/no-head-moved": (405, 301, {"Location": "/ok"}),
         "/error": (500, 500, {}),
+        # Moves: permanent chains, temporary ones, and a permanent one that ends nowhere.
+        "/perm": (301, 301, {"Location": "/perm2"}),
+        "/perm2": (308, 308, {"Location": "/ok?moved"}),
+        "/temp": (302, 302, {"Location": "/ok"}),
+        "/see-other": (303, 303, {"Location": "/ok"}),
+        "/temp307": (307, 307, {"Location": "/ok"}),
+        "/perm-then-temp": (301, 301, {"Location": "/temp"}),
+        "/perm-missing": (308, 308, {"Location": "/missing"}),
     }
+
+    # Answers in progress, and the most there ever were at once ("/slow" only).
+    lock = threading.Lock()
+    active = 0
+    peak = 0
+    # How often each "/busy" path (query included) was asked.
+    asked = {}
 
     def log_message(self, *args):
         pass
@@ -77,8 +92,37 @@ class CheckHandler(BaseHTTPRequestHandler):
             self.connection.close()
             self.close_connection = True
             return
+        query = self.path.split("?", 1)[1] if "?" in self.path else ""
+        if path == "/slow":
+            # Answers after 200 ms, counting how many it serves at once.
+            cls = CheckHandler
+            with cls.lock:
+                cls.active += 1
+                cls.peak = max(cls.peak, cls.active)
+            time.sleep(0.2)
+            with cls.lock:
+                cls.active -= 1
+            return self.reply(200, {}, with_body)
+        if path == "/peak":
+            # 200 when the most answers "/slow" ever gave at once is the number asked ("is=N").
+            wanted = int(query.split("=", 1)[1]) if query.startswith("is=") else -1
+            return self.reply(200 if CheckHandler.peak == wanted else 409, {}, with_body)
+        if path in ("/busy", "/busy503"):
+            # "/busy?n=K...": 429 with Retry-After: 1 for the first K requests, then 200.
+            # "/busy503": 503 with Retry-After: 1 for ever.
+            with CheckHandler.lock:
+                count = CheckHandler.asked.get(self.path, 0)
+                CheckHandler.asked[self.path] = count + 1
+            if path == "/busy503":
+                return self.reply(503, {"Retry-After": "1"}, with_body)
+            limit = int(query.split("=", 1)[1].split("&", 1)[0]) if query.startswith("n=") else 0
+            if count < limit:
+                return self.reply(429, {"Retry-After": "1"}, with_body)
+            return self.reply(200, {}, with_body)
         head_status, get_status, headers = self.ROUTES.get(path, (404, 404, {}))
-        status = get_status if with_body else head_status
+        self.reply(get_status if with_body else head_status, headers, with_body)
+
+    def reply(self, status, headers, with_body):
         body = b"<html><body>" + (b"x" * 4000) + b"</body></html>"
         self.send_response(status)
         for name, value in headers.items():
