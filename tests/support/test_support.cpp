@@ -1,6 +1,8 @@
 #include "support/test_support.h"
 
+#include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -114,19 +116,14 @@ bool Contains(const std::vector<std::string>& lines, std::string_view line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& argv) {
-  TempDir io;
-  const std::string outPath = io / "out", errPath = io / "err";
-  ProcessResult result;
-  const pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    const int in = ::open("/dev/null", O_RDONLY);
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
+Process::Process(const std::vector<std::string>& argv) {
+  const std::string out = io_ / "out", err = io_ / "err";
+  pid_ = ::fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    ::dup2(::open("/dev/null", O_RDONLY), 0);
+    ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+    ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
     std::vector<char*> args;
     for (const auto& a : argv)
       args.push_back(const_cast<char*>(a.c_str()));
@@ -134,13 +131,31 @@ ProcessResult RunProcess(const std::vector<std::string>& argv) {
     ::execv(args[0], args.data());
     ::_exit(127);
   }
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
+}
+
+Process::~Process() {
+  if (exitCode_ < 0) {
+    ::kill(pid_, SIGKILL);
+    Wait();
   }
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.out = ReadFileBytes(outPath);
-  result.err = ReadFileBytes(errPath);
-  return result;
+}
+
+int Process::Wait() {
+  int status = 0;
+  while (exitCode_ < 0) {
+    if (::waitpid(pid_, &status, 0) == pid_) {
+      exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    } else if (errno != EINTR) {
+      break;
+    }
+  }
+  return exitCode_;
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv) {
+  Process p(argv);
+  const int code = p.Wait();
+  return {code, p.Out(), p.Err()};
 }
 
 namespace {

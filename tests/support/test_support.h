@@ -2,6 +2,8 @@
 // view that records what a run shows and answers keyboard polls from a script.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -59,6 +61,28 @@ LinkEntry Row(std::string url, std::string replacement, std::int32_t tagPos = 10
 bool EndsWith(std::string_view text, std::string_view tail);
 bool Contains(std::string_view text, std::string_view part);
 bool Contains(const std::vector<std::string>& lines, std::string_view line);
+
+// A program started with stdin empty and its stdout and stderr going to files; killed (if it
+// still runs) and waited for when the object goes.
+class Process {
+ public:
+  explicit Process(const std::vector<std::string>& argv);
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  pid_t pid() const { return pid_; }
+  // Its exit status, or 128 + the signal that ended it.
+  int Wait();
+  // What it has printed so far.
+  std::string Out() const { return ReadFileBytes(io_ / "out"); }
+  std::string Err() const { return ReadFileBytes(io_ / "err"); }
+
+ private:
+  TempDir io_;
+  pid_t pid_ = -1;
+  int exitCode_ = -1;
+};
 
 // Runs a program to its end with stdin empty; returns its exit status and what it printed.
 struct ProcessResult {

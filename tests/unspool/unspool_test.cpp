@@ -3,111 +3,81 @@
 #include "unspool/unspool.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 
-#include "apply/apply_run.h"
 #include "support/test_support.h"
 
-namespace urlsmith {
+namespace urlsmith::testing {
 namespace {
 
-using testing::ProcessResult;
-using testing::ReadFileBytes;
-using testing::TempDir;
+namespace fs = std::filesystem;
 
-ProcessResult Unspool(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{URLSMITH_UNSPOOL_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return testing::RunProcess(argv);
-}
-
-bool Exists(const std::string& path) {
-  return std::filesystem::exists(path);
+ProcessResult Unspool(std::vector<std::string> args) {
+  args.insert(args.begin(), URLSMITH_UNSPOOL_PATH);
+  return RunProcess(args);
 }
 
 // A site after a run with backups: two changed files with their backups, and files whose names
 // end in ".bak" that are no backups of ours.
 struct Site {
   TempDir dir;
-  std::string a, b;
+  std::string a = dir.Write("a.htm", "new a"), b = dir.Write("sub/deeper/b.css", "new b");
   Site() {
-    a = dir.Write("a.htm", "new a");
     dir.Write("a.htm.bak", "old a");
-    b = dir.Write("sub/deeper/b.css", "new b");
     dir.Write("sub/deeper/b.css.bak", "old b");
     dir.Write("notes.txt.bak", "not ours");
     dir.Write("config.bak", "not ours");
     dir.MakeDir("x.htm.bak");
   }
-  void ExpectOthersUntouched() const {
-    EXPECT_EQ(ReadFileBytes(dir / "notes.txt.bak"), "not ours");
-    EXPECT_EQ(ReadFileBytes(dir / "config.bak"), "not ours");
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "x.htm.bak"));
-  }
 };
 
-TEST(Unspool, ListsTheBackupsOfPagesStyleSheetsAndScripts) {
-  Site site;
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{site.dir.path()}, {"--list", site.dir.path()}}) {
-    const ProcessResult r = Unspool(args);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, site.a + ".bak\n" + site.b + ".bak\n2 backup(s) found\n");
-    EXPECT_EQ(r.err, "");
-  }
-  EXPECT_EQ(ReadFileBytes(site.a), "new a");
-  EXPECT_TRUE(Exists(site.a + ".bak"));
-}
-
-TEST(Unspool, RestoresWithYes) {
-  Site site;
-  const ProcessResult r = Unspool({"--restore", "--yes", site.dir.path() + "/"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "restored " + site.a + "\nrestored " + site.b + "\n2 backup(s) restored\n");
-  EXPECT_EQ(ReadFileBytes(site.a), "old a");
-  EXPECT_EQ(ReadFileBytes(site.b), "old b");
-  EXPECT_FALSE(Exists(site.a + ".bak"));
-  EXPECT_FALSE(Exists(site.b + ".bak"));
-  site.ExpectOthersUntouched();
-}
-
-TEST(Unspool, DeletesWithYes) {
-  Site site;
-  const ProcessResult r = Unspool({"-y", "--delete", site.dir.path()});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "deleted " + site.a + ".bak\ndeleted " + site.b + ".bak\n2 backup(s) deleted\n");
-  EXPECT_EQ(ReadFileBytes(site.a), "new a");
-  EXPECT_EQ(ReadFileBytes(site.b), "new b");
-  EXPECT_FALSE(Exists(site.a + ".bak"));
-  EXPECT_FALSE(Exists(site.b + ".bak"));
-  site.ExpectOthersUntouched();
-}
-
-TEST(Unspool, RefusesToActWithoutATerminalToAskOn) {
-  for (const char* action : {"--restore", "--delete"}) {
-    SCOPED_TRACE(action);
+TEST(Unspool, ListsThenRestoresOrDeletesOnlyWithYes) {
+  const struct {
+    const char *action, *yes, *done, *suffix, *a, *b;
+  } actions[] = {
+      {"--restore", "--yes", "restored", "", "old a", "old b"},
+      {"--delete", "-y", "deleted", ".bak", "new a", "new b"},
+  };
+  for (const auto& act : actions) {
+    SCOPED_TRACE(act.action);
     Site site;
-    const ProcessResult r = Unspool({action, site.dir.path()});
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("no terminal to ask on"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("--yes"), std::string::npos) << r.err;
-    EXPECT_EQ(ReadFileBytes(site.a), "new a");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{site.dir.path()}, {"--list", site.dir.path()}}) {
+      const ProcessResult r = Unspool(args);
+      EXPECT_EQ(r.exitCode, 0);
+      EXPECT_EQ(r.out, site.a + ".bak\n" + site.b + ".bak\n2 backup(s) found\n");
+      EXPECT_EQ(r.err, "");
+    }
+    const ProcessResult refused = Unspool({act.action, site.dir.path()});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(Contains(refused.err, "no terminal to ask on; nothing was changed. Add --yes"))
+        << refused.err;
     EXPECT_EQ(ReadFileBytes(site.a + ".bak"), "old a");
+
+    const ProcessResult r = Unspool({act.yes, act.action, site.dir.path() + "/"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, std::string(act.done) + " " + site.a + act.suffix + "\n" + act.done + " " +
+                         site.b + act.suffix + "\n2 backup(s) " + act.done + "\n");
+    EXPECT_EQ(ReadFileBytes(site.a), act.a);
+    EXPECT_EQ(ReadFileBytes(site.b), act.b);
+    EXPECT_FALSE(fs::exists(site.a + ".bak") || fs::exists(site.b + ".bak"));
+    EXPECT_EQ(ReadFileBytes(site.dir / "notes.txt.bak"), "not ours");
+    EXPECT_EQ(ReadFileBytes(site.dir / "config.bak"), "not ours");
+    EXPECT_TRUE(fs::is_directory(site.dir / "x.htm.bak"));
   }
 }
 
 TEST(Unspool, UsageAndErrors) {
   TempDir empty;
   const std::string file = empty.Write("f.htm", "x");
-  struct Case {
+  const struct {
     std::vector<std::string> args;
     int exitCode;
-    std::string outHas;
-    std::string errHas;
-  };
-  const std::vector<Case> cases = {
+    std::string inOut, inErr;
+  } cases[] = {
       {{"--help"}, 0, "Usage: unspool", ""},
       {{}, 2, "", "no folder given"},
       {{"--frobnicate", empty.path()}, 2, "", "unknown option --frobnicate"},
@@ -119,86 +89,67 @@ TEST(Unspool, UsageAndErrors) {
       // Nothing to do needs no question, so no terminal is needed either.
       {{"--restore", empty.path()}, 0, "No backups found under " + empty.path(), ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.empty() ? "(none)" : c.args.front());
+  for (const auto& c : cases) {
     const ProcessResult r = Unspool(c.args);
-    EXPECT_EQ(r.exitCode, c.exitCode);
-    EXPECT_NE(r.out.find(c.outHas), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find(c.errHas), std::string::npos) << r.err;
+    EXPECT_EQ(r.exitCode, c.exitCode) << ::testing::PrintToString(c.args);
+    EXPECT_TRUE(Contains(r.out, c.inOut)) << r.out;
+    EXPECT_TRUE(Contains(r.err, c.inErr)) << r.err;
   }
-}
 
-TEST(Unspool, ABackupThatCannotBeRestoredIsReported) {
+  // A backup that cannot be restored is reported; the others are restored all the same.
   TempDir dir;
   dir.Write("d.htm.bak", "old");
   dir.MakeDir("d.htm/inner");  // a folder now stands where the file was
   dir.Write("e.htm.bak", "old e");
   const ProcessResult r = Unspool({"--restore", "--yes", dir.path()});
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.err.find("cannot restore " + (dir / "d.htm.bak")), std::string::npos) << r.err;
+  EXPECT_TRUE(Contains(r.err, "cannot restore " + (dir / "d.htm.bak"))) << r.err;
   EXPECT_EQ(ReadFileBytes(dir / "d.htm.bak"), "old");
-  EXPECT_EQ(ReadFileBytes(dir / "e.htm"), "old e");  // the others are still restored
-  EXPECT_NE(r.out.find("1 backup(s) restored"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(dir / "e.htm"), "old e");
+  EXPECT_TRUE(Contains(r.out, "1 backup(s) restored"));
+}
+
+// The leftovers of a killed run are listed and removed, not those of a running one.
+TEST(Unspool, RemovesTheLeftoversOfAKilledRun) {
+  TempDir dir;
+  dir.Write("a.htm", "new");
+  dir.Write("a.htm.bak", "old");
+  const std::string dead = dir.Write(".urlsmith-999999999-AbC123", "half");
+  const std::string alive = dir.Write(".urlsmith-" + std::to_string(::getpid()) + "-XyZ789", "x");
+  const ProcessResult listed = Unspool({"--list", dir.path()});
+  EXPECT_TRUE(Contains(listed.out, dead + " (left behind by an interrupted run)")) << listed.out;
+  EXPECT_FALSE(Contains(listed.out, alive));
+  EXPECT_EQ(Unspool({"--delete", "--yes", dir.path()}).exitCode, 0);
+  EXPECT_FALSE(fs::exists(dead));
+  EXPECT_TRUE(fs::exists(alive));
 }
 
 // On a terminal the program lists the backups and asks; only a yes acts.
 TEST(Unspool, AsksOnATerminal) {
-  struct Case {
-    std::string answer;
-    bool acts;
-  };
-  for (const Case& c : {Case{"y\n", true}, Case{"YES\n", true}, Case{"n\n", false},
-                        Case{"\n", false}, Case{"", false}}) {
-    SCOPED_TRACE(c.answer);
+  for (const auto& [answer, acts] : std::vector<std::pair<std::string, bool>>{
+           {"y\n", true}, {"YES\n", true}, {"n\n", false}, {"\n", false}, {"", false}}) {
+    SCOPED_TRACE(answer);
     Site site;
-    std::string answer = c.answer;
-    std::FILE* in = answer.empty() ? std::tmpfile() : ::fmemopen(answer.data(), answer.size(), "r");
-    ASSERT_NE(in, nullptr);
+    std::string input = answer;
+    std::FILE* in = input.empty() ? std::tmpfile() : ::fmemopen(input.data(), input.size(), "r");
     char* outText = nullptr;
     std::size_t outSize = 0;
     std::FILE* out = ::open_memstream(&outText, &outSize);
     std::FILE* err = std::tmpfile();
     PosixFileSystem fs;
-    const int code = unspool::RunUnspool({"--restore", site.dir.path()}, fs, in, true, out, err);
+    EXPECT_EQ(unspool::RunUnspool({"--restore", site.dir.path()}, fs, in, true, out, err), 0);
     std::fclose(out);
     const std::string printed(outText, outSize);
     std::free(outText);
     std::fclose(in);
     std::fclose(err);
-    EXPECT_EQ(code, 0);
-    EXPECT_NE(printed.find(site.a + ".bak\n" + site.b + ".bak\n" +
-                           "Restore these 2 backup(s) over their files? [y/N] "),
-              std::string::npos)
+    EXPECT_TRUE(Contains(printed, site.a + ".bak\n" + site.b + ".bak\n" +
+                                      "Restore these 2 backup(s) over their files? [y/N] "))
         << printed;
-    EXPECT_EQ(ReadFileBytes(site.a), c.acts ? "old a" : "new a");
-    EXPECT_EQ(printed.find("Nothing was changed.") == std::string::npos, c.acts);
+    EXPECT_EQ(ReadFileBytes(site.a), acts ? "old a" : "new a");
+    EXPECT_EQ(Contains(printed, "Nothing was changed."), !acts);
   }
 }
 
-// What the apply run backs up, the utility puts back byte for byte.
-TEST(Unspool, RestoresWhatTheApplyRunChanged) {
-  TempDir dir;
-  const std::string page = "<a href=\"old.htm\">x</a>\r\n\xE9";
-  const std::string path = dir.Write("site/p.htm", page);
-  SearchSession session;
-  session.FileList.Append(path);
-  session.ProcessableCount = 1;
-  LinkEntry row;
-  row.TagPos = 0;
-  row.ValuePos = 8;
-  row.SpanLength = 9;
-  row.QuoteLength = 1;
-  row.Url = "old.htm";
-  row.Replacement = "new.htm";
-  session.LinkTable.push_back(row);
-  NullRunView view;
-  ASSERT_EQ(ApplyRun(session, ApplyOptions{}, view).FilesWritten, 1);
-  ASSERT_EQ(ReadFileBytes(path), "<a href=\"new.htm\">x</a>\r\n\xE9");
-  const ProcessResult r = Unspool({"--restore", "--yes", dir.path()});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(ReadFileBytes(path), page);
-  EXPECT_FALSE(Exists(path + ".bak"));
-}
-
 }  // namespace
-}  // namespace urlsmith
+}  // namespace urlsmith::testing
