@@ -4,16 +4,13 @@
 
 #include "app/key_poll.h"
 
-#include "app/steps/controls.h"
-
 namespace urlsmith::testing {
 
 bool ScriptedMessages::Show(QWidget*, const app::Message& message) {
   shown.push_back(message);
   if (message.buttons == app::MessageButtons::Ok) return true;
-  if (answers.empty()) return false;
-  const bool yes = answers.front();
-  answers.pop_front();
+  const bool yes = !answers.empty() && answers.front();
+  if (!answers.empty()) answers.pop_front();
   return yes;
 }
 
@@ -41,29 +38,6 @@ std::optional<QString> ScriptedDialogs::ChooseFile(QWidget*, const FileDialogReq
   return files && !files->isEmpty() ? std::optional<QString>(files->front()) : std::nullopt;
 }
 
-FrameFixture::FrameFixture(std::string startPath)
-    : settings(QString::fromStdString(temp / "config/Urlsmith/Urlsmith.conf")) {
-  Rebuild(std::move(startPath));
-}
-
-void FrameFixture::Rebuild(std::string startPath) {
-  if (frame) frame->close();
-  frame.reset();
-  app::FrameSetup setup;
-  setup.programFolder = QString::fromStdString(temp.path() + "/");
-  setup.startPath = std::move(startPath);
-  setup.messages = &messages;
-  setup.dialogs = &dialogs;
-  setup.settings = &settings;
-  frame = std::make_unique<app::WizardFrame>(setup);
-  frame->show();
-  Settle();
-}
-
-QAbstractButton* FrameButton(app::WizardFrame& frame, int id) {
-  return Find<QAbstractButton>(&frame, app::FrameControlName(id));
-}
-
 void Click(QAbstractButton* button) {
   ASSERT_NE(button, nullptr);
   QTest::mouseClick(button, Qt::LeftButton);
@@ -75,30 +49,61 @@ void Settle() {
     QCoreApplication::processEvents();
 }
 
-void AwaitRun(app::WizardFrame& frame) {
+FrameFixture::FrameFixture(std::string startPath, app::HandoffInbox* handoffs)
+    : settings(QString::fromStdString(temp / "config/Urlsmith/Urlsmith.conf")), inbox(handoffs) {
+  Rebuild(std::move(startPath));
+}
+
+void FrameFixture::Rebuild(std::string startPath) {
+  if (frame) frame->close();  // saves the settings
+  frame.reset();
+  frame = std::make_unique<app::WizardFrame>(
+      app::FrameSetup{programFolder, std::move(startPath), &messages, &dialogs, &settings, inbox});
+  frame->show();
   Settle();
-  for (int i = 0; i < 4000 && (frame.session().SearchBusy || frame.keyPoll().running()); ++i)
+}
+
+void FrameFixture::AwaitRun() {
+  Settle();
+  for (int i = 0; i < 4000 && (frame->session().SearchBusy || frame->keyPoll().running()); ++i)
     QTest::qWait(5);
   Settle();
 }
 
-void RunTo(FrameFixture& f, const std::vector<std::string>& files, int step, bool keepMessages) {
+void FrameFixture::RunTo(int step, const std::vector<std::string>& files, bool keepMessages) {
   for (const std::string& path : files)
-    f->session().FileList.Append(path);
-  f->activateWindow();
-  QApplication::setActiveWindow(f.frame.get());
-  for (int guard = 0; guard < 2 * app::kStepCount && f->stepIndex() < step; ++guard) {
-    if (f->stepIndex() == app::kSearchOptionsStep) {
-      auto* internet = Find<QAbstractButton>(f->page(app::kSearchOptionsStep), "ctl1082");
-      if (internet->isChecked() && f->session().Search.CheckInternetUrls) internet->click();
-    }
-    f.messages.answers.push_back(true);
-    Click(FrameButton(*f, 1014));
-    AwaitRun(*f);
+    frame->session().FileList.Append(path);
+  if (frame->session().FileList.empty()) {
+    frame->session().FileList.Append(temp.Write("a.htm", "<a href=x.htm>x</a>"));
   }
-  ASSERT_EQ(f->stepIndex(), step);
-  if (!keepMessages) f.messages.shown.clear();
-  f.messages.answers.clear();
+  if (frame->stepIndex() == app::kFileListStep) Back();  // Next then sees the list
+  frame->activateWindow();
+  QApplication::setActiveWindow(frame.get());
+  AwaitRun();
+  for (int guard = 0; guard < 2 * app::kStepCount && frame->stepIndex() < step; ++guard) {
+    if (frame->stepIndex() == app::kSearchOptionsStep) {
+      auto* internet = Control(app::kSearchOptionsStep, 1082);
+      if (internet->isChecked() && frame->session().Search.CheckInternetUrls) internet->click();
+    }
+    if (frame->stepIndex() == app::kResultsStep && step == app::kDeletionStep &&
+        !Control(app::kResultsStep, 1032)->isChecked()) {
+      Control(app::kResultsStep, 1032)->click();
+      AwaitRun();
+    }
+    messages.answers.push_back(true);
+    Next();
+    AwaitRun();
+  }
+  ASSERT_EQ(frame->stepIndex(), step);
+  if (!keepMessages) messages.shown.clear();
+  messages.answers.clear();
 }
 
 }  // namespace urlsmith::testing
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

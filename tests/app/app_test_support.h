@@ -1,5 +1,6 @@
 // What the wizard's tests share: message and dialog services that record and answer from a
-// script, and a frame over a settings file in a temporary folder.
+// script, and a frame over a settings file in a temporary folder, driven through its controls'
+// object names.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,15 +28,17 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 
 namespace urlsmith::testing {
 
+// Records every message; questions take `answers` in order, then "No".
 class ScriptedMessages : public app::MessageService {
  public:
   bool Show(QWidget* owner, const app::Message& message) override;
-  // Answers for the next questions, in order; a question without an answer gets "No".
+  QStringList texts() const;
   std::deque<bool> answers;
   std::vector<app::Message> shown;
-  QStringList texts() const;
 };
 
+// The file choosers give `files` (the first one where one file is asked for), the folder
+// chooser `folder`, with its subfolder box set to `setSubfolders` when that is given.
 class ScriptedDialogs : public app::DialogService {
  public:
   std::optional<QStringList> ChooseFiles(QWidget*, const QString& startFolder) override;
@@ -45,41 +48,54 @@ class ScriptedDialogs : public app::DialogService {
 
   std::optional<QStringList> files;
   std::optional<QString> folder;
-  std::optional<bool> setSubfolders;  // what the user makes of the check box
+  std::optional<bool> setSubfolders;
   QString lastStartFolder;
 };
 
-// A wizard frame whose settings live in a temporary folder.
-struct FrameFixture {
-  explicit FrameFixture(std::string startPath = {});
-  app::WizardFrame& operator*() { return *frame; }
-  app::WizardFrame* operator->() { return frame.get(); }
-  void Rebuild(std::string startPath = {});
-
-  TempDir temp;
-  app::SettingsStore settings;
-  ScriptedMessages messages;
-  ScriptedDialogs dialogs;
-  std::unique_ptr<app::WizardFrame> frame;
-};
-
-// A control of a page or of the frame by its object name; fails the test when it is missing.
+// A child widget by its object name; fails the test when it is missing.
 template <typename W = QWidget>
 W* Find(QWidget* parent, const QString& name) {
   W* w = parent->findChild<W*>(name);
   EXPECT_NE(w, nullptr) << name.toStdString();
   return w;
 }
-QAbstractButton* FrameButton(app::WizardFrame& frame, int id);
 void Click(QAbstractButton* button);
 // Lets queued work (a step's start after it is shown) run.
 void Settle();
-// Waits until the current step's run (search, review rebuild or apply) has ended, its queued
-// start included.
-void AwaitRun(app::WizardFrame& frame);
-// Lists `files`, then moves on with Next (answering Yes, leaving Internet checks off) until the
-// frame is at `step` and its run is over.
-void RunTo(FrameFixture& f, const std::vector<std::string>& files, int step,
-           bool keepMessages = false);
+
+// A wizard frame whose settings live in a temporary folder.
+struct FrameFixture {
+  explicit FrameFixture(std::string startPath = {}, app::HandoffInbox* inbox = nullptr);
+  // Closes the frame (saving its settings) and starts a new one.
+  void Rebuild(std::string startPath = {});
+  app::WizardFrame& operator*() { return *frame; }
+  app::WizardFrame* operator->() { return frame.get(); }
+
+  // A button of the frame (1013 Previous, 1014 Next) or a control of a step, by its id.
+  QAbstractButton* Button(int id) {
+    return Find<QAbstractButton>(frame.get(), app::FrameControlName(id));
+  }
+  template <typename W = QAbstractButton>
+  W* Control(int step, int id) {
+    return Find<W>(frame->page(step), app::ControlName(id));
+  }
+  void Next() { Click(Button(1014)); }
+  void Back() { Click(Button(1013)); }
+  // Waits until the current step's run (search, review rebuild or apply) has ended, its queued
+  // start included.
+  void AwaitRun();
+  // Lists `files` (or one page when the list is empty), then moves on with Next, answering Yes,
+  // leaving the Internet checks off and allowing deletion to reach the deletion step, until the
+  // frame is at `step` and its run is over. The messages shown on the way are then forgotten.
+  void RunTo(int step, const std::vector<std::string>& files = {}, bool keepMessages = false);
+
+  TempDir temp;
+  QString programFolder = QString::fromStdString(temp.path() + "/");
+  app::SettingsStore settings;
+  ScriptedMessages messages;
+  ScriptedDialogs dialogs;
+  app::HandoffInbox* inbox;
+  std::unique_ptr<app::WizardFrame> frame;
+};
 
 }  // namespace urlsmith::testing

@@ -1,0 +1,443 @@
+// The frame through its buttons: the checks before Next with their messages, the shortcuts, the
+// second pass, the close questions, the controls during a long operation and a handoff; the
+// remembered options; the file list; the tip of the day, the picture panel and the Help button.
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include "app/key_poll.h"
+#include "app/picture_panel.h"
+#include "app/single_instance.h"
+#include "app/steps/file_list_step.h"
+#include "app/steps/welcome_step.h"
+#include "app_test_support.h"
+
+namespace urlsmith::testing {
+namespace {
+
+using namespace app;
+
+TEST(Frame, NextChecksTheInputAndAsksWhereStepsAreSkipped) {
+  FrameFixture f;
+  EXPECT_EQ(f->windowTitle(), "Urlsmith - Welcome to Urlsmith!");
+  EXPECT_FALSE(f.Button(1013)->isEnabled());
+  f.Next();
+  EXPECT_EQ(f->windowTitle(), "Urlsmith - Add Files for Processing");
+  EXPECT_FALSE(f.Button(1014)->isEnabled());  // the list is empty
+  const auto refused = [&](const QString& message) {
+    const int step = f->stepIndex();
+    f.Next();
+    EXPECT_EQ(f.messages.texts(), QStringList{message});
+    EXPECT_EQ(f->stepIndex(), step);
+    f.messages.shown.clear();
+  };
+  // The base URL is checked only when it is used, the target only while the adder is on.
+  f.RunTo(kSearchOptionsStep);
+  auto* base = f.Control<QLineEdit>(kSearchOptionsStep, 1091);
+  f.Control(kSearchOptionsStep, 1085)->click();
+  refused("You have not entered the base URL!");
+  base->setText("www.example.com");
+  refused("The base URL does not contain a protocol name!");
+  base->setText("http://www.example.com/");
+  f.Next();
+  EXPECT_EQ(f->stepIndex(), kProcessingOptionsStep);
+  f.Back();
+  f.Control(kSearchOptionsStep, 1085)->click();
+  base->setText("");
+  f.Next();
+  ASSERT_EQ(f->stepIndex(), kProcessingOptionsStep);
+  f.Control(kProcessingOptionsStep, 1094)->click();
+  f.Control<QComboBox>(kProcessingOptionsStep, 1093)->setEditText("");
+  refused("The \"Target\" field cannot be empty!");
+  f.Control<QComboBox>(kProcessingOptionsStep, 1093)->setEditText("_blank");
+  EXPECT_TRUE(f.messages.shown.empty());
+
+  // Without deletion the review asks before it skips step 7; Previous skips the search.
+  f.RunTo(kResultsStep);
+  f.Next();  // answered No
+  EXPECT_EQ(f->stepIndex(), kResultsStep);
+  ASSERT_EQ(f.messages.shown.size(), 1u);
+  EXPECT_EQ(f.messages.shown[0].icon, MessageIcon::Question);
+  f.messages.shown.clear();
+  f.Back();
+  EXPECT_EQ(f->stepIndex(), kProcessingOptionsStep);
+  f.Back();
+  EXPECT_EQ(f->stepIndex(), kSearchOptionsStep);
+  // With deletion allowed there is no question, and step 7 needs its replacement URLs.
+  f.RunTo(kDeletionStep, {}, true);
+  EXPECT_TRUE(f.messages.shown.empty());
+  f.Control(kDeletionStep, 1045)->click();
+  refused("The replacement URL cannot be empty!");
+  f.Control<QLineEdit>(kDeletionStep, 1091)->setText("gone.png");
+  f.messages.answers = {true};
+  f.Next();
+  EXPECT_EQ(f->stepIndex(), kApplyStep);
+  EXPECT_EQ(f->windowTitle(), "Urlsmith - Processing Broken URL's");
+  for (int i = 0; i < kStepCount; ++i)
+    EXPECT_EQ(f->page(i)->isVisible(), i == kApplyStep) << i;
+}
+
+TEST(Frame, AfterApplyingNextStartsOverOrRunsTheSecondPass) {
+  FrameFixture f;
+  f.RunTo(kApplyStep);
+  f->SetNextCaption("&Start over");
+  f.Next();
+  EXPECT_EQ(f->stepIndex(), kWelcomeStep);
+  EXPECT_TRUE(f->session().FileList.empty());
+  EXPECT_EQ(f.Button(1014)->text(), "&Next >>");
+
+  f.RunTo(kApplyStep);
+  f->session().LinkTable.push_back(LinkEntry{});
+  ASSERT_TRUE(f->session().AddFix(0));
+  f->SetNextCaption("&Next pass");
+  f.Next();
+  EXPECT_EQ(f->stepIndex(), kSearchStep);
+  EXPECT_EQ(f.Button(1014)->text(), "&Next >>");
+  auto* backups = f.Control(kResultsStep, 1056);
+  EXPECT_FALSE(backups->isEnabled());
+  f.Back();  // leaving the second pass: answered No
+  EXPECT_EQ(f->stepIndex(), kSearchStep);
+  EXPECT_EQ(f.messages.texts(),
+            QStringList{"This is the second pass. Moving to the previous step cancels it.\n"
+                        "Do you really want to cancel the second pass?"});
+  f.messages.answers = {true};
+  f.Back();
+  EXPECT_EQ(f->stepIndex(), kProcessingOptionsStep);
+  EXPECT_TRUE(backups->isEnabled());
+}
+
+TEST(Frame, ClosingAsksOnlyWhereWorkWouldBeLost) {
+  const QString queued = "Some changes are queued for application. Do you really want to exit?";
+  const struct {
+    int step;
+    bool fixes;
+    QString question;  // empty: closes without asking
+  } cases[] = {
+      {kWelcomeStep, false, {}},
+      {kProcessingOptionsStep, false, {}},
+      {kSearchStep, false, queued},
+      {kResultsStep, false, queued},
+      {kDeletionStep, false, queued},
+      {kApplyStep, false, {}},
+      {kApplyStep, true, "The second pass is needed. Do you really want to exit?"},
+  };
+  for (const auto& c : cases) {
+    FrameFixture f;
+    f.RunTo(c.step);
+    if (c.fixes) {
+      f->session().LinkTable.push_back(LinkEntry{});
+      ASSERT_TRUE(f->session().AddFix(0));
+    }
+    EXPECT_EQ(f->close(), c.question.isEmpty()) << c.step;
+    EXPECT_EQ(f.messages.texts(), c.question.isEmpty() ? QStringList{} : QStringList{c.question});
+    EXPECT_TRUE(!c.question.isEmpty() || QFile::exists(f.settings.filePath())) << c.step;
+    f.messages.answers = {true};
+    EXPECT_TRUE(f->close());
+    EXPECT_TRUE(QFile::exists(f.settings.filePath()));
+  }
+}
+
+TEST(Frame, ALongOperationDisablesTheFrameAndClosingStopsItFirst) {
+  FrameFixture f;
+  f.Next();
+  auto* addFiles = f.Control(kFileListStep, 1020);
+  f->ControlStateSave(false);
+  f->BeginOperation();
+  EXPECT_FALSE(f.Button(1014)->isEnabled() || f.Button(1013)->isEnabled());
+  EXPECT_FALSE(addFiles->isEnabled());
+  EXPECT_FALSE(f->close());  // the operation is asked to stop, the frame stays for now
+  EXPECT_EQ(f->keyPoll().Check(), Poll::Stop);
+  f->EndOperation();
+  f->ControlStateSave(true);
+  EXPECT_TRUE(f.Button(1013)->isEnabled() && addFiles->isEnabled());
+  Settle();
+  EXPECT_FALSE(f->isVisible());  // closed once the operation ended
+  EXPECT_TRUE(QFile::exists(f.settings.filePath()));
+}
+
+TEST(Frame, AHandoffMovesToTheFileListUnlessBusy) {
+  TempDir site;
+  site.Write("index.htm", "<a href=a.htm>a</a>");
+  site.Write("a.htm", "");
+  HandoffInbox inbox;
+  FrameFixture f({}, &inbox);
+  f.RunTo(kResultsStep);
+  f->session().FileList.Clear();
+  f->session().SearchBusy = true;
+  inbox.push(QByteArray("\"" + QByteArray::fromStdString(site.path()) + "\""));
+  Settle();
+  EXPECT_EQ(f.messages.texts(), QStringList{"Some action is going now. Please finish it first!"});
+  EXPECT_EQ(f.messages.shown[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(f->stepIndex(), kResultsStep);
+  EXPECT_FALSE(inbox.empty());  // kept for the next notice
+
+  f->session().SearchBusy = false;
+  f.messages.shown.clear();
+  f.messages.answers = {true};  // add subfolders too
+  inbox.push(QByteArray());     // a start without a folder only brings the frame forward
+  Settle();
+  EXPECT_EQ(f->stepIndex(), kResultsStep);
+  inbox.push(QByteArray("/a/later/start"));  // the next notice reads the waiting folder first
+  Settle();
+  Settle();
+  EXPECT_EQ(f->stepIndex(), kFileListStep);
+  ASSERT_FALSE(inbox.empty());
+  EXPECT_EQ(inbox.front(), "/a/later/start");
+  EXPECT_EQ(f.messages.texts(), QStringList{"Add subfolders too?"});
+  EXPECT_EQ(f->session().FileList.paths(),
+            std::vector<std::string>({site / "a.htm", site / "index.htm"}));
+  EXPECT_EQ(f->lastRootFolder(), site.path());
+}
+
+TEST(Settings, FirstStartShowsTheDefaults) {
+  FrameFixture f;
+  const struct {
+    int step;
+    std::vector<int> on, off;
+  } boxes[] = {
+      {kSearchOptionsStep, {1082, 1032, 1030, 1083, 1029}, {1085, 1028}},
+      {kProcessingOptionsStep,
+       {1040, 1032, 1029, 1030, 1031, 1092},
+       {1041, 1028, 1033, 1094, 1096}},
+      {kResultsStep, {1056}, {1032}},
+      {kDeletionStep, {1076, 1095, 1041, 1044, 1047}, {}},
+  };
+  for (const auto& b : boxes) {
+    for (int id : b.on)
+      EXPECT_TRUE(f.Control(b.step, id)->isChecked()) << b.step + 1 << " " << id;
+    for (int id : b.off)
+      EXPECT_FALSE(f.Control(b.step, id)->isChecked()) << b.step + 1 << " " << id;
+  }
+  EXPECT_EQ(f.Control<QLineEdit>(kSearchOptionsStep, 1091)->text(), "");
+  EXPECT_EQ(f.Control<QComboBox>(kProcessingOptionsStep, 1089)->currentText(),
+            "All external links");
+  EXPECT_EQ(f.Control<QComboBox>(kProcessingOptionsStep, 1093)->currentText(), "_blank");
+  EXPECT_EQ(f.Control<QLineEdit>(kProcessingOptionsStep, 1091)->text(), "*.jpg");
+  EXPECT_EQ(f.Control<QComboBox>(kResultsStep, 1089)->currentText(), "Unsorted");
+}
+
+TEST(Settings, ControlsComeBackAfterARestartAndTheTipMovesOn) {
+  FrameFixture f;
+  ASSERT_TRUE(f.settings.SaveTipCounter(7));
+  f.Control(kSearchOptionsStep, 1082)->click();  // Internet checks off
+  f.Control(kSearchOptionsStep, 1085)->click();  // base URL on
+  f.Control<QLineEdit>(kSearchOptionsStep, 1091)->setText("http://example.com/");
+  f.Control(kProcessingOptionsStep, 1041)->click();  // absolute
+  f.Control(kProcessingOptionsStep, 1096)->click();  // permanent moves updated
+  f.Control<QLineEdit>(kProcessingOptionsStep, 1091)->setText("*.png;*.gif");
+  f.Control<QComboBox>(kProcessingOptionsStep, 1093)->setEditText("_new");
+  f->review().SortMode = SortModeKind::ByAction;
+  f->lastRootFolder() = "/srv/www";
+  f.Rebuild();
+
+  EXPECT_FALSE(f.Control(kSearchOptionsStep, 1082)->isChecked());
+  EXPECT_TRUE(f.Control(kSearchOptionsStep, 1085)->isChecked());
+  EXPECT_EQ(f.Control<QLineEdit>(kSearchOptionsStep, 1091)->text(), "http://example.com/");
+  EXPECT_TRUE(f.Control(kProcessingOptionsStep, 1041)->isChecked());
+  EXPECT_TRUE(f.Control(kProcessingOptionsStep, 1096)->isChecked());
+  EXPECT_TRUE(f->session().Search.FixRedirects);
+  EXPECT_EQ(f.Control<QLineEdit>(kProcessingOptionsStep, 1091)->text(), "*.png;*.gif");
+  auto* target = f.Control<QComboBox>(kProcessingOptionsStep, 1093);
+  EXPECT_EQ(target->currentText(), "_new");
+  EXPECT_EQ(target->currentIndex(), -1);  // typed text, not a list item
+  EXPECT_EQ(f->review().SortMode, SortModeKind::ByAction);
+  EXPECT_EQ(f->lastRootFolder(), "/srv/www");
+  EXPECT_EQ(f.settings.LoadTipCounter(), 8);  // the Welcome step of the restart shows the next tip
+  QSettings ini(f.settings.filePath(), QSettings::IniFormat);
+  EXPECT_EQ(ini.value("stStep3Chk9").toInt(), 0);
+  EXPECT_EQ(ini.value("stStep4Rad1").toInt(), 0);
+  EXPECT_EQ(ini.value("stStep6Combo1").toInt(), 2);
+}
+
+TEST(Settings, BrokenOrOversizedValuesGiveTheirDefaults) {
+  FrameFixture f;
+  f.frame.reset();  // gone without saving its own settings
+  f.temp.Write("config/Urlsmith/Urlsmith.conf",
+               "[General]\nstStep3Chk1=yes\nstStep3Chk2=0\nstStep3Chk9=7\nstStep4Combo1=9\n"
+               "stStep6Combo1=-1\nstStep4Combo2=_TOP\nstStep4Edit1=*.gif, *.png\nstStep3Edit1=" +
+                   std::string(70000, 'x') + "\ngarbage line without equals\ntod_curTip=3\n");
+  const WizardSettings s = f.settings.Load();
+  EXPECT_FALSE(s.search.ScanScriptsByTag);       // not a number: default 0
+  EXPECT_FALSE(s.search.ScanScriptsByProtocol);  // a good value is taken
+  EXPECT_TRUE(s.search.CheckInternetUrls);       // neither 0 nor 1: default
+  EXPECT_EQ(s.processing.TargetAdderMode, TargetMode::AllExternal);
+  EXPECT_EQ(s.sortMode, SortModeKind::Unsorted);
+  EXPECT_EQ(s.search.BaseUrl, "");                       // longer than a text value may be
+  EXPECT_EQ(s.processing.TargetUrlMask, "*.gif,*.png");  // an INI list, read as its text
+  EXPECT_EQ(s.processing.TargetName, "_TOP");
+  EXPECT_EQ(f.settings.LoadTipCounter(), 3);
+  // The stored target in another case selects the list item.
+  f.Rebuild();
+  EXPECT_EQ(f.Control<QComboBox>(kProcessingOptionsStep, 1093)->currentIndex(), 3);
+  EXPECT_EQ(f->session().Processing.TargetName, "_top");
+}
+
+struct FileListFixture : FrameFixture {
+  FileListFixture() { Next(); }
+  std::vector<std::string> Listed() const {
+    std::vector<std::string> names;
+    for (const std::string& p : frame->session().FileList.paths())
+      names.push_back(p.substr(site.path().size() + 1));
+    return names;
+  }
+  QString Counter() { return Control<QLabel>(kFileListStep, 1024)->text(); }
+  void AddFolder(bool subfolders) {
+    dialogs.folder = QString::fromStdString(site.path());
+    dialogs.setSubfolders = subfolders;
+    Click(Control(kFileListStep, 1021));
+  }
+  int Extent() { return static_cast<FileListStep*>(frame->page(kFileListStep))->extent(); }
+  TempDir site;
+};
+
+TEST(FileList, AddsInOrderDepthFirstOnceAndRemoves) {
+  FileListFixture f;
+  for (const char* name : {"B.htm", "a.gif", "c.css", "noext", "notes.txt", "x/2.htm", "x/1.htm",
+                           "Y/z.js", "Y/deep/k.png"})
+    f.site.Write(name, "x");
+  f.AddFolder(false);
+  EXPECT_EQ(f.Listed(),
+            (std::vector<std::string>{"a.gif", "B.htm", "c.css", "noext", "notes.txt"}));
+  EXPECT_EQ(f.Counter(), "Files added: 5");
+  EXPECT_TRUE(f.Button(1014)->isEnabled());
+  f.site.Write("0new.htm", "x");
+  f.AddFolder(true);  // only what is new, after what was listed
+  EXPECT_EQ(f.Listed(),
+            (std::vector<std::string>{"a.gif", "B.htm", "c.css", "noext", "notes.txt", "0new.htm",
+                                      "x/1.htm", "x/2.htm", "Y/z.js", "Y/deep/k.png"}));
+  EXPECT_EQ(f->lastRootFolder(), f.site.path());
+  EXPECT_EQ(f.dialogs.lastStartFolder, QString::fromStdString(f.site.path()));
+
+  // Chosen files are added once; removing the widest line narrows the extent.
+  const int extent = f.Extent();
+  const QString wide = QString::fromStdString(f.site.Write(std::string(200, 'w') + ".htm", "x"));
+  f.dialogs.files = QStringList{QString::fromStdString(f.site / "B.htm"), wide};
+  Click(f.Control(kFileListStep, 1020));
+  EXPECT_EQ(f.Counter(), "Files added: 11");
+  EXPECT_GT(f.Extent(), 2 * extent);
+  auto* list = f.Control<QTreeView>(kFileListStep, 1019);
+  list->selectionModel()->select(list->model()->index(10, 0), QItemSelectionModel::Select);
+  Click(f.Control(kFileListStep, 1023));
+  EXPECT_EQ(f.Counter(), "Files added: 10");
+  EXPECT_EQ(f.Extent(), extent);
+
+  Click(f.Control(kFileListStep, 1022));  // Remove All, answered No
+  EXPECT_EQ(f->session().FileList.size(), 10);
+  ASSERT_EQ(f.messages.shown.size(), 1u);
+  EXPECT_EQ(f.messages.shown[0].caption, "Remove All");
+  f.messages.answers = {true};
+  Click(f.Control(kFileListStep, 1022));
+  EXPECT_TRUE(f->session().FileList.empty());
+  EXPECT_EQ(f.Extent(), 0);
+  EXPECT_FALSE(f.Button(1014)->isEnabled() || f.Control(kFileListStep, 1023)->isEnabled());
+}
+
+TEST(FileList, EscStopsAnAddAndKeepsWhatWasAdded) {
+  FileListFixture f;
+  for (int i = 0; i < 3000; ++i)
+    f.site.Write("d" + std::to_string(i) + "/f.htm", "x");
+  f->activateWindow();
+  QApplication::setActiveWindow(f.frame.get());
+  // The add polls the keys; ESC is pressed as soon as it runs.
+  QTimer::singleShot(0, [&] { QTest::keyClick(f.frame.get(), Qt::Key_Escape); });
+  f.AddFolder(true);
+  EXPECT_LT(f->session().FileList.size(), 3000);
+  EXPECT_GT(f->session().FileList.size(), 0);
+  EXPECT_FALSE(f->session().SearchBusy);
+  EXPECT_TRUE(f.Button(1013)->isEnabled());
+}
+
+TEST(FileList, AStartPathAsksToAppendAndForSubfolders) {
+  TempDir site;
+  site.Write("index.htm", "x");
+  site.Write("sub/page.htm", "x");
+  FrameFixture f;
+  f->session().FileList.Append("/elsewhere/old.htm");
+  f.messages.answers = {false, false};  // do not append; no subfolders
+  f.Rebuild(site.path());
+  EXPECT_EQ(f->stepIndex(), kFileListStep);
+  EXPECT_EQ(f.messages.texts(), QStringList{"Add subfolders too?"});  // the list was empty
+  EXPECT_EQ(f->session().FileList.paths(), std::vector<std::string>{site / "index.htm"});
+  EXPECT_TRUE(f->startPath().empty());
+
+  f.messages.shown.clear();
+  f.messages.answers = {false, true};
+  f->startPath() = site.path();
+  f.Back();
+  f.Next();
+  EXPECT_EQ(f.messages.shown.size(), 2u);
+  EXPECT_TRUE(f.messages.texts()[0].startsWith("The file list already contains some items."));
+  EXPECT_EQ(f->session().FileList.paths(),
+            (std::vector<std::string>{site / "index.htm", site / "sub/page.htm"}));
+}
+
+TEST(Welcome, TheTipMovesOnWithEveryEntryAndItsLampFlickers) {
+  for (auto [stored, next] : std::vector<std::pair<std::optional<int>, int>>{
+           {std::nullopt, 0}, {0, 1}, {15, 16}, {16, 0}, {40, 0}, {-3, 0}})
+    EXPECT_EQ(NextTipCounter(stored), next);
+  EXPECT_STREQ(TipText(99), TipText(0));
+
+  FrameFixture f;  // the Welcome step was entered once: tip 0
+  TipBox* box = static_cast<WelcomeStep*>(f->page(kWelcomeStep))->tipBox();
+  EXPECT_EQ(box->tip(), 0);
+  EXPECT_EQ(f.settings.LoadTipCounter(), 0);
+  EXPECT_FALSE(f.Control<QLabel>(kWelcomeStep, 1072)->pixmap().isNull());
+  ASSERT_TRUE(f.settings.SaveTipCounter(16));
+  f->Next();
+  EXPECT_FALSE(box->lampRunning());  // leaving stops the lamp
+  f->Previous();
+  EXPECT_EQ(box->tip(), 0);
+  EXPECT_EQ(f.settings.LoadTipCounter(), 0);
+  f->Next();
+  f->Previous();
+  EXPECT_EQ(box->tip(), 1);
+  EXPECT_FALSE(f->previousButton()->isEnabled());
+  EXPECT_TRUE(f->nextButton()->isEnabled());
+  // The lamp flickers for eleven frames and stays lit.
+  std::vector<bool> lit;
+  while (box->lampRunning()) {
+    box->LampTick();
+    lit.push_back(box->lampLit());
+  }
+  ASSERT_EQ(lit.size(), 11u);
+  EXPECT_TRUE(lit[10] && !lit[9]);
+}
+
+TEST(Frame, ThePanelMovesWithTheStepsAndHelpOpensTheirTopics) {
+  FrameFixture f;
+  auto* panel = f->findChild<PicturePanel*>("frame1017");
+  ASSERT_NE(panel, nullptr);
+  EXPECT_FALSE(panel->animating());
+  EXPECT_EQ(panel->animation().scroll(), 0);
+  const std::vector<std::uint8_t> first = panel->canvas().Pixels;
+  QSignalSpy asked(&*f, &WizardFrame::helpRequested);
+  Click(f.Button(1072));
+  f->Next();
+  QTest::keyClick(&*f, Qt::Key_F1);
+  EXPECT_EQ(asked.size(), 2);
+  EXPECT_EQ(asked.value(0).value(0).toString(), "fix1.htm");
+  EXPECT_EQ(asked.value(1).value(0).toString(), "fix2.htm");
+  EXPECT_TRUE(panel->animating());
+  EXPECT_EQ(panel->animation().target(), panel->animation().TargetOf(1));
+  for (int i = 0; i < 60 && panel->animating(); ++i)
+    panel->Tick();
+  EXPECT_FALSE(panel->animating());
+  EXPECT_NE(panel->canvas().Pixels, first);  // the second badge over another stretch
+  panel->ShowStep(5, false);
+  EXPECT_FALSE(panel->animating());
+  EXPECT_EQ(panel->animation().scroll(), panel->animation().TargetOf(5));
+  const QStringList topics{"fix1.htm", "fix2.htm", "fix3.htm", "fix4.htm",
+                           "fix4.htm", "fix5.htm", "fix6.htm", "fix7.htm"};
+  for (int step = 0; step < kStepCount; ++step)
+    EXPECT_EQ(f->page(step)->helpTopic(), topics[step]);
+}
+
+}  // namespace
+}  // namespace urlsmith::testing

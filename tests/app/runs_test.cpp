@@ -1,0 +1,391 @@
+// The search, review and apply steps on screen: what the logs, bars and status lines show and
+// what Next offers afterwards; ESC stops a run (the apply run after its question), F10 skips the
+// address being checked, nothing is ever half-written; the review shows what scan prints under
+// every choice and its editor changes lines; and the whole job with mouse and keyboard leaves
+// every file as the command line's fix does, but for the edits.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "app/key_poll.h"
+#include "app/run_texts.h"
+#include "app/steps/apply_step.h"
+#include "app/steps/result_lines_model.h"
+#include "app/steps/results_step.h"
+#include "app/steps/run_log.h"
+#include "app/steps/search_step.h"
+#include "app_test_support.h"
+#include "apply/apply_run.h"
+#include "engine/search_run.h"
+#include "support/test_servers.h"
+
+namespace urlsmith::testing {
+namespace {
+
+using namespace app;
+
+constexpr char kPage[] = "<a href=\"gone.htm\">x</a> <img src=\"pic.gif\">";
+constexpr char kFixedPage[] = "<a href=\"gone.htm\">x</a> <img src=\"img/pic.gif\">";
+
+// A site of `pages` pages, each with one broken picture that a file of the same name repairs.
+std::vector<std::string> WritePages(const TempDir& dir, int pages) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < pages; ++i)
+    paths.push_back(dir.Write("p" + std::to_string(i) + ".htm", kPage));
+  paths.push_back(dir.Write("img/pic.gif", "GIF89a"));
+  return paths;
+}
+
+RunLogPanel& LogOf(FrameFixture& f, int step) {
+  if (step == kSearchStep) return static_cast<app::SearchStep*>(f->page(step))->runLog();
+  return static_cast<app::ApplyStep*>(f->page(step))->runLog();
+}
+
+// Presses `key` on the frame once `ready` holds, checking every few milliseconds.
+struct KeyWhen {
+  KeyWhen(QWidget* frame, Qt::Key key, std::function<bool()> ready) {
+    QObject::connect(&timer, &QTimer::timeout, [this, frame, key, ready] {
+      if (!ready()) return;
+      timer.stop();
+      QTest::keyClick(frame, key);
+    });
+    timer.start(5);
+  }
+  QTimer timer;
+};
+
+TEST(Runs, TheSearchOffersTheResultsOnlyWhenItFoundSomething) {
+  for (const bool broken : {true, false}) {
+    FrameFixture f;
+    f.RunTo(kSearchStep, {f.temp.Write("site/a.htm", broken ? kPage : "<p>no links</p>"),
+                          f.temp.Write("site/img/pic.gif", "GIF89a")});
+    const QStringList lines = LogOf(f, kSearchStep).logLines();
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[0], ">> Finding the root path ... done");
+    EXPECT_EQ(lines[1], ">> Counting processable files ... 1 file(s) found");
+    EXPECT_EQ(lines.back() == ">> Done.", broken);
+    EXPECT_EQ(LogOf(f, kSearchStep).statusText(),
+              QString("Done: %1 change(s) to apply in 1 file(s)").arg(broken ? 2 : 0));
+    EXPECT_EQ(f.Button(1014)->isEnabled(), broken);
+    EXPECT_TRUE(f.Button(broken ? 1014 : 1013)->hasFocus());
+    EXPECT_TRUE(f.Button(1013)->isEnabled() && f.Button(1015)->isEnabled());
+  }
+}
+
+TEST(Runs, TooManyFilesAreRefusedBeforeAnythingIsSearched) {
+  FrameFixture f;
+  std::vector<std::string> files(131'073);
+  for (std::size_t i = 0; i < files.size(); ++i)
+    files[i] = f.temp.path() + "/f" + std::to_string(i) + ".htm";
+  f.RunTo(kSearchStep, files, true);
+  EXPECT_EQ(f.messages.texts(), QStringList{QString::fromUtf8(kTooManyFilesMessage)});
+  EXPECT_FALSE(f.Button(1014)->isEnabled());
+  EXPECT_TRUE(f.Button(1013)->isEnabled());
+  EXPECT_TRUE(LogOf(f, kSearchStep).logLines().isEmpty());
+  EXPECT_EQ(static_cast<app::SearchStep*>(f->page(kSearchStep))->lastOutcome(), SearchOutcome::Refused);
+}
+
+TEST(Runs, ApplyingRewritesThePagesReportsWhatFailedThenOffersAFreshStart) {
+  const struct {
+    int pages;
+    bool blocked;  // a folder where the second page's backup should go
+    QString status, lastLine;
+  } cases[] = {
+      {3, false, "Done: 6 change(s) in 3 file(s) applied successfully", "done"},
+      {2, true, "Done: 2 change(s) in 2 file(s) applied; 1 file(s) failed and are unchanged",
+       "failed: cannot make the backup (Is a directory); the file is unchanged"},
+  };
+  for (const auto& c : cases) {
+    FrameFixture f;
+    TempDir site;
+    const std::vector<std::string> files = WritePages(site, c.pages);
+    if (c.blocked) site.Write("p1.htm.bak/keep", "x");
+    f.RunTo(kApplyStep, files);
+    RunLogPanel& log = LogOf(f, kApplyStep);
+    EXPECT_EQ(log.statusText(), c.status);
+    ASSERT_EQ(log.logLines().size(), c.pages);
+    EXPECT_EQ(log.logLines()[0].toStdString(),
+              "Processing \"" + files[0] + "\" (44 bytes) ... done");
+    EXPECT_EQ(
+        log.logLines().back().toStdString(),
+        "Processing \"" + files[c.pages - 1] + "\" (44 bytes) ... " + c.lastLine.toStdString());
+    for (int i = 0; i < c.pages; ++i) {
+      const bool failed = c.blocked && i == 1;
+      EXPECT_EQ(ReadFileBytes(files[i]), failed ? kPage : kFixedPage);
+      EXPECT_EQ(ReadFileBytes(files[i] + ".bak"), failed ? "" : kPage);
+    }
+    EXPECT_EQ(f.Button(1014)->text(), "&Start over");
+    EXPECT_TRUE(f.Button(1014)->isEnabled());
+    EXPECT_FALSE(f.Button(1013)->isEnabled());
+  }
+}
+
+TEST(Runs, EscStopsTheSearchWithoutAsking) {
+  FrameFixture f;
+  TempDir site;
+  f.RunTo(kProcessingOptionsStep, WritePages(site, 2000));
+  KeyWhen esc(f.frame.get(), Qt::Key_Escape, [&] { return f->keyPoll().running(); });
+  f.Next();
+  f.AwaitRun();
+  EXPECT_FALSE(esc.timer.isActive());
+  ASSERT_EQ(f->stepIndex(), kSearchStep);
+  EXPECT_EQ(LogOf(f, kSearchStep).statusText(), "Stopped");
+  EXPECT_LT(f->session().LinkCount(), 4000);
+  EXPECT_FALSE(f.Button(1014)->isEnabled());
+  EXPECT_TRUE(f.Button(1013)->isEnabled());
+  EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(Runs, EscDuringApplyingAsksAndStopsOnlyOnYes) {
+  for (const bool yes : {true, false}) {
+    FrameFixture f;
+    TempDir site;
+    const std::vector<std::string> files = WritePages(site, 400);
+    f.RunTo(kResultsStep, files);
+    f.messages.answers = {true, yes};  // "apply?" then the stop question
+    KeyWhen esc(f.frame.get(), Qt::Key_Escape, [&] { return f->keyPoll().running(); });
+    f.Next();
+    f.AwaitRun();
+    ASSERT_EQ(f->stepIndex(), kApplyStep);
+    ASSERT_EQ(f.messages.texts().size(), 2);
+    EXPECT_EQ(f.messages.texts()[1], QString::fromUtf8(kApplyStopQuestion));
+    EXPECT_EQ(LogOf(f, kApplyStep).statusText() == "Stopped", yes);
+    int rewritten = 0;
+    for (std::size_t i = 0; i + 1 < files.size(); ++i) {
+      const std::string text = ReadFileBytes(files[i]);
+      ASSERT_TRUE(text == kPage || text == kFixedPage) << files[i];
+      rewritten += text == kFixedPage;
+    }
+    EXPECT_EQ(rewritten < 400, yes);
+    EXPECT_TRUE(f.Button(1014)->isEnabled());
+  }
+}
+
+TEST(Runs, F10SkipsTheAddressBeingChecked) {
+  ServerProcess silent({"silent"});
+  ASSERT_NE(silent.port(), 0);
+  FrameFixture f;
+  const std::string url = "http://127.0.0.1:" + std::to_string(silent.port()) + "/hang.htm";
+  f.RunTo(kSearchOptionsStep, {f.temp.Write("site/a.htm", "<a href=\"" + url + "\">x</a>")});
+  f.Next();
+  ASSERT_TRUE(f->session().Search.CheckInternetUrls);
+  RunLogPanel& log = LogOf(f, kSearchStep);
+  const QString checking = QString::fromUtf8(StatusKeyText(StatusKey::CheckingPressF10));
+  KeyWhen f10(f.frame.get(), Qt::Key_F10, [&] { return log.statusText() == checking; });
+  f.Next();
+  f.AwaitRun();
+  EXPECT_FALSE(f10.timer.isActive());
+  EXPECT_TRUE(log.logLines().last().startsWith(
+      QString::fromStdString("Checking \"" + url + "\" in the Internet ... skipped. ")))
+      << log.logLines().join('\n').toStdString();
+  EXPECT_EQ(log.statusText(),
+            "Done: 0 change(s) to apply in 1 file(s); 1 Internet address(es) could not be "
+            "checked and are left as they are");
+}
+
+// The frame at step 6 over a copy of the example site, given as the start path with its
+// subfolders, searched without Internet checks (so that the unchecked links are planned for
+// deletion, as scan's --rid-internet-links does).
+struct Review : FrameFixture {
+  Review() {
+    std::filesystem::copy(URLSMITH_SOURCE_DIR "/examples/site", site,
+                          std::filesystem::copy_options::recursive);
+    messages.answers = {true};  // "Add subfolders too?"
+    Rebuild(site);
+    EXPECT_EQ(frame->session().FileList.size(), static_cast<int>(Tree(site).size()));
+    RunTo(kResultsStep);
+    page = static_cast<ResultsStep*>(frame->page(kResultsStep));
+  }
+  std::string Lines() const {
+    std::string all;
+    for (int i = 0; i < page->lines().Count(); ++i)
+      all += page->lines().Text(i) + "\n";
+    EXPECT_EQ(page->lines().rowCount(), page->lines().Count());  // the view knows every line
+    return all;
+  }
+  // Selects the first line beginning with `prefix`, as a click would; its index, or -1.
+  int Select(std::string_view prefix) {
+    for (int i = 0; i < page->lines().Count(); ++i) {
+      if (page->lines().Text(i).starts_with(prefix)) {
+        page->listView()->setCurrentIndex(page->lines().index(i));
+        Settle();
+        return i;
+      }
+    }
+    return -1;
+  }
+  template <typename W = QAbstractButton>
+  W* Control(int id) {
+    return FrameFixture::Control<W>(kResultsStep, id);
+  }
+  // The editor's enabled states: edit, Apply, Browse, Copy Old, relative, Delete.
+  std::vector<bool> EditorEnabled() {
+    std::vector<bool> on;
+    for (int id : {1037, 1078, 1038, 1039, 1075, 1040})
+      on.push_back(Control<QWidget>(id)->isEnabled());
+    return on;
+  }
+  std::string site = temp / "site";
+  ResultsStep* page = nullptr;
+};
+
+TEST(Review, TheListShowsWhatScanPrintsForEveryChoice) {
+  Review r;
+  std::set<std::string> options;
+  std::string sort;
+  const auto scan = [&] {
+    std::vector<std::string> args{"scan", "--rid-internet-links"};
+    args.insert(args.end(), options.begin(), options.end());
+    if (!sort.empty()) args.insert(args.end(), {"--sort", sort});
+    args.push_back(r.site);
+    return RunCli(args).out;
+  };
+  EXPECT_EQ(r.Lines(), scan());
+  EXPECT_FALSE(r.Control(1028)->isEnabled());
+  EXPECT_TRUE(r.Control<QLabel>(1054)->text().startsWith("URL's in the list: "));
+  // The two Internet links the unchecked search planned to delete are pointed out.
+  auto* notice = Find<QLabel>(r.page, "internetNotice");
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_TRUE(notice->text().contains("2 unchecked Internet link(s) planned for change"))
+      << notice->text().toStdString();
+  const struct {
+    int id;  // the check box clicked, or the sort choice
+    const char* option;
+  } steps[] = {
+      {1032, "--allow-deletion"},
+      {1028, "--hide-delete"},
+      {1030, "--hide-orphan"},
+      {1028, "--hide-delete"},
+      {1031, "--hide-target"},
+      {1, "url"},
+      {2, "action"},
+      {1029, "--hide-replace"},
+  };
+  for (const auto& s : steps) {
+    if (s.id < 1000) {
+      auto* box = r.Control<QComboBox>(1089);
+      box->setCurrentIndex(s.id);
+      emit box->activated(s.id);
+      sort = s.option;
+    } else {
+      r.Control(s.id)->click();
+      if (!options.erase(s.option)) options.insert(s.option);
+    }
+    r.AwaitRun();
+    EXPECT_EQ(r.Lines(), scan()) << s.option;
+  }
+  EXPECT_TRUE(r.Control(1028)->isEnabled());
+  EXPECT_EQ(r->review().SortMode, SortModeKind::ByAction);
+}
+
+TEST(Review, TheEditorChangesTheSelectedLine) {
+  Review r;
+  r.Control(1032)->click();  // allow deletion: DELETE lines are shown
+  r.AwaitRun();
+  EXPECT_EQ(r.EditorEnabled(), std::vector<bool>(6, false));  // nothing selected
+  ASSERT_GE(r.Select("ORPHAN:"), 0);
+  EXPECT_EQ(r.EditorEnabled(), std::vector<bool>(6, false));
+  const int line = r.Select("DELETE (");
+  ASSERT_GE(line, 0);
+  EXPECT_EQ(r.EditorEnabled(), std::vector<bool>(6, true));
+  auto* edit = r.Control<QLineEdit>(1037);
+  const auto text = [&] { return r.page->lines().Text(line); };
+
+  // Typed and Enter; Copy Old then Apply; Delete then Apply; a file chosen with Browse.
+  edit->clear();
+  QTest::keyClicks(edit, "new page.htm");
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(text().starts_with("REPLACE (") && text().ends_with("--> \"new%20page.htm\""))
+      << text();
+  EXPECT_EQ(edit->text(), "new%20page.htm");
+  Click(r.Control(1039));
+  Click(r.Control(1078));
+  EXPECT_TRUE(text().starts_with("REPLACE (copy old, "));
+  Click(r.Control(1040));
+  EXPECT_EQ(edit->text(), "");
+  Click(r.Control(1078));
+  EXPECT_TRUE(text().starts_with("DELETE ("));
+  r.dialogs.files = QStringList{QString::fromStdString(r.site + "/about.htm")};
+  Click(r.Control(1038));
+  EXPECT_TRUE(text().starts_with("REPLACE (relative, ")) << text();
+  EXPECT_TRUE(r.Control(1075)->isChecked());
+  EXPECT_EQ(r.page->lines().Selection(), line);
+
+  // A double click puts the line into the editor.
+  r.Select("ORPHAN:");
+  r.page->listView()->scrollTo(r.page->lines().index(line));
+  const QPoint at = r.page->listView()->visualRect(r.page->lines().index(line)).center();
+  QTest::mouseClick(r.page->listView()->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(r.page->listView()->viewport(), Qt::LeftButton, {}, at);
+  Settle();
+  EXPECT_EQ(r.page->lines().Selection(), line);
+  EXPECT_TRUE(edit->hasFocus());
+}
+
+// One replacement typed by hand, one deletion taken back, the deletion options as they are, the
+// apply run with backups, the second pass and Start over.
+TEST(Review, TheWholeJobDoesWhatTheCommandLineDoesPlusTheEdits) {
+  Review r;
+  const std::map<std::string, std::string> original = Tree(r.site);
+  const std::string cli = r.temp / "cli";
+  std::filesystem::copy(r.site, cli, std::filesystem::copy_options::recursive);
+  r.Control(1032)->click();  // Allow link deletion
+  r.AwaitRun();
+  const auto keepHistory = [&] {  // Copy Old, then Apply
+    Click(r.Control(1039));
+    Click(r.Control(1078));
+    EXPECT_TRUE(Contains(r.Lines(), "REPLACE (copy old, 1): \"history.html\"\n"));
+  };
+  ASSERT_GE(r.Select("DELETE (1): \"history.html\""), 0);
+  keepHistory();
+  ASSERT_GE(r.Select("REPLACE (1): \"contact.htm\""), 0);
+  auto* edit = r.Control<QLineEdit>(1037);
+  edit->selectAll();
+  QTest::keyClicks(edit, "about.htm");
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(Contains(r.Lines(), "REPLACE (1): \"contact.htm\" --> \"about.htm\"\n"));
+
+  r.RunTo(kApplyStep);
+  int passes = 1;
+  for (; r.Button(1014)->text() == "&Next pass" && passes < 4; ++passes) {
+    r.Next();  // the search runs again
+    r.RunTo(kResultsStep);
+    EXPECT_FALSE(r.Control<QWidget>(1056)->isEnabled());  // no backups in the second pass
+    if (r.Select("DELETE (1): \"history.html\"") >= 0) keepHistory();
+    r.RunTo(kApplyStep);
+  }
+  EXPECT_EQ(r.Button(1014)->text(), "&Start over");
+  EXPECT_GE(passes, 2);
+
+  const ProcessResult fix =
+      RunCli({"fix", "--rid-internet-links", "--allow-deletion", "--yes", cli});
+  EXPECT_EQ(fix.exitCode, 0) << fix.err;
+  const std::map<std::string, std::string> wizard = Tree(r.site);
+  std::map<std::string, std::string> expected = Tree(cli);
+  std::string& index = expected["index.htm"];
+  ASSERT_TRUE(Contains(index, "href=\"info/contact.htm\""));
+  index.replace(index.find("href=\"info/contact.htm\""), 23, "href=\"about.htm\"");
+  EXPECT_TRUE(Contains(wizard.at("about.htm"), "<a href=\"history.html\">Our history</a>"));
+  EXPECT_FALSE(Contains(expected.at("about.htm"), "history.html"));
+  expected["about.htm"] = wizard.at("about.htm");
+  expected.erase("about.htm.bak");  // kept as it was, so neither written nor backed up
+  EXPECT_EQ(wizard, expected);
+  for (const auto& [name, text] : original)
+    EXPECT_EQ(wizard.contains(name + ".bak") ? wizard.at(name + ".bak") : text, text) << name;
+  EXPECT_TRUE(wizard.contains("index.htm.bak"));
+
+  r.Next();  // Start over
+  EXPECT_EQ(r->stepIndex(), kWelcomeStep);
+  EXPECT_TRUE(r->session().FileList.empty());
+}
+
+}  // namespace
+}  // namespace urlsmith::testing
