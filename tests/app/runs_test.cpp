@@ -1,7 +1,7 @@
 // The search, review and apply steps on screen: what the logs, bars and status lines show and
 // what Next offers afterwards; ESC stops a run (the apply run after its question), F10 skips the
-// address being checked, nothing is ever half-written; the review shows what scan prints under
-// every choice and its editor changes lines; and the whole job with mouse and keyboard leaves
+// address being checked, nothing is ever half-written; the review shows the core's lines under
+// every choice and its editor changes them; and the whole job with mouse and keyboard leaves
 // every file as the command line's fix does, but for the edits.
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +13,6 @@
 #include <QTreeView>
 #include <filesystem>
 #include <functional>
-#include <set>
 
 #include "app/key_poll.h"
 #include "app/run_texts.h"
@@ -24,7 +23,9 @@
 #include "app/steps/search_step.h"
 #include "app_test_support.h"
 #include "apply/apply_run.h"
+#include "engine/file_adds.h"
 #include "engine/search_run.h"
+#include "results/result_list.h"
 #include "support/test_servers.h"
 
 namespace urlsmith::testing {
@@ -77,6 +78,13 @@ TEST(Runs, TheSearchOffersTheResultsOnlyWhenItFoundSomething) {
     EXPECT_EQ(f.Button(1014)->isEnabled(), broken);
     EXPECT_TRUE(f.Button(broken ? 1014 : 1013)->hasFocus());
     EXPECT_TRUE(f.Button(1013)->isEnabled() && f.Button(1015)->isEnabled());
+    // Lines reach the view in batches; one continued after it was shown changes there too.
+    QAbstractItemModel* view = Find<QTreeView>(f->page(kSearchStep), ControlName(1027))->model();
+    LogOf(f, kSearchStep).AppendLogLine("Checking ... ", false);
+    for (int i = 0; i < 400 && view->rowCount() < lines.size() + 1; ++i)
+      QTest::qWait(5);
+    LogOf(f, kSearchStep).AppendLogLine("skipped", true);
+    EXPECT_EQ(view->index(view->rowCount() - 1, 0).data(), "Checking ... skipped");
   }
 }
 
@@ -90,7 +98,8 @@ TEST(Runs, TooManyFilesAreRefusedBeforeAnythingIsSearched) {
   EXPECT_FALSE(f.Button(1014)->isEnabled());
   EXPECT_TRUE(f.Button(1013)->isEnabled());
   EXPECT_TRUE(LogOf(f, kSearchStep).logLines().isEmpty());
-  EXPECT_EQ(static_cast<app::SearchStep*>(f->page(kSearchStep))->lastOutcome(), SearchOutcome::Refused);
+  EXPECT_EQ(static_cast<app::SearchStep*>(f->page(kSearchStep))->lastOutcome(),
+            SearchOutcome::Refused);
 }
 
 TEST(Runs, ApplyingRewritesThePagesReportsWhatFailedThenOffersAFreshStart) {
@@ -192,8 +201,7 @@ TEST(Runs, F10SkipsTheAddressBeingChecked) {
 }
 
 // The frame at step 6 over a copy of the example site, given as the start path with its
-// subfolders, searched without Internet checks (so that the unchecked links are planned for
-// deletion, as scan's --rid-internet-links does).
+// subfolders, searched without Internet checks.
 struct Review : FrameFixture {
   Review() {
     std::filesystem::copy(URLSMITH_SOURCE_DIR "/examples/site", site,
@@ -237,18 +245,29 @@ struct Review : FrameFixture {
   ResultsStep* page = nullptr;
 };
 
-TEST(Review, TheListShowsWhatScanPrintsForEveryChoice) {
+TEST(Review, TheListShowsTheCoresLinesForEveryChoice) {
   Review r;
-  std::set<std::string> options;
-  std::string sort;
-  const auto scan = [&] {
-    std::vector<std::string> args{"scan", "--rid-internet-links"};
-    args.insert(args.end(), options.begin(), options.end());
-    if (!sort.empty()) args.insert(args.end(), {"--sort", sort});
-    args.push_back(r.site);
-    return RunCli(args).out;
+  ResultOptions options;
+  // The core's lines for the same site and options.
+  const auto core = [&] {
+    SearchSession session(PathStyle::Posix);
+    session.Search = r->session().Search;
+    session.Processing = r->session().Processing;
+    PosixFileSystem fs;
+    NullRunView view;
+    (void)FolderAdd(session.FileList, fs, view, true, r.site);
+    session.CacheReset();
+    EXPECT_EQ(RunSearch(session, view).Outcome, SearchOutcome::Found);
+    VectorResultList list;
+    ResultStep step(session, list);
+    step.Options = options;
+    ShowResults(step);
+    std::string all;
+    for (const std::string& line : list.Texts())
+      all += line + "\n";
+    return all;
   };
-  EXPECT_EQ(r.Lines(), scan());
+  EXPECT_EQ(r.Lines(), core());
   EXPECT_FALSE(r.Control(1028)->isEnabled());
   EXPECT_TRUE(r.Control<QLabel>(1054)->text().startsWith("URL's in the list: "));
   // The two Internet links the unchecked search planned to delete are pointed out.
@@ -258,29 +277,28 @@ TEST(Review, TheListShowsWhatScanPrintsForEveryChoice) {
       << notice->text().toStdString();
   const struct {
     int id;  // the check box clicked, or the sort choice
-    const char* option;
+    void (*change)(ResultOptions&);
   } steps[] = {
-      {1032, "--allow-deletion"},
-      {1028, "--hide-delete"},
-      {1030, "--hide-orphan"},
-      {1028, "--hide-delete"},
-      {1031, "--hide-target"},
-      {1, "url"},
-      {2, "action"},
-      {1029, "--hide-replace"},
+      {1032, [](ResultOptions& o) { o.AllowLinkDeletion = true; }},
+      {1028, [](ResultOptions& o) { o.HideDelete = true; }},
+      {1030, [](ResultOptions& o) { o.HideOrphan = true; }},
+      {1028, [](ResultOptions& o) { o.HideDelete = false; }},
+      {1031, [](ResultOptions& o) { o.HideTarget = true; }},
+      {1, [](ResultOptions& o) { o.SortMode = SortModeKind::ByUrl; }},
+      {2, [](ResultOptions& o) { o.SortMode = SortModeKind::ByAction; }},
+      {1029, [](ResultOptions& o) { o.HideReplace = true; }},
   };
   for (const auto& s : steps) {
+    s.change(options);
     if (s.id < 1000) {
       auto* box = r.Control<QComboBox>(1089);
       box->setCurrentIndex(s.id);
       emit box->activated(s.id);
-      sort = s.option;
     } else {
       r.Control(s.id)->click();
-      if (!options.erase(s.option)) options.insert(s.option);
     }
     r.AwaitRun();
-    EXPECT_EQ(r.Lines(), scan()) << s.option;
+    EXPECT_EQ(r.Lines(), core()) << s.id;
   }
   EXPECT_TRUE(r.Control(1028)->isEnabled());
   EXPECT_EQ(r->review().SortMode, SortModeKind::ByAction);

@@ -1,16 +1,20 @@
-// The wizard's other windows: the About box, the user guide in its help window, and the backup
-// utility's window on a real folder.
+// The wizard's other windows: the About box, the user guide in its help window, the file and
+// folder choosers, and the backup utility's window on a real folder.
+#include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <filesystem>
 
 #include "app/about_box.h"
+#include "app/dialog_service.h"
 #include "app/help_window.h"
 #include "app_test_support.h"
 #include "unspool/unspool_window.h"
@@ -101,6 +105,34 @@ TEST(Help, TheGuideShowsEveryTopicWithItsPicturesAndGoesBackAndForward) {
   EXPECT_EQ(help.currentTopic(), "fix3.htm");
   Click(Find<QToolButton>(&help, "helpContents"));
   EXPECT_EQ(help.currentTopic(), "index.htm");
+}
+
+// The real choosers: their titles and filters, the folder chooser's box that writes back at
+// once, and nothing given back when cancelled.
+TEST(Dialogs, TheChoosersOfferTheirFiltersAndGiveNothingWhenCancelled) {
+  QStringList seen;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    seen << dialog->windowTitle() + ": " + dialog->nameFilters().join(" | ");
+    if (auto* box = dialog->findChild<QCheckBox*>("addSubfolders")) box->click();
+    dialog->reject();
+  });
+  closer.start(10);
+  app::QtDialogService dialogs;
+  bool subfolders = true;
+  EXPECT_FALSE(dialogs.ChooseFiles(nullptr, "/"));
+  EXPECT_FALSE(dialogs.ChooseFolder(nullptr, "/", subfolders));
+  EXPECT_FALSE(subfolders);
+  EXPECT_FALSE(dialogs.ChooseFile(nullptr, {FileDialogKind::Image, "/"}));
+  EXPECT_EQ(seen,
+            QStringList({"Add File(s): All Processable Files (*.htm *.html *.shtml *.gif *.jpg "
+                         "*.jpeg *.png *.bmp *.css *.js) | HTML Files (*.htm *.html *.shtml) | "
+                         "Image Files (*.gif *.jpg *.jpeg *.png *.bmp) | Style Sheets (*.css) | "
+                         "JavaScript Files (*.js) | All Files (*)",
+                         "Add Folder(s): All Files (*)",
+                         "Replace: Image Files (*.gif *.jpg *.jpeg *.png *.bmp) | All Files (*)"}));
 }
 
 // What the window lists, and restoring and deleting with the question answered.
