@@ -84,15 +84,9 @@ TEST(Frame, NextChecksTheInputAndAsksWhereStepsAreSkipped) {
     EXPECT_EQ(f->page(i)->isVisible(), i == kApplyStep) << i;
 }
 
-TEST(Frame, AfterApplyingNextStartsOverOrRunsTheSecondPass) {
+// (Start over after applying is part of the whole job's test.)
+TEST(Frame, AfterApplyingWithFixesNextRunsTheSecondPassWhichPreviousCancels) {
   FrameFixture f;
-  f.RunTo(kApplyStep);
-  f->SetNextCaption("&Start over");
-  f.Next();
-  EXPECT_EQ(f->stepIndex(), kWelcomeStep);
-  EXPECT_TRUE(f->session().FileList.empty());
-  EXPECT_EQ(f.Button(1014)->text(), "&Next >>");
-
   f.RunTo(kApplyStep);
   f->session().LinkTable.push_back(LinkEntry{});
   ASSERT_TRUE(f->session().AddFix(0));
@@ -196,7 +190,7 @@ TEST(Frame, AHandoffMovesToTheFileListUnlessBusy) {
   EXPECT_EQ(f->lastRootFolder(), site.path());
 }
 
-TEST(Settings, FirstStartShowsTheDefaults) {
+TEST(Settings, TheFirstStartShowsTheDefaultsAndChangesComeBackAfterARestart) {
   FrameFixture f;
   const struct {
     int step;
@@ -221,10 +215,7 @@ TEST(Settings, FirstStartShowsTheDefaults) {
   EXPECT_EQ(f.Control<QComboBox>(kProcessingOptionsStep, 1093)->currentText(), "_blank");
   EXPECT_EQ(f.Control<QLineEdit>(kProcessingOptionsStep, 1091)->text(), "*.jpg");
   EXPECT_EQ(f.Control<QComboBox>(kResultsStep, 1089)->currentText(), "Unsorted");
-}
 
-TEST(Settings, ControlsComeBackAfterARestartAndTheTipMovesOn) {
-  FrameFixture f;
   ASSERT_TRUE(f.settings.SaveTipCounter(7));
   f.Control(kSearchOptionsStep, 1082)->click();  // Internet checks off
   f.Control(kSearchOptionsStep, 1085)->click();  // base URL on

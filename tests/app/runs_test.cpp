@@ -137,44 +137,41 @@ TEST(Runs, ApplyingRewritesThePagesReportsWhatFailedThenOffersAFreshStart) {
   }
 }
 
-TEST(Runs, EscStopsTheSearchWithoutAsking) {
-  FrameFixture f;
-  TempDir site;
-  f.RunTo(kProcessingOptionsStep, WritePages(site, 2000));
-  KeyWhen esc(f.frame.get(), Qt::Key_Escape, [&] { return f->keyPoll().running(); });
-  f.Next();
-  f.AwaitRun();
-  EXPECT_FALSE(esc.timer.isActive());
-  ASSERT_EQ(f->stepIndex(), kSearchStep);
-  EXPECT_EQ(LogOf(f, kSearchStep).statusText(), "Stopped");
-  EXPECT_LT(f->session().LinkCount(), 4000);
-  EXPECT_FALSE(f.Button(1014)->isEnabled());
-  EXPECT_TRUE(f.Button(1013)->isEnabled());
-  EXPECT_TRUE(f.messages.shown.empty());
-}
-
-TEST(Runs, EscDuringApplyingAsksAndStopsOnlyOnYes) {
-  for (const bool yes : {true, false}) {
+TEST(Runs, EscStopsTheSearchAtOnceAndTheApplyRunAfterAYes) {
+  const struct {
+    int from, pages;
+    std::deque<bool> answers;  // for the apply run: "apply?", then the stop question
+    bool stopped;
+  } cases[] = {
+      {kProcessingOptionsStep, 2000, {}, true},
+      {kResultsStep, 400, {true, true}, true},
+      {kResultsStep, 400, {true, false}, false},
+  };
+  for (const auto& c : cases) {
     FrameFixture f;
     TempDir site;
-    const std::vector<std::string> files = WritePages(site, 400);
-    f.RunTo(kResultsStep, files);
-    f.messages.answers = {true, yes};  // "apply?" then the stop question
+    const std::vector<std::string> files = WritePages(site, c.pages);
+    f.RunTo(c.from, files);
+    const int step = c.from == kResultsStep ? kApplyStep : kSearchStep;
+    f.messages.answers = c.answers;
     KeyWhen esc(f.frame.get(), Qt::Key_Escape, [&] { return f->keyPoll().running(); });
     f.Next();
     f.AwaitRun();
-    ASSERT_EQ(f->stepIndex(), kApplyStep);
-    ASSERT_EQ(f.messages.texts().size(), 2);
-    EXPECT_EQ(f.messages.texts()[1], QString::fromUtf8(kApplyStopQuestion));
-    EXPECT_EQ(LogOf(f, kApplyStep).statusText() == "Stopped", yes);
+    EXPECT_FALSE(esc.timer.isActive());
+    ASSERT_EQ(f->stepIndex(), step);
+    EXPECT_EQ(f.messages.texts().size(), c.answers.size());
+    EXPECT_TRUE(c.answers.empty() || f.messages.texts().back() == kApplyStopQuestion);
+    EXPECT_EQ(LogOf(f, step).statusText() == "Stopped", c.stopped);
+    EXPECT_EQ(f->session().LinkCount() < 2 * c.pages, step == kSearchStep);
     int rewritten = 0;
     for (std::size_t i = 0; i + 1 < files.size(); ++i) {
       const std::string text = ReadFileBytes(files[i]);
       ASSERT_TRUE(text == kPage || text == kFixedPage) << files[i];
       rewritten += text == kFixedPage;
     }
-    EXPECT_EQ(rewritten < 400, yes);
-    EXPECT_TRUE(f.Button(1014)->isEnabled());
+    EXPECT_EQ(rewritten < c.pages, c.stopped);
+    EXPECT_EQ(f.Button(1014)->isEnabled(), step == kApplyStep);
+    EXPECT_TRUE(step == kApplyStep || f.Button(1013)->isEnabled());
   }
 }
 

@@ -158,58 +158,26 @@ ProcessResult RunProcess(const std::vector<std::string>& argv) {
   return {code, p.Out(), p.Err()};
 }
 
-namespace {
-
-std::vector<char32_t> DecodeUtf8(std::string_view s) {
-  std::vector<char32_t> out;
-  for (std::size_t i = 0; i < s.size();) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    int len = 1;
-    char32_t cp = c;
-    if (c >= 0xF0) {
-      len = 4;
-      cp = c & 0x07;
-    } else if (c >= 0xE0) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if (c >= 0xC0) {
-      len = 2;
-      cp = c & 0x1F;
-    }
-    for (int k = 1; k < len && i + static_cast<std::size_t>(k) < s.size(); ++k) {
-      cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0x3F);
-    }
-    out.push_back(cp);
-    i += static_cast<std::size_t>(len);
-  }
-  return out;
-}
-
-}  // namespace
-
 std::vector<std::uint8_t> Utf16Bytes(std::string_view utf8, bool bigEndian, bool withBom) {
   std::vector<std::uint16_t> units;
   if (withBom) units.push_back(0xFEFF);
-  for (char32_t cp : DecodeUtf8(utf8)) {
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      units.push_back(static_cast<std::uint16_t>(0xD800 + (cp >> 10)));
-      units.push_back(static_cast<std::uint16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      units.push_back(static_cast<std::uint16_t>(cp));
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
+      cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += length;
+    if (cp >= 0x10000) {  // a surrogate pair
+      units.push_back(static_cast<std::uint16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      cp = 0xDC00 + (cp & 0x3FF);
     }
+    units.push_back(static_cast<std::uint16_t>(cp));
   }
   std::vector<std::uint8_t> bytes;
-  for (std::uint16_t u : units) {
-    const auto lo = static_cast<std::uint8_t>(u & 0xFF);
-    const auto hi = static_cast<std::uint8_t>(u >> 8);
-    if (bigEndian) {
-      bytes.push_back(hi);
-      bytes.push_back(lo);
-    } else {
-      bytes.push_back(lo);
-      bytes.push_back(hi);
-    }
+  for (const std::uint16_t u : units) {
+    bytes.push_back(static_cast<std::uint8_t>(bigEndian ? u >> 8 : u & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(bigEndian ? u & 0xFF : u >> 8));
   }
   return bytes;
 }
