@@ -63,36 +63,79 @@ void HandlerValueBounds(const TextView& text, Pos valuePos, Pos& from, StopMode&
   mode = kHandlerValueStops[static_cast<int>(kind)];
 }
 
+// The handler URLs of the tag at p.
+void FindTagHandlerUrls(Find& f, Pos p, std::vector<AttributeToken>& attributes) {
+  // The attributes begin after the '<' and the tag name.
+  const int nameSpan = TagNameSpan(f.text, p);
+  const Pos nameEnd = p + static_cast<Pos>(nameSpan) * f.w();
+  if (FindAttribute(f.text, "on", nameEnd, nullptr, nullptr, true) == 0) return;
+  // One walk over the tag's attributes serves the look-up of every handler name.
+  ListAttributes(f.text, nameEnd, attributes);
+  for (const std::string_view handler : kEventHandlerNames) {
+    Pos valuePos = kNone;
+    if (FindListedAttribute(f.text, attributes, handler, &valuePos, false) == 0) continue;
+    Pos from = valuePos;
+    StopMode mode = StopMode::Blank;
+    HandlerValueBounds(f.text, valuePos, from, mode);
+    ProtocolSearch protocols(f.text, f.text.Size, mode);
+    for (Pos u = protocols.Next(from); u != kNone; u = protocols.Next(from)) {
+      f.out.Url(f.text, p, u, false);
+      from = u + f.w();
+    }
+  }
+}
+
+// The walk over every tag of the page, as TagWalk finds them one after the other, taken from
+// the index's list of every tag: the tags and the script blocks are passed in order, once.
+void WalkIndexedTags(Find& f, const std::vector<std::uint32_t>& every,
+                     std::vector<AttributeToken>& attributes) {
+  const ScriptBlocks& blocks = f.blocks;
+  std::size_t i = 0;
+  std::size_t startAt = 0;
+  std::size_t endAt = 0;
+  Pos p = 0;
+  while (true) {
+    while (i < every.size() && Pos{every[i]} < p)
+      ++i;
+    if (i == every.size()) return;
+    const Pos t = every[i];
+    bool inside = false;
+    if (!blocks.TagsEverywhere) {
+      // The last script block that starts before t, and where it ends.
+      while (startAt < blocks.Starts.size() && blocks.Starts[startAt] < t)
+        ++startAt;
+      if (startAt > 0) {
+        const Pos blockStart = blocks.Starts[startAt - 1];
+        while (endAt < blocks.Ends.size() && blocks.Ends[endAt] <= blockStart)
+          ++endAt;
+        if (endAt == blocks.Ends.size()) return;  // the block never closes
+        inside = blocks.Ends[endAt] >= t;
+      }
+    }
+    if (!inside) FindTagHandlerUrls(f, t, attributes);
+    p = NextAfterTag(f.text, t);
+    if (p == kNone) return;
+  }
+}
+
 // The event-handler phase.
 void FindEventHandlerUrls(Find& f, int& filePosition) {
   f.out.Progress(filePosition++);
-  TagWalk walk(f.text, f.blocks, f.index);
   std::vector<AttributeToken> attributes;
-  Pos p = 0;
-  while (true) {
-    p = walk.Find("", p);
-    if (p == kNone) break;
-    // The attributes begin after the '<' and the tag name.
-    const int nameSpan = TagNameSpan(f.text, p);
-    const Pos nameEnd = p + static_cast<Pos>(nameSpan) * f.w();
-    if (FindAttribute(f.text, "on", nameEnd, nullptr, nullptr, true) != 0) {
-      // One walk over the tag's attributes serves the look-up of every handler name.
-      ListAttributes(f.text, nameEnd, attributes);
-      for (const std::string_view handler : kEventHandlerNames) {
-        Pos valuePos = kNone;
-        if (FindListedAttribute(f.text, attributes, handler, &valuePos, false) == 0) continue;
-        Pos from = valuePos;
-        StopMode mode = StopMode::Blank;
-        HandlerValueBounds(f.text, valuePos, from, mode);
-        ProtocolSearch protocols(f.text, f.text.Size, mode);
-        for (Pos u = protocols.Next(from); u != kNone; u = protocols.Next(from)) {
-          f.out.Url(f.text, p, u, false);
-          from = u + f.w();
-        }
-      }
+  const std::vector<std::uint32_t>* every =
+      f.index != nullptr && !f.blocks.Overflow ? f.index->Positions("") : nullptr;
+  if (every != nullptr) {
+    WalkIndexedTags(f, *every, attributes);
+  } else {
+    TagWalk walk(f.text, f.blocks, f.index);
+    Pos p = 0;
+    while (true) {
+      p = walk.Find("", p);
+      if (p == kNone) break;
+      FindTagHandlerUrls(f, p, attributes);
+      p = NextAfterTag(f.text, p);
+      if (p == kNone) break;
     }
-    p = NextAfterTag(f.text, p);
-    if (p == kNone) break;
   }
   f.out.Progress(filePosition, false);
 }

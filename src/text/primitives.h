@@ -76,9 +76,11 @@ Pos FindTag(const TextView& text, std::string_view name, Pos from);
 
 // The positions FindTag finds for each of `names` (none of them empty), collected in one walk
 // over the text: lists[i] receives, ascending, every offset p with FindTag(text, names[i], p) == p.
-// Offsets fit 32 bits because texts of 2 GiB or more are never read.
+// Offsets fit 32 bits because texts of 2 GiB or more are never read. With `every`, that list
+// receives the offset of every tag opening (FindTag with an empty name) as well.
 void CollectTagPositions(const TextView& text, std::span<const std::string_view> names,
-                         std::span<std::vector<std::uint32_t>> lists);
+                         std::span<std::vector<std::uint32_t>> lists,
+                         std::vector<std::uint32_t>* every = nullptr);
 
 // FindTag that skips tags lying inside script blocks (scriptStarts/scriptEnds ascending).
 Pos FindTagOutsideScripts(const TextView& text, Pos from, std::string_view name,
