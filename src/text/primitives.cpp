@@ -219,6 +219,18 @@ Pos FindTagIn(const R& r, std::string_view name, Pos from) {
 
 Pos FindTagAnsi(const AnsiReader& r, std::string_view name, Pos from) {
   if (from < 0) return kNone;
+  const auto lead = name.empty() ? 'A' : static_cast<unsigned char>(name.front());
+  if (Upper(lead) < 'A' || Upper(lead) > 'Z') {
+    // A name that begins with another character than a letter, as "!--" does: that character
+    // is far rarer than '<', so the search looks for it and then back for the '<'.
+    for (Pos p = from + 1; p < r.limit; ++p) {
+      const void* hit = std::memchr(r.data + p, lead, static_cast<std::size_t>(r.limit - p));
+      if (hit == nullptr) return kNone;
+      p = static_cast<const std::uint8_t*>(hit) - r.data;
+      if (r.data[p - 1] == '<' && MatchesFolded(r, p, name)) return p - 1;
+    }
+    return kNone;
+  }
   Pos p = from;
   while (p < r.limit) {
     const void* hit = std::memchr(r.data + p, '<', static_cast<std::size_t>(r.limit - p));
