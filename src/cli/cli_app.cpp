@@ -473,11 +473,14 @@ int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FIL
   view.SetAssumeYes(o.yes);
 
   SearchSession session(PathStyle::Posix);
-  auto checker = std::make_unique<CurlInternetChecker>();
-  checker->SetConcurrency(o.maxConcurrency, o.hostConcurrency);
-  checker->SetStrictTls(o.strictTls);
-  if (o.cache) checker->SetVerdictFile(VerdictStore::DefaultPath(), o.cacheAge);
-  session.SetInternetChecker(std::move(checker));
+  // The network library (and its TLS start-up) only when addresses are checked.
+  if (o.search.CheckInternetUrls) {
+    auto checker = std::make_unique<CurlInternetChecker>();
+    checker->SetConcurrency(o.maxConcurrency, o.hostConcurrency);
+    checker->SetStrictTls(o.strictTls);
+    if (o.cache) checker->SetVerdictFile(VerdictStore::DefaultPath(), o.cacheAge);
+    session.SetInternetChecker(std::move(checker));
+  }
   session.Search = o.search;
   // The command line leaves what it did not check alone, unless asked to rid the pages of it.
   session.Search.KeepUncheckedInternetUrls = !o.ridInternetLinks;
