@@ -82,6 +82,12 @@ ProcessingOptionsStep::ProcessingOptionsStep(WizardFrame& frame)
                      QStringLiteral("Replaces Internet URL's that have moved for good (answered "
                                     "with 301 or 308) by their new addresses"),
                      frame.session().Search.FixRedirects));
+  u->addWidget(Check(urls, 1098, QStringLiteral("Check letter case for case-sensiti&ve servers"),
+                     QStringLiteral("Treats a local link whose letter case differs from its "
+                                    "file's as broken and replaces it by the file's own spelling "
+                                    "(a site copied from a case-insensitive disk to a Linux "
+                                    "server breaks this way)"),
+                     frame.session().Search.CaseSensitive));
   layout->addWidget(urls);
 
   auto* adder = new QGroupBox(QStringLiteral(" Link Target Adder "), this);
