@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -133,11 +134,16 @@ ProcessingOptionsStep::ProcessingOptionsStep(WizardFrame& frame)
   modifyTargets_ =
       Check(adder, 1092, QStringLiteral("Modify existing targets"),
             QStringLiteral("Allows modification of existing targets"), o.ModifyExistingTargets);
-  a->addRow(enable_);
+  // "Modify existing targets" stands beside "Enable", so that the URL processing group above
+  // has room for all its boxes.
+  auto* switches = new QHBoxLayout;
+  switches->addWidget(enable_);
+  switches->addStretch(1);
+  switches->addWidget(modifyTargets_);
+  a->addRow(switches);
   a->addRow(QStringLiteral("Mode:"), mode_);
   a->addRow(QStringLiteral("URL mask:"), mask_);
   a->addRow(QStringLiteral("Target:"), target_);
-  a->addRow(modifyTargets_);
   layout->addWidget(adder);
   layout->addStretch(1);
 
