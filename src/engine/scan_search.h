@@ -23,7 +23,7 @@ inline constexpr auto kScriptProtocols =
 // FindTag does, for any name: names outside the set are searched in the text.
 class TagIndex {
  public:
-  static constexpr std::size_t kMaxNames = 32;
+  static constexpr std::size_t kMaxNames = 48;
 
   TagIndex() = default;
   // Indexes `text` for `names` (upper case, none empty, at most kMaxNames; the caller keeps them

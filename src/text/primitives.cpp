@@ -869,6 +869,28 @@ int ExtractValue(const TextView& text, Pos position, std::string* valueOut, Valu
   return count;
 }
 
+std::string TextBetween(const TextView& text, Pos from, Pos end) {
+  std::string out;
+  end = std::min(end, text.Size);
+  auto collect = [&](const auto& r, auto& writer) {
+    constexpr Pos w = std::remove_cvref_t<decltype(r)>::kWidth;
+    for (Pos p = from; p < end && r.In(p); p += w) {
+      const unsigned c = r.At(p);
+      if (c == 0) break;
+      if (!IsControl(c)) writer.Put(r, p);
+    }
+    writer.Finish();
+  };
+  if (IsWide(text)) {
+    WideWriter writer{&out};
+    collect(WideReader(text, end), writer);
+  } else {
+    AnsiWriter writer{&out};
+    collect(AnsiReader(text, end), writer);
+  }
+  return out;
+}
+
 int TagNameSpan(const TextView& text, Pos position) {
   const AnsiReader r(text, text.Size);
   const unsigned first = r.At(position);

@@ -112,6 +112,10 @@ struct ExtractedValue {
 int ExtractValue(const TextView& text, Pos position, std::string* valueOut, ValueMode mode,
                  int* spanOut, int* quoteOut, QuoteKind* kindOut = nullptr);
 
+// The characters from `from` up to `end` as ExtractValue writes a value's characters: UTF-8 (or
+// the code page's bytes), control characters left out, a NUL ending the text.
+std::string TextBetween(const TextView& text, Pos from, Pos end);
+
 // The span of the value at `position` read in the tag-name mode: ExtractValue(text, position,
 // nullptr, ValueMode::TagName, &span, nullptr), faster.
 int TagNameSpan(const TextView& text, Pos position);
