@@ -1,14 +1,9 @@
 // The Internet check against real HTTP, HTTPS, FTP and Gopher servers on loopback addresses,
 // started for this test from tests/engine/servers/check_servers.py.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,12 +12,12 @@
 #include "engine/file_adds.h"
 #include "engine/search_run.h"
 #include "engine/verdict_store.h"
-#include "support/test_servers.h"
-#include "support/test_support.h"
+#include "support/engine_fixtures.h"
 
 namespace urlsmith {
 namespace {
 
+using testing::ClosedPort;
 using testing::RecordingRunView;
 using testing::ServerProcess;
 using testing::TempDir;
@@ -36,75 +31,33 @@ constexpr char kIdle[] = "Press ESC to stop";
 std::string LogLine(const std::string& url, const std::string& verdict) {
   return "Checking \"" + url + "\" in the Internet ... " + verdict;
 }
-std::string Host(const ServerProcess& server, int address = 1) {
-  return "127.0.0." + std::to_string(address) + ":" + std::to_string(server.port());
-}
-
-// A port on 127.0.0.1 where nobody listens.
-int ClosedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  ::close(fd);
-  return ntohs(addr.sin_port);
-}
-
-// The servers shared by every test of the suite, with their files.
-struct Servers {
-  TempDir dir;
-  std::string cert = dir / "cert.pem";
-  std::unique_ptr<ServerProcess> http, https, ftp, gopher, silent;
-
-  Servers() {
-    const std::string key = dir / "key.pem";
-    const std::string command =
-        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
-        " -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout '" +
-        key + "' -out '" + cert + "' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) cert.clear();
-    dir.Write("ftp/docs/readme.txt", "Read me.\n");
-    dir.Write("ftp/empty.txt", "");
-    dir.Write("ftp/with space.txt", "spaced\n");
-    dir.MakeDir("ftp/pub");
-    using Args = std::vector<std::string>;
-    http = std::make_unique<ServerProcess>(Args{"http"});
-    https = std::make_unique<ServerProcess>(Args{"https", cert, key});
-    ftp = std::make_unique<ServerProcess>(Args{"ftp", dir / "ftp"});
-    gopher = std::make_unique<ServerProcess>(Args{"gopher"});
-    silent = std::make_unique<ServerProcess>(Args{"silent"});
-  }
-};
-
 class InternetCheckTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { servers_ = new Servers(); }
+  static void SetUpTestSuite() { servers_ = new testing::CheckServers(); }
   static void TearDownTestSuite() {
     delete servers_;
     servers_ = nullptr;
   }
   void SetUp() override {
-    for (const auto* server :
-         {&servers_->http, &servers_->https, &servers_->ftp, &servers_->gopher, &servers_->silent})
-      ASSERT_NE((*server)->port(), 0);
-    ASSERT_FALSE(servers_->cert.empty());
+    ASSERT_TRUE(servers_->Ready());
     checker_.OpenSession();
   }
 
   static std::string Http(const std::string& path) {
-    return "http://" + Host(*servers_->http) + path;
+    return "http://" + HostOf(*servers_->http) + path;
   }
   static std::string Https(const std::string& path) {
-    return "https://" + Host(*servers_->https) + path;
+    return "https://" + HostOf(*servers_->https) + path;
   }
-  static std::string Ftp(const std::string& path) { return "ftp://" + Host(*servers_->ftp) + path; }
+  static std::string Ftp(const std::string& path) {
+    return "ftp://" + HostOf(*servers_->ftp) + path;
+  }
   static std::string Gopher(const std::string& path) {
-    return "gopher://" + Host(*servers_->gopher) + path;
+    return "gopher://" + HostOf(*servers_->gopher) + path;
   }
-  static std::string Silent(const std::string& scheme) { return scheme + Host(*servers_->silent); }
+  static std::string Silent(const std::string& scheme) {
+    return scheme + HostOf(*servers_->silent);
+  }
 
   // Checks each URL once with a fresh view: the result, one log line with the verdict ("valid. ",
   // "broken. " or "skipped. "), and the status texts while and after checking.
@@ -126,11 +79,11 @@ class InternetCheckTest : public ::testing::Test {
     return view;
   }
 
-  static Servers* servers_;
+  static testing::CheckServers* servers_;
   CurlInternetChecker checker_;
 };
 
-Servers* InternetCheckTest::servers_ = nullptr;
+testing::CheckServers* InternetCheckTest::servers_ = nullptr;
 
 TEST(InternetCheckRingCache, FindsKeysIgnoringAsciiCaseAndForgetsTheOldest) {
   RingCache<int> cache(3);
@@ -169,7 +122,7 @@ TEST_F(InternetCheckTest, TheServersAnswerDecidesTheVerdict) {
                            Http("/no-head-501"),
                            Http("/no-head-moved"),
                            Http("/ok?q=two words&x=\xC3\xA9%"),
-                           "HTTP://" + Host(*servers_->http) + "/ok?upper",
+                           "HTTP://" + HostOf(*servers_->http) + "/ok?upper",
                            Https("/ok"),
                            Https("/moved"),
                            Https("/no-head"),
@@ -273,15 +226,15 @@ TEST_F(InternetCheckTest, AHostThatCannotBeReachedIsSkippedForEveryScheme) {
                              "ftp://" + std::to_string(ClosedPort()) + ".invalid:21"});
   ASSERT_NE(checker_.connections().Find(closed), nullptr);
   EXPECT_FALSE(*checker_.connections().Find(closed));
-  ASSERT_NE(checker_.connections().Find(Host(*servers_->http)), nullptr);
-  EXPECT_TRUE(*checker_.connections().Find(Host(*servers_->http)));
+  ASSERT_NE(checker_.connections().Find(HostOf(*servers_->http)), nullptr);
+  EXPECT_TRUE(*checker_.connections().Find(HostOf(*servers_->http)));
   EXPECT_EQ(checker_.connections().count(), 4u);
 }
 
 // An FTP server that accepts the connection but never sends its greeting: the connection (the
 // login) hangs.
 TEST_F(InternetCheckTest, AHangingConnectionCanBeSkippedStoppedOrTimedOut) {
-  const std::string host = Host(*servers_->silent);
+  const std::string host = HostOf(*servers_->silent);
   EXPECT_EQ(CheckWithKey(Silent("ftp://") + "/a.txt", 3, Poll::Skip, UrlVerdict::Valid).log,
             Log{LogLine(Silent("ftp://") + "/a.txt", "skipped. ")});
   // F10 tells nothing about the host: its next URL tries to connect again.
@@ -402,7 +355,7 @@ TEST(InternetCheckConcurrency, NeitherTheTotalNorTheHostLimitIsExceeded) {
     ASSERT_NE(server.port(), 0);
     std::vector<std::string> urls;
     for (int i = 0; i < c.hosts * c.urlsPerHost; ++i)
-      urls.push_back("http://" + Host(server, 1 + i % c.hosts) + "/slow?" + std::to_string(i));
+      urls.push_back("http://" + HostOf(server, 1 + i % c.hosts) + "/slow?" + std::to_string(i));
     CurlInternetChecker checker;
     checker.SetConcurrency(c.total, c.perHost);
     checker.OpenSession();
@@ -416,7 +369,7 @@ TEST(InternetCheckConcurrency, NeitherTheTotalNorTheHostLimitIsExceeded) {
     asker.SetConcurrency(1, 1);
     asker.OpenSession();
     RecordingRunView answer;
-    EXPECT_EQ(asker.CheckInternetUrl("http://" + Host(server) + "/peak?" + c.peaks, answer),
+    EXPECT_EQ(asker.CheckInternetUrl("http://" + HostOf(server) + "/peak?" + c.peaks, answer),
               UrlVerdict::Valid);
   }
 }
@@ -489,10 +442,8 @@ TEST_F(InternetCheckTest, CheckingAheadChangesNothingTheSearchFinds) {
     EXPECT_EQ(RunSearch(session, view).Outcome, SearchOutcome::Found);
     Log out = view.log;
     out.push_back(view.status());
-    for (const LinkEntry& row : session.LinkTable) {
-      out.push_back(std::to_string(row.FileIndex) + ":" + std::to_string(row.ValuePos) + " " +
-                    row.Url + " -> " + row.Replacement);
-    }
+    for (const std::string& row : testing::RowLines(session))
+      out.push_back(row);
     for (int i = 0; i < session.FileList.size(); ++i)
       out.push_back(session.FileList.referenced(i) ? "referenced" : "orphan");
     return out;

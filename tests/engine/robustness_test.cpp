@@ -20,7 +20,7 @@
 #include "results/edit_result.h"
 #include "results/plan_json.h"
 #include "results/result_list.h"
-#include "support/test_support.h"
+#include "support/engine_fixtures.h"
 #include "text/text_loading.h"
 
 namespace urlsmith {
@@ -187,16 +187,6 @@ std::unique_ptr<SearchSession> SessionOver(const std::string& folder, unsigned s
   return session;
 }
 
-std::vector<std::string> RowTexts(const SearchSession& session) {
-  std::vector<std::string> rows;
-  for (const LinkEntry& r : session.LinkTable) {
-    rows.push_back(std::to_string(r.FileIndex) + " " + std::to_string(r.TagPos) + " " +
-                   std::to_string(r.ValuePos) + " " + std::to_string(r.SpanLength) + " " +
-                   std::to_string(r.QuoteLength) + " " + r.Url + " -> " + r.Replacement);
-  }
-  return rows;
-}
-
 // One generated site through search, review and apply, and the checks of every stage.
 void RunSite(unsigned seed) {
   SCOPED_TRACE("seed " + std::to_string(seed));
@@ -233,7 +223,7 @@ void RunSite(unsigned seed) {
   EXPECT_EQ(serialView.log, view.log);
   EXPECT_EQ(serialView.file, view.file);
   EXPECT_EQ(serialView.overall, view.overall);
-  EXPECT_EQ(RowTexts(*serial), RowTexts(*session));
+  EXPECT_EQ(testing::RowLines(*serial), testing::RowLines(*session));
   EXPECT_EQ(serial->FixList, session->FixList);
 
   // The review, with deletions allowed, and odd replacements typed in as a user might; the plan

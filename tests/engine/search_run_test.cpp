@@ -7,10 +7,9 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <ostream>
 
 #include "engine/file_adds.h"
-#include "support/test_support.h"
+#include "support/engine_fixtures.h"
 
 namespace urlsmith {
 namespace {
@@ -195,74 +194,47 @@ TEST(SearchModel, ActionFollowsTheReplacementFormAndKindTheExtension) {
     EXPECT_EQ(KindOfPath(c.path, c.style), c.kind) << c.path;
 }
 
-// ---- The example site ----------------------------------------------------------------------
-
-struct Row {
-  std::string file;  // relative to the site's folder
-  std::int32_t tagPos, valuePos, spanLength, quoteLength;
-  std::string url, replacement;
-  bool operator==(const Row&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Row& r) {
-  return os << "{\"" << r.file << "\", " << r.tagPos << ", " << r.valuePos << ", " << r.spanLength
-            << ", " << r.quoteLength << ", \"" << r.url << "\", \"" << r.replacement << "\"}";
-}
-
 TEST(ExampleSite, PlansExactlyTheseChanges) {
   TempDir dir;
   std::filesystem::copy(std::string(URLSMITH_SOURCE_DIR) + "/examples/site", dir.path(),
                         std::filesystem::copy_options::recursive);
-  SearchSession session(PathStyle::Posix);
+  auto session = testing::SessionOver(dir.path());
   RecordingRunView view;
-  FolderAdd(session.FileList, session.fs(), view, true, dir.path());
-  session.Search.CheckInternetUrls = false;
-  session.CacheReset();
-  const SearchResult result = RunSearch(session, view);
-  auto relative = [&](int i) { return session.FileList.path(i).substr(dir.path().size() + 1); };
-
-  // Tag rows point at the tag's '<' and at the value's opening quote; event-handler and script
-  // strings (TagPos -1) at their protocol; style values (TagPos -2) at the '(' of "url(".
-  const std::vector<Row> expected = {
-      {"about.htm", 104, 112, 14, 1, "history.html", ""},
-      {"index.htm", 429, 437, 13, 1, "contact.htm", "info/contact.htm"},
-      {"index.htm", 472, 480, 16, 1, "my recipes.htm", "my%20recipes.htm"},
-      {"index.htm", 518, 526, 23, 1, "www.example.com/flour", "http://www.example.com/flour"},
-      {"index.htm", 574, 582, 25, 1, "http:example.com/market", "http://example.com/market"},
-      {"index.htm", 632, 640, 19, 1, "baker@example.com", "mailto:baker@example.com"},
-      // Redirected to the local copy saved from that address.
-      {"index.htm", 692, 700, 33, 1, "http://www.example.com/news.htm", "saved/news.htm"},
-      // The IMG rows come after every A row: each tag kind is one pass over the page.
-      {"index.htm", 226, 235, 19, 1, "images/banner.jpg", "img/banner.jpg"},
-      // The onclick handler's address; Internet checks are off and no file is named "click".
-      {"index.htm", 802, 844, 30, 0, "http://stats.example.com/click", ""},
-      // A UTF-16 page: positions in bytes, after the byte-order mark.
-      {"unicode.htm", 234, 250, 10, 1,
-       "\xC3\xBC"
-       "ber.htm",
-       ""},
-      {"js/menu.js", -1, 62, 31, 0, "http://www.example.com/menu.htm", ""},
-      {"products/list.htm", 213, 221, 10, 1, "item.htm", "items/item.htm"},
-      // The quotes inside url("...") are part of the span but no part of the address.
-      {"products/list.htm", -2, 132, 22, 1, "../img/special.png", ""},
-      {"style/site.css", -2, 87, 20, 1, "../img/missing.png", ""},
-  };
+  const SearchResult result = RunSearch(*session, view);
   EXPECT_EQ(result.Outcome, SearchOutcome::Found);
-  EXPECT_EQ(result.Total, static_cast<int>(expected.size()));
-  std::vector<Row> rows;
-  for (const LinkEntry& e : session.LinkTable) {
-    rows.push_back(Row{relative(e.FileIndex), e.TagPos, e.ValuePos, e.SpanLength, e.QuoteLength,
-                       e.Url, e.Replacement});
-  }
-  EXPECT_EQ(rows, expected);
+  EXPECT_EQ(result.Total, 14);
+  // Tag rows point at the tag's '<' and at the value's opening quote; event-handler and script
+  // strings (TagPos -1) at their protocol; style values (TagPos -2) at the '(' of "url(", the
+  // quotes inside url("...") being part of the span but no part of the address. The IMG row
+  // comes after every A row: each tag kind is one pass over the page. The onclick handler's
+  // address is deleted: Internet checks are off and no file is named "click". unicode.htm is
+  // UTF-16: positions in bytes, after the byte-order mark.
+  EXPECT_EQ(testing::RowLines(*session, dir.path()),
+            (std::vector<std::string>{
+                "about.htm 104 112 14 1 history.html -> ",
+                "index.htm 429 437 13 1 contact.htm -> info/contact.htm",
+                "index.htm 472 480 16 1 my recipes.htm -> my%20recipes.htm",
+                "index.htm 518 526 23 1 www.example.com/flour -> http://www.example.com/flour",
+                "index.htm 574 582 25 1 http:example.com/market -> http://example.com/market",
+                "index.htm 632 640 19 1 baker@example.com -> mailto:baker@example.com",
+                "index.htm 692 700 33 1 http://www.example.com/news.htm -> saved/news.htm",
+                "index.htm 226 235 19 1 images/banner.jpg -> img/banner.jpg",
+                "index.htm 802 844 30 0 http://stats.example.com/click -> ",
+                "unicode.htm 234 250 10 1 \xC3\xBC"
+                "ber.htm -> ",
+                "js/menu.js -1 62 31 0 http://www.example.com/menu.htm -> ",
+                "products/list.htm 213 221 10 1 item.htm -> items/item.htm",
+                "products/list.htm -2 132 22 1 ../img/special.png -> ",
+                "style/site.css -2 87 20 1 ../img/missing.png -> ",
+            }));
   // The automatic protocol fixes: "www." and "http:" without "//" (the mailto: is none).
-  EXPECT_EQ(session.FixList, (std::vector<std::int32_t>{3, 4}));
+  EXPECT_EQ(session->FixList, (std::vector<std::int32_t>{3, 4}));
   // img/Oven.gif resolves to img/oven.gif (paths ignore letter case); the saved page is only
   // the target of a redirected Internet link, which marks nothing.
   std::vector<std::string> orphans;
-  for (int i = 0; i < session.FileList.size(); ++i)
-    if (!session.FileList.referenced(i)) orphans.push_back(relative(i));
-  EXPECT_EQ(orphans, (std::vector<std::string>{"img/unused.gif"}));
+  for (int i = 0; i < session->FileList.size(); ++i)
+    if (!session->FileList.referenced(i)) orphans.push_back(session->FileList.path(i));
+  EXPECT_EQ(orphans, std::vector<std::string>{dir / "img/unused.gif"});
 }
 
 }  // namespace
