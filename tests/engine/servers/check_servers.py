@@ -23,27 +23,23 @@ LIFETIME_SECONDS = 180
 HANG_SECONDS = 60
 
 
-def guard_lifetime():
-    def watch_stdin():
-        try:
-            while sys.stdin.buffer.read(1):
-                pass
-        except Exception:
+def watch_stdin():
+    try:
+        while sys.stdin.buffer.read(1):
             pass
+    finally:
         os._exit(0)
 
-    def watch_clock():
-        time.sleep(LIFETIME_SECONDS)
-        os._exit(0)
 
-    for watch in (watch_stdin, watch_clock):
-        threading.Thread(target=watch, daemon=True).start()
+def watch_clock():
+    time.sleep(LIFETIME_SECONDS)
+    os._exit(0)
 
 
 class CheckHandler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
-    # path -> (status for HEAD, status for GET, extra headers)
+    # path -> (status for HEAD, status for GET, extra headers); any other path is missing (404).
     ROUTES = {
         "/ok": (200, 200, {}),
         "/moved": (301, 301, {"Location": "/ok"}),
@@ -66,15 +62,22 @@ class CheckHandler(BaseHTTPRequestHandler):
     }
 
     lock = threading.Lock()
-    active = {}  # "/slow" answers in progress, by the address they came to
-    peak = {}  # the most there ever were at once there; "" for all addresses together
+    active = {}  # "/slow" answers in progress, by the address they came to; "" for all of them
+    peak = {}  # the most there ever were at once
     asked = {}  # how often each "/busy" path (query included) was asked
 
     def log_message(self, *args):
         pass
 
+    def do_HEAD(self):
+        self.answer(False)
+
+    def do_GET(self):
+        self.answer(True)
+
     def answer(self, with_body):
         path, _, query = self.path.partition("?")
+        cls = CheckHandler
         if path == "/hang":
             time.sleep(HANG_SECONDS)
         elif path == "/reset":
@@ -83,12 +86,22 @@ class CheckHandler(BaseHTTPRequestHandler):
             self.connection.close()
             self.close_connection = True
         elif path == "/slow":
-            self.slow(with_body)
+            # Answers after 200 ms, counting the answers in progress.
+            keys = (self.connection.getsockname()[0], "")
+            with cls.lock:
+                for key in keys:
+                    cls.active[key] = cls.active.get(key, 0) + 1
+                    cls.peak[key] = max(cls.peak.get(key, 0), cls.active[key])
+            time.sleep(0.2)
+            with cls.lock:
+                for key in keys:
+                    cls.active[key] -= 1
+            self.reply(200, {}, with_body)
         elif path == "/peak":
             # 200 when the peaks are those asked: "total=N" over all addresses, "each=N" at
             # every address that served "/slow".
             wanted = dict(part.split("=") for part in query.split("&"))
-            peaks = dict(CheckHandler.peak)
+            peaks = dict(cls.peak)
             total = peaks.pop("", 0)
             ok = int(wanted.get("total", total)) == total and all(
                 p == int(wanted.get("each", p)) for p in peaks.values())
@@ -96,9 +109,9 @@ class CheckHandler(BaseHTTPRequestHandler):
         elif path in ("/busy", "/busy503"):
             # "/busy?n=K...": 429 with Retry-After: 1 for the first K requests, then 200.
             # "/busy503": 503 with Retry-After: 1 for ever.
-            with CheckHandler.lock:
-                count = CheckHandler.asked.get(self.path, 0)
-                CheckHandler.asked[self.path] = count + 1
+            with cls.lock:
+                count = cls.asked.get(self.path, 0)
+                cls.asked[self.path] = count + 1
             limit = int(query[2:].split("&")[0]) if query.startswith("n=") else 0
             if path == "/busy503" or count < limit:
                 self.reply(503 if path == "/busy503" else 429, {"Retry-After": "1"}, with_body)
@@ -108,36 +121,15 @@ class CheckHandler(BaseHTTPRequestHandler):
             head_status, get_status, headers = self.ROUTES.get(path, (404, 404, {}))
             self.reply(get_status if with_body else head_status, headers, with_body)
 
-    def slow(self, with_body):
-        # Answers after 200 ms, counting the answers in progress.
-        here = self.connection.getsockname()[0]
-        cls = CheckHandler
-        with cls.lock:
-            for key in (here, ""):
-                cls.active[key] = cls.active.get(key, 0) + 1
-                cls.peak[key] = max(cls.peak.get(key, 0), cls.active[key])
-        time.sleep(0.2)
-        with cls.lock:
-            for key in (here, ""):
-                cls.active[key] -= 1
-        self.reply(200, {}, with_body)
-
     def reply(self, status, headers, with_body):
         body = b"<html><body>" + (b"x" * 4000) + b"</body></html>"
         self.send_response(status)
-        for name, value in headers.items():
+        for name, value in {**headers, "Content-Type": "text/html",
+                            "Content-Length": str(len(body))}.items():
             self.send_header(name, value)
-        self.send_header("Content-Type", "text/html")
-        self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         if with_body:
             self.wfile.write(body)
-
-    def do_HEAD(self):
-        self.answer(False)
-
-    def do_GET(self):
-        self.answer(True)
 
 
 class QuietHTTPServer(ThreadingHTTPServer):
@@ -163,49 +155,6 @@ class QuietTCPServer(socketserver.ThreadingTCPServer):
         pass
 
 
-def serve(servers):
-    """Prints the port of the first server and serves them all."""
-    sys.stdout.write("%d\n" % servers[0].server_address[1])
-    sys.stdout.flush()
-    for server in servers[1:]:
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-    servers[0].serve_forever()
-
-
-def http_servers(addresses, context=None):
-    servers = []
-    for n in range(1, addresses + 1):
-        port = servers[0].server_address[1] if servers else 0
-        servers.append(QuietHTTPServer(("127.0.0.%d" % n, port), CheckHandler))
-        servers[-1].tls_context = context
-    return servers
-
-
-def https_servers(cert, key):
-    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    context.load_cert_chain(cert, key)
-    return http_servers(1, context)
-
-
-def serve_ftp(root):
-    import logging
-
-    from pyftpdlib.authorizers import DummyAuthorizer
-    from pyftpdlib.handlers import FTPHandler
-    from pyftpdlib.servers import FTPServer
-
-    quiet = logging.getLogger("pyftpdlib")
-    quiet.addHandler(logging.NullHandler())
-    quiet.propagate = False
-    quiet.setLevel(logging.CRITICAL)
-    FTPHandler.authorizer = DummyAuthorizer()
-    FTPHandler.authorizer.add_anonymous(root)
-    server = FTPServer(("127.0.0.1", 0), FTPHandler)
-    sys.stdout.write("%d\n" % server.address[1])
-    sys.stdout.flush()
-    server.serve_forever(handle_exit=False)
-
-
 GOPHER_MENU = b"0hello\t/hello.txt\t127.0.0.1\t70\r\n1docs\t/docs\t127.0.0.1\t70\r\n.\r\n"
 GOPHER_ITEMS = {
     "": GOPHER_MENU,
@@ -227,20 +176,57 @@ class SilentHandler(socketserver.BaseRequestHandler):
         time.sleep(HANG_SECONDS)
 
 
+def http_servers(addresses, context=None):
+    servers = []
+    for n in range(1, addresses + 1):
+        port = servers[0].server_address[1] if servers else 0
+        servers.append(QuietHTTPServer(("127.0.0.%d" % n, port), CheckHandler))
+        servers[-1].tls_context = context
+    return servers
+
+
+def ftp_server(root):
+    import logging
+
+    from pyftpdlib.authorizers import DummyAuthorizer
+    from pyftpdlib.handlers import FTPHandler
+    from pyftpdlib.servers import FTPServer
+
+    quiet = logging.getLogger("pyftpdlib")
+    quiet.addHandler(logging.NullHandler())
+    quiet.propagate = False
+    quiet.setLevel(logging.CRITICAL)
+    FTPHandler.authorizer = DummyAuthorizer()
+    FTPHandler.authorizer.add_anonymous(root)
+    server = FTPServer(("127.0.0.1", 0), FTPHandler)
+    return server, server.address[1], lambda: server.serve_forever(handle_exit=False)
+
+
 def main():
-    guard_lifetime()
+    for watch in (watch_stdin, watch_clock):
+        threading.Thread(target=watch, daemon=True).start()
     kind, args = sys.argv[1], sys.argv[2:]
-    if kind == "http":
-        serve(http_servers(int(args[0]) if args else 1))
-    elif kind == "https":
-        serve(https_servers(args[0], args[1]))
-    elif kind == "ftp":
-        serve_ftp(args[0])
-    elif kind in ("gopher", "silent"):
-        handler = GopherHandler if kind == "gopher" else SilentHandler
-        serve([QuietTCPServer(("127.0.0.1", 0), handler)])
+    if kind == "ftp":
+        server, port, serve = ftp_server(args[0])
+        servers = []
     else:
-        sys.exit("unknown server kind: " + kind)
+        if kind == "http":
+            servers = http_servers(int(args[0]) if args else 1)
+        elif kind == "https":
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(args[0], args[1])
+            servers = http_servers(1, context)
+        elif kind in ("gopher", "silent"):
+            handler = GopherHandler if kind == "gopher" else SilentHandler
+            servers = [QuietTCPServer(("127.0.0.1", 0), handler)]
+        else:
+            sys.exit("unknown server kind: " + kind)
+        port, serve = servers[0].server_address[1], servers[0].serve_forever
+    sys.stdout.write("%d\n" % port)
+    sys.stdout.flush()
+    for other in servers[1:]:
+        threading.Thread(target=other.serve_forever, daemon=True).start()
+    serve()
 
 
 if __name__ == "__main__":
