@@ -364,75 +364,66 @@ TEST(Analysis, LongValuesAndPaths) {
 
 // ---- Link Target Adder --------------------------------------------------------------------
 
+// Links as "URL" or "URL -> REPLACEMENT" (the replacement, when there is one, is what is judged).
 TEST(TargetAdder, QualificationByMode) {
   const struct {
     TargetMode mode;
-    std::string url;
-    const char* replacement;  // null: none
-    bool expected;
+    std::vector<std::string> qualify, others;
   } cases[] = {
-      {TargetMode::AllExternal, "http://www.example.com/", nullptr, true},
-      {TargetMode::AllExternal, "FTP://ftp.example.com/", nullptr, true},
-      {TargetMode::AllExternal, "docs/guide.htm", nullptr, false},
-      {TargetMode::AllExternal, "FILE:///C|/x.htm", nullptr, false},
-      {TargetMode::AllExternal, "HTTP://WWW.SITE.COM/a.htm", nullptr, false},  // the base URL
-      {TargetMode::AllExternal, "x.htm", "http://www.example.com/x.htm", true},
-      {TargetMode::AllExternal, "http://www.example.com/", "", true},
-      {TargetMode::AllExternal, "http://www.example.com/", "\"\"", false},  // deleted
-      {TargetMode::AllExternal, "www.example.com", "\"http://www.example.com\"", true},
-      {TargetMode::AllExternal, "x.htm", "|||http://www.example.com/", true},
-      {TargetMode::ImageFiles, "pics/a.JPG", nullptr, true},
-      {TargetMode::ImageFiles, "a.jpeg", nullptr, true},
-      {TargetMode::ImageFiles, "a.png?v=1", nullptr, true},
-      {TargetMode::ImageFiles, "a.bmp#x", nullptr, true},
-      {TargetMode::ImageFiles, "a.gif.htm", nullptr, false},
-      {TargetMode::ImageFiles, "gif.dir/a", nullptr, false},
-      {TargetMode::ImageFiles, "a.htm", "img/a.gif", true},
-      {TargetMode::CustomMask, "a.jpg", nullptr, true},
-      {TargetMode::CustomMask, "a.JPG", nullptr, false},  // masks are exact
-      {TargetMode::CustomMask, "a.gif", nullptr, false},
-      {TargetMode::NoSelection, "", nullptr, true},
+      {TargetMode::AllExternal,
+       {"http://www.example.com/", "FTP://ftp.example.com/",
+        "x.htm -> http://www.example.com/x.htm", "http://www.example.com/ -> ",
+        "www.example.com -> \"http://www.example.com\"", "x.htm -> |||http://www.example.com/"},
+       {"docs/guide.htm", "FILE:///C|/x.htm", "HTTP://WWW.SITE.COM/a.htm" /* the base URL */,
+        "http://www.example.com/ -> \"\"" /* deleted */}},
+      {TargetMode::ImageFiles,
+       {"pics/a.JPG", "a.jpeg", "a.png?v=1", "a.bmp#x", "a.htm -> img/a.gif"},
+       {"a.gif.htm", "gif.dir/a"}},
+      {TargetMode::CustomMask, {"a.jpg"}, {"a.JPG" /* masks are exact */, "a.gif"}},
+      {TargetMode::NoSelection, {"", "anything"}, {}},
   };
   SearchSession session(PathStyle::Windows);
   session.Search.UseBaseUrl = true;
   session.Search.BaseUrl = "http://www.site.com";
-  for (const auto& q : cases) {
-    session.Processing.TargetAdderMode = q.mode;
-    std::string replacement = q.replacement ? q.replacement : "";
-    EXPECT_EQ(TargetAdderQualifies(session, q.url, q.replacement ? &replacement : nullptr),
-              q.expected)
-        << static_cast<int>(q.mode) << " " << q.url;
+  auto qualifies = [&](const std::string& link) {
+    const std::size_t arrow = link.find(" -> ");
+    const std::string replacement = arrow == std::string::npos ? "" : link.substr(arrow + 4);
+    return TargetAdderQualifies(session, link.substr(0, arrow),
+                                arrow == std::string::npos ? nullptr : &replacement);
+  };
+  for (const auto& c : cases) {
+    session.Processing.TargetAdderMode = c.mode;
+    for (const std::string& link : c.qualify)
+      EXPECT_TRUE(qualifies(link)) << link;
+    for (const std::string& link : c.others)
+      EXPECT_FALSE(qualifies(link)) << link;
   }
+  session.Processing.TargetUrlMask = "*.gif;*.png";
+  EXPECT_TRUE(qualifies("x.png"));
   session.Processing.TargetAdderMode = TargetMode::AllExternal;
   session.Search.UseBaseUrl = false;
-  EXPECT_TRUE(TargetAdderQualifies(session, "HTTP://WWW.SITE.COM/a.htm", nullptr));
-  session.Processing.TargetAdderMode = TargetMode::CustomMask;
-  session.Processing.TargetUrlMask = "*.gif;*.png";
-  EXPECT_TRUE(TargetAdderQualifies(session, "x.png", nullptr));
+  EXPECT_TRUE(qualifies("HTTP://WWW.SITE.COM/a.htm"));
 }
 
+// The target row of a link: its replacement, span and quote as "REPLACEMENT SPAN/QUOTE"; ""
+// when there is none.
 TEST(TargetAdder, EntryForms) {
   const struct {
-    const char* name;
     std::string html;      // the tag; its target value (if any) after "target="
     std::string existing;  // the existing target as the scanner read it (empty: none)
     bool quoteFlag;
-    RowOutcome result;
-    std::string replacement;
-    int span, quote;
+    std::string row;
   } cases[] = {
-      {"new attribute", "<p>text <a href=\"x.htm\">", "", true, kRow, ":::\"_parent\"", 0, 0},
-      {"new attribute in script text", "<a href=x.htm>", "", false, kRow, ":::_parent", 0, 0},
-      {"quoted existing", "<a href=x target=\"_top\">", "_top", true, kRow, ":::_parent", 6, 1},
-      {"apostrophe existing", "<a href=x target='_top'>", "_top", true, kRow, ":::_parent", 6, 1},
-      {"escaped quote existing", "<a href=x target=\\\"_top\\\">", "_top", true, kRow, ":::_parent",
-       8, 2},
-      {"unquoted existing", "<a href=x target=_top>", "_top", true, kRow, ":::\"_parent\"", 4, 0},
-      {"same target, other case", "<a href=x target=_PARENT>", "_PARENT", true, kNoRow, "", 0, 0},
-      {"unreadable existing", "<a href=x target=\"_top", "_top", true, kNoRow, "", 0, 0},
+      {"<p>text <a href=\"x.htm\">", "", true, ":::\"_parent\" 0/0"},  // a new attribute
+      {"<a href=x.htm>", "", false, ":::_parent 0/0"},                 // ...in script text
+      {"<a href=x target=\"_top\">", "_top", true, ":::_parent 6/1"},
+      {"<a href=x target='_top'>", "_top", true, ":::_parent 6/1"},
+      {"<a href=x target=\\\"_top\\\">", "_top", true, ":::_parent 8/2"},
+      {"<a href=x target=_top>", "_top", true, ":::\"_parent\" 4/0"},
+      {"<a href=x target=_PARENT>", "_PARENT", true, ""},  // the same target, in other letters
+      {"<a href=x target=\"_top", "_top", true, ""},       // unreadable
   };
   for (const auto& t : cases) {
-    SCOPED_TRACE(t.name);
     SearchSession session(PathStyle::Posix);
     session.FileList.Append("/s/a.htm");
     session.Processing.TargetName = "_parent";
@@ -440,17 +431,17 @@ TEST(TargetAdder, EntryForms) {
     const Pos targetPos = t.existing.empty() ? -1 : static_cast<Pos>(t.html.find("target=") + 7);
     EXPECT_EQ(AddTargetEntry(session, AnsiView(t.html), 0, tagPos, targetPos, "x.htm", t.existing,
                              t.quoteFlag),
-              t.result);
-    ASSERT_EQ(session.LinkCount(), t.result == kRow ? 1 : 0);
-    if (t.result != kRow) continue;
-    const LinkEntry& row = session.LinkTable[0];
-    EXPECT_EQ(row.Url, "x.htm");
-    EXPECT_EQ(row.Replacement, t.replacement);
-    EXPECT_EQ(row.TagPos, tagPos);
-    EXPECT_EQ(row.ValuePos, t.existing.empty() ? tagPos : targetPos);
-    EXPECT_EQ(row.SpanLength, t.span);
-    EXPECT_EQ(row.QuoteLength, t.quote);
-    EXPECT_EQ(ActionOf(row), RowAction::Target);
+              t.row.empty() ? kNoRow : kRow);
+    std::string row;
+    for (const LinkEntry& r : session.LinkTable) {
+      row =
+          r.Replacement + " " + std::to_string(r.SpanLength) + "/" + std::to_string(r.QuoteLength);
+      EXPECT_EQ(r.Url, "x.htm");
+      EXPECT_EQ(r.TagPos, tagPos);
+      EXPECT_EQ(r.ValuePos, t.existing.empty() ? tagPos : targetPos);
+      EXPECT_EQ(ActionOf(r), RowAction::Target);
+    }
+    EXPECT_EQ(row, t.row) << t.html;
   }
   SearchSession session(PathStyle::Posix);
   session.FileList.Append("/s/a.htm");
