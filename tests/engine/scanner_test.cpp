@@ -415,23 +415,6 @@ TEST(Scanners, PerFileProgress) {
   }
 }
 
-TEST(Scanners, PollsOncePerPhaseAndPerAddress) {
-  const struct {
-    std::string file, text;
-    int polls;
-  } cases[] = {
-      {"p.htm", "<p>plain</p> text", 18},                   // 15 tag kinds, handlers, STYLE, script
-      {"p.htm", "<a href=x.htm>x</a><img src=y.gif>", 20},  // and after each address
-      {"s.css", "a{x:url(1.gif)} b{x:url(2.gif)}", 3},      // before, and after each value
-      {"s.js", "a='http://ex.com/1'; b='http://ex.com/2';", 3},  // the phase, and each string
-  };
-  for (const auto& c : cases) {
-    Site site;
-    site.Scan(c.file, c.text, Enc::Ansi);
-    EXPECT_EQ(site.view.pollCount, c.polls) << c.text;
-  }
-}
-
 // ESC at every poll of a scan, or an Internet check that is stopped: the scan stops with the
 // rows made so far, which stay; the file's log line gets no ending.
 TEST(Scanners, EscOrAStoppedCheckStopsWithTheRowsSoFar) {
