@@ -38,8 +38,7 @@ TEST(ResolveDotSegments, ResolvesParentAndCurrentSteps) {
   };
   for (const auto& c : cases) {
     std::string p = c.in;
-    EXPECT_EQ(ResolveDotSegments(p, c.style), c.ok) << c.in;
-    EXPECT_EQ(p, c.ok ? c.out : p) << c.in;
+    EXPECT_EQ(ResolveDotSegments(p, c.style) ? p : "refused", c.ok ? c.out : "refused") << c.in;
   }
 }
 

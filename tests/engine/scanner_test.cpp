@@ -72,20 +72,12 @@ class Site {
     session.RunReset();
     const TextView text =
         session.View(bytes, e == Enc::Ansi ? FileEncoding::Ansi : FileEncoding::Utf16Le);
-    RowCount count;
-    switch (KindOfPath(path, session.pathStyle())) {
-      case FileKind::Page:
-        count = ScanPage(session, view, text, path, index);
-        break;
-      case FileKind::Script:
-        count = ScanScriptFile(session, view, text, path, index);
-        break;
-      case FileKind::Style:
-        count = ScanStyleFile(session, view, text, path, index);
-        break;
-      case FileKind::Other:
-        ADD_FAILURE() << "not a processable file: " << name;
-    }
+    const FileKind kind = KindOfPath(path, session.pathStyle());
+    EXPECT_NE(kind, FileKind::Other) << name;
+    const RowCount count =
+        (kind == FileKind::Page     ? ScanPage
+         : kind == FileKind::Script ? ScanScriptFile
+                                    : ScanStyleFile)(session, view, text, path, index, nullptr);
     stopped = count.Stopped;
     return count.Rows;
   }
