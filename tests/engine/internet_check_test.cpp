@@ -344,7 +344,7 @@ TEST_F(InternetCheckTest, EscAndF10StopOrSkipTheChecksAhead) {
 TEST(InternetCheckConcurrency, NeitherTheTotalNorTheHostLimitIsExceeded) {
   const struct {
     int total, perHost, hosts, urlsPerHost;
-    std::string peaks;  // what the server must have seen at most at once
+    std::string peaks;  // the most the server served at once, at each address or in all
   } cases[] = {
       {32, 2, 3, 8, "each=2"},
       {3, 4, 4, 4, "total=3"},
