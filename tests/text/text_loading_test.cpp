@@ -1,3 +1,5 @@
+// The encoding of real files from their byte-order mark, and a big-endian page read as the link
+// search reads it.
 #include "text/text_loading.h"
 
 #include <gtest/gtest.h>
@@ -5,7 +7,6 @@
 #include <unistd.h>
 
 #include <string>
-#include <vector>
 
 #include "support/test_support.h"
 #include "text/primitives.h"
@@ -13,49 +14,34 @@
 namespace urlsmith {
 namespace {
 
-using testing::TempDir;
-
 TEST(DetectEncoding, ReadsTheByteOrderMarkOfRealFiles) {
-  TempDir dir;
-  struct Case {
-    std::string name;
-    std::string bytes;
-    FileEncoding expected;
-  };
-  const Case cases[] = {
-      {"le.htm", std::string("\xFF\xFE<\0a\0", 6), FileEncoding::Utf16Le},
-      {"be.htm", std::string("\xFE\xFF\0<\0a", 6), FileEncoding::Utf16Be},
-      {"le-mark-only.htm", "\xFF\xFE", FileEncoding::Utf16Le},
-      {"be-mark-only.htm", "\xFE\xFF", FileEncoding::Utf16Be},
-      {"one-byte.htm", "\xFF", FileEncoding::Ansi},
-      {"one-fe.htm", "\xFE", FileEncoding::Ansi},
-      {"empty.htm", "", FileEncoding::Ansi},
-      {"plain.htm", "<html>", FileEncoding::Ansi},
-      {"utf8-bom.htm", "\xEF\xBB\xBF<html>", FileEncoding::Ansi},
-      {"reversed.htm", "\xFE\xFE", FileEncoding::Ansi},
-  };
+  testing::TempDir dir;
   PosixFileSystem fs;
-  for (const auto& c : cases) {
-    const std::string path = dir.Write(c.name, c.bytes);
-    EXPECT_EQ(DetectEncoding(fs, path), c.expected) << c.name;
+  const std::pair<std::string, FileEncoding> cases[] = {
+      {std::string("\xFF\xFE<\0a\0", 6), FileEncoding::Utf16Le},
+      {std::string("\xFE\xFF\0<\0a", 6), FileEncoding::Utf16Be},
+      {"\xFF\xFE", FileEncoding::Utf16Le},
+      {"\xFE\xFF", FileEncoding::Utf16Be},
+      {"\xFF", FileEncoding::Ansi},
+      {"\xFE", FileEncoding::Ansi},
+      {"", FileEncoding::Ansi},
+      {"<html>", FileEncoding::Ansi},
+      {"\xEF\xBB\xBF<html>", FileEncoding::Ansi},
+      {"\xFE\xFE", FileEncoding::Ansi}};
+  int n = 0;
+  for (const auto& [bytes, expected] : cases) {
+    const std::string path = dir.Write(std::to_string(n++) + ".htm", bytes);
+    EXPECT_EQ(DetectEncoding(fs, path), expected) << ::testing::PrintToString(bytes);
   }
-}
-
-TEST(DetectEncoding, FilesThatCannotBeReadAreSingleByte) {
-  TempDir dir;
-  PosixFileSystem fs;
+  // Files that cannot be read are single-byte: a missing one, a folder, one without permission
+  // (which does not stop the superuser).
   EXPECT_EQ(DetectEncoding(fs, dir / "missing.htm"), FileEncoding::Ansi);
-  // A folder opens but cannot be read.
-  const std::string folder = dir.MakeDir("folder.htm");
-  EXPECT_EQ(DetectEncoding(fs, folder), FileEncoding::Ansi);
-  if (::geteuid() != 0) {  // permissions do not stop the superuser
+  EXPECT_EQ(DetectEncoding(fs, dir.MakeDir("folder.htm")), FileEncoding::Ansi);
+  if (::geteuid() != 0) {
     const std::string locked = dir.Write("locked.htm", "\xFF\xFE<\0");
     ::chmod(locked.c_str(), 0);
     EXPECT_EQ(DetectEncoding(fs, locked), FileEncoding::Ansi);
   }
-}
-
-TEST(DetectEncodingFromBytes, NeedsTwoBytes) {
   const std::uint8_t le[] = {0xFF, 0xFE};
   EXPECT_EQ(DetectEncodingFromBytes(le, 2), FileEncoding::Utf16Le);
   EXPECT_EQ(DetectEncodingFromBytes(le, 1), FileEncoding::Ansi);
@@ -63,7 +49,7 @@ TEST(DetectEncodingFromBytes, NeedsTwoBytes) {
 }
 
 TEST(TextLoading, BigEndianFileIsScannedAsLittleEndianAfterTheSwap) {
-  TempDir dir;
+  testing::TempDir dir;
   const std::string path =
       dir.WriteBytes("be.htm", testing::Utf16Bytes("<a href=\"é.htm\">x</a>", true));
   PosixFileSystem fs;
@@ -73,8 +59,10 @@ TEST(TextLoading, BigEndianFileIsScannedAsLittleEndianAfterTheSwap) {
   ByteSwapText(read.Bytes.data(), read.Bytes.size());
   const TextView text{read.Bytes.data(), static_cast<Pos>(read.Bytes.size()), FileEncoding::Utf16Be,
                       CodePage::Utf8};
+  EXPECT_EQ(CharAt(text, 4), 'a');
   const Pos tag = FindTag(text, "A", 0);
   EXPECT_EQ(tag, 2);  // after the byte-order mark
+  EXPECT_EQ(NextAfterTag(text, tag), 34);
   std::string value;
   Pos valuePos = kNone;
   EXPECT_EQ(FindAttribute(text, "href", tag + 4, &value, &valuePos, false), 6);
