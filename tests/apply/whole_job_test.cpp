@@ -102,58 +102,35 @@ TEST(WholeJob, BadInputIsSearchedReviewedAndAppliedWithoutLoss) {
       "<a href=\"\xff.gif\">ok</a> <a href=\"gone\xe9.htm\">gone</a> <img src=\"%FF.gif\">\n"
       "<a href=\"sub/\xfe\xff.htm\">sub</a>\n";
   const std::string be = "<html><body>\n<a href=\"old.htm\">Old</a>\n</body></html>\n";
+  const std::string oddAfter =
+      "<a href=\"\xff.gif\">ok</a> gone <img src=\"%FF.gif\">\n<a "
+      "href=\"sub/\xfe\xff.htm\">sub</a>\n";
+  const std::string beAfter = "<html><body>\n<a href=\"sub/old.htm\">Old</a>\n</body></html>\n";
+  // A named pipe with a page's name is neither read (it could block for ever) nor written.
+  // clang-format off
   const Case cases[] = {
-      {"names that are not UTF-8",
-       {{"\xff.gif", "GIF89a"},
-        {"caf\xe9.htm", oddPage},
-        {"sub/\xfe\xff.htm", "<a href=\"../caf\xe9.htm\">up</a>"}},
-       {{"caf\xe9.htm",
-         "<a href=\"\xff.gif\">ok</a> gone <img src=\"%FF.gif\">\n<a "
-         "href=\"sub/\xfe\xff.htm\">sub</a>\n"}},
-       1},
+      {"names that are not UTF-8", {{"\xff.gif", "GIF89a"}, {"caf\xe9.htm", oddPage},
+       {"sub/\xfe\xff.htm", "<a href=\"../caf\xe9.htm\">up</a>"}}, {{"caf\xe9.htm", oddAfter}}, 1},
       {"a value of 5 MB", {{"big.htm", bigPage}}, {{"big.htm", "<p>big <img src=''> tail</p>"}}, 2},
-      {"a value of 5 MB in UTF-16",
-       {{"big.htm", Utf16Text(bigPage)}},
-       {{"big.htm", Utf16Text("<p>big <img src=''> tail</p>")}},
-       2},
-      {"a big-endian page",
-       {{"be.htm", Utf16Text(be, true)}, {"sub/old.htm", "<html></html>\n"}},
-       {{"be.htm",
-         Utf16Text("<html><body>\n<a href=\"sub/old.htm\">Old</a>\n</body></html>\n", true)}},
-       1},
+      {"a value of 5 MB in UTF-16", {{"big.htm", Utf16Text(bigPage)}},
+       {{"big.htm", Utf16Text("<p>big <img src=''> tail</p>")}}, 2},
+      {"a big-endian page", {{"be.htm", Utf16Text(be, true)}, {"sub/old.htm", "<html></html>\n"}},
+       {{"be.htm", Utf16Text(beAfter, true)}}, 1},
       {"20,000 links on one line and tags that are never closed",
-       {{"pic.gif", "GIF89a"},
-        {"sub/here.htm", "x"},
-        {"line.htm", line},
-        {"open.htm", open + "</p>"},
+       {{"pic.gif", "GIF89a"}, {"sub/here.htm", "x"}, {"line.htm", line}, {"open.htm", open + "</p>"},
         {"end.htm", open + "</p></a>"}},
        {{"line.htm", lineAfter}, {"open.htm", openAfter + "</p>"}, {"end.htm", openAfter + "</p>"}},
        17000},
-      {"files of none, one and two bytes",
-       {{"empty.htm", ""},
-        {"one.htm", "<"},
-        {"ff.htm", "\xff"},
-        {"bom.htm", "\xff\xfe"},
-        {"bombe.htm", "\xfe\xff"},
-        {"bom-odd.htm", "\xff\xfe<"},
-        {"nul.css", std::string(1, '\0')},
-        {"q.js", "'"}},
-       {},
-       0,
-       SearchOutcome::NothingFound},
-      {"a full table",
-       {{"a.htm", links}, {"b.htm", pictures}},
-       {{"a.htm", ""}, {"b.htm", picturesAfter}},
-       kMaxLinkRows,
-       SearchOutcome::Stopped,
+      {"files of none, one and two bytes", {{"empty.htm", ""}, {"one.htm", "<"}, {"ff.htm", "\xff"},
+       {"bom.htm", "\xff\xfe"}, {"bombe.htm", "\xfe\xff"}, {"bom-odd.htm", "\xff\xfe<"},
+       {"nul.css", std::string(1, '\0')}, {"q.js", "'"}}, {}, 0, SearchOutcome::NothingFound},
+      {"a full table", {{"a.htm", links}, {"b.htm", pictures}},
+       {{"a.htm", ""}, {"b.htm", picturesAfter}}, kMaxLinkRows, SearchOutcome::Stopped,
        "and stopped there"},
-      // A named pipe with a page's name is neither read (it could block for ever) nor written.
       {"absurd paths and a named pipe",
-       {{"pic.gif", "GIF89a"}, {"deep.htm", deep}, {"fifo.htm", "<fifo>"}},
-       {{"deep.htm", "*"}},
-       -1,
-       SearchOutcome::Found,
-       "/fifo.htm ... cannot be read: not a regular file"}};
+       {{"pic.gif", "GIF89a"}, {"deep.htm", deep}, {"fifo.htm", "<fifo>"}}, {{"deep.htm", "*"}}, -1,
+       SearchOutcome::Found, "/fifo.htm ... cannot be read: not a regular file"}};
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;

@@ -49,6 +49,11 @@ struct Review {
   ResultStep step;
 };
 
+// A drive path becomes a file URL (written with a bar too), relative while the box is checked; a
+// network URL loses the relative flag; an empty value deletes, in the old value's quotes; blanks
+// are escaped unless canonicalising is off; a target stays a target, a quoted one with a file
+// value too; ports and mailto keep their colons. POSIX: a root-relative path is not a file, and
+// backslashes become slashes.
 TEST(ApplyEdit, NormalisesStoresAndRewritesTheLine) {
   struct Case {
     PathStyle style;
@@ -58,34 +63,30 @@ TEST(ApplyEdit, NormalisesStoresAndRewritesTheLine) {
     bool relativeAfter;
     std::int32_t valuePos = 15;  // TagPos is 10
   };
+  // clang-format off
   const Case cases[] = {
       {kWin, "img/b.gif", "C:\\site\\img\\a.gif", true, true, "|||file:///C|/site/img/a.gif", true},
       {kWin, "img/b.gif", "C:\\site\\img\\a.gif", false, true, "file:///C|/site/img/a.gif", false},
       {kWin, "img/b.gif", "C|/site/a.gif", true, true, "|||file:///C|/site/a.gif", true},
       {kWin, "img/b.gif", "FILE:///C|/x.gif", true, true, "|||FILE:///C|/x.gif", true},
-      // A network URL loses the relative flag.
       {kWin, "img/b.gif", "http://e.com/a.gif", true, true, "http://e.com/a.gif", false},
-      // An empty value over a quoted or a bare value; the old URL again.
       {kWin, "\"img/b.gif\"", "", false, true, "\"\"", false},
       {kWin, "img/b.gif", "", true, true, "", false},
       {kWin, "img/b.gif", "img/a.gif", false, true, "img/a.gif", false},
       {kWin, "\"img/b.gif\"", "file:///C|/site/b.gif", true, true, "|||\"file:///C|/site/b.gif\"",
        true},
-      // Blanks escaped, or kept without canonicalising.
       {kWin, "img/b.gif", "my pics/a b.gif", false, true, "my%20pics/a%20b.gif", false},
       {kWin, "img/b.gif", "my pics\\a b.gif", false, false, "my pics/a b.gif", false},
-      // A target stays a target, a quoted one with a file value too.
       {kWin, ":::_blank", "_top", false, true, ":::_top", false, 10},
       {kWin, ":::\"_blank\"", "file:///C|/x.htm", true, true, ":::\"file:///C|/x.htm\"", true},
-      // A port and mailto keep their colons.
       {kWin, "img/b.gif", "http://e.com:8080/a\\b.gif", false, true, "http://e.com:8080/a/b.gif",
        false},
       {kWin, "img/b.gif", "mailto:me@e.org", false, true, "mailto:me@e.org", false},
-      // POSIX: a root-relative path is not a file; backslashes become slashes.
       {kPosix, "img/b.gif", "/img/a b.gif", true, true, "/img/a%20b.gif", false},
       {kPosix, "img/b.gif", "file:///home/u/a b.gif", true, true, "|||file:///home/u/a%20b.gif",
        true},
       {kPosix, "img/b.gif", "img\\c.gif", false, true, "img/c.gif", false}};
+  // clang-format on
   for (const Case& c : cases) {
     Review r(c.style, {Row("other.htm", "x.htm"), Row("img/a.gif", c.old, 10, c.valuePos)});
     r.session.Processing.CanonicalizeUrls = c.canonicalize;

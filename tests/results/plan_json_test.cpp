@@ -25,21 +25,18 @@ TEST(JsonString, EscapesWhatJsonRequiresAndKeepsValidUtf8) {
     std::string bytes;
     std::string expected;
   };
-  const Case cases[] = {{"plain/path.htm?a=1&b=2", R"("plain/path.htm?a=1&b=2")"},
-                        {"say \"hi\" C:\\x", R"("say \"hi\" C:\\x")"},
-                        {"\b\f\n\r\t", R"("\b\f\n\r\t")"},
-                        {std::string("\x00\x01\x1f\x7f", 4), R"("\u0000\u0001\u001f\u007f")"},
-                        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
-                         "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
-                        {"caf\xE9.htm", R"("caf\u00e9.htm")"},        // a Windows-1252 byte
-                        {"\xC0\xAF", R"("\u00c0\u00af")"},            // overlong '/'
-                        {"\xED\xA0\x80", R"("\u00ed\u00a0\u0080")"},  // an encoded surrogate
-                        {"\xE2\x82", R"("\u00e2\u0082")"},
-                        {"\xE2\x82x", R"("\u00e2\u0082x")"},                    // truncated
-                        {"\xF4\x90\x80\x80", R"("\u00f4\u0090\u0080\u0080")"},  // above U+10FFFF
-                        {"\xFF\xFE", R"("\u00ff\u00fe")"},
-                        {"\x80", R"("\u0080")"},
-                        {"", R"("")"}};
+  // clang-format off
+  const Case cases[] = {
+      {"plain/path.htm?a=1&b=2", R"("plain/path.htm?a=1&b=2")"},
+      {"say \"hi\" C:\\x", R"("say \"hi\" C:\\x")"}, {"\b\f\n\r\t", R"("\b\f\n\r\t")"},
+      {std::string("\x00\x01\x1f\x7f", 4), R"("\u0000\u0001\u001f\u007f")"},
+      {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
+       "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
+      {"caf\xE9.htm", R"("caf\u00e9.htm")"}, {"\xC0\xAF", R"("\u00c0\u00af")"},
+      {"\xED\xA0\x80", R"("\u00ed\u00a0\u0080")"}, {"\xE2\x82", R"("\u00e2\u0082")"},
+      {"\xE2\x82x", R"("\u00e2\u0082x")"}, {"\xF4\x90\x80\x80", R"("\u00f4\u0090\u0080\u0080")"},
+      {"\xFF\xFE", R"("\u00ff\u00fe")"}, {"\x80", R"("\u0080")"}, {"", R"("")"}};
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(JsonString(c.bytes), c.expected);
   }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,19 +16,21 @@ namespace {
 
 using testing::Row;
 
+// Copy old is exact about letter case; a target row whose value is its tag is an addition.
 TEST(ResultLineText, EachRuleComposesItsLine) {
   struct Case {
     LinkEntry row;
     int count;
     std::string expected;
   };
+  // clang-format off
   const Case cases[] = {
       {Row("images/x.gif", ""), 2, R"(DELETE (2): "images/x.gif")"},
       {Row("a.htm", "\"\""), 1, R"(DELETE (1): "a.htm")"},
       {Row("a.htm", "a.htm"), 1, R"(REPLACE (copy old, 1): "a.htm")"},
       {Row("a.htm", "|||a.htm"), 1, R"(REPLACE (copy old, 1): "a.htm")"},
       {Row("a.htm", "\"a.htm\""), 3, R"(REPLACE (copy old, 3): "a.htm")"},
-      {Row("a.htm", "A.htm"), 1, R"(REPLACE (1): "a.htm" --> "A.htm")"},  // exact about case
+      {Row("a.htm", "A.htm"), 1, R"(REPLACE (1): "a.htm" --> "A.htm")"},
       {Row("", ""), 1, R"(REPLACE (copy old, 1): "")"},
       {Row("a.htm", "|||file:///C|/s/b.htm"), 1,
        R"(REPLACE (relative, 1): "a.htm" --> "file:///C|/s/b.htm")"},
@@ -40,22 +43,11 @@ TEST(ResultLineText, EachRuleComposesItsLine) {
       {Row("u", ":::", 1, 2), 1, R"(TARGET (modify, 1): "u" --> "")"},
       {Row("b.htm", "c.htm"), 1, R"(REPLACE (1): "b.htm" --> "c.htm")"},
       {Row("b.htm", "\"c d.htm\""), 1, R"(REPLACE (1): "b.htm" --> "c d.htm")"}};
-  for (const Case& c : cases) {
+  // clang-format on
+  for (const Case& c : cases)
     EXPECT_EQ(ResultLineText(c.row, c.count), c.expected);
-  }
   EXPECT_EQ(OrphanLineText("/s/img/unused.gif"), R"(ORPHAN: "/s/img/unused.gif")");
   EXPECT_EQ(CountLabelText(3), "URL's in the list: 3");
-}
-
-ResultOptions Opts(bool allow, bool hideDelete, bool hideReplace, bool hideTarget,
-                   bool hideOrphan) {
-  ResultOptions o;
-  o.AllowLinkDeletion = allow;
-  o.HideDelete = hideDelete;
-  o.HideReplace = hideReplace;
-  o.HideTarget = hideTarget;
-  o.HideOrphan = hideOrphan;
-  return o;
 }
 
 // A search result with one row of every kind, case variants and two orphan files.
@@ -66,22 +58,24 @@ class FillTest : public ::testing::Test {
       session.FileList.Append(path);
     session.FileList.SetReferenced(0);
     session.FileList.SetReferenced(2);
-    session.LinkTable = {Row("img/x.gif", ""),                     // 0 delete
-                         Row("a.htm", "b.htm"),                    // 1 replace
-                         Row("IMG/X.GIF", "\"\""),                 // 2 delete, joins 0
-                         Row("http://e.com/", ":::_blank", 7, 7),  // 3 target add
-                         Row("c.htm", "c.htm"),                    // 4 copy old
-                         Row("A.HTM", "B.HTM"),                    // 5 replace, joins 1
-                         Row("a.htm", "|||file:///s/b.htm")};      // 6 relative: its own line
+    // Rows 2 and 5 join rows 0 and 1 in another letter case; the relative row 6 has a line of
+    // its own although its URL is that of row 1.
+    session.LinkTable = {Row("img/x.gif", ""),
+                         Row("a.htm", "b.htm"),
+                         Row("IMG/X.GIF", "\"\""),
+                         Row("http://e.com/", ":::_blank", 7, 7),
+                         Row("c.htm", "c.htm"),
+                         Row("A.HTM", "B.HTM"),
+                         Row("a.htm", "|||file:///s/b.htm")};
     step.Hooks.SetCountLabel = [this](std::string_view text) { labels.emplace_back(text); };
   }
   // Builds the list with these rows and options.
-  void Fill(std::vector<LinkEntry> rows,
-            ResultOptions options = Opts(true, false, false, false, true)) {
+  void Fill(std::vector<LinkEntry> rows, ResultOptions options = kAllButOrphans) {
     session.LinkTable = std::move(rows);
     step.Options = options;
     FillResultList(step);
   }
+  static constexpr ResultOptions kAllButOrphans{.HideOrphan = true, .AllowLinkDeletion = true};
 
   SearchSession session;
   VectorResultList list;
@@ -89,67 +83,62 @@ class FillTest : public ::testing::Test {
   std::vector<std::string> labels;
 };
 
-const std::string kDeleteLine = R"(DELETE (2): "img/x.gif")";
-const std::string kReplaceLine = R"(REPLACE (2): "a.htm" --> "b.htm")";
-const std::string kTargetLine = R"(TARGET (add, 1): "http://e.com/" --> "_blank")";
-const std::string kCopyLine = R"(REPLACE (copy old, 1): "c.htm")";
-const std::string kRelativeLine = R"(REPLACE (relative, 1): "a.htm" --> "file:///s/b.htm")";
-const std::string kOrphan1 = R"(ORPHAN: "/s/img/unused.gif")";
-const std::string kOrphan2 = R"(ORPHAN: "/s/old.css")";
 const std::string kNotice(kDeletionNotice);
+const std::string kReplaceLine = R"(REPLACE (2): "a.htm" --> "b.htm")";
+const std::string kRelativeLine = R"(REPLACE (relative, 1): "a.htm" --> "file:///s/b.htm")";
+// The lines of the fixture by letter: the notice, then DELETE, REPLACE, TARGET, copy old,
+// relative, and the two orphans.
+const std::map<char, std::string> kLines = {
+    {'N', kNotice},
+    {'D', R"(DELETE (2): "img/x.gif")"},
+    {'R', kReplaceLine},
+    {'T', R"(TARGET (add, 1): "http://e.com/" --> "_blank")"},
+    {'C', R"(REPLACE (copy old, 1): "c.htm")"},
+    {'L', kRelativeLine},
+    {'O', R"(ORPHAN: "/s/img/unused.gif")"},
+    {'P', R"(ORPHAN: "/s/old.css")"}};
 
+// Without deletion the notice stands first and no DELETE line shows, even with HideDelete off;
+// HideReplace hides every non-empty value, TARGET too; HideTarget only the target line. The entry
+// lines carry their group numbers, the notice and the orphans -1.
 TEST_F(FillTest, FiltersGroupsAndLines) {
   struct Case {
-    const char* name;
     ResultOptions options;
-    std::vector<std::string> lines;
-    std::vector<std::int32_t> data, groups;  // item data per line, ResultGroup per row
+    std::string lines;                 // letters of kLines
+    std::vector<std::int32_t> groups;  // ResultGroup per row
   };
+  // clang-format off
   const Case cases[] = {
-      {"deletion not allowed: notice, no DELETE line even with HideDelete off",
-       Opts(false, false, false, false, false),
-       {kNotice, kReplaceLine, kTargetLine, kCopyLine, kRelativeLine, kOrphan1, kOrphan2},
-       {-1, 0, 1, 2, 3, -1, -1},
+      {{}, "NRTCLOP", {-1, 0, -1, 1, 2, 0, 3}},
+      {{.AllowLinkDeletion = true}, "DRTCLOP", {0, 1, 0, 2, 3, 1, 4}},
+      {{.HideDelete = true, .HideOrphan = true, .AllowLinkDeletion = true}, "RTCL",
        {-1, 0, -1, 1, 2, 0, 3}},
-      {"deletion allowed",
-       Opts(true, false, false, false, false),
-       {kDeleteLine, kReplaceLine, kTargetLine, kCopyLine, kRelativeLine, kOrphan1, kOrphan2},
-       {0, 1, 2, 3, 4, -1, -1},
-       {0, 1, 0, 2, 3, 1, 4}},
-      {"deletion allowed, DELETE hidden",
-       Opts(true, true, false, false, true),
-       {kReplaceLine, kTargetLine, kCopyLine, kRelativeLine},
-       {0, 1, 2, 3},
-       {-1, 0, -1, 1, 2, 0, 3}},
-      {"HideReplace hides every non-empty value, TARGET too",
-       Opts(true, false, true, false, true),
-       {kDeleteLine},
-       {0},
+      {{.HideReplace = true, .HideOrphan = true, .AllowLinkDeletion = true}, "D",
        {0, -1, 0, -1, -1, -1, -1}},
-      {"HideTarget hides only the target line",
-       Opts(true, false, false, true, false),
-       {kDeleteLine, kReplaceLine, kCopyLine, kRelativeLine, kOrphan1, kOrphan2},
-       {0, 1, 2, 3, -1, -1},
-       {0, 1, 0, -1, 2, 1, 3}},
-      {"everything hidden but the notice",
-       Opts(false, false, true, false, true),
-       {kNotice},
-       {-1},
-       {-1, -1, -1, -1, -1, -1, -1}}};
+      {{.HideTarget = true, .AllowLinkDeletion = true}, "DRCLOP", {0, 1, 0, -1, 2, 1, 3}},
+      {{.HideReplace = true, .HideOrphan = true}, "N", {-1, -1, -1, -1, -1, -1, -1}}};
+  // clang-format on
   for (const Case& c : cases) {
     step.Options = c.options;
     FillResultList(step);
-    EXPECT_EQ(list.Texts(), c.lines) << c.name;
+    std::vector<std::string> lines;
     std::vector<std::int32_t> data;
+    int entries = 0;
+    for (const char letter : c.lines) {
+      lines.push_back(kLines.at(letter));
+      data.push_back(std::string_view("NOP").find(letter) == std::string_view::npos ? entries++
+                                                                                    : -1);
+    }
+    EXPECT_EQ(list.Texts(), lines) << c.lines;
+    std::vector<std::int32_t> shown;
     for (const auto& line : list.lines())
-      data.push_back(line.Data);
-    EXPECT_EQ(data, c.data) << c.name;
-    EXPECT_EQ(step.ResultGroup, c.groups) << c.name;
-    const auto entries = std::count_if(c.data.begin(), c.data.end(), [](int d) { return d >= 0; });
-    EXPECT_EQ(step.GroupCount, entries) << c.name;
+      shown.push_back(line.Data);
+    EXPECT_EQ(shown, data) << c.lines;
+    EXPECT_EQ(step.ResultGroup, c.groups) << c.lines;
+    EXPECT_EQ(step.GroupCount, entries) << c.lines;
     ASSERT_GE(labels.size(), 2u);
-    EXPECT_EQ(labels[labels.size() - 2], kUpdatingLabel) << c.name;
-    EXPECT_EQ(labels.back(), CountLabelText(static_cast<int>(entries))) << c.name;
+    EXPECT_EQ(labels[labels.size() - 2], kUpdatingLabel);
+    EXPECT_EQ(labels.back(), CountLabelText(entries));
   }
 }
 
@@ -181,7 +170,7 @@ TEST_F(FillTest, ALargeTableGroupsEveryRowWithItsEqualsAndSortsItsFixes) {
     if (i % 2) std::transform(url.begin(), url.end(), url.begin(), ::tolower);
     rows.push_back(Row(url, i % 3000 % 4 == 0 ? "" : "|||New" + std::to_string(i % 3000 % 7), i));
   }
-  Fill(rows, Opts(true, false, false, false, true));
+  Fill(rows, kAllButOrphans);
   EXPECT_EQ(step.GroupCount, 3000);
   for (int i = 3000; i < 30000; ++i)
     ASSERT_EQ(step.ResultGroup[i], step.ResultGroup[i % 3000]) << i;
@@ -239,7 +228,7 @@ TEST_F(FillTest, AllowingDeletionEnablesHideDeleteAndShowsTheDeleteLines) {
   EXPECT_FALSE(HideDeleteEnabled(step.Options));
   EXPECT_EQ(list.Text(0), kNotice);
   EXPECT_TRUE(SetAllowLinkDeletion(step, true));
-  EXPECT_EQ(list.Text(0), kDeleteLine);
+  EXPECT_EQ(list.Text(0), kLines.at('D'));
   step.Options.HideDelete = true;
   RebuildResults(step);
   EXPECT_EQ(list.Text(0), kReplaceLine);
@@ -258,7 +247,7 @@ TEST_F(FillTest, HorizontalExtentAndMessagePumping) {
     ++polls;
     return Poll::Stop;
   };
-  step.Options = Opts(true, false, false, false, false);
+  step.Options = ResultOptions{.AllowLinkDeletion = true};
   FillResultList(step);
   EXPECT_EQ(polls, 5);
   EXPECT_EQ(list.Count(), 7);

@@ -71,10 +71,10 @@ TEST(CharAt, BytesUnitsAndWhatLiesOutside) {
       {19, '_', '_'}, {20, '_', '_'}, {-2, '_', '_'}, {1000, '_', '_'}};
   // clang-format on
   for (const auto& c : cases) {
-    w.CodePage = CodePage::Utf8;
-    EXPECT_EQ(CharAt(w, c.pos), c.utf8) << c.pos;
-    w.CodePage = CodePage::Windows1252;
-    EXPECT_EQ(CharAt(w, c.pos), c.cp1252) << c.pos;
+    TextView cp1252 = w;
+    cp1252.CodePage = CodePage::Windows1252;
+    EXPECT_EQ(std::pair(CharAt(w, c.pos), CharAt(cp1252, c.pos)), std::pair(c.utf8, c.cp1252))
+        << c.pos;
   }
 }
 
@@ -278,7 +278,13 @@ TEST(ExtractValue, Utf16ValuesAreWrittenInTheCodePageAndEndBeforeAStrayByte) {
     CodePage cp;
     std::string value;
     int span;
+    ValueMode mode = kStyle;
   };
+  // A stray byte after the blank: the value ends as usual; after the closing quote the quote is
+  // the last whole unit and the value runs out.
+  auto strayAfterBlank = Utf16LeUnits("\"abc\" "), strayAfterQuote = Utf16LeUnits("\"abc\"");
+  strayAfterBlank.push_back(' ');
+  strayAfterQuote.push_back(' ');
   // Lone surrogates, and a pair split by a skipped control character, are no characters.
   const Case cases[] = {{Utf16LeUnits("\"é€😀.htm\" "), CodePage::Utf8, "é€😀.htm", 10},
                         {Utf16LeUnits("\"é€😀.htm\" "), CodePage::Windows1252, "\xE9\x80__.htm", 10},
@@ -287,16 +293,14 @@ TEST(ExtractValue, Utf16ValuesAreWrittenInTheCodePageAndEndBeforeAStrayByte) {
                         {Units("\"", {0xDBFF, '"', ' '}), CodePage::Utf8, "_", 3},
                         {Units("\"", {0xD83D, '\n', 0xDE00, '"', ' '}), CodePage::Utf8, "__", 5},
                         {Units("\"", {0xDE00, 0xD83D, '"', ' '}), CodePage::Utf8, "__", 4},
-                        // A stray byte after the blank: the value ends as usual; after the closing
-                        // quote the quote is the last whole unit and the value runs out.
-                        {Units("\"abc\" ", {' '}), CodePage::Utf8, "abc", 5},
-                        {Units("\"abc\"", {' '}), CodePage::Utf8, "", 0}};
+                        {strayAfterBlank, CodePage::Utf8, "abc", 5, kTA},
+                        {strayAfterQuote, CodePage::Utf8, "", 0, kTA}};
   for (const auto& c : cases) {
     TextView t = Utf16View(c.units);
     t.CodePage = c.cp;
     std::string value;
     int span = 0;
-    const int n = ExtractValue(t, 0, &value, kStyle, &span, nullptr);
+    const int n = ExtractValue(t, 0, &value, c.mode, &span, nullptr);
     EXPECT_EQ(std::tuple(value, n, span),
               std::tuple(c.value, static_cast<int>(c.value.size()), c.span));
   }
@@ -409,9 +413,21 @@ TEST(FindAttribute, Utf16ValuesLongValuesAndStrayBytes) {
 TEST(Primitives, RandomTextsReadTheSameInEveryForm) {
   const std::string alphabet("<>=\"'\\ \t\nahr/(\0)\x01:", 18);
   std::mt19937 rng(20240611);
-  const std::string names[] = {"", "a", "ha", "hr"};
-  const std::string needles[] = {"a", "ha", "h=", "\"a", "<a"};
   const auto chars = [](Pos bytes) { return bytes < 0 ? bytes : bytes / 2; };
+  const auto value = [](const TextView& t, Pos p, int mode) {
+    std::string v;
+    int span = 0, quote = 0;
+    QuoteKind kind{};
+    const int n = ExtractValue(t, p, &v, ValueMode(mode), &span, &quote, &kind);
+    return std::tuple(n, v, span, quote, kind);
+  };
+  const auto attribute = [](const TextView& t, const char* name, Pos from) {
+    std::string v;
+    Pos at = 0;
+    const int n = FindAttribute(t, name, from * t.width(), &v, &at, false);
+    return std::tuple(n, v, at < 0 ? at : at / t.width(),
+                      FindAttribute(t, name, from * t.width(), nullptr, nullptr, true));
+  };
   for (int round = 0; round < 1500; ++round) {
     std::string s(rng() % (round % 5 == 0 ? 60 : 24), ' ');
     for (char& c : s)
@@ -421,21 +437,12 @@ TEST(Primitives, RandomTextsReadTheSameInEveryForm) {
     const auto size = static_cast<Pos>(s.size());
     for (Pos from = 0; from <= size; ++from) {
       const std::string where = ::testing::PrintToString(s) + " from " + std::to_string(from);
-      for (const auto& name : names) {
+      for (const char* name : {"", "a", "ha", "hr"}) {
         EXPECT_EQ(chars(FindTag(w, name, from * 2)), FindTag(a, name, from)) << where;
-        std::string va, vw;
-        Pos pa = 0, pw = 0;
-        EXPECT_EQ(FindAttribute(a, name, from, &va, &pa, false),
-                  FindAttribute(w, name, from * 2, &vw, &pw, false))
-            << where << " " << name;
-        EXPECT_EQ(va, vw) << where;
-        EXPECT_EQ(pa, chars(pw)) << where;
-        EXPECT_EQ(FindAttribute(a, name, from, nullptr, nullptr, true),
-                  FindAttribute(w, name, from * 2, nullptr, nullptr, true))
-            << where;
+        EXPECT_EQ(attribute(w, name, from), attribute(a, name, from)) << where << " " << name;
       }
       EXPECT_EQ(chars(NextAfterTag(w, from * 2)), NextAfterTag(a, from)) << where;
-      for (const auto& needle : needles) {
+      for (const char* needle : {"a", "ha", "h=", "\"a", "<a"}) {
         for (int mode = 0; mode <= 7; ++mode) {
           const Pos end = (from * 7 + mode) % (size + 2);
           EXPECT_EQ(chars(FindText(w, end * 2, needle, from * 2, StopMode(mode))),
@@ -444,21 +451,11 @@ TEST(Primitives, RandomTextsReadTheSameInEveryForm) {
         }
       }
       for (int mode = 0; mode <= 3; ++mode) {
-        std::string va, vw;
-        int sa = 0, sw = 0, qa = 0, qw = 0;
-        QuoteKind ka{}, kw{};
-        const int na = ExtractValue(a, from, &va, ValueMode(mode), &sa, &qa, &ka);
-        const int nw = ExtractValue(w, from * 2, &vw, ValueMode(mode), &sw, &qw, &kw);
-        EXPECT_EQ(qa, qw) << where;
-        EXPECT_EQ(ka, kw) << where;
-        if (na == nw && sa == sw) {
-          EXPECT_EQ(va, vw) << where;
-        } else {
-          // Only the last unit of UTF-16 text can tell them apart: the value ran out there.
-          EXPECT_EQ(nw, 0) << where << " mode " << mode;
-          EXPECT_EQ(sw, 0) << where << " mode " << mode;
-          EXPECT_GE(from + sa, size - 1) << where << " mode " << mode;
-        }
+        const auto single = value(a, from, mode), wide = value(w, from * 2, mode);
+        // Only the last unit of UTF-16 text can tell them apart: the value ran out there.
+        if (wide == single) continue;
+        EXPECT_EQ(wide, std::tuple(0, "", 0, std::get<3>(single), std::get<4>(single))) << where;
+        EXPECT_GE(from + std::get<2>(single), size - 1) << where << " mode " << mode;
       }
     }
     if (round % 5 != 0) continue;
@@ -471,16 +468,9 @@ TEST(Primitives, RandomTextsReadTheSameInEveryForm) {
         positions.push_back(p);
       std::shuffle(positions.begin(), positions.end(), rng);
       for (const Pos p : positions) {
-        for (int mode = 0; mode <= 3; ++mode) {
-          std::string va, vm;
-          int sa = -1, sm = -1, qa = -1, qm = -1;
-          ASSERT_EQ(ExtractValue(plain, p, &va, ValueMode(mode), &sa, &qa),
-                    ExtractValue(memoized, p, &vm, ValueMode(mode), &sm, &qm))
-              << ::testing::PrintToString(s) << " at " << p;
-          ASSERT_EQ(va, vm);
-          ASSERT_EQ(sa, sm);
-          ASSERT_EQ(qa, qm);
-        }
+        for (int mode = 0; mode <= 3; ++mode)
+          ASSERT_EQ(value(plain, p, mode), value(memoized, p, mode))
+              << ::testing::PrintToString(s) << p;
       }
     }
   }
@@ -517,12 +507,10 @@ TEST(SplitPath, SplitsAtTheLastSeparatorOfEachStyle) {
   for (const auto& c : cases) {
     std::string folder = "?", fileName = "?", baseName = "?", extension = "?";
     SplitPath(c.path, c.style, &folder, &fileName, &baseName, &extension);
-    EXPECT_EQ(folder, c.folder) << c.path;
-    EXPECT_EQ(fileName, c.fileName) << c.path;
-    EXPECT_EQ(baseName, c.baseName) << c.path;
-    EXPECT_EQ(extension, c.extension) << c.path;
-    EXPECT_EQ(FolderOf(c.path, c.style), c.folder) << c.path;
-    EXPECT_EQ(ExtensionOf(c.path, c.style), c.extension) << c.path;
+    EXPECT_EQ(std::tuple(folder, fileName, baseName, extension, FolderOf(c.path, c.style),
+                         ExtensionOf(c.path, c.style)),
+              std::tuple(c.folder, c.fileName, c.baseName, c.extension, c.folder, c.extension))
+        << c.path;
   }
   // Every output is optional.
   std::string baseName;

@@ -17,17 +17,15 @@ namespace {
 TEST(DetectEncoding, ReadsTheByteOrderMarkOfRealFiles) {
   testing::TempDir dir;
   PosixFileSystem fs;
+  // clang-format off
   const std::pair<std::string, FileEncoding> cases[] = {
       {std::string("\xFF\xFE<\0a\0", 6), FileEncoding::Utf16Le},
       {std::string("\xFE\xFF\0<\0a", 6), FileEncoding::Utf16Be},
-      {"\xFF\xFE", FileEncoding::Utf16Le},
-      {"\xFE\xFF", FileEncoding::Utf16Be},
-      {"\xFF", FileEncoding::Ansi},
-      {"\xFE", FileEncoding::Ansi},
-      {"", FileEncoding::Ansi},
-      {"<html>", FileEncoding::Ansi},
-      {"\xEF\xBB\xBF<html>", FileEncoding::Ansi},
+      {"\xFF\xFE", FileEncoding::Utf16Le}, {"\xFE\xFF", FileEncoding::Utf16Be},
+      {"\xFF", FileEncoding::Ansi}, {"\xFE", FileEncoding::Ansi}, {"", FileEncoding::Ansi},
+      {"<html>", FileEncoding::Ansi}, {"\xEF\xBB\xBF<html>", FileEncoding::Ansi},
       {"\xFE\xFE", FileEncoding::Ansi}};
+  // clang-format on
   int n = 0;
   for (const auto& [bytes, expected] : cases) {
     const std::string path = dir.Write(std::to_string(n++) + ".htm", bytes);
