@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "support/core_fixtures.h"
 #include "support/test_support.h"
 #include "text/primitives.h"
@@ -14,61 +12,23 @@ namespace urlsmith {
 namespace {
 
 using testing::AsText;
+using testing::RowSpec;
 using testing::Utf16Bytes;
 using Opts = RewriteOptions;
 using TL = TextLinkModeKind;
 
 constexpr const char* kPage = "/site/www/a/page.htm";
 
-std::size_t Find(std::string_view page, std::string_view needle, std::size_t from = 0) {
-  const std::size_t at = page.find(needle, from);
-  if (at == std::string_view::npos)
-    throw std::logic_error("not in the page: " + std::string(needle));
-  return at;
-}
-
-// A row described by the text around it: `tag` is where the tag begins ("<a", found first in the
-// page; "+<a" adds a target to that tag; "style" and "script" are values found outside tags), and
-// `value` the value as written, quotes included, found from the tag on. The URL is the value
-// without its quotes unless given.
-struct RowSpec {
-  std::string tag, value, replacement, url = {};
-};
-
-LinkEntry MakeRow(std::string_view page, const RowSpec& s) {
-  LinkEntry row;
-  row.Replacement = s.replacement;
-  if (s.tag[0] == '+') {
-    row.TagPos = row.ValuePos = static_cast<std::int32_t>(Find(page, s.tag.substr(1)));
-    row.Url = s.url;
-    return row;
-  }
-  const bool free = s.tag == "style" || s.tag == "script";
-  row.TagPos = free ? (s.tag == "style" ? kTagPosStyle : kTagPosScript)
-                    : static_cast<std::int32_t>(Find(page, s.tag));
-  row.ValuePos = static_cast<std::int32_t>(Find(page, s.value, free ? 0 : row.TagPos));
-  row.SpanLength = static_cast<std::int32_t>(s.value.size());
-  const std::string_view v = s.value;
-  row.QuoteLength = v.size() >= 2 && v[0] == '\\' && (v[1] == '"' || v[1] == '\'') ? 2
-                    : !v.empty() && (v[0] == '"' || v[0] == '\'' || v[0] == '(')   ? 1
-                                                                                   : 0;
-  row.Url = s.url.empty() && v.size() >= 2u * row.QuoteLength
-                ? s.value.substr(row.QuoteLength, v.size() - 2u * row.QuoteLength)
-                : s.url;
-  return row;
-}
-
+// A session over one page with hand-made rows (see testing::RowSpec).
 struct Fixture {
-  SearchSession session{PathStyle::Posix};
+  SearchSession session;
   explicit Fixture(std::string page = kPage, PathStyle style = PathStyle::Posix) : session(style) {
     session.FileList.Append(std::move(page));
     session.RootPath = "/site/www/";
   }
   void Add(std::string_view page, const std::vector<RowSpec>& specs, int file = 0) {
-    for (const RowSpec& s : specs) {
-      session.LinkTable.push_back(MakeRow(page, s));
-      session.LinkTable.back().FileIndex = file;
-    }
+    for (const RowSpec& s : specs)
+      session.LinkTable.push_back(testing::RowIn(page, s, file));
   }
   // Rewrites the page as `text` in `encoding`; returns the number of its rows through `count`.
   std::vector<std::uint8_t> Rewrite(const TextView& text, const Opts& options,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "results/deletion_options.h"
+#include "support/core_fixtures.h"
 #include "support/test_support.h"
 #include "text/replacement.h"
 
@@ -18,36 +19,15 @@ using testing::Row;
 constexpr PathStyle kWin = PathStyle::Windows;
 constexpr PathStyle kPosix = PathStyle::Posix;
 
-// A review built over hand-made rows.
-struct Review {
-  Review(PathStyle style, std::vector<LinkEntry> rows, bool allowDeletion = true)
-      : session(style), step(session, list) {
-    const std::string root = style == kWin ? "C:\\site\\" : "/home/u/site/";
-    session.FileList.Append(root + "index.htm");
-    session.FileList.Append(root + "unused.gif");
-    session.FileList.SetReferenced(0);
-    session.LinkTable = std::move(rows);
-    step.Options.AllowLinkDeletion = allowDeletion;
-    FillResultList(step);
-  }
-  // Selects the line of a group and refreshes the editor, as a click in the list does.
-  void Select(std::int32_t group) {
-    for (int k = 0; k < list.Count(); ++k) {
-      if (list.ItemData(k) == group) list.SetSelection(k);
-    }
-    SelectionChanged(step);
-  }
-  std::vector<std::string> Replacements() const {
-    std::vector<std::string> values;
-    for (const LinkEntry& row : session.LinkTable)
-      values.push_back(row.Replacement);
-    return values;
-  }
+constexpr ResultOptions kDeleting{.AllowLinkDeletion = true};
 
-  SearchSession session;
-  VectorResultList list;
-  ResultStep step;
-};
+// A review in `style` over a site's index page and an orphan picture.
+testing::Review ReviewOf(PathStyle style, std::vector<LinkEntry> rows,
+                         ResultOptions options = kDeleting) {
+  const std::string root = style == kWin ? "C:\\site\\" : "/home/u/site/";
+  return testing::Review(std::move(rows), options, style,
+                         {{root + "index.htm", true}, {root + "unused.gif", false}});
+}
 
 // A drive path becomes a file URL (written with a bar too), relative while the box is checked; a
 // network URL loses the relative flag; an empty value deletes, in the old value's quotes; blanks
@@ -88,40 +68,40 @@ TEST(ApplyEdit, NormalisesStoresAndRewritesTheLine) {
       {kPosix, "img/b.gif", "img\\c.gif", false, true, "img/c.gif", false}};
   // clang-format on
   for (const Case& c : cases) {
-    Review r(c.style, {Row("other.htm", "x.htm"), Row("img/a.gif", c.old, 10, c.valuePos)});
+    auto r =
+        ReviewOf(c.style, {Row("other.htm", "x.htm"), Row("img/a.gif", c.old, 10, c.valuePos)});
     r.session.Processing.CanonicalizeUrls = c.canonicalize;
     r.Select(1);
     r.step.Editor.Text = c.typed;
     r.step.Editor.Relative = c.relative;
     EXPECT_EQ(ApplyEdit(r.step), 1) << c.typed;
     EXPECT_EQ(r.Replacements(), (std::vector<std::string>{"x.htm", c.stored})) << c.typed;
-    EXPECT_EQ(r.list.Text(1), ResultLineText(r.session.LinkTable[1], 1)) << c.typed;
-    EXPECT_EQ(r.list.ItemData(1), 1) << c.typed;
-    EXPECT_EQ(r.list.Selection(), 1) << c.typed;
-    EXPECT_EQ(r.step.Editor.Relative, c.relativeAfter) << c.typed;
-    EXPECT_EQ(r.step.Editor.Text, ReplacementText(c.stored).value()) << c.typed;
+    // The line is written anew at its place; the editor shows the value without mark and quotes.
+    EXPECT_EQ(std::tuple(r.list.Text(1), r.list.ItemData(1), r.list.Selection(),
+                         r.step.Editor.Relative, r.step.Editor.Text),
+              std::tuple(ResultLineText(r.session.LinkTable[1], 1), 1, 1, c.relativeAfter,
+                         std::string(ReplacementText(c.stored).value())))
+        << c.typed;
   }
   // The relative flag survives only for file URLs; a drive needs its separator.
+  // clang-format off
   const std::tuple<std::string, bool, std::string, bool> values[] = {
-      {"C:\\a.htm", true, "file:///C|/a.htm", true},
-      {"file:///", true, "file:///", true},
-      {"file://", true, "file://", false},
-      {"ftp://h/a.htm", true, "ftp://h/a.htm", false},
-      {"C:\\a.htm", false, "file:///C|/a.htm", false},
-      {"C:", true, "C|", false}};
+      {"C:\\a.htm", true, "file:///C|/a.htm", true}, {"file:///", true, "file:///", true},
+      {"file://", true, "file://", false}, {"ftp://h/a.htm", true, "ftp://h/a.htm", false},
+      {"C:\\a.htm", false, "file:///C|/a.htm", false}, {"C:", true, "C|", false}};
+  // clang-format on
   for (const auto& [typed, relative, value, relativeAfter] : values) {
     const EditedValue v = NormalizeEditedValue(typed, relative, true, kWin);
-    EXPECT_EQ(v.Value, value) << typed;
-    EXPECT_EQ(v.Relative, relativeAfter) << typed;
+    EXPECT_EQ(std::pair(v.Value, v.Relative), std::pair(value, relativeAfter)) << typed;
   }
 }
 
 TEST(ApplyEdit, ChangesEveryRowOfTheGroupAndKeepsTheLinesPlaceAndExtent) {
-  Review r(kWin,
-           {Row("a.htm", "gone-and-a-very-long-replacement-value-that-is-the-widest.htm"),
-            Row("x.htm", "\"y.htm\""), Row("other.htm", ""), Row("X.HTM", "y.htm"),
-            Row("b.htm", "c.htm"), Row("x.htm", "Y.HTM")},
-           /*allowDeletion=*/false);
+  auto r = ReviewOf(kWin,
+                    {Row("a.htm", "gone-and-a-very-long-replacement-value-that-is-the-widest.htm"),
+                     Row("x.htm", "\"y.htm\""), Row("other.htm", ""), Row("X.HTM", "y.htm"),
+                     Row("b.htm", "c.htm"), Row("x.htm", "Y.HTM")},
+                    {});
   r.step.Hooks.TextWidth = [](std::string_view t) { return static_cast<int>(t.size()); };
   r.step.Hooks.ScrollBarWidth = 10;
   FillResultList(r.step);
@@ -135,11 +115,9 @@ TEST(ApplyEdit, ChangesEveryRowOfTheGroupAndKeepsTheLinesPlaceAndExtent) {
   EXPECT_EQ(ApplyEdit(r.step), 3);
   // The line is rewritten from the last changed row with the count of changed rows.
   EXPECT_EQ(r.Replacements()[1] + r.Replacements()[3] + r.Replacements()[5], "\"z.htm\"z.htmz.htm");
-  EXPECT_EQ(r.list.Text(2), R"(REPLACE (3): "x.htm" --> "z.htm")");
-  EXPECT_EQ(r.list.Count(), 5);
-  EXPECT_EQ(r.list.ItemData(2), 1);
-  EXPECT_EQ(r.list.Selection(), 2);
-  EXPECT_EQ(r.list.TopIndex(), 1);
+  EXPECT_EQ(std::tuple(r.list.Text(2), r.list.Count(), r.list.ItemData(2), r.list.Selection(),
+                       r.list.TopIndex()),
+            std::tuple(R"(REPLACE (3): "x.htm" --> "z.htm")", 5, 1, 2, 1));
   EXPECT_EQ(r.step.ResultGroup, (std::vector<std::int32_t>{0, 1, -1, 1, 2, 1}));
   // The extent is measured again over all lines.
   r.Select(0);
@@ -163,8 +141,8 @@ TEST(ApplyEdit, ChangesEveryRowOfTheGroupAndKeepsTheLinesPlaceAndExtent) {
 }
 
 TEST(EditorCommands, CopyOldDeleteTheRelativeBoxAndTheNextBuild) {
-  Review r(kWin,
-           {Row("img/a.gif", "img/b.gif"), Row("img/a.gif", "IMG/B.GIF"), Row("c.htm", "d.htm")});
+  auto r = ReviewOf(
+      kWin, {Row("img/a.gif", "img/b.gif"), Row("img/a.gif", "IMG/B.GIF"), Row("c.htm", "d.htm")});
   r.Select(0);
   CopyOldClicked(r.step);
   EXPECT_EQ(r.step.Editor.Text, "img/a.gif");
@@ -200,7 +178,7 @@ TEST(EditorCommands, BrowseStoresTheFileAsARelativeReplacement) {
                         {kPosix, "/home/u/site/", "/home/u/site/img/new pic.gif",
                          "|||file:///home/u/site/img/new%20pic.gif", "/home/u/site/img"}};
   for (const Case& c : cases) {
-    Review r(c.style, {Row("img/old.gif", "")});
+    auto r = ReviewOf(c.style, {Row("img/old.gif", "")});
     r.Select(0);
     std::vector<FileDialogRequest> asked;
     std::optional<std::string> answer;
@@ -212,52 +190,46 @@ TEST(EditorCommands, BrowseStoresTheFileAsARelativeReplacement) {
     EXPECT_EQ(r.Replacements()[0], "");
     answer = c.chosen;
     EXPECT_TRUE(BrowseClicked(r.step, chooser, c.lastRoot));
-    EXPECT_EQ(r.Replacements()[0], c.stored);
-    EXPECT_EQ(r.list.Text(0), ResultLineText(r.session.LinkTable[0], 1));
-    EXPECT_TRUE(r.step.Editor.Relative);
-    EXPECT_TRUE(r.step.Editor.Enabled.Browse);
+    EXPECT_EQ(std::tuple(r.Replacements()[0], r.list.Text(0), r.step.Editor.Relative,
+                         r.step.Editor.Enabled.Browse),
+              std::tuple(c.stored, ResultLineText(r.session.LinkTable[0], 1), true, true));
+    // The first dialogs start in the last root folder, the next in the folder of the file chosen.
     EXPECT_TRUE(BrowseClicked(r.step, chooser, c.lastRoot));
     ASSERT_EQ(asked.size(), 3u);
-    EXPECT_EQ(asked[0].StartFolder, c.lastRoot);
-    EXPECT_EQ(asked[1].StartFolder, c.lastRoot);
-    EXPECT_EQ(asked[2].StartFolder, c.folder);
-    EXPECT_EQ(asked[0].Kind, FileDialogKind::Replacement);
+    EXPECT_EQ(
+        std::tuple(asked[0].StartFolder, asked[1].StartFolder, asked[2].StartFolder, asked[0].Kind),
+        std::tuple(c.lastRoot, c.lastRoot, c.folder, FileDialogKind::Replacement));
   }
 }
 
-TEST(DeletionOptions, SavedUrlsReplaceChoicesAndTheirControls) {
-  // Saved URLs come back, but the modes do not: both edits start disabled.
+TEST(DeletionOptions, SavedUrlsReplaceChoicesAndTheirUrls) {
+  // Saved URLs come back, but the modes do not; URLs do not matter while making empty.
   DeletionOptions o =
       InitialDeletionOptions("file:///C|/img/blank.gif", false, "C:\\img\\bg x.gif", true);
-  EXPECT_EQ(o.ImageReplacementUrl, "file:///C|/img/blank.gif");
-  EXPECT_FALSE(o.ImageReplacementRelative);
-  EXPECT_EQ(o.BackgroundReplacementUrl, "C:\\img\\bg x.gif");
-  EXPECT_TRUE(o.BackgroundReplacementRelative);
-  EXPECT_EQ(o.TextLinkMode, TextLinkModeKind::ConvertToText);
-  EXPECT_FALSE(ImageUrlControlsEnabled(o) || BackgroundUrlControlsEnabled(o));
-  EXPECT_TRUE(ReplacementUrlsComplete(o));  // URLs do not matter while making empty
-
-  // Each replace choice enables only its own controls, needs its URL, and leaving an edit
-  // normalises only the URLs in use (twice is stable).
+  EXPECT_EQ(std::tuple(o.ImageReplacementUrl, o.ImageReplacementRelative,
+                       o.BackgroundReplacementUrl, o.BackgroundReplacementRelative, o.TextLinkMode,
+                       o.ImageLinkMode, o.BackgroundLinkMode),
+            std::tuple("file:///C|/img/blank.gif", false, "C:\\img\\bg x.gif", true,
+                       TextLinkModeKind::ConvertToText, ImageLinkModeKind::MakeEmpty,
+                       ImageLinkModeKind::MakeEmpty));
+  EXPECT_TRUE(ReplacementUrlsComplete(o));
+  // Leaving an edit normalises only the URLs in use (twice is stable); a replace choice needs its
+  // URL.
   o.ImageLinkMode = ImageLinkModeKind::ReplaceWithUrl;
   o.ImageReplacementUrl = "C:\\img\\a b.gif";
-  EXPECT_TRUE(ImageUrlControlsEnabled(o) && !BackgroundUrlControlsEnabled(o));
   NormalizeReplacementUrls(o, true, kWin);
-  EXPECT_EQ(o.ImageReplacementUrl, "file:///C|/img/a%20b.gif");
-  EXPECT_EQ(o.BackgroundReplacementUrl, "C:\\img\\bg x.gif");
+  EXPECT_EQ(o.ImageReplacementUrl + " " + o.BackgroundReplacementUrl,
+            "file:///C|/img/a%20b.gif C:\\img\\bg x.gif");
   o.BackgroundLinkMode = ImageLinkModeKind::ReplaceWithUrl;
   NormalizeReplacementUrls(o, true, kWin);
-  EXPECT_EQ(o.ImageReplacementUrl, "file:///C|/img/a%20b.gif");
-  EXPECT_EQ(o.BackgroundReplacementUrl, "file:///C|/img/bg%20x.gif");
+  EXPECT_EQ(o.ImageReplacementUrl + " " + o.BackgroundReplacementUrl,
+            "file:///C|/img/a%20b.gif file:///C|/img/bg%20x.gif");
   EXPECT_TRUE(ReplacementUrlsComplete(o));
-  o.ImageLinkMode = ImageLinkModeKind::MakeEmpty;
-  EXPECT_TRUE(!ImageUrlControlsEnabled(o) && BackgroundUrlControlsEnabled(o));
   o.BackgroundReplacementUrl.clear();
   EXPECT_FALSE(ReplacementUrlsComplete(o));
-  o = DeletionOptions{};
-  o.ImageLinkMode = ImageLinkModeKind::ReplaceWithUrl;
+  o.BackgroundLinkMode = ImageLinkModeKind::MakeEmpty;
+  o.ImageReplacementUrl.clear();
   EXPECT_FALSE(ReplacementUrlsComplete(o));
-
   // Browse gives an unescaped file URL.
   EXPECT_EQ(BrowsedReplacementUrl("C:\\my pics\\a.gif", kWin), "file:///C|/my pics/a.gif");
   EXPECT_EQ(BrowsedReplacementUrl("/home/u/my pics/a.gif", kPosix), "file:///home/u/my pics/a.gif");

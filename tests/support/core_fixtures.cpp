@@ -1,6 +1,7 @@
 #include "support/core_fixtures.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "support/test_support.h"
 
@@ -46,6 +47,70 @@ bool FaultyFs::Rename(const std::string& from, const std::string& to, std::strin
     return false;
   }
   return PosixFileSystem::Rename(from, to, error);
+}
+
+namespace {
+
+std::int32_t Find(std::string_view page, std::string_view needle, std::size_t from = 0) {
+  const std::size_t at = page.find(needle, from);
+  if (at == std::string_view::npos)
+    throw std::logic_error("not in the page: " + std::string(needle));
+  return static_cast<std::int32_t>(at);
+}
+
+}  // namespace
+
+LinkEntry RowIn(std::string_view page, const RowSpec& spec, int fileIndex) {
+  LinkEntry row;
+  row.FileIndex = fileIndex;
+  row.Replacement = spec.replacement;
+  row.Url = spec.url;
+  if (spec.tag[0] == '+') {
+    row.TagPos = row.ValuePos = Find(page, spec.tag.substr(1));
+    return row;
+  }
+  const bool free = spec.tag == "style" || spec.tag == "script";
+  row.TagPos = !free ? Find(page, spec.tag) : spec.tag == "style" ? kTagPosStyle : kTagPosScript;
+  row.ValuePos = Find(page, spec.value, free ? 0 : static_cast<std::size_t>(row.TagPos));
+  const std::string_view v = spec.value;
+  row.SpanLength = static_cast<std::int32_t>(v.size());
+  row.QuoteLength = v.size() >= 2 && v[0] == '\\' && (v[1] == '"' || v[1] == '\'') ? 2
+                    : !v.empty() && (v[0] == '"' || v[0] == '\'' || v[0] == '(')   ? 1
+                                                                                   : 0;
+  if (row.Url.empty() && v.size() >= 2u * static_cast<std::size_t>(row.QuoteLength)) {
+    row.Url = v.substr(row.QuoteLength, v.size() - 2u * row.QuoteLength);
+  }
+  return row;
+}
+
+Review::Review(std::vector<LinkEntry> rows, ResultOptions options, PathStyle style,
+               const Files& files)
+    : session(style), step(session, list) {
+  for (const auto& [path, referenced] : files) {
+    session.FileList.Append(path);
+    if (referenced) session.FileList.SetReferenced(session.FileList.size() - 1);
+  }
+  Fill(std::move(rows), options);
+}
+
+void Review::Fill(std::vector<LinkEntry> rows, ResultOptions options) {
+  session.LinkTable = std::move(rows);
+  step.Options = options;
+  FillResultList(step);
+}
+
+void Review::Select(std::int32_t group) {
+  for (int k = 0; k < list.Count(); ++k) {
+    if (list.ItemData(k) == group) list.SetSelection(k);
+  }
+  SelectionChanged(step);
+}
+
+std::vector<std::string> Review::Replacements() const {
+  std::vector<std::string> values;
+  for (const LinkEntry& row : session.LinkTable)
+    values.push_back(row.Replacement);
+  return values;
 }
 
 std::string Utf16Text(std::string_view utf8, bool bigEndian) {

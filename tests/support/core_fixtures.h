@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/search_model.h"
+#include "results/result_list.h"
 #include "text/file_system.h"
 
 namespace urlsmith::testing {
@@ -32,6 +34,35 @@ class FaultyFs : public PosixFileSystem {
   int Fault(Op op, const std::string& path, const std::string& to = {}) const {
     return fault ? fault(op, path, to) : 0;
   }
+};
+
+// A row described by the text around it, for hand-made link tables. `tag` is where the tag
+// begins in the page ("<a": its first occurrence; "+<a": a row that adds a target to that tag;
+// "style" and "script": a value found outside tags), `value` the value as written with its
+// quotes, found from the tag on. The URL is the value without its quotes unless given.
+struct RowSpec {
+  std::string tag, value, replacement, url = {};
+};
+LinkEntry RowIn(std::string_view page, const RowSpec& spec, int fileIndex = 0);
+
+// A review over hand-made rows: a session over `files` (path, whether a link refers to it), its
+// list and its step with `options`, the list built.
+struct Review {
+  using Files = std::vector<std::pair<std::string, bool>>;
+  explicit Review(std::vector<LinkEntry> rows, ResultOptions options = {},
+                  PathStyle style = PathStyle::Posix,
+                  const Files& files = {{"/s/a.htm", true}, {"/s/unused.gif", false}});
+  Review(const Review&) = delete;
+  Review& operator=(const Review&) = delete;
+  // Builds the list again over these rows with these options.
+  void Fill(std::vector<LinkEntry> rows, ResultOptions options);
+  // Selects the line of a group and refreshes the editor, as a click in the list does.
+  void Select(std::int32_t group);
+  std::vector<std::string> Replacements() const;
+
+  SearchSession session;
+  VectorResultList list;
+  ResultStep step;
 };
 
 inline std::string AsText(const std::vector<std::uint8_t>& bytes) {
