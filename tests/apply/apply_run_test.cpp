@@ -24,7 +24,10 @@ namespace urlsmith {
 namespace {
 
 using testing::EndsWith;
+using testing::Entries;
 using testing::FaultyFs;
+using testing::ModeOf;
+using testing::ProcessingLine;
 using testing::ReadFileBytes;
 using testing::RecordingRunView;
 using Op = FaultyFs::Op;
@@ -32,22 +35,6 @@ using Op = FaultyFs::Op;
 constexpr const char* kOldPage = "<p><a href=\"old.htm\">x</a></p>\n";
 constexpr const char* kNewPage = "<p><a href=\"new.htm\">x</a></p>\n";
 const std::size_t kOldSize = std::strlen(kOldPage);
-
-std::set<std::string> Entries(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder))
-    names.insert(e.path().filename().string());
-  return names;
-}
-
-unsigned ModeOf(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
-}
-
-std::string LogLine(const std::string& path, std::size_t size, std::string_view end) {
-  return "Processing \"" + path + "\" (" + std::to_string(size) + " bytes) ... " + std::string(end);
-}
 
 // Files in a temporary folder and a session over them in which each page that holds "old.htm"
 // gets one row replacing it with "new.htm".
@@ -139,11 +126,12 @@ TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
   EXPECT_EQ(Entries(site.dir / "sub"), (std::set<std::string>{"b.css", "b.css.bak"}));
   const std::string goneLine =
       "Processing \"" + gone + "\" ... failed: cannot open the file (No such file or directory)";
-  EXPECT_EQ(view.log,
-            (std::vector<std::string>{
-                LogLine(a, kOldSize, "done"), goneLine + "; the file is unchanged",
-                LogLine(b, 6, "no change"),
-                LogLine(ro, kOldSize, "failed: the file is read-only; the file is unchanged")}));
+  EXPECT_EQ(
+      view.log,
+      (std::vector<std::string>{
+          ProcessingLine(a, kOldSize, "done"), goneLine + "; the file is unchanged",
+          ProcessingLine(b, 6, "no change"),
+          ProcessingLine(ro, kOldSize, "failed: the file is read-only; the file is unchanged")}));
   EXPECT_EQ(view.overall, (std::vector<std::pair<int, int>>{
                               {1, 6}, {1, 6}, {2, 6}, {3, 6}, {4, 6}, {5, 6}, {6, 6}}));
   EXPECT_EQ(view.statuses, (std::vector<std::string>{
@@ -242,7 +230,7 @@ TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
     const bool ok = c.logEnd == "done";
     EXPECT_EQ(ReadFileBytes(a), ok ? kNewPage : kOldPage) << c.logEnd;
     ASSERT_EQ(view.log.size(), 2u);
-    EXPECT_EQ(view.log[0], LogLine(a, kOldSize, c.logEnd));
+    EXPECT_EQ(view.log[0], ProcessingLine(a, kOldSize, c.logEnd));
     // The second file fails the same way; nothing else is in the folder.
     std::set<std::string> expected = {"a.htm", "b.htm"};
     if (!c.backupAfter.empty()) expected.insert({"a.htm.bak", "b.htm.bak"});
@@ -276,9 +264,9 @@ TEST(ApplyRun, AWriteThatRunsOutOfSpaceLeavesTheFileIntact) {
   ::signal(SIGXFSZ, previous);
   EXPECT_EQ(std::pair(r.FilesFailed, ReadFileBytes(b)), std::pair(1, big));
   EXPECT_EQ(view.log,
-            std::vector<std::string>{LogLine(b, big.size(),
-                                             "failed: cannot write the new text (File too "
-                                             "large); the file is unchanged")});
+            std::vector<std::string>{ProcessingLine(b, big.size(),
+                                                    "failed: cannot write the new text (File too "
+                                                    "large); the file is unchanged")});
   EXPECT_EQ(Entries(site.dir.path()), (std::set<std::string>{"b.htm"}));
 }
 

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -26,6 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::Contains;
+using testing::ProcessingLine;
 using testing::ReadFileBytes;
 using testing::RecordingRunView;
 using testing::TempDir;
@@ -109,8 +111,10 @@ TEST(WholeJob, BadInputIsSearchedReviewedAndAppliedWithoutLoss) {
   // A named pipe with a page's name is neither read (it could block for ever) nor written.
   // clang-format off
   const Case cases[] = {
-      {"names that are not UTF-8", {{"\xff.gif", "GIF89a"}, {"caf\xe9.htm", oddPage},
-       {"sub/\xfe\xff.htm", "<a href=\"../caf\xe9.htm\">up</a>"}}, {{"caf\xe9.htm", oddAfter}}, 1},
+      {"names that are not UTF-8",
+       {{"\xff.gif", "GIF89a"}, {"caf\xe9.htm", oddPage},
+       {"sub/\xfe\xff.htm", "<a href=\"../caf\xe9.htm\">up</a>"}},
+       {{"caf\xe9.htm", oddAfter}}, 1},
       {"a value of 5 MB", {{"big.htm", bigPage}}, {{"big.htm", "<p>big <img src=''> tail</p>"}}, 2},
       {"a value of 5 MB in UTF-16", {{"big.htm", Utf16Text(bigPage)}},
        {{"big.htm", Utf16Text("<p>big <img src=''> tail</p>")}}, 2},
@@ -121,9 +125,11 @@ TEST(WholeJob, BadInputIsSearchedReviewedAndAppliedWithoutLoss) {
         {"end.htm", open + "</p></a>"}},
        {{"line.htm", lineAfter}, {"open.htm", openAfter + "</p>"}, {"end.htm", openAfter + "</p>"}},
        17000},
-      {"files of none, one and two bytes", {{"empty.htm", ""}, {"one.htm", "<"}, {"ff.htm", "\xff"},
+      {"files of none, one and two bytes",
+       {{"empty.htm", ""}, {"one.htm", "<"}, {"ff.htm", "\xff"},
        {"bom.htm", "\xff\xfe"}, {"bombe.htm", "\xfe\xff"}, {"bom-odd.htm", "\xff\xfe<"},
-       {"nul.css", std::string(1, '\0')}, {"q.js", "'"}}, {}, 0, SearchOutcome::NothingFound},
+       {"nul.css", std::string(1, '\0')}, {"q.js", "'"}},
+       {}, 0, SearchOutcome::NothingFound},
       {"a full table", {{"a.htm", links}, {"b.htm", pictures}},
        {{"a.htm", ""}, {"b.htm", picturesAfter}}, kMaxLinkRows, SearchOutcome::Stopped,
        "and stopped there"},
@@ -179,43 +185,42 @@ TEST(WholeJob, BadInputIsSearchedReviewedAndAppliedWithoutLoss) {
   }
 }
 
-// Only `changed` (and its new backup) differs from `before` in the folder now.
-void ExpectOnlyChanged(const TempDir& dir, std::map<std::string, std::string> before,
-                       const std::string& changed) {
-  auto after = testing::Tree(dir.path(), testing::TreeOf::FilesAndFolders);
-  EXPECT_EQ(after[changed + ".bak"], kBroken);
-  after.erase(changed + ".bak");
-  before[changed] = kRepaired;
-  EXPECT_EQ(after, before);
-}
-
-std::string Processing(const std::string& path, std::size_t size, const std::string& end) {
-  return "Processing \"" + path + "\" (" + std::to_string(size) + " bytes) ... " + end;
-}
-
-TEST(WholeJob, APageThatVanishesBecomesAFolderOrChangesAfterTheSearchIsLeftAsItIs) {
-  const std::string utf16 = Utf16Text(kBroken);
-  // What a.htm is when the apply run comes: gone, a folder, or a text the rows no longer fit.
-  const std::string changes[] = {"<gone>",
-                                 "<folder>",
-                                 std::string(kBroken).substr(0, 20),
-                                 "<",
-                                 utf16,
-                                 utf16.substr(0, 31),
-                                 "<p>new text in front</p>" + std::string(kBroken)};
-  for (const std::string& now : changes) {
+// What becomes of a.htm between the search and the apply run: it vanishes, turns into a folder,
+// cannot be read (for an ordinary user without read permission; the tests may run as the
+// superuser, whom chmod does not stop), or holds a text the rows no longer fit. "<locked>" cannot
+// be read by the search either, which says why it did not search it.
+TEST(WholeJob, APageThatChangesAfterTheSearchIsLeftAsItIs) {
+  const std::string utf16 = Utf16Text(kBroken), changed = "the file changed since the search";
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {
+      {"<gone>", "cannot open the file (No such file or directory)"},
+      {"<folder>", "cannot open the file (it is a folder)"},
+      {"<unreadable>", "cannot read the file (Permission denied)"},
+      {"<locked>", "cannot read the file (Permission denied)"},
+      {std::string(kBroken).substr(0, 20), changed}, {"<", changed}, {utf16, changed},
+      {utf16.substr(0, 31), changed}, {"<p>new text in front</p>" + std::string(kBroken), changed}};
+  // clang-format on
+  for (const auto& [now, why] : cases) {
+    SCOPED_TRACE(now);
     TempDir dir;
     dir.Write("pic.gif", "GIF89a");
     const std::string page = dir.Write("a.htm", kBroken);
     dir.Write("b.htm", kBroken);
+    auto faulty = std::make_shared<testing::FaultyFs>();
+    bool unreadable = now == "<locked>";
+    faulty->fault = [&](testing::FaultyFs::Op op, const std::string& path, auto&) {
+      return op == testing::FaultyFs::Op::Read && unreadable && path == page ? EACCES : 0;
+    };
     RecordingRunView view;
-    auto session = Searched(dir, view);
-    ASSERT_EQ(session->LinkCount(), 2);
-    const bool missing = now == "<gone>" || now == "<folder>";
-    fs::remove(page);
-    if (now == "<folder>") {
-      fs::create_directory(page);
-    } else if (!missing) {
+    auto session = Searched(dir, view, SearchOutcome::Found, faulty);
+    EXPECT_EQ(session->LinkCount(), unreadable ? 1 : 2);
+    EXPECT_EQ(Contains(view.log, page + " ... cannot be read: Permission denied"), unreadable);
+    const bool missing = now == "<gone>" || now == "<folder>",
+               text = now[0] != '<' || now.size() == 1;
+    if (missing) fs::remove(page);
+    if (now == "<folder>") fs::create_directory(page);
+    if (now == "<unreadable>") unreadable = true;
+    if (text) {
       dir.Write("a.htm", now);
       // The rewriter itself, given the new text, stays inside it.
       const std::vector<std::uint8_t> bytes(now.begin(), now.end());
@@ -226,48 +231,20 @@ TEST(WholeJob, APageThatVanishesBecomesAFolderOrChangesAfterTheSearchIsLeftAsItI
         EXPECT_LE(out.size(), bytes.size() + 16);
       }
     }
-    const auto before = testing::Tree(dir.path(), testing::TreeOf::FilesAndFolders);
+    auto before = testing::Tree(dir.path(), testing::TreeOf::FilesAndFolders);
     EXPECT_EQ(Apply(*session, view, 1), 1);
-    const std::string why = now == "<gone>"     ? "cannot open the file (No such file or directory)"
-                            : now == "<folder>" ? "cannot open the file (it is a folder)"
-                                                : "the file changed since the search";
     const std::string failed = "failed: " + why + "; the file is unchanged";
-    EXPECT_EQ(view.log[0], missing ? "Processing \"" + page + "\" ... " + failed
-                                   : Processing(page, now.size(), failed));
+    EXPECT_EQ(view.log[0],
+              missing ? "Processing \"" + page + "\" ... " + failed
+                      : ProcessingLine(page, text ? now.size() : std::strlen(kBroken), failed));
     EXPECT_TRUE(Contains(view.status(), "1 file(s) failed and are unchanged")) << view.status();
-    ExpectOnlyChanged(dir, before, "b.htm");
+    // Only b.htm (and its new backup) differs from what was there before.
+    auto after = testing::Tree(dir.path(), testing::TreeOf::FilesAndFolders);
+    EXPECT_EQ(after["b.htm.bak"], kBroken);
+    after.erase("b.htm.bak");
+    before["b.htm"] = kRepaired;
+    EXPECT_EQ(after, before);
   }
-}
-
-TEST(WholeJob, AnUnreadablePageIsReportedBySearchAndApplyAndKeptAsItIs) {
-  TempDir dir;
-  dir.Write("pic.gif", "GIF89a");
-  const std::string locked = dir.Write("locked.htm", kBroken);
-  const std::string later = dir.Write("later.htm", kBroken);
-  const std::string open = dir.Write("open.htm", kBroken);
-  // Reading fails as without read permission for an ordinary user (the tests may run as the
-  // superuser, whom chmod 0 does not stop).
-  auto faulty = std::make_shared<testing::FaultyFs>();
-  std::set<std::string> unreadable = {locked};
-  faulty->fault = [&](testing::FaultyFs::Op op, const std::string& path, auto&) {
-    return op == testing::FaultyFs::Op::Read && unreadable.count(path) ? EACCES : 0;
-  };
-  RecordingRunView view;
-  auto session = Searched(dir, view, SearchOutcome::Found, faulty);
-  // The search says why it did not search the page, so it is not taken for clean.
-  EXPECT_TRUE(Contains(view.log, locked + " ... cannot be read: Permission denied"))
-      << view.LogText();
-  EXPECT_EQ(session->LinkCount(), 2);  // later.htm and open.htm
-  unreadable.insert(later);            // a second page becomes unreadable after the search
-  const auto before = testing::Tree(dir.path(), testing::TreeOf::FilesAndFolders);
-  Apply(*session, view, 2);
-  const std::string failed =
-      "failed: cannot read the file (Permission denied); the file is unchanged";
-  const std::size_t size = std::string(kBroken).size();
-  EXPECT_EQ(view.log, (std::vector<std::string>{Processing(later, size, failed),
-                                                Processing(locked, size, failed),
-                                                Processing(open, size, "done")}));
-  ExpectOnlyChanged(dir, before, "open.htm");
 }
 
 }  // namespace

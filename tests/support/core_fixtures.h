@@ -2,6 +2,8 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +66,28 @@ struct Review {
   VectorResultList list;
   ResultStep step;
 };
+
+// The same ASCII text as single-byte text (width 1) and as UTF-16 (width 2), for tables that run
+// on both; At turns a position in characters into bytes (negative positions stay).
+struct BothForms {
+  std::string ansi;
+  std::vector<std::uint8_t> wide;
+  explicit BothForms(std::string_view text);
+  TextView View(int width) const;
+};
+inline Pos At(Pos chars, int width) {
+  return chars < 0 ? chars : chars * width;
+}
+// UTF-16LE bytes of `ascii` followed by raw units (lone surrogates included).
+std::vector<std::uint8_t> Utf16Units(std::string_view ascii,
+                                     std::initializer_list<std::uint32_t> units);
+
+// The log line of the apply run for a file of `size` bytes.
+std::string ProcessingLine(const std::string& path, std::size_t size, std::string_view end);
+// The names in a folder.
+std::set<std::string> Entries(const std::string& folder);
+// A file's permission bits (0 when it has none).
+unsigned ModeOf(const std::string& path);
 
 inline std::string AsText(const std::vector<std::uint8_t>& bytes) {
   return std::string(bytes.begin(), bytes.end());

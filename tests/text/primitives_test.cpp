@@ -5,19 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <initializer_list>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "support/core_fixtures.h"
 #include "support/test_support.h"
 
 namespace urlsmith {
 namespace {
 
 using testing::AnsiView;
+using testing::At;
+using Both = testing::BothForms;
 using testing::Utf16LeUnits;
+using testing::Utf16Units;
 using testing::Utf16View;
 
 constexpr Pos kEnd = -2;  // in tables: "the size of the text"
@@ -27,29 +30,6 @@ constexpr auto U = QuoteKind::Unquoted, DQ = QuoteKind::DoubleQuote, AP = QuoteK
                EDQ = QuoteKind::EscapedDoubleQuote, EAP = QuoteKind::EscapedApostrophe,
                PAR = QuoteKind::Parenthesis;
 
-// The same ASCII text as single-byte text and as UTF-16.
-struct Both {
-  std::string ansi;
-  std::vector<std::uint8_t> wide;
-  explicit Both(std::string_view s) : ansi(s), wide(Utf16LeUnits(s)) {}
-  TextView View(int width) const { return width == 1 ? AnsiView(ansi) : Utf16View(wide); }
-};
-
-Pos At(Pos chars, int width) {
-  return chars < 0 ? chars : chars * width;
-}
-
-// UTF-16LE bytes of `ascii` followed by raw units (lone surrogates included).
-std::vector<std::uint8_t> Units(std::string_view ascii,
-                                std::initializer_list<std::uint32_t> units) {
-  std::vector<std::uint8_t> out = Utf16LeUnits(ascii);
-  for (const std::uint32_t u : units) {
-    out.push_back(static_cast<std::uint8_t>(u & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(u >> 8));
-  }
-  return out;
-}
-
 TEST(CharAt, BytesUnitsAndWhatLiesOutside) {
   const TextView t = AnsiView("A\xE9<");
   for (const auto& [pos, c] : std::vector<std::pair<Pos, int>>{
@@ -57,7 +37,7 @@ TEST(CharAt, BytesUnitsAndWhatLiesOutside) {
     EXPECT_EQ(CharAt(t, pos), c) << pos;
   }
   // A, é, €, Ā, 😀 (a pair), a lone high and a lone low surrogate, '>', then an odd byte.
-  auto units = Units("Aé€Ā😀", {0xD800, 'x', 0xDC00, '>'});
+  auto units = Utf16Units("Aé€Ā😀", {0xD800, 'x', 0xDC00, '>'});
   units.push_back('>');
   TextView w = Utf16View(units);
   struct Case {
@@ -101,7 +81,7 @@ TEST(FindTag, MatchesLessThanAndNameIgnoringAsciiCase) {
     }
   }
   // U+3C3C holds two '<' bytes; U+013C has '<' as its low byte.
-  const auto units = Units("", {0x3C3C, 0x013C, '<', 'a'});
+  const auto units = Utf16Units("", {0x3C3C, 0x013C, '<', 'a'});
   EXPECT_EQ(FindTag(Utf16View(units), "a", 0), 4);
   EXPECT_EQ(FindTag(Utf16View(units), "", 0), 4);
 }
@@ -286,15 +266,16 @@ TEST(ExtractValue, Utf16ValuesAreWrittenInTheCodePageAndEndBeforeAStrayByte) {
   strayAfterBlank.push_back(' ');
   strayAfterQuote.push_back(' ');
   // Lone surrogates, and a pair split by a skipped control character, are no characters.
-  const Case cases[] = {{Utf16LeUnits("\"é€😀.htm\" "), CodePage::Utf8, "é€😀.htm", 10},
-                        {Utf16LeUnits("\"é€😀.htm\" "), CodePage::Windows1252, "\xE9\x80__.htm", 10},
-                        {Utf16LeUnits("(Ā) "), CodePage::Windows1252, "_", 3},
-                        {Units("\"", {0xD800, 'x', 0xDC00, '"', ' '}), CodePage::Utf8, "_x_", 5},
-                        {Units("\"", {0xDBFF, '"', ' '}), CodePage::Utf8, "_", 3},
-                        {Units("\"", {0xD83D, '\n', 0xDE00, '"', ' '}), CodePage::Utf8, "__", 5},
-                        {Units("\"", {0xDE00, 0xD83D, '"', ' '}), CodePage::Utf8, "__", 4},
-                        {strayAfterBlank, CodePage::Utf8, "abc", 5, kTA},
-                        {strayAfterQuote, CodePage::Utf8, "", 0, kTA}};
+  const Case cases[] = {
+      {Utf16LeUnits("\"é€😀.htm\" "), CodePage::Utf8, "é€😀.htm", 10},
+      {Utf16LeUnits("\"é€😀.htm\" "), CodePage::Windows1252, "\xE9\x80__.htm", 10},
+      {Utf16LeUnits("(Ā) "), CodePage::Windows1252, "_", 3},
+      {Utf16Units("\"", {0xD800, 'x', 0xDC00, '"', ' '}), CodePage::Utf8, "_x_", 5},
+      {Utf16Units("\"", {0xDBFF, '"', ' '}), CodePage::Utf8, "_", 3},
+      {Utf16Units("\"", {0xD83D, '\n', 0xDE00, '"', ' '}), CodePage::Utf8, "__", 5},
+      {Utf16Units("\"", {0xDE00, 0xD83D, '"', ' '}), CodePage::Utf8, "__", 4},
+      {strayAfterBlank, CodePage::Utf8, "abc", 5, kTA},
+      {strayAfterQuote, CodePage::Utf8, "", 0, kTA}};
   for (const auto& c : cases) {
     TextView t = Utf16View(c.units);
     t.CodePage = c.cp;
@@ -391,8 +372,8 @@ TEST(FindAttribute, Utf16ValuesLongValuesAndStrayBytes) {
       {Utf16LeUnits("<a title=\"é\" href=\"é€😀.htm\">"), CodePage::Utf8, "é€😀.htm", 36},
       {Utf16LeUnits("<a title=\"é\" href=\"é€😀.htm\">"), CodePage::Windows1252, "\xE9\x80__.htm",
        36},
-      {Units("<a href=", {0xDC00, 'x', 0xD800, '>'}), CodePage::Utf8, "_x_", 16},
-      {Units("<a href=x", {0xD800}), CodePage::Utf8, "x_", 16},
+      {Utf16Units("<a href=", {0xDC00, 'x', 0xD800, '>'}), CodePage::Utf8, "_x_", 16},
+      {Utf16Units("<a href=x", {0xD800}), CodePage::Utf8, "x_", 16},
       {odd, CodePage::Utf8, "xy", 16},
       {open, CodePage::Utf8, "", kNone},
       {Utf16LeUnits("<a href=\"" + body + "\">"), CodePage::Utf8, body, 16}};
