@@ -1,8 +1,10 @@
-// The text primitives, paths and byte forms. Every table runs on its text as single-byte text and
-// as UTF-16; table positions are in characters.
+// The text primitives, paths, byte forms, and the encoding of real files. Every table runs on its
+// text as single-byte text and as UTF-16; table positions are in characters.
 #include "text/primitives.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <random>
@@ -12,6 +14,7 @@
 
 #include "support/core_fixtures.h"
 #include "support/test_support.h"
+#include "text/text_loading.h"
 
 namespace urlsmith {
 namespace {
@@ -252,38 +255,56 @@ TEST(ExtractValue, QuotesSpansAndEnds) {
   }
 }
 
-TEST(ExtractValue, Utf16ValuesAreWrittenInTheCodePageAndEndBeforeAStrayByte) {
+// UTF-16 values are written in the code page; lone surrogates (a high one as the last unit of
+// the text too), and a pair split by a skipped control character, are no characters. A stray
+// byte at the end: a value that ended before it ends as usual, one whose closing quote is the
+// last whole unit runs out. Values are read by ExtractValue from 0 (`at` its span) or, with
+// `attribute`, as the href of FindAttribute from 4 (`at` its position).
+TEST(Primitives, Utf16ValuesInTheCodePage) {
   struct Case {
     std::vector<std::uint8_t> units;
     CodePage cp;
     std::string value;
-    int span;
+    Pos at;
+    bool attribute = false;
     ValueMode mode = kStyle;
   };
-  // A stray byte after the blank: the value ends as usual; after the closing quote the quote is
-  // the last whole unit and the value runs out.
-  auto strayAfterBlank = Utf16LeUnits("\"abc\" "), strayAfterQuote = Utf16LeUnits("\"abc\"");
-  strayAfterBlank.push_back(' ');
-  strayAfterQuote.push_back(' ');
-  // Lone surrogates, and a pair split by a skipped control character, are no characters.
+  const auto stray = [](std::string_view ascii, char last) {
+    auto units = Utf16LeUnits(ascii);
+    units.push_back(static_cast<std::uint8_t>(last));
+    return units;
+  };
+  const std::string body(100000, 'u');
+  constexpr auto kUtf8 = CodePage::Utf8, k1252 = CodePage::Windows1252;
+  // clang-format off
   const Case cases[] = {
-      {Utf16LeUnits("\"é€😀.htm\" "), CodePage::Utf8, "é€😀.htm", 10},
-      {Utf16LeUnits("\"é€😀.htm\" "), CodePage::Windows1252, "\xE9\x80__.htm", 10},
-      {Utf16LeUnits("(Ā) "), CodePage::Windows1252, "_", 3},
-      {Utf16Units("\"", {0xD800, 'x', 0xDC00, '"', ' '}), CodePage::Utf8, "_x_", 5},
-      {Utf16Units("\"", {0xDBFF, '"', ' '}), CodePage::Utf8, "_", 3},
-      {Utf16Units("\"", {0xD83D, '\n', 0xDE00, '"', ' '}), CodePage::Utf8, "__", 5},
-      {Utf16Units("\"", {0xDE00, 0xD83D, '"', ' '}), CodePage::Utf8, "__", 4},
-      {strayAfterBlank, CodePage::Utf8, "abc", 5, kTA},
-      {strayAfterQuote, CodePage::Utf8, "", 0, kTA}};
+      {Utf16LeUnits("\"é€😀.htm\" "), kUtf8, "é€😀.htm", 10},
+      {Utf16LeUnits("\"é€😀.htm\" "), k1252, "\xE9\x80__.htm", 10},
+      {Utf16LeUnits("(Ā) "), k1252, "_", 3},
+      {Utf16Units("\"", {0xD800, 'x', 0xDC00, '"', ' '}), kUtf8, "_x_", 5},
+      {Utf16Units("\"", {0xDBFF, '"', ' '}), kUtf8, "_", 3},
+      {Utf16Units("\"", {0xD83D, '\n', 0xDE00, '"', ' '}), kUtf8, "__", 5},
+      {Utf16Units("\"", {0xDE00, 0xD83D, '"', ' '}), kUtf8, "__", 4},
+      {stray("\"abc\" ", ' '), kUtf8, "abc", 5, false, kTA},
+      {stray("\"abc\"", ' '), kUtf8, "", 0, false, kTA},
+      {Utf16LeUnits("<a title=\"é\" href=\"é€😀.htm\">"), kUtf8, "é€😀.htm", 36, true},
+      {Utf16LeUnits("<a title=\"é\" href=\"é€😀.htm\">"), k1252, "\xE9\x80__.htm", 36, true},
+      {Utf16Units("<a href=", {0xDC00, 'x', 0xD800, '>'}), kUtf8, "_x_", 16, true},
+      {Utf16Units("<a href=x", {0xD800}), kUtf8, "x_", 16, true},
+      {stray("<a href=xy", '>'), kUtf8, "xy", 16, true},
+      {stray("<a title=", '"'), kUtf8, "", kNone, true},
+      {Utf16LeUnits("<a href=\"" + body + "\">"), kUtf8, body, 16, true}};
+  // clang-format on
   for (const auto& c : cases) {
     TextView t = Utf16View(c.units);
     t.CodePage = c.cp;
     std::string value;
+    Pos at = 12345;
     int span = 0;
-    const int n = ExtractValue(t, 0, &value, c.mode, &span, nullptr);
-    EXPECT_EQ(std::tuple(value, n, span),
-              std::tuple(c.value, static_cast<int>(c.value.size()), c.span));
+    const int n = c.attribute ? FindAttribute(t, "href", 4, &value, &at, false)
+                              : ExtractValue(t, 0, &value, c.mode, &span, nullptr);
+    EXPECT_EQ(std::tuple(value, n, c.attribute ? at : span),
+              std::tuple(c.value, static_cast<int>(c.value.size()), c.at));
   }
 }
 
@@ -357,34 +378,6 @@ TEST(FindAttribute, ReadsTheNamedAttributeOfOneTag) {
                 found)
           << page << " width " << width;
     }
-  }
-}
-
-TEST(FindAttribute, Utf16ValuesLongValuesAndStrayBytes) {
-  auto odd = Utf16LeUnits("<a href=xy");
-  odd.push_back('>');
-  auto open = Utf16LeUnits("<a title=");
-  open.push_back('"');
-  const std::string body(100000, 'u');
-  // Lone surrogates; a high surrogate as the last unit of the text; an odd-sized buffer ends
-  // before the stray byte.
-  const std::tuple<std::vector<std::uint8_t>, CodePage, std::string, Pos> cases[] = {
-      {Utf16LeUnits("<a title=\"é\" href=\"é€😀.htm\">"), CodePage::Utf8, "é€😀.htm", 36},
-      {Utf16LeUnits("<a title=\"é\" href=\"é€😀.htm\">"), CodePage::Windows1252, "\xE9\x80__.htm",
-       36},
-      {Utf16Units("<a href=", {0xDC00, 'x', 0xD800, '>'}), CodePage::Utf8, "_x_", 16},
-      {Utf16Units("<a href=x", {0xD800}), CodePage::Utf8, "x_", 16},
-      {odd, CodePage::Utf8, "xy", 16},
-      {open, CodePage::Utf8, "", kNone},
-      {Utf16LeUnits("<a href=\"" + body + "\">"), CodePage::Utf8, body, 16}};
-  for (const auto& [units, cp, expected, expectedPos] : cases) {
-    TextView t = Utf16View(units);
-    t.CodePage = cp;
-    std::string value;
-    Pos valuePos = 12345;
-    const int n = FindAttribute(t, "href", 4, &value, &valuePos, false);
-    EXPECT_EQ(std::tuple(value, n, valuePos),
-              std::tuple(expected, static_cast<int>(expected.size()), expectedPos));
   }
 }
 
@@ -521,6 +514,38 @@ TEST(ByteForms, ByteSwapAndUtf8OfEveryLength) {
     AppendUtf8(out, cp);
     EXPECT_EQ(out, "x" + utf8) << static_cast<unsigned>(cp);
   }
+}
+
+TEST(DetectEncoding, ReadsTheByteOrderMarkOfRealFiles) {
+  testing::TempDir dir;
+  PosixFileSystem fs;
+  // clang-format off
+  const std::pair<std::string, FileEncoding> cases[] = {
+      {std::string("\xFF\xFE<\0a\0", 6), FileEncoding::Utf16Le},
+      {std::string("\xFE\xFF\0<\0a", 6), FileEncoding::Utf16Be},
+      {"\xFF\xFE", FileEncoding::Utf16Le}, {"\xFE\xFF", FileEncoding::Utf16Be},
+      {"\xFF", FileEncoding::Ansi}, {"\xFE", FileEncoding::Ansi}, {"", FileEncoding::Ansi},
+      {"<html>", FileEncoding::Ansi}, {"\xEF\xBB\xBF<html>", FileEncoding::Ansi},
+      {"\xFE\xFE", FileEncoding::Ansi}};
+  // clang-format on
+  int n = 0;
+  for (const auto& [bytes, expected] : cases) {
+    const std::string path = dir.Write(std::to_string(n++) + ".htm", bytes);
+    EXPECT_EQ(DetectEncoding(fs, path), expected) << ::testing::PrintToString(bytes);
+  }
+  // Files that cannot be read are single-byte: a missing one, a folder, one without permission
+  // (which does not stop the superuser).
+  EXPECT_EQ(DetectEncoding(fs, dir / "missing.htm"), FileEncoding::Ansi);
+  EXPECT_EQ(DetectEncoding(fs, dir.MakeDir("folder.htm")), FileEncoding::Ansi);
+  if (::geteuid() != 0) {
+    const std::string locked = dir.Write("locked.htm", "\xFF\xFE<\0");
+    ::chmod(locked.c_str(), 0);
+    EXPECT_EQ(DetectEncoding(fs, locked), FileEncoding::Ansi);
+  }
+  const std::uint8_t le[] = {0xFF, 0xFE};
+  EXPECT_EQ(DetectEncodingFromBytes(le, 2), FileEncoding::Utf16Le);
+  EXPECT_EQ(DetectEncodingFromBytes(le, 1), FileEncoding::Ansi);
+  EXPECT_EQ(DetectEncodingFromBytes(nullptr, 0), FileEncoding::Ansi);
 }
 
 }  // namespace
