@@ -12,22 +12,22 @@ namespace urlsmith {
 namespace {
 
 using testing::AsText;
-using testing::RowSpec;
+using testing::RowText;
 using testing::Utf16Bytes;
 using Opts = RewriteOptions;
 using TL = TextLinkModeKind;
 
 constexpr const char* kPage = "/site/www/a/page.htm";
 
-// A session over one page with hand-made rows (see testing::RowSpec).
+// A session over one page with hand-made rows (see testing::RowText).
 struct Fixture {
   SearchSession session;
   explicit Fixture(std::string page = kPage, PathStyle style = PathStyle::Posix) : session(style) {
     session.FileList.Append(std::move(page));
     session.RootPath = "/site/www/";
   }
-  void Add(std::string_view page, const std::vector<RowSpec>& specs, int file = 0) {
-    for (const RowSpec& s : specs)
+  void Add(std::string_view page, const std::vector<RowText>& rows, int file = 0) {
+    for (const RowText& s : rows)
       session.LinkTable.push_back(testing::RowIn(page, s, file));
   }
   // Rewrites the page as `text` in `encoding`; returns the number of its rows through `count`.
@@ -62,7 +62,7 @@ Opts Deleting(TL mode = TL::ConvertToText) {
 TEST(RewritePage, ReplacementsTargetsAndDeletionsOfSingleRows) {
   struct Case {
     std::string page;
-    std::vector<RowSpec> rows;
+    std::vector<RowText> rows;
     Opts options;
     std::string expected;
   };
@@ -327,7 +327,7 @@ TEST(RewritePage, Utf16PagesAreRewrittenInUtf16InTheirOwnByteOrder) {
   const std::string expected =
       "<p>Link <A target=\"_blank\" HREF=\"caf\xC3\xA9.htm\">y</A> <img "
       "src='\xE2\x82\xAC.gif'></p>";
-  const std::vector<RowSpec> rows = {{"<a", "\"gone.htm\"", ""},
+  const std::vector<RowText> rows = {{"<a", "\"gone.htm\"", ""},
                                      {"<A", "x.htm", "\"caf\xC3\xA9.htm\""},
                                      {"+<A", "", ":::\"_blank\""},
                                      {"<img", "'old.gif'", "\xE2\x82\xAC.gif"}};

@@ -63,19 +63,19 @@ std::int32_t Find(std::string_view page, std::string_view needle, std::size_t fr
 
 }  // namespace
 
-LinkEntry RowIn(std::string_view page, const RowSpec& spec, int fileIndex) {
+LinkEntry RowIn(std::string_view page, const RowText& text, int fileIndex) {
   LinkEntry row;
   row.FileIndex = fileIndex;
-  row.Replacement = spec.replacement;
-  row.Url = spec.url;
-  if (spec.tag[0] == '+') {
-    row.TagPos = row.ValuePos = Find(page, spec.tag.substr(1));
+  row.Replacement = text.replacement;
+  row.Url = text.url;
+  if (text.tag[0] == '+') {
+    row.TagPos = row.ValuePos = Find(page, text.tag.substr(1));
     return row;
   }
-  const bool free = spec.tag == "style" || spec.tag == "script";
-  row.TagPos = !free ? Find(page, spec.tag) : spec.tag == "style" ? kTagPosStyle : kTagPosScript;
-  row.ValuePos = Find(page, spec.value, free ? 0 : static_cast<std::size_t>(row.TagPos));
-  const std::string_view v = spec.value;
+  const bool free = text.tag == "style" || text.tag == "script";
+  row.TagPos = !free ? Find(page, text.tag) : text.tag == "style" ? kTagPosStyle : kTagPosScript;
+  row.ValuePos = Find(page, text.value, free ? 0 : static_cast<std::size_t>(row.TagPos));
+  const std::string_view v = text.value;
   row.SpanLength = static_cast<std::int32_t>(v.size());
   row.QuoteLength = v.size() >= 2 && v[0] == '\\' && (v[1] == '"' || v[1] == '\'') ? 2
                     : !v.empty() && (v[0] == '"' || v[0] == '\'' || v[0] == '(')   ? 1

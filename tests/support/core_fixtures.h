@@ -42,10 +42,10 @@ class FaultyFs : public PosixFileSystem {
 // begins in the page ("<a": its first occurrence; "+<a": a row that adds a target to that tag;
 // "style" and "script": a value found outside tags), `value` the value as written with its
 // quotes, found from the tag on. The URL is the value without its quotes unless given.
-struct RowSpec {
+struct RowText {
   std::string tag, value, replacement, url = {};
 };
-LinkEntry RowIn(std::string_view page, const RowSpec& spec, int fileIndex = 0);
+LinkEntry RowIn(std::string_view page, const RowText& text, int fileIndex = 0);
 
 // A review over hand-made rows: a session over `files` (path, whether a link refers to it), its
 // list and its step with `options`, the list built.
