@@ -23,15 +23,16 @@ $(ASAN_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(ASAN_BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DURLSMITH_WERROR=ON \
 	  -DURLSMITH_SANITIZE=ON -DURLSMITH_BENCH=OFF
 
-# The fuzz programs need clang; the coverage build is made with gcc.
+# The fuzz programs need clang; the coverage build is made with gcc, with counters that the
+# search's worker threads update atomically.
 $(FUZZ_BUILD)/CMakeCache.txt:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G "$(GENERATOR)" \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DURLSMITH_WERROR=ON -DURLSMITH_FUZZ=ON
 
 $(COVERAGE_BUILD)/CMakeCache.txt:
 	CC=gcc CXX=g++ cmake -S . -B $(COVERAGE_BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug \
-	  -DURLSMITH_WERROR=ON -DURLSMITH_BENCH=OFF -DCMAKE_CXX_FLAGS=--coverage \
-	  -DCMAKE_EXE_LINKER_FLAGS=--coverage
+	  -DURLSMITH_WERROR=ON -DURLSMITH_BENCH=OFF \
+	  "-DCMAKE_CXX_FLAGS=--coverage -fprofile-update=atomic" -DCMAKE_EXE_LINKER_FLAGS=--coverage
 
 build: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "apply/apply_run.h"
+#include "apply/rewriter.h"
 #include "engine/analysis.h"
 #include "engine/file_adds.h"
 #include "engine/run_view.h"
@@ -87,6 +88,45 @@ void BM_RemoveNeverClosedLinks(benchmark::State& state) {
 BENCHMARK(BM_RemoveNeverClosedLinks)
     ->Arg(25000)
     ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+// A site of n pages that each lose a protocol fix with a removed link: the rewriter forgets the
+// dropped fixes once after all pages, so the work grows with the pages, not with the pages
+// times the fixes.
+void BM_ForgetDroppedFixes(benchmark::State& state) {
+  const int pages = static_cast<int>(state.range(0));
+  const std::string page = R"X(<a href="gone.htm" onclick="open('http:/x.com')">t</a>)X";
+  const auto at = [&](std::string_view s) { return static_cast<std::int32_t>(page.find(s)); };
+  RewriteOptions options;
+  options.Review.AllowLinkDeletion = true;
+  const TextView text{reinterpret_cast<const std::uint8_t*>(page.data()),
+                      static_cast<Pos>(page.size()), FileEncoding::Ansi, CodePage::Utf8};
+  for (auto _ : state) {
+    state.PauseTiming();
+    SearchSession session(PathStyle::Posix);
+    for (int i = 0; i < pages; ++i) {
+      session.FileList.Append("/site/p" + std::to_string(i) + ".htm");
+      session.FixList.push_back(static_cast<std::int32_t>(session.LinkTable.size()));
+      session.LinkTable.push_back(
+          {i, at("<a"), at("'http:/x.com'"), 13, 1, "http:/x.com", "http://x.com"});
+      session.LinkTable.push_back({i, at("<a"), at("\"gone.htm\""), 10, 1, "gone.htm", ""});
+    }
+    std::vector<std::uint8_t> out;
+    state.ResumeTiming();
+    PageRewriter rewriter(session, options);
+    for (int i = 0; i < pages; ++i) {
+      out.clear();
+      rewriter.RewritePage(text, i, out);
+    }
+    rewriter.ForgetDroppedFixes();
+    if (!session.FixList.empty()) state.SkipWithError("a dropped fix was kept");
+  }
+  state.SetComplexityN(pages);
+}
+BENCHMARK(BM_ForgetDroppedFixes)
+    ->Arg(10000)
+    ->Arg(40000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 

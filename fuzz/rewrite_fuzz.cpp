@@ -11,6 +11,7 @@
 
 #include "apply/apply_run.h"
 #include "engine/search_run.h"
+#include "engine/tag_scanner.h"
 #include "fuzz_support.h"
 #include "text/primitives.h"
 #include "text/replacement.h"
@@ -69,6 +70,25 @@ bool UserChosenValue(const TextView& text, const LinkEntry& row, const ApplyOpti
     return false;
   }
   const std::string token = TagNameToken(text, row.TagPos);
+  // The pictures of HTML5 places (posters, SVG images, image candidates) follow the pictures.
+  for (const PlaceRow& place : kHtml5Places) {
+    if (place.Deletion != PlaceDeletion::Picture && place.Deletion != PlaceDeletion::Candidate) {
+      continue;
+    }
+    if (token.size() < 2 || !EqualsIgnoreCase(std::string_view(token).substr(1), place.Tag)) {
+      continue;
+    }
+    Pos valuePos = kNone;
+    if (FindAttribute(text, place.Attribute, row.TagPos + place.Start * text.width(), nullptr,
+                      &valuePos, false) == 0) {
+      continue;
+    }
+    const ValueContent content = ContentOfValue(text, valuePos);
+    const bool holds = place.Form == PlaceForm::Address
+                           ? row.ValuePos == valuePos
+                           : row.ValuePos >= content.Start && row.ValuePos < content.End;
+    if (holds) return d.ImageLinkMode == ImageLinkModeKind::ReplaceWithUrl;
+  }
   if (EqualsIgnoreCase(token, "<IMG")) return d.ImageLinkMode == ImageLinkModeKind::ReplaceWithUrl;
   for (const char* holder : {"<INPUT", "<BODY", "<TABLE", "<TD", "<TR"}) {
     if (EqualsIgnoreCase(token, holder)) {

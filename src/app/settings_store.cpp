@@ -72,6 +72,7 @@ WizardSettings SettingsStore::Load() const {
   ReadFlag(ini, "stStep3Chk9", so.CheckInternetUrls);
   ReadFlag(ini, "stStep3Chk10", so.ScanEventHandlers);
   ReadFlag(ini, "stStep3Chk12", so.UseBaseUrl);
+  ReadFlag(ini, "stStep3Chk13", so.SearchHtml5);
   ReadText(ini, "stStep3Edit1", so.BaseUrl, kMaxSettingText);
   ProcessingOptions& po = s.processing;
   ReadFlag(ini, "stStep4Chk1", po.DeleteScriptLinks);
@@ -82,6 +83,7 @@ WizardSettings SettingsStore::Load() const {
   ReadFlag(ini, "stStep4Chk6", po.ModifyExistingTargets);
   ReadFlag(ini, "stStep4Chk8", po.DeleteUnknownProtocols);
   ReadFlag(ini, "stStep4Chk9", so.FixRedirects);
+  ReadFlag(ini, "stStep4Chk10", so.CaseSensitive);
   bool relative = true;
   ReadFlag(ini, "stStep4Rad1", relative);
   po.UrlForm = relative ? UrlFormKind::Relative : UrlFormKind::Absolute;
@@ -115,6 +117,7 @@ void SettingsStore::Save(const WizardSettings& s, MessageService& messages) cons
   flag("stStep3Chk9", so.CheckInternetUrls);
   flag("stStep3Chk10", so.ScanEventHandlers);
   flag("stStep3Chk12", so.UseBaseUrl);
+  flag("stStep3Chk13", so.SearchHtml5);
   text("stStep3Edit1", so.BaseUrl);
   const ProcessingOptions& po = s.processing;
   flag("stStep4Chk1", po.DeleteScriptLinks);
@@ -125,6 +128,7 @@ void SettingsStore::Save(const WizardSettings& s, MessageService& messages) cons
   flag("stStep4Chk6", po.ModifyExistingTargets);
   flag("stStep4Chk8", po.DeleteUnknownProtocols);
   flag("stStep4Chk9", so.FixRedirects);
+  flag("stStep4Chk10", so.CaseSensitive);
   flag("stStep4Rad1", po.UrlForm == UrlFormKind::Relative);
   text("stStep4Edit1", po.TargetUrlMask);
   ini.setValue(QStringLiteral("stStep4Combo1"), po.TargetAdderMode == TargetMode::NoSelection

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/tag_scanner.h"
 #include "text/primitives.h"
 #include "text/replacement.h"
 #include "text/url_ops.h"
@@ -212,11 +213,32 @@ std::vector<std::vector<std::int32_t>> GatherRowsByFile(const SearchSession& ses
   return rows;
 }
 
+// The value of an HTML5 place in a tag.
+struct PageRewriter::PlaceValue {
+  const PlaceRow* place;
+  Pos valuePos;
+  ValueContent content;
+};
+
 struct PageRewriter::Page {
+  Page(RewriteCursor c, const std::string& p, std::span<const std::int32_t> r, int file)
+      : cursor(c), path(p), rows(r), fileIndex(file) {}
+
   RewriteCursor cursor;
   const std::string& path;
   std::span<const std::int32_t> rows;
   std::vector<std::string_view> elementStack;  // ElementStack: names without '<'
+  int fileIndex = -1;
+  // The HTML5 places of the tag last looked at.
+  Pos placesOf = kNone;
+  std::vector<PlaceValue> places;
+  // The candidate list last looked at, and which of its candidates leave it.
+  Pos listStart = kNone;
+  std::vector<ListCandidate> candidates;
+  std::vector<std::uint8_t> removed;
+  // The page's base, once asked for.
+  bool baseKnown = false;
+  PageBase base;
   // The last search for each closing tag: searching again from any place between `from` and
   // what it found gives the same answer. Without it, many opening tags that are never closed
   // would each search the rest of the page, which is quadratic.
@@ -267,7 +289,7 @@ int PageRewriter::RewritePage(const TextView& text, int fileIndex, std::vector<s
   const std::string& path = fileIndex >= 0 && fileIndex < session_.FileList.size()
                                 ? session_.FileList.path(fileIndex)
                                 : kNoPath;
-  Page page{RewriteCursor{text, out, 0, copies, start}, path, rows, {}, {}};
+  Page page(RewriteCursor{text, out, 0, copies, start}, path, rows, fileIndex);
   auto& table = session_.LinkTable;
 
   std::size_t k = 0;
@@ -347,12 +369,25 @@ void PageRewriter::HandleRow(Page& page, std::size_t& k) {
     }
   }
 
+  // Nor for one whose tag goes with the deletion of an HTML5 place's address.
+  if (options_.Review.AllowLinkDeletion) {
+    for (std::size_t j = k + 1; j < page.rows.size(); ++j) {
+      const LinkEntry& next = table[static_cast<std::size_t>(page.rows[j])];
+      if (next.TagPos != row.TagPos) break;
+      if (!IsDeletion(next)) continue;
+      const PlaceValue* place = PlaceOfRow(page, next, token);
+      if (place != nullptr && RemovesTag(*place)) {
+        DropRow(page.rows[k]);
+        return;
+      }
+    }
+  }
+
   // A mark is not written: the target value follows its mark, a relative reference is made from
   // the file URL after its mark.
   const ReplacementText replacement(row.Replacement);
-  const std::string value = replacement.IsRelative()
-                                ? RelativeValue(page.path, replacement.written())
-                                : std::string(replacement.written());
+  const std::string value = replacement.IsRelative() ? RelativeValue(page, replacement.written())
+                                                     : std::string(replacement.written());
   if (row.ValuePos == row.TagPos) {
     InsertAttribute(page.cursor, "target", value, row);
   } else {
@@ -363,12 +398,16 @@ void PageRewriter::HandleRow(Page& page, std::size_t& k) {
 void PageRewriter::HandleDeletion(Page& page, std::size_t& k, LinkEntry& row,
                                   const std::string& token) {
   if (!options_.Review.AllowLinkDeletion) return;
+  if (const PlaceValue* place = PlaceOfRow(page, row, token)) {
+    HandlePlaceDeletion(page, k, row, *place);
+    return;
+  }
   const DeletionOptions& d = options_.Deletion;
   // Pictures and backgrounds: emptied, or pointed at the replacement URL the user chose.
   const auto picture = [&](ImageLinkModeKind mode, const std::string& url, bool relative) {
     WriteReplacement(page.cursor,
                      mode == ImageLinkModeKind::ReplaceWithUrl
-                         ? PictureValue(page.path, row, url, relative)
+                         ? PictureValue(page, row, url, relative)
                          : row.Replacement,
                      row);
   };
@@ -400,7 +439,7 @@ bool PageRewriter::RemoveTag(Page& page, std::size_t& k, LinkEntry& row, std::st
   if (end == kNone) return false;
   page.cursor.CopyTo(row.TagPos);
   page.cursor.WritePos = std::max(page.cursor.WritePos, end);
-  page.elementStack.push_back(element);
+  if (!element.empty()) page.elementStack.push_back(element);
   const std::int32_t tagPos = row.TagPos;
   DropRow(page.rows[k]);
   while (k + 1 < page.rows.size() &&
@@ -411,8 +450,151 @@ bool PageRewriter::RemoveTag(Page& page, std::size_t& k, LinkEntry& row, std::st
   return true;
 }
 
-std::string PageRewriter::RelativeValue(const std::string& pagePath,
-                                        std::string_view target) const {
+const PageRewriter::PlaceValue* PageRewriter::PlaceOfRow(Page& page, const LinkEntry& row,
+                                                         const std::string& token) const {
+  if (row.TagPos < 0 || token.size() < 2) return nullptr;
+  const TextView& text = page.cursor.Text;
+  if (page.placesOf != row.TagPos) {
+    page.placesOf = row.TagPos;
+    page.places.clear();
+    const std::string_view name = std::string_view(token).substr(1);
+    for (const PlaceRow& place : kHtml5Places) {
+      if (!EqualsIgnoreCase(name, place.Tag)) continue;
+      Pos valuePos = kNone;
+      if (FindAttribute(text, place.Attribute, row.TagPos + place.Start * text.width(), nullptr,
+                        &valuePos, false) == 0) {
+        continue;
+      }
+      page.places.push_back({&place, valuePos, ContentOfValue(text, valuePos)});
+    }
+  }
+  for (const PlaceValue& value : page.places) {
+    const bool holds =
+        value.place->Form == PlaceForm::Address
+            ? row.ValuePos == value.valuePos
+            : row.ValuePos >= value.content.Start && row.ValuePos < value.content.End;
+    if (holds) return &value;
+  }
+  return nullptr;
+}
+
+bool PageRewriter::RemovesTag(const PlaceValue& place) const {
+  const PlaceDeletion deletion = place.place->Deletion;
+  return deletion == PlaceDeletion::RemoveTag ||
+         (deletion == PlaceDeletion::RemoveElement &&
+          options_.Deletion.TextLinkMode == TextLinkModeKind::ConvertToText);
+}
+
+void PageRewriter::HandlePlaceDeletion(Page& page, std::size_t& k, LinkEntry& row,
+                                       const PlaceValue& place) {
+  const DeletionOptions& d = options_.Deletion;
+  switch (place.place->Deletion) {
+    case PlaceDeletion::Emptied:
+      break;
+    case PlaceDeletion::Hash:
+      WriteReplacement(page.cursor, "#", row);
+      return;
+    case PlaceDeletion::Picture:
+      if (d.ImageLinkMode == ImageLinkModeKind::ReplaceWithUrl) {
+        WriteReplacement(page.cursor,
+                         PictureValue(page, row, d.ImageReplacementUrl, d.ImageReplacementRelative),
+                         row);
+        return;
+      }
+      break;
+    case PlaceDeletion::RemoveTag:
+    case PlaceDeletion::RemoveElement:
+      // The element goes as a text link does; a META refresh always loses its tag.
+      if (RemovesTag(place) &&
+          RemoveTag(page, k, row,
+                    place.place->Deletion == PlaceDeletion::RemoveElement ? place.place->Tag
+                                                                          : std::string_view()))
+        return;
+      break;
+    case PlaceDeletion::Candidate:
+      if (d.ImageLinkMode == ImageLinkModeKind::ReplaceWithUrl) {
+        WriteReplacement(page.cursor,
+                         PictureValue(page, row, d.ImageReplacementUrl, d.ImageReplacementRelative),
+                         row);
+      } else {
+        RemoveCandidate(page, k, row, place);
+      }
+      return;
+  }
+  WriteReplacement(page.cursor, row.Replacement, row);
+}
+
+// Takes a candidate out of its list: with the comma before it when a candidate before it stays,
+// else with the comma after it, so that the list stays well formed. An unquoted list holds one
+// candidate only: its value becomes "".
+void PageRewriter::RemoveCandidate(Page& page, std::size_t k, const LinkEntry& row,
+                                   const PlaceValue& place) {
+  const TextView& text = page.cursor.Text;
+  const ValueContent& content = place.content;
+  if (content.Quote == 0) {
+    WriteReplacement(page.cursor, row.Replacement, row);
+    return;
+  }
+  const auto& table = session_.LinkTable;
+  const auto valueOf = [&](std::size_t j) {
+    return static_cast<Pos>(table[static_cast<std::size_t>(page.rows[j])].ValuePos);
+  };
+  if (page.listStart != content.Start) {
+    page.listStart = content.Start;
+    ListCandidates(text, content.Start, content.End, page.candidates);
+    page.removed.assign(page.candidates.size(), 0);
+    // The rows of the list lie around row k (dropped rows, at -1, are passed over).
+    std::size_t first = k;
+    while (first > 0 && (valueOf(first - 1) < 0 || valueOf(first - 1) >= content.Start))
+      --first;
+    for (std::size_t j = first; j < page.rows.size(); ++j) {
+      const Pos at = valueOf(j);
+      if (at < 0) continue;
+      if (at >= content.End) break;
+      if (!IsDeletion(table[static_cast<std::size_t>(page.rows[j])])) continue;
+      const auto c = std::lower_bound(
+          page.candidates.begin(), page.candidates.end(), at,
+          [](const ListCandidate& candidate, Pos p) { return candidate.Start < p; });
+      if (c != page.candidates.end() && c->Start == at) {
+        page.removed[static_cast<std::size_t>(c - page.candidates.begin())] = 1;
+      }
+    }
+  }
+  const auto c = std::lower_bound(
+      page.candidates.begin(), page.candidates.end(), static_cast<Pos>(row.ValuePos),
+      [](const ListCandidate& candidate, Pos p) { return candidate.Start < p; });
+  if (c == page.candidates.end() || c->Start != row.ValuePos) {
+    WriteReplacement(page.cursor, row.Replacement, row);
+    return;
+  }
+  const auto i = static_cast<std::size_t>(c - page.candidates.begin());
+  const bool keptBefore =
+      std::find(page.removed.begin(), page.removed.begin() + static_cast<std::ptrdiff_t>(i), 0) !=
+      page.removed.begin() + static_cast<std::ptrdiff_t>(i);
+  Pos from = c->Start;
+  Pos to = c->End;
+  if (keptBefore) {
+    from = page.candidates[i - 1].End;
+  } else if (i + 1 < page.candidates.size()) {
+    to = page.candidates[i + 1].Start;
+  }
+  page.cursor.CopyTo(from);
+  page.cursor.WritePos = std::max(page.cursor.WritePos, to);
+}
+
+const PageBase& PageRewriter::BaseOf(Page& page) const {
+  if (!page.baseKnown) {
+    page.baseKnown = true;
+    if (KindOfPath(page.path, session_.pathStyle()) == FileKind::Page) {
+      if (const auto href = FindBaseHref(page.cursor.Text)) {
+        page.base = ResolvePageBase(session_, page.fileIndex, *href);
+      }
+    }
+  }
+  return page.base;
+}
+
+std::string PageRewriter::RelativeValue(Page& page, std::string_view target) const {
   const PathStyle style = session_.pathStyle();
   const std::string& baseUrl = session_.Search.BaseUrl;
   if (session_.Processing.UseBaseUrlAsRoot && session_.Search.UseBaseUrl && !baseUrl.empty()) {
@@ -431,17 +613,24 @@ std::string PageRewriter::RelativeValue(const std::string& pagePath,
       return value;
     }
   }
-  return MakeRelativePath(pagePath, target, true, style);
+  const PageBase& pageBase = BaseOf(page);
+  // Under an Internet base only the file URL itself names the file.
+  if (pageBase.What == PageBase::Kind::Internet) return std::string(target);
+  return MakeRelativePath(pageBase.What == PageBase::Kind::Folder ? pageBase.Folder : page.path,
+                          target, true, style);
 }
 
-std::string PageRewriter::PictureValue(const std::string& pagePath, const LinkEntry& row,
-                                       const std::string& url, bool relative) const {
+std::string PageRewriter::PictureValue(Page& page, const LinkEntry& row, const std::string& url,
+                                       bool relative) const {
   std::string value = url;
   if (relative) {
     const std::string_view inner =
         IsDoubleQuoted(url) ? std::string_view(url).substr(1, url.size() - 2) : url;
-    if (StartsWithIgnoreCase(inner, kFileUrlPrefix)) {
-      value = MakeRelativePath(pagePath, url, true, session_.pathStyle());
+    const PageBase& pageBase = BaseOf(page);
+    if (StartsWithIgnoreCase(inner, kFileUrlPrefix) && pageBase.What != PageBase::Kind::Internet) {
+      value =
+          MakeRelativePath(pageBase.What == PageBase::Kind::Folder ? pageBase.Folder : page.path,
+                           url, true, session_.pathStyle());
     }
   }
   // The old value had no quotes of its own: the new one gets them.

@@ -3,6 +3,10 @@
 // one pass over the text. Replacements are written in place of the old values, relative forms
 // computed, link targets added or changed, and deleted links carried out as the deletion
 // options say. The new text is produced in memory; writing it to the disk is the apply run's.
+//
+// A deleted address of an HTML5 place is rendered as its place says (PlaceDeletion): an image
+// candidate leaves its list with its descriptors and one comma, so the list stays well formed;
+// relative values of a page with a <base href> are written from the base's folder.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/analysis.h"
 #include "engine/search_model.h"
 #include "results/deletion_options.h"
 #include "results/result_list.h"
@@ -104,12 +109,18 @@ class PageRewriter {
 
  private:
   struct Page;
+  struct PlaceValue;
   void HandleRow(Page& page, std::size_t& k);
   void HandleDeletion(Page& page, std::size_t& k, LinkEntry& row, const std::string& token);
+  void HandlePlaceDeletion(Page& page, std::size_t& k, LinkEntry& row, const PlaceValue& place);
+  void RemoveCandidate(Page& page, std::size_t k, const LinkEntry& row, const PlaceValue& place);
+  const PlaceValue* PlaceOfRow(Page& page, const LinkEntry& row, const std::string& token) const;
+  bool RemovesTag(const PlaceValue& place) const;
   bool RemoveTag(Page& page, std::size_t& k, LinkEntry& row, std::string_view element);
-  std::string RelativeValue(const std::string& pagePath, std::string_view target) const;
-  std::string PictureValue(const std::string& pagePath, const LinkEntry& row,
-                           const std::string& url, bool relative) const;
+  const PageBase& BaseOf(Page& page) const;
+  std::string RelativeValue(Page& page, std::string_view target) const;
+  std::string PictureValue(Page& page, const LinkEntry& row, const std::string& url,
+                           bool relative) const;
   void DropRow(std::int32_t rowIndex);
 
   SearchSession& session_;

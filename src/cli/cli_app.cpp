@@ -2,11 +2,14 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <regex>
 
@@ -19,6 +22,7 @@
 #include "engine/verdict_store.h"
 #include "results/deletion_options.h"
 #include "results/plan_json.h"
+#include "results/reports.h"
 #include "results/result_list.h"
 
 namespace urlsmith::cli {
@@ -82,6 +86,15 @@ Search options:
   --script-tags             take tags written inside scripts as real tags
   --jobs N                  read and prepare files on N threads (default: one per processor);
                             the results are the same with any number
+  --no-html5                do not look at the places of addresses that came with HTML5 and
+                            later pages: srcset lists, SOURCE, TRACK, AUDIO and VIDEO sources,
+                            VIDEO posters, OBJECT data, META refresh, SVG IMAGE and USE
+                            references, LINK imagesrcset, form actions, cite attributes and
+                            @import "x.css" in style sheets (a page's <base href> is always
+                            honoured)
+  --check-anchors           report local links whose fragment (page.htm#part) names no element
+                            of the page (no id, no A name) on ANCHOR lines; when one element
+                            matches ignoring letter case, plan that spelling
 
 Processing options:
   --absolute                make found local links absolute (default: relative)
@@ -95,6 +108,9 @@ Processing options:
   --target-mask MASK        the mask of --target-adder mask (default "*.jpg")
   --target NAME             the target to set (default "_blank")
   --no-modify-targets       with --target-adder, only change existing targets, add none
+  --case-sensitive          the site is served by a server that tells letter case apart: a
+                            local link whose letter case differs from its file is broken, and
+                            gets the file's own spelling
 
 File list:
   --no-recurse              folders add only their own files, not their subfolders
@@ -107,7 +123,13 @@ Review (the plan on stdout):
   --hide-orphan             leave out ORPHAN lines
   --allow-deletion          plan deletions of broken links that have no replacement; without
                             it, such links are left as they are
-  --format text|json        the plan as lines (default) or as JSON
+  --format FORMAT           the plan as lines (text, the default), as JSON (json), or as a
+                            report: junit (JUnit XML, a test case per file and a failure per
+                            change), markdown (a table per file) or sarif (SARIF 2.1.0, a result
+                            per change with its line and column); the reports name the broken
+                            links that are left because deletion is not allowed too, and are
+                            written even when nothing is to be changed
+  --output FILE             write the plan to FILE instead of stdout
 
 Applying (fix only):
   --no-backups              do not keep the old files as FILE.bak
@@ -129,7 +151,8 @@ struct Options {
   ProcessingOptions processing;
   ResultOptions review;
   DeletionOptions deletion;
-  bool json = false;
+  std::string format = "text";
+  std::string output;  // empty: stdout
   // --no-backups: what the plan reports as "makeBackups" and what the apply run does.
   bool backups = true;
   bool yes = false;
@@ -186,6 +209,9 @@ std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args
       {"--no-saved-from", [&] { o.search.UseSavedFromUrl = false; }},
       {"--no-event-handlers", [&] { o.search.ScanEventHandlers = false; }},
       {"--no-script-protocols", [&] { o.search.ScanScriptsByProtocol = false; }},
+      {"--no-html5", [&] { o.search.SearchHtml5 = false; }},
+      {"--check-anchors", [&] { o.search.CheckAnchors = true; }},
+      {"--case-sensitive", [&] { o.search.CaseSensitive = true; }},
       {"--script-tags", [&] { o.search.ScanScriptsByTag = true; }},
       {"--absolute", [&] { o.processing.UrlForm = UrlFormKind::Absolute; }},
       {"--no-base-as-root", [&] { o.processing.UseBaseUrlAsRoot = false; }},
@@ -295,8 +321,17 @@ std::optional<std::string> ParseScanOptions(const std::vector<std::string>& args
        }},
       {"--format",
        [&](const std::string& v) -> std::optional<std::string> {
-         if (v != "text" && v != "json") return "--format takes text or json, not \"" + v + "\"";
-         o.json = v == "json";
+         if (v != "text" && v != "json" && v != "junit" && v != "markdown" && v != "sarif") {
+           return "--format takes text or json, or a report: junit, markdown or sarif; not \"" + v +
+                  "\"";
+         }
+         o.format = v;
+         return std::nullopt;
+       }},
+      {"--output",
+       [&](const std::string& v) -> std::optional<std::string> {
+         if (v.empty()) return std::string("--output needs a file name");
+         o.output = v;
          return std::nullopt;
        }},
   };
@@ -395,10 +430,13 @@ bool PrintPlan(SearchSession& session, const Options& o, RunView& view, std::FIL
   step.Options = o.review;
   step.Options.MakeBackups = o.backups;
   ShowResults(step);
-  if (o.json) {
-    const std::string json = PlanJson(step);
-    std::fwrite(json.data(), 1, json.size(), out);
-    if (json.empty() || json.back() != '\n') std::fputc('\n', out);
+  if (o.format != "text") {
+    const std::string report = o.format == "json"    ? PlanJson(step)
+                               : o.format == "junit" ? JunitReport(step)
+                               : o.format == "sarif" ? SarifReport(step, URLSMITH_VERSION)
+                                                     : MarkdownReport(step);
+    std::fwrite(report.data(), 1, report.size(), out);
+    if (report.empty() || report.back() != '\n') std::fputc('\n', out);
   } else {
     for (int k = 0; k < list.Count(); ++k) {
       const std::string line = list.Text(k);
@@ -462,22 +500,41 @@ SearchOutcome Search(SearchSession& session, const Options& o, CliRunView& view,
 // The most passes fix makes: each pass after the first only follows automatic protocol fixes.
 constexpr int kMaxPasses = 5;
 
+// The reports are written when nothing is to be changed too: a CI server wants to see the
+// files that passed.
+bool IsReport(const Options& o) {
+  return o.format == "junit" || o.format == "markdown" || o.format == "sarif";
+}
+
 int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FILE* err) {
   Options o;
   if (auto error = ParseScanOptions(args, 1, o, fix)) {
     std::fprintf(err, "urlsmith-cli: %s\n", error->c_str());
     return kExitError;
   }
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> outputFile(nullptr, &std::fclose);
+  if (!o.output.empty()) {
+    outputFile.reset(std::fopen(o.output.c_str(), "wb"));
+    if (!outputFile) {
+      std::fprintf(err, "urlsmith-cli: cannot write \"%s\": %s\n", o.output.c_str(),
+                   std::strerror(errno));
+      return kExitError;
+    }
+    out = outputFile.get();
+  }
   const bool interactive = ::isatty(::fileno(err)) != 0;
   CliRunView view(err, interactive, o.quiet);
   view.SetAssumeYes(o.yes);
 
   SearchSession session(PathStyle::Posix);
-  auto checker = std::make_unique<CurlInternetChecker>();
-  checker->SetConcurrency(o.maxConcurrency, o.hostConcurrency);
-  checker->SetStrictTls(o.strictTls);
-  if (o.cache) checker->SetVerdictFile(VerdictStore::DefaultPath(), o.cacheAge);
-  session.SetInternetChecker(std::move(checker));
+  // The network library (and its TLS start-up) only when addresses are checked.
+  if (o.search.CheckInternetUrls) {
+    auto checker = std::make_unique<CurlInternetChecker>();
+    checker->SetConcurrency(o.maxConcurrency, o.hostConcurrency);
+    checker->SetStrictTls(o.strictTls);
+    if (o.cache) checker->SetVerdictFile(VerdictStore::DefaultPath(), o.cacheAge);
+    session.SetInternetChecker(std::move(checker));
+  }
   session.Search = o.search;
   // The command line leaves what it did not check alone, unless asked to rid the pages of it.
   session.Search.KeepUncheckedInternetUrls = !o.ridInternetLinks;
@@ -492,6 +549,7 @@ int Run(const std::vector<std::string>& args, bool fix, std::FILE* out, std::FIL
     case SearchOutcome::Stopped:
       return kExitError;
     case SearchOutcome::NothingFound:
+      if (IsReport(o) && !PrintPlan(session, o, view, out)) return StoppedAfterSearch(fix, err);
       return kExitClean;
     case SearchOutcome::Found:
       break;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 #include "engine/internet_check.h"
 #include "engine/saved_from.h"
@@ -125,11 +126,59 @@ std::string FolderWithSeparator(std::string_view path, PathStyle style) {
   return folder;
 }
 
+// How a reference to a listed file is written: as the processing options ask, or (for a link
+// whose letter case is mended) in the form the link was written in.
+enum class LinkForm { AsOptions, Relative, RootRelative, FileUrl, SiteUrl };
+
+// The reference to listed file targetIndex from the page of `at` in a form; prefix receives a
+// base URL that goes before it as the user wrote it.
+std::string ReferenceTo(const SearchSession& session, const Occurrence& at, int targetIndex,
+                        LinkForm form, const PageBase* base, std::string& prefix) {
+  const PathStyle style = session.pathStyle();
+  const std::string& targetPath = session.FileList.path(targetIndex);
+  const bool internetBase = base != nullptr && base->What == PageBase::Kind::Internet;
+  if (form == LinkForm::AsOptions) {
+    // Under an Internet base a relative reference would name an Internet address.
+    if (session.Processing.UrlForm == UrlFormKind::Relative && !internetBase) {
+      form = LinkForm::Relative;
+    } else if (session.Processing.UseBaseUrlAsRoot && session.Search.UseBaseUrl) {
+      form = LinkForm::SiteUrl;
+    } else {
+      form = LinkForm::FileUrl;
+    }
+  }
+  switch (form) {
+    case LinkForm::Relative: {
+      const bool fromBase = base != nullptr && base->What == PageBase::Kind::Folder;
+      return MakeRelativePath(fromBase ? base->Folder : session.FileList.path(at.fileIndex),
+                              targetPath, true, style);
+    }
+    case LinkForm::RootRelative: {
+      const std::string fromRoot = MakeRelativePath(session.RootPath, targetPath, true, style);
+      if (!Contains(fromRoot, kSchemeSeparator) && !fromRoot.starts_with("..")) {
+        return "/" + fromRoot;
+      }
+      break;
+    }
+    case LinkForm::SiteUrl:
+      prefix = session.Search.BaseUrl;
+      if (prefix.empty() || prefix.back() != '/') prefix += '/';
+      return MakeRelativePath(session.RootPath, targetPath, true, style);
+    case LinkForm::FileUrl:
+    case LinkForm::AsOptions:
+      break;
+  }
+  return (style == PathStyle::Windows ? std::string(kFileUrl) : std::string("file://")) +
+         targetPath;
+}
+
 // What a reference to a listed file or a deletion writes. `suffix` is the query and fragment that
-// follow the reference.
+// follow the reference. With `keepForm` the reference is written in that form, and a reference
+// that differs from the URL only in letter case is planned too.
 RowOutcome LinkEntryAt(SearchSession& session, const TextView& text, const Occurrence& at,
                        int targetIndex, const std::string& url, const std::string& suffix,
-                       bool quoteFlag) {
+                       bool quoteFlag, const PageBase* base = nullptr,
+                       const LinkForm* keepForm = nullptr) {
   std::string stored = url + suffix;
   if (targetIndex < 0) {
     // A deleted attribute value stays well formed: an unquoted one is written as "".
@@ -139,30 +188,23 @@ RowOutcome LinkEntryAt(SearchSession& session, const TextView& text, const Occur
   }
 
   const PathStyle style = session.pathStyle();
-  const std::string& pagePath = session.FileList.path(at.fileIndex);
   const std::string& targetPath = session.FileList.path(targetIndex);
   const bool wrap = quoteFlag && !ValueIsQuoted(text, at.valuePos, true) &&
                     targetPath.find(' ') != std::string::npos;
 
   std::string prefix;  // the base URL, kept as the user wrote it
-  std::string reference;
-  if (session.Processing.UrlForm == UrlFormKind::Relative) {
-    reference = MakeRelativePath(pagePath, targetPath, true, style);
-  } else if (session.Processing.UseBaseUrlAsRoot && session.Search.UseBaseUrl) {
-    prefix = session.Search.BaseUrl;
-    if (prefix.empty() || prefix.back() != '/') prefix += '/';
-    reference = MakeRelativePath(session.RootPath, targetPath, true, style);
-  } else {
-    reference =
-        (style == PathStyle::Windows ? std::string(kFileUrl) : std::string("file://")) + targetPath;
-  }
+  std::string reference =
+      ReferenceTo(session, at, targetIndex, keepForm != nullptr ? *keepForm : LinkForm::AsOptions,
+                  base, prefix);
   reference += suffix;
   // Only the part built from paths is converted: a port in the base URL keeps its colon.
   ConvertSeparators(reference, true, style);
 
   std::string replacement;
   EscapeUrl(prefix + reference, &replacement);
-  if (EqualsIgnoreCase(replacement, stored)) return RowOutcome::None;
+  if (keepForm != nullptr ? replacement == stored : EqualsIgnoreCase(replacement, stored)) {
+    return RowOutcome::None;
+  }
   // The escaped value needs no quotes any more, but an attribute value that had none and named a
   // file with a blank gets them, as the form of a quoted replacement says.
   return AppendRow(session, at, std::move(stored),
@@ -229,26 +271,92 @@ void SplitQuery(const std::string& url, std::string& path, std::string& query) {
   }
 }
 
+// The listed file spelled exactly as the path (after its dot steps), given the file `found`
+// that matches it ignoring case; -1 when only other spellings are listed.
+int ExactListedFile(const SearchSession& session, std::string path, int found) {
+  const PathStyle style = session.pathStyle();
+  if (!ResolveDotSegments(path, style)) return -1;
+  const FileList& files = session.FileList;
+  if (files.path(found) == path) return found;
+  for (const int i : files.FilesNamed(FileNameOf(path, style))) {
+    if (files.path(i) == path) return i;
+  }
+  return -1;
+}
+
+// A local link as the analysis resolves it: the row's URL (without query and fragment), what
+// follows it, and the form it is written in.
+struct LocalLink {
+  const std::string& rowPath;
+  const std::string& query;
+  const std::string& fragment;
+  LinkForm form;
+  bool needsEscaping;
+  const std::string& decoded;
+  const PageBase* base;
+};
+
+// Notes a link with a fragment to page `target` for the anchor check; `outcome` is what the
+// analysis planned for the same value.
+void NoteAnchorLink(SearchSession& session, const Occurrence& at, int target,
+                    const std::string& decoded, const std::string& fragment, RowOutcome outcome) {
+  if (!session.Search.CheckAnchors || fragment.size() < 2) return;
+  if (KindOfPath(session.FileList.path(target), session.pathStyle()) != FileKind::Page) return;
+  AnchorCheck check;
+  check.FileIndex = at.fileIndex;
+  check.TagPos = static_cast<std::int32_t>(at.tagPos);
+  check.ValuePos = static_cast<std::int32_t>(at.valuePos);
+  check.SpanLength = at.span;
+  check.QuoteLength = at.quote;
+  check.Target = target;
+  check.Row = outcome == RowOutcome::Added ? session.LinkCount() - 1 : -1;
+  check.Decoded = decoded;
+  check.Fragment = fragment.substr(1);
+  session.Anchors.Pending.push_back(std::move(check));
+}
+
 // Resolves a local path against the file list and plans what it needs. wantedForm is the URL
 // form under which a found file is written anew.
 RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occurrence& at,
-                        bool quoteFlag, std::string localPath, const std::string& urlPath,
-                        const std::string& suffix, UrlFormKind wantedForm, bool needsEscaping,
-                        const std::string& decoded) {
+                        bool quoteFlag, std::string localPath, const LocalLink& link,
+                        UrlFormKind wantedForm) {
   const PathStyle style = session.pathStyle();
+  const std::string suffix = link.query + link.fragment;
   ConvertSeparators(localPath, false, style);
   // A join longer than the platform takes names no file.
-  const int found =
+  int found =
       localPath.size() > MaxPathLength(style) ? -1 : session.FileList.FindListedFile(localPath);
   if (found < 0) {
     const int target = SuggestReplacement(session, localPath, 0, at.fileIndex);
-    return LinkEntryAt(session, text, at, target, urlPath, suffix, quoteFlag);
+    return LinkEntryAt(session, text, at, target, link.rowPath, suffix, quoteFlag, link.base);
   }
-  session.FileList.SetReferenced(found);
-  if (session.Processing.UrlForm == wantedForm) {
-    return LinkEntryAt(session, text, at, found, urlPath, suffix, quoteFlag);
+  RowOutcome outcome = RowOutcome::None;
+  const int exact =
+      session.Search.CaseSensitive ? ExactListedFile(session, localPath, found) : found;
+  if (exact < 0) {
+    // The server would not find it: the file's own spelling, in the link's form.
+    session.FileList.SetReferenced(found);
+    outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix, quoteFlag, link.base,
+                          &link.form);
+  } else {
+    found = exact;
+    session.FileList.SetReferenced(found);
+    if (session.Processing.UrlForm == wantedForm) {
+      outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix, quoteFlag, link.base);
+    } else {
+      outcome = CanonicalIfWanted(session, at, link.needsEscaping, link.decoded);
+    }
   }
-  return CanonicalIfWanted(session, at, needsEscaping, decoded);
+  if (outcome != RowOutcome::Stop) {
+    NoteAnchorLink(session, at, found, link.decoded, link.fragment, outcome);
+  }
+  return outcome;
+}
+
+// Whether a URL is relative to the page's base: no scheme, no drive.
+bool IsRelativeReference(std::string_view url) {
+  return !Contains(url, kSchemeSeparator) && SchemeColon(url) == std::string_view::npos &&
+         !IsDrivePath(url);
 }
 
 // The extension of a URL's last path component (query and fragment not included).
@@ -276,6 +384,88 @@ ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos) {
   return reading;
 }
 
+ValueReading ReadSpanValue(const TextView& text, Pos from, Pos to) {
+  ValueReading reading;
+  if (from < 0 || to <= from || to > text.Size) return reading;
+  const std::string raw = TextBetween(text, from, to);
+  reading.Present = true;
+  reading.Span = static_cast<int>((to - from) / text.width());
+  reading.NeedsEscaping = EscapeUrl(raw, nullptr) > 0;
+  DecodeUrl(raw, &reading.Decoded, text.CodePage);
+  return reading;
+}
+
+PageBase ResolvePageBase(const SearchSession& session, int fileIndex, std::string_view href) {
+  PageBase base;
+  const PathStyle style = session.pathStyle();
+  href = href.substr(0, std::min(href.find('#'), href.size()));
+  while (!href.empty() && IsBlankOrControl(static_cast<unsigned char>(href.front())))
+    href.remove_prefix(1);
+  while (!href.empty() && IsBlankOrControl(static_cast<unsigned char>(href.back())))
+    href.remove_suffix(1);
+  if (href.empty() || fileIndex < 0 || fileIndex >= session.FileList.size()) return base;
+  const std::string_view path = href.substr(0, std::min(href.find('?'), href.size()));
+  const auto isUrlSeparator = [](char c) { return c == '/' || c == '\\'; };
+  const std::string pageFolder = FolderWithSeparator(session.FileList.path(fileIndex), style);
+  std::string local;
+  if (StartsWithAny(href, kInternetSchemes)) {
+    // The user's own site is local; any other address makes the page's links Internet ones.
+    const std::string site = ActiveBaseUrl(session);
+    if (site.empty() || !StartsWithIgnoreCase(path, site) ||
+        (path.size() > site.size() && !isUrlSeparator(path[site.size()]))) {
+      base.What = PageBase::Kind::Internet;
+      base.Url = std::string(href);
+      return base;
+    }
+    local = session.RootPath;
+    if (path.size() > site.size()) local += path.substr(site.size() + 1);
+  } else if (StartsWithIgnoreCase(href, kFileUrl)) {
+    local = std::string(
+        path.substr(style == PathStyle::Windows ? kFileUrl.size() : kFileUrl.size() - 1));
+  } else if (path.size() >= 2 && isUrlSeparator(path[0]) && isUrlSeparator(path[1])) {
+    return base;  // another server, with the scheme of a page that has none
+  } else if (!IsRelativeReference(path)) {
+    return base;
+  } else if (!path.empty() && isUrlSeparator(path[0])) {
+    local = session.RootPath + std::string(path.substr(1));
+  } else {
+    local = pageFolder + std::string(path);
+  }
+  ConvertSeparators(local, false, style);
+  // A base names a folder when it ends in a separator, else a file of its folder.
+  std::string folder = !local.empty() && IsPathSeparator(local.back(), style)
+                           ? local
+                           : FolderWithSeparator(local, style);
+  if (!ResolveDotSegments(folder, style)) return base;
+  if (folder.empty() || !IsPathSeparator(folder.back(), style)) folder += PathSeparator(style);
+  if (folder == pageFolder) return base;
+  base.What = PageBase::Kind::Folder;
+  base.Folder = std::move(folder);
+  return base;
+}
+
+std::string ResolveAgainstBase(std::string_view base, std::string_view reference) {
+  const std::size_t scheme = base.find(kSchemeSeparator);
+  if (scheme == std::string_view::npos) return std::string(reference);
+  const std::size_t hostEnd =
+      std::min(base.find_first_of("/?", scheme + kSchemeSeparator.size()), base.size());
+  const std::string origin(base.substr(0, hostEnd));
+  std::string ref(reference);
+  std::replace(ref.begin(), ref.end(), '\\', '/');
+  if (ref.starts_with("//")) return std::string(base.substr(0, scheme + 1)) + ref;
+  if (ref.starts_with("/")) return origin + ref;
+  const std::string_view basePath =
+      base.substr(hostEnd, std::min(base.find('?', hostEnd), base.size()) - hostEnd);
+  if (ref.starts_with("?")) return origin + std::string(basePath) + ref;
+  const std::size_t q = std::min(ref.find('?'), ref.size());
+  std::string folder(basePath.substr(0, basePath.rfind('/') + 1));
+  if (folder.empty()) folder = "/";
+  std::string joined = folder + ref.substr(0, q);
+  std::string resolved = joined;
+  if (!ResolveDotSegments(resolved, PathStyle::Posix)) resolved = joined;
+  return origin + resolved + ref.substr(q);
+}
+
 RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
                       Pos tagPos, Pos valuePos, bool quoteFlag) {
   return AnalyseReadUrl(session, view, text, fileIndex, tagPos, valuePos, quoteFlag,
@@ -284,11 +474,12 @@ RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& tex
 
 RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView& text,
                           int fileIndex, Pos tagPos, Pos valuePos, bool quoteFlag,
-                          const ValueReading& reading) {
+                          const ValueReading& reading, const PageBase* base) {
   const PathStyle style = session.pathStyle();
   const ProcessingOptions& processing = session.Processing;
   if (!reading.Present) return RowOutcome::None;
   Occurrence at{fileIndex, tagPos, valuePos, reading.Span, reading.Quote};
+  if (base != nullptr && base->What == PageBase::Kind::None) base = nullptr;
 
   // 1-2. The value, whether it needs escaping, decoded (read ahead), split at its fragment.
   const bool needsEscaping = reading.NeedsEscaping;
@@ -304,7 +495,12 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   }
   // 4. Links that are not checked.
   if (url.empty() || StartsWithAny(url, kUncheckedSchemes)) {
-    return CanonicalIfWanted(session, at, needsEscaping, decoded);
+    const RowOutcome outcome = CanonicalIfWanted(session, at, needsEscaping, decoded);
+    // A fragment of the page itself (a base would lead it elsewhere).
+    if (url.empty() && base == nullptr && outcome != RowOutcome::Stop) {
+      NoteAnchorLink(session, at, fileIndex, decoded, fragment, outcome);
+    }
+    return outcome;
   }
   // 5. A forgotten "mailto:".
   if (processing.AddProtocolNames && IsBareMailAddress(url)) {
@@ -339,19 +535,35 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     }
   }
 
+  // Under an Internet base a relative link is an Internet address; its rows keep the URL as
+  // written.
+  const std::string shown = url;
+  const bool internetBase = base != nullptr && base->What == PageBase::Kind::Internet;
+  if (internetBase && IsRelativeReference(url) &&
+      !(url.size() >= 2 && (url[0] == '/' || url[0] == '\\') &&
+        (url[1] == '/' || url[1] == '\\'))) {
+    url = ResolveAgainstBase(base->Url, url);
+  }
+
   std::string urlPath;
   std::string query;
   SplitQuery(url, urlPath, query);
-  const std::string suffix = query + fragment;
+  std::string shownPath;
+  std::string shownQuery;
+  SplitQuery(shown, shownPath, shownQuery);
+  const auto local = [&](LinkForm form) {
+    return LocalLink{shownPath, shownQuery, fragment, form, needsEscaping, decoded, base};
+  };
 
   // 8. A URL of the user's own site.
   // A URL that names only the site itself (with a query at most) is left to the Internet check.
-  const std::string base = ActiveBaseUrl(session);
-  if (!base.empty() && urlPath.size() > base.size() + 1 && StartsWithIgnoreCase(urlPath, base) &&
-      (urlPath[base.size()] == '/' || urlPath[base.size()] == '\\')) {
-    std::string local = session.RootPath + urlPath.substr(base.size() + 1);
-    return ResolveLocal(session, text, at, quoteFlag, std::move(local), urlPath, suffix,
-                        UrlFormKind::Relative, needsEscaping, decoded);
+  const std::string siteBase = ActiveBaseUrl(session);
+  if (!siteBase.empty() && urlPath.size() > siteBase.size() + 1 &&
+      StartsWithIgnoreCase(urlPath, siteBase) &&
+      (urlPath[siteBase.size()] == '/' || urlPath[siteBase.size()] == '\\')) {
+    std::string localPath = session.RootPath + urlPath.substr(siteBase.size() + 1);
+    return ResolveLocal(session, text, at, quoteFlag, std::move(localPath),
+                        local(LinkForm::SiteUrl), UrlFormKind::Relative);
   }
 
   // 9. Internet URLs.
@@ -369,7 +581,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
           // The check asked for the URL without its trailing '/': a move that only puts it
           // back changes nothing.
           if (auto moved = checker->MovedTo(url); moved && *moved + fragment != decoded) {
-            return AppendRow(session, at, url + fragment, *moved + fragment, false);
+            return AppendRow(session, at, shown + fragment, *moved + fragment, false);
           }
         }
         return CanonicalIfWanted(session, at, needsEscaping, decoded);
@@ -381,7 +593,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     if (saved >= 0) {
       // The saved page is now a link target: it is no orphan.
       session.FileList.SetReferenced(saved);
-      return LinkEntryAt(session, text, at, saved, url, fragment, quoteFlag);
+      return LinkEntryAt(session, text, at, saved, shown, fragment, quoteFlag, base);
     }
     if (!checked && session.Search.KeepUncheckedInternetUrls) {
       return CanonicalIfWanted(session, at, needsEscaping, decoded);
@@ -389,14 +601,14 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     if (!checked) ++session.UncheckedInternetChanges;
     const int target =
         session.Search.SearchByFileNames ? SuggestReplacement(session, url, 0, at.fileIndex) : -1;
-    return LinkEntryAt(session, text, at, target, url, fragment, quoteFlag);
+    return LinkEntryAt(session, text, at, target, shown, fragment, quoteFlag, base);
   }
 
   // 10. A local absolute URL.
   if (StartsWithIgnoreCase(url, kFileUrl)) {
     const std::size_t skip = style == PathStyle::Windows ? kFileUrl.size() : kFileUrl.size() - 1;
-    return ResolveLocal(session, text, at, quoteFlag, urlPath.substr(skip), urlPath, suffix,
-                        UrlFormKind::Relative, needsEscaping, decoded);
+    return ResolveLocal(session, text, at, quoteFlag, urlPath.substr(skip),
+                        local(LinkForm::FileUrl), UrlFormKind::Relative);
   }
 
   // 11. Relative URLs.
@@ -407,15 +619,19 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
       // A network-path reference (//host/path) names another server: nothing local to check.
       return CanonicalIfWanted(session, at, needsEscaping, decoded);
     }
-    std::string local;
+    std::string localPath;
+    LinkForm form = LinkForm::Relative;
     if (!urlPath.empty() && isUrlSeparator(urlPath[0])) {
       // A root-relative URL starts at the root folder of the site.
-      local = session.RootPath + urlPath.substr(1);
+      localPath = session.RootPath + urlPath.substr(1);
+      form = LinkForm::RootRelative;
+    } else if (base != nullptr && base->What == PageBase::Kind::Folder) {
+      localPath = base->Folder + urlPath;
     } else {
-      local = FolderWithSeparator(session.FileList.path(fileIndex), style) + urlPath;
+      localPath = FolderWithSeparator(session.FileList.path(fileIndex), style) + urlPath;
     }
-    return ResolveLocal(session, text, at, quoteFlag, std::move(local), urlPath, suffix,
-                        UrlFormKind::Absolute, needsEscaping, decoded);
+    return ResolveLocal(session, text, at, quoteFlag, std::move(localPath), local(form),
+                        UrlFormKind::Absolute);
   }
 
   // 13. Any other scheme.
@@ -543,6 +759,100 @@ int SuggestReplacement(SearchSession& session, std::string_view pathOrUrl, int s
   if (best >= 0 && best == fromFile) return -1;
   if (best >= 0) files.SetReferenced(best);
   return best;
+}
+
+void NoteAnchorNames(SearchSession& session, int fileIndex, const std::vector<std::string>& names) {
+  AnchorIndex& anchors = session.Anchors;
+  const auto n = static_cast<std::size_t>(session.FileList.size());
+  if (anchors.Names.size() < n) {
+    anchors.Names.resize(n);
+    anchors.Known.resize(n, 0);
+  }
+  anchors.Names[static_cast<std::size_t>(fileIndex)] = names;
+  anchors.Known[static_cast<std::size_t>(fileIndex)] = 1;
+}
+
+namespace {
+
+// The one anchor of a page that equals `fragment` ignoring letter case; empty when there is
+// none or more than one.
+std::string CaseMatch(const std::vector<std::string>& names, std::string_view fragment) {
+  std::string match;
+  for (const std::string& name : names) {
+    if (!EqualsIgnoreCase(name, fragment)) continue;
+    if (!match.empty()) return {};
+    match = name;
+  }
+  return match;
+}
+
+// The planned value with its fragment spelled anew: the value up to its '#', then the escaped
+// spelling.
+std::string WithFragment(std::string_view value, std::string_view fragment) {
+  std::string escaped;
+  EscapeUrl(fragment, &escaped);
+  std::string out(value.substr(0, std::min(value.find('#'), value.size())));
+  out += '#';
+  out += escaped;
+  return out;
+}
+
+}  // namespace
+
+RowOutcome CheckNotedAnchors(SearchSession& session) {
+  AnchorIndex& anchors = session.Anchors;
+  // The names of each page, case-folded, for pages with many links to check.
+  std::unordered_map<int, std::unordered_map<std::string, std::vector<std::string>>> folded;
+  for (const AnchorCheck& check : anchors.Pending) {
+    const auto target = static_cast<std::size_t>(check.Target);
+    if (target >= anchors.Known.size() || anchors.Known[target] == 0) continue;
+    const std::vector<std::string>& names = anchors.Names[target];
+    if (std::binary_search(names.begin(), names.end(), check.Fragment)) continue;
+    // "#top" always leads to the top of the page.
+    if (EqualsIgnoreCase(check.Fragment, "top")) continue;
+    auto [byName, fresh] = folded.try_emplace(check.Target);
+    if (fresh) {
+      for (const std::string& name : names)
+        byName->second[ToLowerAscii(name)].push_back(name);
+    }
+    const auto same = byName->second.find(ToLowerAscii(check.Fragment));
+    const std::string suggestion =
+        same == byName->second.end() ? std::string() : CaseMatch(same->second, check.Fragment);
+
+    AnchorReport report;
+    report.FileIndex = check.FileIndex;
+    report.TagPos = check.TagPos;
+    report.ValuePos = check.ValuePos;
+    report.Target = check.Target;
+    report.Url = check.Decoded;
+    report.Fragment = check.Fragment;
+    report.Suggestion = suggestion;
+    session.AnchorReports.push_back(std::move(report));
+    if (suggestion.empty()) continue;
+
+    if (check.Row >= 0 && static_cast<std::size_t>(check.Row) < session.LinkTable.size()) {
+      // The value has a planned change already: its fragment is spelled anew in it.
+      LinkEntry& row = session.LinkTable[static_cast<std::size_t>(check.Row)];
+      const ReplacementText planned(row.Replacement);
+      if (planned.IsDeletion() || !planned.mark().empty()) continue;
+      row.Replacement = ReplacementText::Plain(
+          ReplacementText::Make("", WithFragment(planned.value(), suggestion), planned.quoted()));
+      continue;
+    }
+    LinkEntry row;
+    row.FileIndex = check.FileIndex;
+    row.TagPos = check.TagPos;
+    row.ValuePos = check.ValuePos;
+    row.SpanLength = check.SpanLength;
+    row.QuoteLength = check.QuoteLength;
+    row.Url = check.Decoded;
+    std::string escaped;
+    EscapeUrl(WithFragment(check.Decoded, suggestion), &escaped);
+    row.Replacement = ReplacementText::Plain(std::move(escaped));
+    if (!session.AddRow(std::move(row))) return RowOutcome::Stop;
+  }
+  anchors.Pending.clear();
+  return RowOutcome::None;
 }
 
 }  // namespace urlsmith

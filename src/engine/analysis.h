@@ -4,8 +4,10 @@
 // the replacement suggestion by file name.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/outcomes.h"
 #include "engine/run_view.h"
@@ -32,10 +34,40 @@ struct ValueReading {
 };
 ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos);
 
-// AnalyseUrl with the value read ahead by ReadFoundValue.
+// The reading of an address that is a part of a value (an image candidate, the address of a
+// refresh): the characters from `from` up to `to`, without quotes of its own.
+ValueReading ReadSpanValue(const TextView& text, Pos from, Pos to);
+
+// A page's <base href>, as its links are resolved against it: a local folder (relative links
+// start there, and relative replacements are written from there), an Internet address
+// (relative links are Internet addresses, and replacements are written absolute), or none (a
+// base that names the page's own folder, or nothing a browser could resolve here).
+struct PageBase {
+  enum class Kind : std::uint8_t { None, Folder, Internet };
+  Kind What = Kind::None;
+  std::string Folder;  // Folder: in path form, ending in a separator
+  std::string Url;     // Internet: the address without its fragment
+};
+// href is the BASE tag's value, decoded; fileIndex the page.
+PageBase ResolvePageBase(const SearchSession& session, int fileIndex, std::string_view href);
+
+// A reference relative to an Internet base address, resolved as a browser resolves it.
+std::string ResolveAgainstBase(std::string_view base, std::string_view reference);
+
+// AnalyseUrl with the value read ahead by ReadFoundValue; base is the page's base, if any.
 [[nodiscard]] RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView& text,
                                         int fileIndex, Pos tagPos, Pos valuePos, bool quoteFlag,
-                                        const ValueReading& reading);
+                                        const ValueReading& reading,
+                                        const PageBase* base = nullptr);
+
+// Keeps the anchor names found in page fileIndex for the anchor check.
+void NoteAnchorNames(SearchSession& session, int fileIndex, const std::vector<std::string>& names);
+
+// The anchor check after the link search: every link noted with a fragment that names no
+// element of its page gets an AnchorReport; when exactly one anchor of the page matches it
+// ignoring letter case, that spelling is planned (in the row of the value, or in a new one).
+// Stop when the table is full.
+[[nodiscard]] RowOutcome CheckNotedAnchors(SearchSession& session);
 
 // Whether a link qualifies for the Link Target Adder. replacement may be null.
 bool TargetAdderQualifies(const SearchSession& session, const std::string& url,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ struct ScanEvent {
 struct FileFindings {
   int Range = 0;  // the per-file progress range
   std::vector<ScanEvent> Events;
+  // Pages: the href of the first BASE tag that has one, decoded.
+  std::optional<std::string> BaseHref;
+  // Pages, with CheckAnchors: the names a fragment may give (ids, A names), sorted.
+  std::vector<std::string> AnchorNames;
 
   void Progress(int step, bool poll = true) {
     ScanEvent e;
@@ -42,6 +47,15 @@ struct FileFindings {
     e.QuoteFlag = quoteFlag;
     e.Anchor = anchor;
     e.Value = ReadFoundValue(text, tagPos, valuePos);
+    Events.push_back(std::move(e));
+  }
+  // An address read by the finder itself (a part of a value).
+  void UrlRead(Pos tagPos, Pos valuePos, bool quoteFlag, ValueReading reading) {
+    ScanEvent e;
+    e.TagPos = tagPos;
+    e.ValuePos = valuePos;
+    e.QuoteFlag = quoteFlag;
+    e.Value = std::move(reading);
     Events.push_back(std::move(e));
   }
 };

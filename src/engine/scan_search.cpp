@@ -20,6 +20,22 @@ Pos FindTagIn(const TextView& text, const TagIndex* index, std::string_view name
   return index != nullptr ? index->Find(name, from) : FindTag(text, name, from);
 }
 
+// The first index i with list[i] >= target (> target when `after`), sought from `at`, the
+// index found last: a walk that goes forward steps over a few entries, a jump searches.
+template <class T>
+std::size_t Seek(std::span<const T> list, std::size_t at, Pos target, bool after) {
+  const auto before = [&](T v) { return after ? Pos{v} <= target : Pos{v} < target; };
+  if (at > list.size() || (at > 0 && !before(list[at - 1]))) at = 0;
+  for (int steps = 0; at < list.size() && before(list[at]); ++at, ++steps) {
+    if (steps == 8) {
+      return static_cast<std::size_t>(
+          std::partition_point(list.begin() + static_cast<std::ptrdiff_t>(at), list.end(), before) -
+          list.begin());
+    }
+  }
+  return at;
+}
+
 void CollectTags(const TextView& text, const TagIndex* index, std::string_view name,
                  std::vector<Pos>& out, std::size_t maxEntries, bool& fits) {
   Pos p = FindTagIn(text, index, name, 0);
@@ -42,24 +58,24 @@ void CollectTags(const TextView& text, const TagIndex* index, std::string_view n
 void TagIndex::Build(const TextView& text, std::span<const std::string_view> names) {
   text_ = text;
   names_ = names.subspan(0, std::min(names.size(), kMaxNames));
-  CollectTagPositions(text, names_, lists_);
+  CollectTagPositions(text, names_, lists_, &every_);
   built_ = true;
 }
 
-Pos TagIndex::Find(std::string_view name, Pos from) const {
-  // A walk over UTF-16 text from an odd offset reads the units shifted by a byte: only the
-  // text can answer that.
-  if (!built_ || name.empty() || from < 0 || (text_.width() == 2 && from % 2 != 0)) {
-    return FindTag(text_, name, from);
-  }
+const std::vector<std::uint32_t>* TagIndex::Positions(std::string_view name) const {
+  if (!built_) return nullptr;
+  if (name.empty()) return &every_;
   for (std::size_t i = 0; i < names_.size(); ++i) {
-    if (names_[i] != name) continue;
-    const std::vector<std::uint32_t>& list = lists_[i];
-    const auto it = std::lower_bound(list.begin(), list.end(), from,
-                                     [](std::uint32_t p, Pos f) { return Pos{p} < f; });
-    return it == list.end() ? kNone : Pos{*it};
+    if (names_[i] == name) return &lists_[i];
   }
-  return FindTag(text_, name, from);
+  return nullptr;
+}
+
+Pos TagIndex::Find(std::string_view name, Pos from) const {
+  const std::vector<std::uint32_t>* list = Answers(from) ? Positions(name) : nullptr;
+  if (list == nullptr) return FindTag(text_, name, from);
+  const std::size_t i = Seek(std::span<const std::uint32_t>(*list), 0, from, false);
+  return i == list->size() ? kNone : Pos{(*list)[i]};
 }
 
 bool CollectScriptRanges(const TextView& text, std::vector<Pos>& starts, std::vector<Pos>& ends,
@@ -74,25 +90,44 @@ bool CollectScriptRanges(const TextView& text, std::vector<Pos>& starts, std::ve
 
 // ---- TagWalk ----
 
-Pos TagWalk::FindAnywhere(std::string_view name, Pos from) const {
-  return FindTagIn(text_, index_, name, from);
+Pos TagWalk::FindAnywhere(std::string_view name, Pos from) {
+  if (index_ == nullptr || !index_->Answers(from)) return FindTag(text_, name, from);
+  Cursor* cursor = nullptr;
+  for (Cursor& c : cursors_) {
+    // The names are mostly the same literals: their addresses tell them apart at once.
+    if (c.list != nullptr &&
+        ((c.name.data() == name.data() && c.name.size() == name.size()) || c.name == name)) {
+      cursor = &c;
+      break;
+    }
+  }
+  if (cursor == nullptr) {
+    const std::vector<std::uint32_t>* list = index_->Positions(name);
+    if (list == nullptr) return FindTag(text_, name, from);
+    cursor = &cursors_[nextCursor_];
+    nextCursor_ = (nextCursor_ + 1) % cursors_.size();
+    *cursor = {name, list, 0};
+  }
+  const std::span<const std::uint32_t> list(*cursor->list);
+  cursor->at = Seek(list, cursor->at, from, false);
+  return cursor->at == list.size() ? kNone : Pos{list[cursor->at]};
 }
 
 // FindTagOutsideScripts over the collected block lists.
-Pos TagWalk::FindOutsideListedBlocks(std::string_view name, Pos from) const {
+Pos TagWalk::FindOutsideListedBlocks(std::string_view name, Pos from) {
   if (index_ == nullptr) {
     return FindTagOutsideScripts(text_, from, name, blocks_.Starts, blocks_.Ends);
   }
   Pos p = FindAnywhere(name, from);
   while (p != kNone) {
     // The last script block that starts before p.
-    const auto start = std::lower_bound(blocks_.Starts.begin(), blocks_.Starts.end(), p);
-    if (start == blocks_.Starts.begin()) return p;
-    const Pos blockStart = *(start - 1);
+    startAt_ = Seek(blocks_.Starts, startAt_, p, false);
+    if (startAt_ == 0) return p;
+    const Pos blockStart = blocks_.Starts[startAt_ - 1];
     // Where that block ends.
-    const auto end = std::upper_bound(blocks_.Ends.begin(), blocks_.Ends.end(), blockStart);
-    if (end == blocks_.Ends.end()) return kNone;  // the block never closes
-    if (*end < p) return p;
+    endAt_ = Seek(blocks_.Ends, endAt_, blockStart, true);
+    if (endAt_ == blocks_.Ends.size()) return kNone;  // the block never closes
+    if (blocks_.Ends[endAt_] < p) return p;
     p = NextAfterTag(text_, p);
     if (p == kNone) return kNone;
     p = FindAnywhere(name, p);
@@ -123,19 +158,19 @@ Pos TagWalk::Find(std::string_view name, Pos from) {
 void TagWalk::Restart() {
   started_ = true;
   lastAsked_ = 0;
-  nextStart_ = FindAnywhere("SCRIPT", 0);
+  nextStart_ = FindTagIn(text_, index_, "SCRIPT", 0);
   currentStart_ = kNone;
-  nextEnd_ = FindAnywhere("/SCRIPT", 0);
+  nextEnd_ = FindTagIn(text_, index_, "/SCRIPT", 0);
 }
 
 Pos TagWalk::NextStart(Pos current) const {
   const Pos q = NextAfterTag(text_, current);
-  return q == kNone ? kNone : FindAnywhere("SCRIPT", q);
+  return q == kNone ? kNone : FindTagIn(text_, index_, "SCRIPT", q);
 }
 
 Pos TagWalk::NextEnd(Pos current) const {
   const Pos q = NextAfterTag(text_, current);
-  return q == kNone ? kNone : FindAnywhere("/SCRIPT", q);
+  return q == kNone ? kNone : FindTagIn(text_, index_, "/SCRIPT", q);
 }
 
 // The same decision as the search over collected lists: the block is the one opened by the last

@@ -23,7 +23,7 @@ inline constexpr auto kScriptProtocols =
 // FindTag does, for any name: names outside the set are searched in the text.
 class TagIndex {
  public:
-  static constexpr std::size_t kMaxNames = 32;
+  static constexpr std::size_t kMaxNames = 48;
 
   TagIndex() = default;
   // Indexes `text` for `names` (upper case, none empty, at most kMaxNames; the caller keeps them
@@ -35,12 +35,21 @@ class TagIndex {
   Pos Find(std::string_view name, Pos from) const;
   // Whether the index was built for a text.
   bool built() const { return built_; }
+  // The ascending positions FindTag finds for name ("" for every tag), or nullptr when the name
+  // is not indexed; a search from `from` may be answered from them when Answers(from).
+  const std::vector<std::uint32_t>* Positions(std::string_view name) const;
+  bool Answers(Pos from) const {
+    // A walk over UTF-16 text from an odd offset reads the units shifted by a byte: only the
+    // text can answer that.
+    return built_ && from >= 0 && (text_.width() == 1 || from % 2 == 0);
+  }
 
  private:
   TextView text_;
   bool built_ = false;
   std::span<const std::string_view> names_;
   std::array<std::vector<std::uint32_t>, kMaxNames> lists_;
+  std::vector<std::uint32_t> every_;
 };
 
 // Fills starts with the positions of the page's "SCRIPT" tags and ends with those of its
@@ -73,8 +82,8 @@ class TagWalk {
   Pos Find(std::string_view name, Pos from);
 
  private:
-  Pos FindAnywhere(std::string_view name, Pos from) const;
-  Pos FindOutsideListedBlocks(std::string_view name, Pos from) const;
+  Pos FindAnywhere(std::string_view name, Pos from);
+  Pos FindOutsideListedBlocks(std::string_view name, Pos from);
   enum class Where { Outside, Inside, NeverCloses };
   Where Locate(Pos p);
   void Restart();
@@ -90,6 +99,18 @@ class TagWalk {
   Pos nextStart_ = kNone;
   Pos currentStart_ = kNone;
   Pos nextEnd_ = kNone;
+  // Where the walk stands in the index's lists of the names it searches (a walk alternates
+  // between at most a few names) and in the block lists: it goes forward, so each search
+  // steps on from the last answer instead of searching the lists anew.
+  struct Cursor {
+    std::string_view name;
+    const std::vector<std::uint32_t>* list = nullptr;
+    std::size_t at = 0;
+  };
+  std::array<Cursor, 2> cursors_{};
+  std::size_t nextCursor_ = 0;
+  std::size_t startAt_ = 0;
+  std::size_t endAt_ = 0;
 };
 
 // The first of kScriptProtocols (in list order, not the nearest) found from a position, within

@@ -13,9 +13,24 @@ std::string FileLogLine(const std::string& path, Pos size) {
 
 namespace {
 
-// The "url(" values of the STYLE blocks.
+// The strings of "@import" rules between from and end (@import "x.css"; the url( form is a
+// "url(" value). The value begins at the string's quote and is read like a "url(" value.
+void FindImportStrings(const TextView& text, Pos from, Pos end, FileFindings& out) {
+  const int w = text.width();
+  constexpr std::string_view kImport = "@import";
+  for (Pos u = FindText(text, end, kImport, from, StopMode::None); u != kNone;
+       u = FindText(text, end, kImport, u + static_cast<Pos>(kImport.size()) * w, StopMode::None)) {
+    Pos v = u + static_cast<Pos>(kImport.size()) * w;
+    while (v < end && IsBlankOrControl(CharAt(text, v)))
+      v += w;
+    const unsigned char c = CharAt(text, v);
+    if (v < end && (c == '"' || c == '\'')) out.Url(text, kTagPosStyle, v, false);
+  }
+}
+
+// The "url(" values of the STYLE blocks, and with HTML5 places their "@import" strings.
 void FindStyleBlockUrls(const TextView& text, const ScriptBlocks& blocks, const TagIndex& index,
-                        FileFindings& out) {
+                        bool imports, FileFindings& out) {
   const int w = text.width();
   TagWalk walk(text, blocks, &index);
   Pos p = 0;
@@ -35,6 +50,7 @@ void FindStyleBlockUrls(const TextView& text, const ScriptBlocks& blocks, const 
         if (next > text.Size) break;
         u = FindText(text, e, "url(", next, StopMode::None);
       }
+      if (imports) FindImportStrings(text, q, e, out);
     }
     p = NextAfterTag(text, e);
     if (p == kNone) return;
@@ -81,9 +97,11 @@ void FindPageUrls(const TextView& text, const SearchOptions& options, const Prep
   // The tag scan, the STYLE phase and the script phase.
   out.Range = TagScanSteps(options.ScanEventHandlers) + 1 + (options.ScanScriptsByProtocol ? 1 : 0);
   int filePosition = 0;
+  out.BaseHref = FindBaseHref(text, &tags.Index);
+  if (options.CheckAnchors) FindAnchorNames(text, blocks, &tags.Index, out.AnchorNames);
   FindTagUrls(text, options, blocks, &tags.Index, filePosition, out);
   out.Progress(filePosition++);
-  FindStyleBlockUrls(text, blocks, tags.Index, out);
+  FindStyleBlockUrls(text, blocks, tags.Index, options.SearchHtml5, out);
   if (options.ScanScriptsByProtocol) {
     out.Progress(filePosition++);
     FindScriptBlockUrls(text, scriptsAreTags, tags.Index, out);
@@ -114,7 +132,7 @@ void FindScriptFileUrls(const TextView& text, const SearchOptions& options,
   out.Progress(filePosition, false);
 }
 
-void FindStyleFileUrls(const TextView& text, FileFindings& out) {
+void FindStyleFileUrls(const TextView& text, const SearchOptions& options, FileFindings& out) {
   const int w = text.width();
   out.Range = 1;
   out.Progress(0);
@@ -127,6 +145,7 @@ void FindStyleFileUrls(const TextView& text, FileFindings& out) {
     out.Url(text, kTagPosStyle, v, false);
     q = v + w;
   }
+  if (options.SearchHtml5) FindImportStrings(text, 0, text.Size, out);
   out.Progress(1, false);
 }
 
@@ -158,6 +177,12 @@ RowOutcome AddLinkTarget(SearchSession& session, const TextView& text, int fileI
 RowCount AnalyseFindings(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
                          const FileFindings& found) {
   int rows = 0;
+  const PageBase base =
+      found.BaseHref ? ResolvePageBase(session, fileIndex, *found.BaseHref) : PageBase{};
+  if (session.Search.CheckAnchors &&
+      KindOfPath(session.FileList.path(fileIndex), session.pathStyle()) == FileKind::Page) {
+    NoteAnchorNames(session, fileIndex, found.AnchorNames);
+  }
   auto count = [&](RowOutcome outcome) {
     if (outcome == RowOutcome::Stop) return false;
     rows += RowsAdded(outcome);
@@ -176,7 +201,7 @@ RowCount AnalyseFindings(SearchSession& session, RunView& view, const TextView& 
         const int rowsBefore = session.LinkCount();
         const int fixesBefore = session.FixCount();
         if (!count(AnalyseReadUrl(session, view, text, fileIndex, e.TagPos, e.ValuePos, e.QuoteFlag,
-                                  e.Value))) {
+                                  e.Value, &base))) {
           return RowCount::Stop(rows);
         }
         if (e.Anchor &&
@@ -217,7 +242,7 @@ void PrepareTags(const TextView& text, FileKind kind, const SearchOptions& optio
     out.Index = TagIndex();
     return;
   }
-  out.Index.Build(text, kIndexedTags);
+  out.Index.Build(text, IndexedTagsFor(options));
   if (kind == FileKind::Page && !options.ScanScriptsByTag) {
     out.ScriptsOverflow =
         !CollectScriptRanges(text, out.ScriptStarts, out.ScriptEnds,
@@ -243,7 +268,7 @@ void FindFileUrls(const TextView& text, FileKind kind, const SearchOptions& opti
       break;
     }
     case FileKind::Style:
-      FindStyleFileUrls(text, out);
+      FindStyleFileUrls(text, options, out);
       break;
     case FileKind::Other:
       break;

@@ -83,6 +83,8 @@ void SearchSession::RunReset() {
   FixList.clear();
   TableFull = false;
   UncheckedInternetChanges = 0;
+  Anchors = AnchorIndex{};
+  AnchorReports.clear();
 }
 
 void SearchSession::CacheReset() {

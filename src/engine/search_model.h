@@ -78,6 +78,16 @@ struct SearchOptions {
   // An Internet URL that answers with permanent redirects (301, 308) only and ends at a page
   // that is there is replaced by that final address, fragment kept.
   bool FixRedirects = false;
+  // The places of addresses that came with HTML5 and later pages (srcset lists, media sources,
+  // OBJECT data, META refresh, SVG references, form actions, cite attributes, CSS @import
+  // strings) are searched after the tag table's rows and read and rewritten like them.
+  bool SearchHtml5 = true;
+  // A local link's fragment must name an element of its page (an id, or an A tag's name):
+  // the others are reported, and a unique match that differs only in letter case is planned.
+  bool CheckAnchors = false;
+  // The site is served by a server that tells letter case apart: a local link that finds its
+  // file only when case is ignored is broken, and gets the file's own spelling.
+  bool CaseSensitive = false;
 };
 
 inline constexpr int kMaxScanWorkers = 16;
@@ -112,6 +122,38 @@ struct SavedFromEntry {
 struct SavedFromIndex {
   std::unordered_map<std::string, std::int32_t> FirstByUrl;
   std::size_t IndexedCount = 0;  // entries of the SavedFromTable indexed so far
+};
+
+// A local link with a fragment, to be checked against its page's anchors once every page has
+// been read. Row is the row the analysis made for the same value, or -1.
+struct AnchorCheck {
+  std::int32_t FileIndex = 0;
+  std::int32_t TagPos = 0;
+  std::int32_t ValuePos = 0;
+  std::int32_t SpanLength = 0;
+  std::int32_t QuoteLength = 0;
+  std::int32_t Target = 0;  // the page the link leads to
+  std::int32_t Row = -1;
+  std::string Decoded;   // the value as found, decoded, fragment included
+  std::string Fragment;  // the text after the '#'
+};
+
+// A fragment that names no element of its page.
+struct AnchorReport {
+  std::int32_t FileIndex = 0;
+  std::int32_t TagPos = 0;
+  std::int32_t ValuePos = 0;
+  std::int32_t Target = 0;
+  std::string Url;         // the value as found, decoded
+  std::string Fragment;    // the text after the '#'
+  std::string Suggestion;  // the one anchor of the page that differs only in letter case, or empty
+};
+
+// The anchors of the pages, as the link search found them (with CheckAnchors).
+struct AnchorIndex {
+  std::vector<std::vector<std::string>> Names;  // by FileIndex: the ids and A names, sorted
+  std::vector<std::uint8_t> Known;              // by FileIndex: the page was read
+  std::vector<AnchorCheck> Pending;
 };
 
 class InternetChecker;
@@ -164,6 +206,10 @@ class SearchSession {
   // Rows of the last search that change an Internet URL that was not checked (a same-named
   // file or a deletion), so that the review can say why.
   int UncheckedInternetChanges = 0;
+  // With Search.CheckAnchors: the pages' anchors and the links still to check against them,
+  // and the fragments of the last search that name no element.
+  AnchorIndex Anchors;
+  std::vector<AnchorReport> AnchorReports;
 
   // The Internet check with its caches; may be absent (then Internet URLs are not checked).
   InternetChecker* internet() { return internet_.get(); }

@@ -4,9 +4,10 @@
 #include <new>
 #include <thread>
 
+#include "engine/analysis.h"
 #include "engine/internet_check.h"
-#include "engine/ordered_work.h"
 #include "engine/internet_prefetch.h"
+#include "engine/ordered_work.h"
 #include "engine/saved_from.h"
 #include "engine/scanners.h"
 #include "text/primitives.h"
@@ -119,6 +120,8 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   const PathStyle style = session.pathStyle();
   const int n = session.FileList.size();
   session.FileFingerprint.assign(static_cast<std::size_t>(n), 0);
+  session.Anchors = AnchorIndex{};
+  session.AnchorReports.clear();
 
   // The files to scan, in list order. Paths too long for the platform are not read.
   struct Job {
@@ -229,8 +232,17 @@ SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
   if (CheckInternetAhead(session, view) == PhaseResult::Stopped) return stopped();
   const RowCount search = SearchBrokenLinks(session, view);
   if (search.Stopped) return stopped();
-  const int total = search.Rows;
-  if (total > 0) view.AppendLogLine(">> Done.", false);
+  int total = search.Rows;
+  if (session.Search.CheckAnchors) {
+    view.AppendLogLine(">> Checking anchors ... ", false);
+    const int before = session.LinkCount();
+    if (CheckNotedAnchors(session) == RowOutcome::Stop) return stopped();
+    total += session.LinkCount() - before;
+    view.AppendLogLine(std::to_string(session.AnchorReports.size()) + " broken anchor(s)", true);
+  }
+  // Broken anchors are worth showing even when nothing is to be changed.
+  const bool found = total > 0 || !session.AnchorReports.empty();
+  if (found) view.AppendLogLine(">> Done.", false);
   std::string summary = "Done: " + std::to_string(session.LinkCount()) + " change(s) to apply in " +
                         std::to_string(session.ProcessableCount) + " file(s)";
   if (const InternetChecker* checker = session.internet();
@@ -240,7 +252,7 @@ SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
   }
   view.SetStatus(summary);
   session.SearchBusy = false;
-  result.Outcome = total > 0 ? SearchOutcome::Found : SearchOutcome::NothingFound;
+  result.Outcome = found ? SearchOutcome::Found : SearchOutcome::NothingFound;
   result.Total = total;
   return result;
 }

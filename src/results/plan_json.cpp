@@ -168,6 +168,11 @@ std::string PlanJson(const ResultStep& step) {
   out += std::to_string(session.FixList.size());
   Key(out, "hiddenRows");
   out += std::to_string(hiddenRows);
+  const bool anchors = session.Search.CheckAnchors;
+  if (anchors) {
+    Key(out, "anchors");
+    out += std::to_string(session.AnchorReports.size());
+  }
   Key(out, "actions");
   out += '{';
   for (std::size_t r = 0; r < kRules.size(); ++r) {
@@ -217,6 +222,46 @@ std::string PlanJson(const ResultStep& step) {
     AppendJsonString(out, files.path(orphans[k]));
   }
   out += orphans.empty() ? "],\n  " : "\n  ],\n  ";
+
+  if (anchors) {
+    Key(out, "anchors", true);
+    out += '[';
+    const std::vector<AnchorReport>& reports = session.AnchorReports;
+    for (std::size_t k = 0; k < reports.size(); ++k) {
+      const AnchorReport& a = reports[k];
+      out += k == 0 ? "\n    {" : ",\n    {";
+      Key(out, "file", true);
+      if (a.FileIndex >= 0 && a.FileIndex < files.size()) {
+        AppendJsonString(out, files.path(a.FileIndex));
+      } else {
+        out += "null";
+      }
+      Key(out, "fileIndex");
+      out += std::to_string(a.FileIndex);
+      Key(out, "tagPos");
+      out += std::to_string(a.TagPos);
+      Key(out, "valuePos");
+      out += std::to_string(a.ValuePos);
+      Key(out, "url");
+      AppendJsonString(out, a.Url);
+      Key(out, "fragment");
+      AppendJsonString(out, a.Fragment);
+      Key(out, "target");
+      if (a.Target >= 0 && a.Target < files.size()) {
+        AppendJsonString(out, files.path(a.Target));
+      } else {
+        out += "null";
+      }
+      Key(out, "suggestion");
+      if (a.Suggestion.empty()) {
+        out += "null";
+      } else {
+        AppendJsonString(out, a.Suggestion);
+      }
+      out += '}';
+    }
+    out += reports.empty() ? "],\n  " : "\n  ],\n  ";
+  }
 
   Key(out, "rows", true);
   out += '[';

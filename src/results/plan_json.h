@@ -25,6 +25,9 @@ void AppendJsonString(std::string& out, std::string_view bytes);
 //   "groups":     per entry line in list order: group, line (its text as shown), action, url,
 //                 value (the shown value), count, rows (their LinkTable indices);
 //   "orphans":    the paths of the ORPHAN lines, in list order;
+//   "anchors":    only when anchors are checked (and then also counted in "counts"): every
+//                 fragment that names no element, with its file, positions, url, fragment,
+//                 target (the page) and suggestion (the spelling planned, or null);
 //   "rows":       every LinkTable row in table order: index, file (its path, null for an index
 //                 outside the file list), fileIndex, tagPos, valuePos, spanLength, quoteLength,
 //                 url, replacement (as stored, marks and quotes included), action, group (-1

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <unordered_map>
 
 #include "text/replacement.h"
 
@@ -235,6 +236,13 @@ std::string OrphanLineText(std::string_view path) {
   return line;
 }
 
+std::string AnchorLineText(const AnchorReport& report, int count) {
+  std::string line = "ANCHOR (" + std::to_string(count) + "): \"";
+  line += report.Url;
+  line += '"';
+  return line;
+}
+
 // ---- Extent --------------------------------------------------------------------------------
 
 void UpdateListExtent(ResultStep& step, std::string_view text) {
@@ -314,6 +322,24 @@ void FillResultList(ResultStep& step) {
     AddListLine(step, ResultLineText(table[groups[g].firstRow], groups[g].count),
                 static_cast<std::int32_t>(g));
     Pump(step);
+  }
+
+  // The broken anchors: one line per link text and page, in the order they were met.
+  {
+    const std::vector<AnchorReport>& reports = step.Session.AnchorReports;
+    std::unordered_map<std::string, std::size_t> lineOf;
+    std::vector<std::pair<std::size_t, int>> lines;  // first report, count
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+      const auto [it, fresh] = lineOf.try_emplace(
+          std::to_string(reports[i].Target) + ' ' + reports[i].Url, lines.size());
+      if (fresh) {
+        lines.emplace_back(i, 1);
+      } else {
+        ++lines[it->second].second;
+      }
+    }
+    for (const auto& [first, count] : lines)
+      AddListLine(step, AnchorLineText(reports[first], count), kNoGroup);
   }
 
   if (!options.HideOrphan) {

@@ -122,6 +122,8 @@ std::string CountLabelText(int groups);
 std::string ResultLineText(const LinkEntry& row, int count);
 // The line of a listed file that no link refers to.
 std::string OrphanLineText(std::string_view path);
+// The line of `count` links (of the same text, to the same page) whose fragment names no element.
+std::string AnchorLineText(const AnchorReport& report, int count);
 
 // How a line shows a row, tested in this order: the shown value equals the URL (copy old), an
 // empty value (DELETE), the relative mark, the target mark on a tag without / with a target.
@@ -200,7 +202,8 @@ struct ResultStep {
 
 // Rebuilds the lines and ResultGroup from the LinkTable and the options: the notice line when
 // deletion is not allowed, one line per group of rows with the same URL and the same marked
-// value (both ignoring ASCII case), then the ORPHAN lines. Sets the count label and enables the
+// value (both ignoring ASCII case), then an ANCHOR line per link text and page of the anchor
+// reports, then the ORPHAN lines. Sets the count label and enables the
 // editor (all but Delete) when the list has any line.
 void FillResultList(ResultStep& step);
 

@@ -4,6 +4,7 @@
 #include "text/primitives.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <iterator>
@@ -114,6 +115,17 @@ struct AnsiWriter {
     }
     runEnd = at + 1;
   }
+  // Put for the n bytes from p.
+  void PutRun(const AnsiReader& r, Pos p, Pos n) {
+    count += static_cast<int>(n);
+    if (out == nullptr) return;
+    const std::uint8_t* at = r.data + p;
+    if (at != runEnd) {
+      Flush();
+      runStart = at;
+    }
+    runEnd = at + n;
+  }
   void Flush() {
     if (runStart != runEnd) {
       out->append(reinterpret_cast<const char*>(runStart),
@@ -175,6 +187,15 @@ struct WideWriter {
 
 template <class R>
 bool MatchesFolded(const R& r, Pos p, std::string_view pattern) {
+  if constexpr (std::is_same_v<R, AnsiReader>) {
+    if (p < 0 || p > r.limit) return pattern.empty();
+    if (static_cast<std::size_t>(r.limit - p) < pattern.size()) return false;
+    const std::uint8_t* at = r.data + p;
+    for (const char ch : pattern) {
+      if (Upper(*at++) != Upper(static_cast<unsigned char>(ch))) return false;
+    }
+    return true;
+  }
   for (const char ch : pattern) {
     if (!r.In(p) || Upper(r.At(p)) != Upper(static_cast<unsigned char>(ch))) return false;
     p += R::kWidth;
@@ -198,6 +219,18 @@ Pos FindTagIn(const R& r, std::string_view name, Pos from) {
 
 Pos FindTagAnsi(const AnsiReader& r, std::string_view name, Pos from) {
   if (from < 0) return kNone;
+  const auto lead = name.empty() ? 'A' : static_cast<unsigned char>(name.front());
+  if (Upper(lead) < 'A' || Upper(lead) > 'Z') {
+    // A name that begins with another character than a letter, as "!--" does: that character
+    // is far rarer than '<', so the search looks for it and then back for the '<'.
+    for (Pos p = from + 1; p < r.limit; ++p) {
+      const void* hit = std::memchr(r.data + p, lead, static_cast<std::size_t>(r.limit - p));
+      if (hit == nullptr) return kNone;
+      p = static_cast<const std::uint8_t*>(hit) - r.data;
+      if (r.data[p - 1] == '<' && MatchesFolded(r, p, name)) return p - 1;
+    }
+    return kNone;
+  }
   Pos p = from;
   while (p < r.limit) {
     const void* hit = std::memchr(r.data + p, '<', static_cast<std::size_t>(r.limit - p));
@@ -295,11 +328,67 @@ Pos FindTextAnsiNoStop(const AnsiReader& r, std::string_view needle, Pos from) {
   const unsigned char upper = static_cast<unsigned char>(Upper(first));
   const auto n = static_cast<Pos>(needle.size());
   const std::string_view rest = needle.substr(1);
-  for (Pos p = from; p + n <= r.limit; ++p) {
-    const unsigned char c = r.data[p];
-    if ((c == lower || c == upper) && MatchesFolded(r, p + 1, rest)) return p;
+  const Pos last = r.limit - n;  // the last place a match can begin
+  // The next place of each case of the first byte, found with memchr and kept until passed.
+  const auto next = [&](unsigned char c, Pos at) {
+    if (at > last) return last + 1;
+    const void* hit = std::memchr(r.data + at, c, static_cast<std::size_t>(last - at + 1));
+    return hit == nullptr ? last + 1 : static_cast<const std::uint8_t*>(hit) - r.data;
+  };
+  Pos nextLower = next(lower, from);
+  Pos nextUpper = lower == upper ? last + 1 : next(upper, from);
+  while (true) {
+    const Pos p = std::min(nextLower, nextUpper);
+    if (p > last) return kNone;
+    if (MatchesFolded(r, p + 1, rest)) return p;
+    if (p == nextLower) nextLower = next(lower, p + 1);
+    if (p == nextUpper) nextUpper = next(upper, p + 1);
   }
-  return kNone;
+}
+
+// The first stop character of the mode at or after from, or the end of the text.
+Pos FirstStopAnsi(const AnsiReader& r, Pos from, StopMode mode) {
+  char c = 0;
+  switch (mode) {
+    case StopMode::None:
+      return r.limit;
+    case StopMode::LessThan:
+      c = '<';
+      break;
+    case StopMode::GreaterThan:
+      c = '>';
+      break;
+    case StopMode::DoubleQuote:
+      c = '"';
+      break;
+    case StopMode::Apostrophe:
+      c = '\'';
+      break;
+    case StopMode::EscapedDoubleQuote:
+    case StopMode::EscapedApostrophe:
+      c = '\\';
+      break;
+    case StopMode::Blank:
+      c = ' ';
+      break;
+  }
+  for (Pos p = from; p < r.limit; ++p) {
+    const void* hit = std::memchr(r.data + p, c, static_cast<std::size_t>(r.limit - p));
+    if (hit == nullptr) break;
+    p = static_cast<const std::uint8_t*>(hit) - r.data;
+    if (IsStopChar(r, p, mode)) return p;
+  }
+  return r.limit;
+}
+
+// FindTextIn over single-byte text for a needle that holds none of the characters that stop
+// the search: a match counts only when it ends before the first stop character.
+Pos FindTextAnsiBeforeStop(const AnsiReader& r, std::string_view needle, Pos from, StopMode mode) {
+  if (from < 0 || from >= r.limit) return kNone;
+  AnsiReader before = r;
+  before.limit = FirstStopAnsi(r, from, mode);
+  if (from >= before.limit) return kNone;
+  return FindTextAnsiNoStop(before, needle, from);
 }
 
 struct ValueResult {
@@ -336,6 +425,40 @@ Pos PastOpeningQuotes(const R& r, Pos p, bool parenthesis, ValueResult& res) {
   return p;
 }
 
+// Bytes of single-byte text that neither end an attribute token nor open a quoted section in
+// it (a blank, a control, a tag bracket, a quote or a backslash do): the token walk steps over
+// runs of them at once.
+constexpr std::array<bool, 256> kPlainTokenBytes = [] {
+  std::array<bool, 256> t{};
+  for (int c = 33; c < 256; ++c)
+    t[static_cast<std::size_t>(c)] = true;
+  for (const char c : {'<', '>', '"', '\'', '\\'})
+    t[static_cast<unsigned char>(c)] = false;
+  return t;
+}();
+
+// Bytes that a value of any quote kind and mode takes as they are: no control or NUL, blank,
+// quote, backslash, parenthesis or tag bracket, which may end a value or need a closer look.
+constexpr std::array<bool, 256> kPlainValueBytes = [] {
+  std::array<bool, 256> t{};
+  for (int c = 33; c < 256; ++c)
+    t[static_cast<std::size_t>(c)] = true;
+  for (const char c : {'"', '\'', '\\', '(', ')', '<', '>'})
+    t[static_cast<unsigned char>(c)] = false;
+  return t;
+}();
+
+// Bytes that go on a tag name without ending it (NUL, a blank, a quote, '>' or a backslash that
+// may open an escaped quote end it or need a closer look).
+constexpr std::array<bool, 256> kPlainNameBytes = [] {
+  std::array<bool, 256> t{};
+  for (int c = 1; c < 256; ++c)
+    t[static_cast<std::size_t>(c)] = true;
+  for (const char c : {' ', '"', '\'', '>', '\\'})
+    t[static_cast<unsigned char>(c)] = false;
+  return t;
+}();
+
 template <class R, class W>
 int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueResult& res,
                    ValueRunOutMemo* runOutMemo) {
@@ -353,6 +476,17 @@ int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueRes
   // value can only end before it; reaching it means the text ran out.
   const auto usable = [&](Pos at) { return r.In(at) && (R::kWidth == 1 || r.In(at + w)); };
   while (!knownToRunOut && usable(p)) {
+    if constexpr (std::is_same_v<R, AnsiReader>) {
+      Pos q = p;
+      while (q < r.limit && kPlainValueBytes[r.data[q]])
+        ++q;
+      if (q != p) {
+        writer.PutRun(r, p, q - p);
+        res.span += static_cast<int>(q - p);
+        p = q;
+        continue;
+      }
+    }
     const unsigned c = r.At(p);
     const unsigned d = r.At(p + w);
     if (IsControl(c)) {
@@ -475,7 +609,9 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
     for (; k < name.size(); ++k) {
       if (!r.In(p)) return 0;
       const unsigned c = r.At(p);
-      if (OpeningQuoteIn(r, p, false) != QuoteKind::Unquoted) break;
+      if ((c == '"' || c == '\'' || c == '\\') &&
+          OpeningQuoteIn(r, p, false) != QuoteKind::Unquoted)
+        break;
       if (EndsTag(r, p, c)) return 0;
       if (Upper(c) != Upper(static_cast<unsigned char>(name[k]))) break;
       p += w;
@@ -490,6 +626,10 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
 
     // Move to the end of this token.
     while (true) {
+      if constexpr (std::is_same_v<R, AnsiReader>) {
+        while (p < r.limit && kPlainTokenBytes[r.data[p]])
+          ++p;
+      }
       if (!r.In(p)) return 0;
       const unsigned c = r.At(p);
       if (c < 33) break;
@@ -513,6 +653,16 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
 
   const Pos valueStart = p;
   for (; r.In(p); p += w) {
+    if constexpr (std::is_same_v<R, AnsiReader>) {
+      Pos q = p;
+      while (q < r.limit && kPlainValueBytes[r.data[q]])
+        ++q;
+      if (q != p) {
+        writer.PutRun(r, p, q - p);
+        p = q - 1;  // the step of the loop goes on at q
+        continue;
+      }
+    }
     const unsigned c = r.At(p);
     if (c == 0 || EndsTag(r, p, c)) break;
     const unsigned d = r.At(p + w);
@@ -571,13 +721,28 @@ Pos FindTag(const TextView& text, std::string_view name, Pos from) {
 namespace {
 
 // The names of a set that begin with each (folded) character, as a bit set per character.
+// For single-byte text, names of up to 8 characters are also held as 8 bytes to compare with
+// the text at once: a letter matches either case (the byte with bit 5 cleared), anything else
+// only itself.
 struct FirstCharIndex {
   std::uint64_t masks[256] = {};
+  std::array<std::uint64_t, 64> folded{};
+  std::array<std::uint64_t, 64> foldMask{};
+  std::array<bool, 64> short8{};
   explicit FirstCharIndex(std::span<const std::string_view> names) {
     for (std::size_t i = 0; i < names.size(); ++i) {
+      if (names[i].empty()) continue;
       const unsigned c = Upper(static_cast<unsigned char>(names[i].front()));
       masks[c] |= std::uint64_t{1} << i;
       masks[FoldLower(static_cast<char>(c)) & 0xFF] |= std::uint64_t{1} << i;
+      short8[i] = names[i].size() <= 8;
+      if (!short8[i]) continue;
+      for (std::size_t k = 0; k < names[i].size(); ++k) {
+        const unsigned u = Upper(static_cast<unsigned char>(names[i][k]));
+        const bool letter = u >= 'A' && u <= 'Z';
+        folded[i] |= std::uint64_t{u} << (8 * k);
+        foldMask[i] |= std::uint64_t{letter ? 0xDFu : 0xFFu} << (8 * k);
+      }
     }
   }
 };
@@ -587,6 +752,22 @@ void CollectAt(const R& r, Pos p, const FirstCharIndex& first,
                std::span<const std::string_view> names,
                std::span<std::vector<std::uint32_t>> lists) {
   std::uint64_t mask = first.masks[r.At(p + R::kWidth) & 0xFF];
+  if constexpr (std::is_same_v<R, AnsiReader>) {
+    if (mask != 0 && p + 9 <= r.limit) {
+      std::uint64_t ahead = 0;
+      std::memcpy(&ahead, r.data + p + 1, sizeof ahead);
+      if constexpr (std::endian::native == std::endian::big) ahead = __builtin_bswap64(ahead);
+      while (mask != 0) {
+        const int i = std::countr_zero(mask);
+        mask &= mask - 1;
+        const auto n = static_cast<std::size_t>(i);
+        const bool match = first.short8[n] ? (ahead & first.foldMask[n]) == first.folded[n]
+                                           : MatchesFolded(r, p + 1, names[n]);
+        if (match) lists[n].push_back(static_cast<std::uint32_t>(p));
+      }
+      return;
+    }
+  }
   while (mask != 0) {
     const int i = std::countr_zero(mask);
     mask &= mask - 1;
@@ -599,15 +780,22 @@ void CollectAt(const R& r, Pos p, const FirstCharIndex& first,
 }  // namespace
 
 void CollectTagPositions(const TextView& text, std::span<const std::string_view> names,
-                         std::span<std::vector<std::uint32_t>> lists) {
+                         std::span<std::vector<std::uint32_t>> lists,
+                         std::vector<std::uint32_t>* every) {
   for (auto& list : lists)
     list.clear();
-  if (names.empty() || names.size() > 64 || lists.size() < names.size()) return;
+  if (every != nullptr) {
+    every->clear();
+    every->reserve(static_cast<std::size_t>(text.Size / 32));
+  }
+  if (names.size() > 64 || lists.size() < names.size()) return;
   const FirstCharIndex first(names);
   if (IsWide(text)) {
     const WideReader r(text, text.Size);
     for (Pos p = 0; r.In(p); p += WideReader::kWidth) {
-      if (r.Unit(p) == '<') CollectAt(r, p, first, names, lists);
+      if (r.Unit(p) != '<') continue;
+      if (every != nullptr) every->push_back(static_cast<std::uint32_t>(p));
+      CollectAt(r, p, first, names, lists);
     }
     return;
   }
@@ -617,6 +805,7 @@ void CollectTagPositions(const TextView& text, std::span<const std::string_view>
     const void* hit = std::memchr(r.data + p, '<', static_cast<std::size_t>(r.limit - p));
     if (hit == nullptr) return;
     p = static_cast<const std::uint8_t*>(hit) - r.data;
+    if (every != nullptr) every->push_back(static_cast<std::uint32_t>(p));
     CollectAt(r, p, first, names, lists);
     ++p;
   }
@@ -651,6 +840,9 @@ Pos FindText(const TextView& text, Pos end, std::string_view needle, Pos from, S
   if (IsWide(text)) return FindTextIn(WideReader(text, limit), needle, from, mode);
   const AnsiReader reader(text, limit);
   if (mode == StopMode::None) return FindTextAnsiNoStop(reader, needle, from);
+  if (!needle.empty() && needle.find_first_of("<> \"'\\") == std::string_view::npos) {
+    return FindTextAnsiBeforeStop(reader, needle, from, mode);
+  }
   return FindTextIn(reader, needle, from, mode);
 }
 
@@ -677,9 +869,33 @@ int ExtractValue(const TextView& text, Pos position, std::string* valueOut, Valu
   return count;
 }
 
+std::string TextBetween(const TextView& text, Pos from, Pos end) {
+  std::string out;
+  end = std::min(end, text.Size);
+  auto collect = [&](const auto& r, auto& writer) {
+    constexpr Pos w = std::remove_cvref_t<decltype(r)>::kWidth;
+    for (Pos p = from; p < end && r.In(p); p += w) {
+      const unsigned c = r.At(p);
+      if (c == 0) break;
+      if (!IsControl(c)) writer.Put(r, p);
+    }
+    writer.Finish();
+  };
+  if (IsWide(text)) {
+    WideWriter writer{&out};
+    collect(WideReader(text, end), writer);
+  } else {
+    AnsiWriter writer{&out};
+    collect(AnsiReader(text, end), writer);
+  }
+  return out;
+}
+
 int TagNameSpan(const TextView& text, Pos position) {
   const AnsiReader r(text, text.Size);
-  if (IsWide(text) || OpeningQuoteIn(r, position, false) != QuoteKind::Unquoted) {
+  const unsigned first = r.At(position);
+  if (IsWide(text) || ((first == '"' || first == '\'' || first == '\\') &&
+                       OpeningQuoteIn(r, position, false) != QuoteKind::Unquoted)) {
     int span = 0;
     ExtractValue(text, position, nullptr, ValueMode::TagName, &span, nullptr);
     return span;
@@ -691,11 +907,13 @@ int TagNameSpan(const TextView& text, Pos position) {
   if (runOut != nullptr && *runOut >= 0 && position >= *runOut) return 0;
   int span = 0;
   for (Pos p = position; r.In(p); ++p) {
+    const Pos plainEnd = std::find_if_not(r.data + p, r.data + r.limit,
+                                          [](std::uint8_t b) { return kPlainNameBytes[b]; }) -
+                         r.data;
+    span += static_cast<int>(plainEnd - p);
+    p = plainEnd;
+    if (!r.In(p)) break;
     const unsigned c = r.data[p];
-    if (IsControl(c)) {
-      ++span;
-      continue;
-    }
     if (c == 0 || c == ' ' || c == '"' || c == '\'' || c == '>') return span;
     if (c == '\\') {
       const unsigned d = r.At(p + 1);

@@ -76,9 +76,11 @@ Pos FindTag(const TextView& text, std::string_view name, Pos from);
 
 // The positions FindTag finds for each of `names` (none of them empty), collected in one walk
 // over the text: lists[i] receives, ascending, every offset p with FindTag(text, names[i], p) == p.
-// Offsets fit 32 bits because texts of 2 GiB or more are never read.
+// Offsets fit 32 bits because texts of 2 GiB or more are never read. With `every`, that list
+// receives the offset of every tag opening (FindTag with an empty name) as well.
 void CollectTagPositions(const TextView& text, std::span<const std::string_view> names,
-                         std::span<std::vector<std::uint32_t>> lists);
+                         std::span<std::vector<std::uint32_t>> lists,
+                         std::vector<std::uint32_t>* every = nullptr);
 
 // FindTag that skips tags lying inside script blocks (scriptStarts/scriptEnds ascending).
 Pos FindTagOutsideScripts(const TextView& text, Pos from, std::string_view name,
@@ -109,6 +111,10 @@ struct ExtractedValue {
 // quoteOut may each be null.
 int ExtractValue(const TextView& text, Pos position, std::string* valueOut, ValueMode mode,
                  int* spanOut, int* quoteOut, QuoteKind* kindOut = nullptr);
+
+// The characters from `from` up to `end` as ExtractValue writes a value's characters: UTF-8 (or
+// the code page's bytes), control characters left out, a NUL ending the text.
+std::string TextBetween(const TextView& text, Pos from, Pos end);
 
 // The span of the value at `position` read in the tag-name mode: ExtractValue(text, position,
 // nullptr, ValueMode::TagName, &span, nullptr), faster.

@@ -263,7 +263,7 @@ void SplitFragment(std::string_view url, std::string* before, std::string* fragm
 }
 
 int DecodeUrl(std::string_view src, std::string* dst, CodePage codePage) {
-  if (src.find_first_of("&%") == std::string_view::npos) {
+  if (std::none_of(src.begin(), src.end(), [](char c) { return c == '&' || c == '%'; })) {
     if (dst) dst->assign(src);
     return 0;
   }
@@ -324,8 +324,22 @@ int EscapeUrl(std::string_view src, std::string* dst) {
         return false;
     }
   };
+  if (dst == nullptr) {
+    // Only the count: the safe characters are passed over at once.
+    int count = 0;
+    for (std::size_t i = 0; i < src.size(); ++i) {
+      const auto c = static_cast<unsigned char>(src[i]);
+      if (!unsafe(c)) continue;
+      if (IsPercentEscape(src, i)) {
+        i += 2;
+        continue;
+      }
+      ++count;
+    }
+    return count;
+  }
   std::string out;
-  if (dst) out.reserve(src.size());
+  out.reserve(src.size());
   int count = 0;
   std::size_t i = 0;
   while (i < src.size()) {

@@ -1,19 +1,25 @@
+// The file list and the ways files are added to it: real folders in a temporary folder.
 #include "engine/file_list.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "engine/file_adds.h"
+#include "support/test_support.h"
 
 namespace urlsmith {
 namespace {
 
-struct DotCase {
-  PathStyle style;
-  std::string in;
-  bool ok;
-  std::string out;
-};
+using testing::RecordingRunView;
+using testing::TempDir;
 
 TEST(ResolveDotSegments, ResolvesParentAndCurrentSteps) {
-  const DotCase cases[] = {
+  const struct {
+    PathStyle style;
+    std::string in;
+    bool ok;
+    std::string out;
+  } cases[] = {
       {PathStyle::Windows, R"(C:\a\b\..\c.htm)", true, R"(C:\a\c.htm)"},
       {PathStyle::Windows, R"(C:\a\b\..)", true, R"(C:\a\)"},
       {PathStyle::Windows, R"(C:\a\b\c\..\..\d)", true, R"(C:\a\d)"},
@@ -23,8 +29,6 @@ TEST(ResolveDotSegments, ResolvesParentAndCurrentSteps) {
       {PathStyle::Windows, R"(C:\a\..x\b)", true, R"(C:\a\..x\b)"},
       {PathStyle::Windows, R"(C:\a\.\b.htm)", true, R"(C:\a\b.htm)"},
       {PathStyle::Windows, R"(C:\a\.)", true, R"(C:\a\)"},
-      {PathStyle::Posix, "/s/a/../b.htm", true, "/s/b.htm"},
-      {PathStyle::Posix, "/s/./b.htm", true, "/s/b.htm"},
       {PathStyle::Posix, "/s/a/./../b.htm", true, "/s/b.htm"},
       {PathStyle::Posix, "/..", false, ""},
       {PathStyle::Posix, "/a/..", true, "/"},
@@ -34,97 +38,158 @@ TEST(ResolveDotSegments, ResolvesParentAndCurrentSteps) {
   };
   for (const auto& c : cases) {
     std::string p = c.in;
-    EXPECT_EQ(ResolveDotSegments(p, c.style), c.ok) << c.in;
-    if (c.ok) {
-      EXPECT_EQ(p, c.out) << c.in;
-    }
+    EXPECT_EQ(ResolveDotSegments(p, c.style) ? p : "refused", c.ok ? c.out : "refused") << c.in;
   }
 }
 
-TEST(FileList, FindListedFileIgnoresCaseAndHonoursCount) {
+TEST(FileList, FindListedFileIgnoresAsciiCaseAndHonoursCount) {
   FileList list(PathStyle::Windows);
-  list.Append(R"(C:\site\index.htm)");
-  list.Append(R"(C:\site\img\Logo.GIF)");
-  list.Append(R"(C:\site\a\b.htm)");
-  list.Append(R"(C:\SITE\INDEX.HTM)");  // same path in other case: the first one is found
-
-  EXPECT_EQ(list.FindListedFile(R"(c:\site\INDEX.htm)"), 0);
-  EXPECT_EQ(list.FindListedFile(R"(C:\site\img\logo.gif)"), 1);
-  EXPECT_EQ(list.FindListedFile(R"(C:\site\a\..\img\logo.gif)"), 1);
-  EXPECT_EQ(list.FindListedFile(R"(C:\site\a\.\b.htm)"), 2);
-  EXPECT_EQ(list.FindListedFile(R"(C:\site\a\b.htm)", 2), -1);  // only the first two count
-  EXPECT_EQ(list.FindListedFile(R"(C:\site\a\b.htm)", 3), 2);
-  EXPECT_EQ(list.FindListedFile(R"(C:\site\missing.htm)"), -1);
-  EXPECT_EQ(list.FindListedFile(R"(C:\..\site\index.htm)"), -1);
-  // Only ASCII letters fold: a different byte is a different path.
-  list.Append("C:\\site\\caf\xC3\xA9.htm");
-  EXPECT_EQ(list.FindListedFile("C:\\site\\CAF\xC3\xA9.htm"), 4);
-  EXPECT_EQ(list.FindListedFile("C:\\site\\CAF\xC3\x89.htm"), -1);
+  for (const char* p : {R"(C:\site\index.htm)", R"(C:\site\img\Logo.GIF)", R"(C:\site\a\b.htm)",
+                        R"(C:\SITE\INDEX.HTM)", "C:\\site\\caf\xC3\xA9.htm"})
+    list.Append(p);
+  const struct {
+    std::string path;
+    int count;
+    int found;
+  } cases[] = {
+      {R"(c:\site\INDEX.htm)", 5, 0},  // the first of two equal paths
+      {R"(C:\site\a\..\img\logo.gif)", 5, 1}, {R"(C:\site\a\.\b.htm)", 5, 2},
+      {R"(C:\site\a\b.htm)", 2, -1},  // only the first two count
+      {R"(C:\site\a\b.htm)", 3, 2},           {R"(C:\site\missing.htm)", 5, -1},
+      {R"(C:\..\site\index.htm)", 5, -1},     {"C:\\site\\CAF\xC3\xA9.htm", 5, 4},
+      {"C:\\site\\CAF\xC3\x89.htm", 5, -1},  // only ASCII letters fold
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(list.FindListedFile(c.path, c.count), c.found) << c.path;
 }
 
-TEST(FileList, IndexFollowsRemoveAndClear) {
+TEST(FileList, IndicesAndMarksFollowRemoveAndClear) {
+  const std::vector<std::string> all = {"/s/img/logo.gif", "/s/b.htm", "/s/old/LOGO.gif",
+                                        "/s/d.htm"};
+  const struct {
+    std::vector<int> removed;
+    std::vector<std::string> left;
+    std::vector<int> logos;  // the files named "logo.gif" then
+  } cases[] = {
+      {{2, 0}, {"/s/b.htm", "/s/d.htm"}, {}},
+      {{-1, 1, 1}, {"/s/img/logo.gif", "/s/old/LOGO.gif", "/s/d.htm"}, {0, 1}},
+      {{3, -5, 7, 0}, {"/s/b.htm", "/s/old/LOGO.gif"}, {1}},
+      {{4}, all, {0, 2}},
+  };
+  for (const auto& c : cases) {
+    FileList list(PathStyle::Posix);
+    list.AppendAll(all);
+    EXPECT_EQ(list.FilesNamed("Logo.gif"), (std::vector<int>{0, 2}));
+    list.SetReferenced(2);
+    list.Remove(c.removed);
+    EXPECT_EQ(list.paths(), c.left);
+    for (int i = 0; i < list.size(); ++i) {
+      EXPECT_EQ(list.FindListedFile(list.path(i)), i);
+      EXPECT_EQ(list.referenced(i), list.path(i) == all[2]) << "the mark moves with its file";
+    }
+    EXPECT_EQ(list.FilesNamed("logo.GIF"), c.logos);
+  }
   FileList list(PathStyle::Posix);
-  list.Append("/s/a.htm");
-  list.Append("/s/b.htm");
-  list.Append("/s/c.htm");
-  EXPECT_EQ(list.FindListedFile("/s/b.htm"), 1);
-  EXPECT_EQ(list.FindListedFile("/s/c.htm"), 2);
-  list.SetReferenced(2);
-  list.Remove({0, 0});
-  ASSERT_EQ(list.size(), 2);
-  EXPECT_EQ(list.FindListedFile("/s/a.htm"), -1);
-  EXPECT_EQ(list.FindListedFile("/s/c.htm"), 1);
-  EXPECT_TRUE(list.referenced(1));  // the mark moves with its file
-  EXPECT_FALSE(list.referenced(0));
+  list.Append("/s/a/logo.gif");
+  EXPECT_EQ(list.FilesNamed("logo.gif"), (std::vector<int>{0}));
+  list.Append("/s/new/logo.GIF");  // the name index follows appends
+  EXPECT_EQ(list.FilesNamed("logo.gif"), (std::vector<int>{0, 1}));
+  EXPECT_TRUE(list.FilesNamed("none.gif").empty());
   list.Clear();
   EXPECT_TRUE(list.empty());
-  EXPECT_EQ(list.FindListedFile("/s/b.htm"), -1);
+  EXPECT_EQ(list.FindListedFile("/s/a/logo.gif"), -1);
+  EXPECT_TRUE(list.FilesNamed("logo.gif").empty());
 }
 
-TEST(FileList, RemoveIgnoresIndicesOutsideTheList) {
-  struct Case {
-    std::vector<int> indices;
-    std::vector<std::string> left;
-  };
-  const Case cases[] = {
-      {{2, 0}, {"/s/b.htm", "/s/d.htm"}},
-      {{-1, 1}, {"/s/a.htm", "/s/c.htm", "/s/d.htm"}},
-      {{3, -5, 7, 0}, {"/s/b.htm", "/s/c.htm"}},
-      {{4}, {"/s/a.htm", "/s/b.htm", "/s/c.htm", "/s/d.htm"}},
-  };
-  for (const Case& c : cases) {
-    FileList list(PathStyle::Posix);
-    for (const char* p : {"/s/a.htm", "/s/b.htm", "/s/c.htm", "/s/d.htm"})
-      list.Append(p);
-    list.Remove(c.indices);
-    EXPECT_EQ(list.paths(), c.left);
+// A folder on disk to add files from.
+class FolderAddTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> Relative() const {
+    std::vector<std::string> out;
+    for (const auto& p : list.paths())
+      out.push_back(p.substr(dir.path().size() + 1));
+    return out;
+  }
+  TempDir dir;
+  FileList list;
+  RecordingRunView view;
+  PosixFileSystem fs;
+};
+
+TEST_F(FolderAddTest, OrdersEachFolderIgnoringCaseThenSubfoldersDepthFirst) {
+  const std::string odd = "caf\xE9.htm";  // a Latin-1 name, not UTF-8: kept as it is
+  for (const std::string name :
+       {"B.htm", "a.gif", "noext", ".hidden", "x/2.htm", "x/z/deep.js", "Y/1.htm", odd.c_str()})
+    dir.Write(name, "x");
+  EXPECT_EQ(FolderAdd(list, fs, view, false, dir.path()).Added, 5);
+  EXPECT_EQ(Relative(), (std::vector<std::string>{".hidden", "a.gif", "B.htm", odd, "noext"}));
+  // Adding again appends only what is new, subfolders depth-first.
+  const AddResult r = FolderAdd(list, fs, view, true, dir.path() + "/");
+  EXPECT_FALSE(r.Stopped);
+  EXPECT_EQ(r.Added, 3);
+  EXPECT_EQ(Relative(), (std::vector<std::string>{".hidden", "a.gif", "B.htm", odd, "noext",
+                                                  "x/2.htm", "x/z/deep.js", "Y/1.htm"}));
+  EXPECT_EQ(FolderAdd(list, fs, view, true, dir.path()).Added, 0);
+  EXPECT_TRUE(view.log.empty());
+}
+
+TEST_F(FolderAddTest, EscKeepsWhatWasAddedAndSkipsSubfolders) {
+  for (const char* n : {"a.htm", "b.htm", "c.htm", "d.htm", "sub/e.htm"})
+    dir.Write(n, "x");
+  view.polls = {Poll::Go, Poll::Stop};  // ESC after the second file
+  EXPECT_TRUE(FolderAdd(list, fs, view, true, dir.path()).Stopped);
+  EXPECT_EQ(Relative(), (std::vector<std::string>{"a.htm", "b.htm"}));
+}
+
+TEST_F(FolderAddTest, MissingFoldersAndSymlinkLoopsEnd) {
+  EXPECT_EQ(FolderAdd(list, fs, view, true, dir / "nope").Unlisted, 1);
+  EXPECT_TRUE(list.empty());
+  dir.Write("a.htm", "x");
+  ASSERT_EQ(::symlink(dir.path().c_str(), (dir / "loop").c_str()), 0);
+  EXPECT_FALSE(FolderAdd(list, fs, view, true, dir.path()).Stopped);
+  EXPECT_EQ(Relative(), (std::vector<std::string>{"a.htm"}));
+}
+
+// A listing with a name that makes the path longer than the platform allows (the real file
+// system cannot even create one).
+class LongNameFs : public PosixFileSystem {
+ public:
+  std::optional<std::vector<DirEntry>> ListFolder(const std::string&) override {
+    return std::vector<DirEntry>{{std::string(5000, 'f') + ".htm", false}, {"ok.htm", false}};
+  }
+  std::string CanonicalPath(const std::string& p) override { return p; }
+};
+
+TEST(FolderAdd, PathsTooLongForThePlatformAreSkippedWithALogLine) {
+  for (const bool folder : {true, false}) {
+    FileList list;
+    RecordingRunView view;
+    LongNameFs fs;
+    const AddResult r =
+        folder ? FolderAdd(list, fs, view, true, "/site")
+               : SelectionAdd(list, view,
+                              {"/site/" + std::string(5000, 'f') + ".htm", "/site/ok.htm"});
+    EXPECT_EQ(r.Skipped, 1);
+    EXPECT_EQ(list.paths(), (std::vector<std::string>{"/site/ok.htm"}));
+    ASSERT_EQ(view.log.size(), 1u);
+    EXPECT_TRUE(view.log[0].ends_with(" ... skipped: the path is too long"));
   }
 }
 
-TEST(FileList, FilesNamedFindsSameNameAnywhere) {
-  FileList list(PathStyle::Posix);
-  list.Append("/s/img/logo.gif");
-  list.Append("/s/x.htm");
-  list.Append("/s/old/LOGO.gif");
-  EXPECT_EQ(list.FilesNamed("Logo.gif"), (std::vector<int>{0, 2}));
-  list.Append("/s/new/logo.GIF");  // the name index follows appends
-  EXPECT_EQ(list.FilesNamed("logo.gif"), (std::vector<int>{0, 2, 3}));
-  EXPECT_TRUE(list.FilesNamed("none.gif").empty());
-  list.Remove({0});
-  EXPECT_EQ(list.FilesNamed("logo.gif"), (std::vector<int>{1, 2}));
-}
-
-TEST(FileList, LookupsStayFastAtFullSize) {
-  FileList list(PathStyle::Posix);
-  std::vector<std::string> paths;
-  for (int i = 0; i < 131072; ++i)
-    paths.push_back("/site/d" + std::to_string(i % 97) + "/f" + std::to_string(i) + ".htm");
-  list.AppendAll(paths);
-  for (int i = 0; i < 131072; i += 997) {
-    EXPECT_EQ(list.FindListedFile("/SITE/d" + std::to_string(i % 97) + "/x/../F" +
-                                  std::to_string(i) + ".HTM"),
-              i);
-  }
+TEST(SelectionAdd, SkipsFilesListedBeforeAndStopsOnEsc) {
+  FileList list;
+  list.Append("/s/a.htm");
+  RecordingRunView view;
+  // Duplicates within one selection are only checked against what was listed before it.
+  EXPECT_EQ(SelectionAdd(list, view, {"/s/A.htm", "/s/b.htm", "/s/b.htm"}).Added, 2);
+  EXPECT_EQ(list.size(), 3);
+  RecordingRunView stopper;
+  stopper.polls = {Poll::Stop};
+  EXPECT_TRUE(SelectionAdd(list, stopper, {"/s/1.htm", "/s/2.htm"}).Stopped);
+  EXPECT_EQ(list.size(), 4);
+  RecordingRunView quiet;
+  SelectionAdd(list, quiet, {"/s/only.htm"});
+  EXPECT_EQ(quiet.pollCount, 0);  // a single file does not poll
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
+// The search run over real sites on disk: its phases, log, progress and ESC, and every row it
+// plans on the example site shipped with the sources.
 #include "engine/search_run.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "engine/file_adds.h"
-#include "support/test_support.h"
+#include "support/engine_fixtures.h"
 
 namespace urlsmith {
 namespace {
@@ -22,10 +26,13 @@ class SearchRunTest : public ::testing::Test {
     dir_.Write("sub/s.css", "body{}");
     dir_.Write("sub/x.js", "var a;");
     dir_.Write("sub/pic.gif", "GIF89a");
-    RecordingRunView quiet;
-    FolderAdd(session_.FileList, session_.fs(), quiet, true, dir_.path());
+    AddFolder();
     session_.Search.CheckInternetUrls = false;
     session_.CacheReset();
+  }
+  void AddFolder() {
+    RecordingRunView quiet;
+    FolderAdd(session_.FileList, session_.fs(), quiet, true, dir_.path());
   }
 
   TempDir dir_;
@@ -35,42 +42,37 @@ class SearchRunTest : public ::testing::Test {
 TEST_F(SearchRunTest, CompletedRunWritesEveryPhaseAndTheStatus) {
   session_.Search.UseSavedFromUrl = false;
   RecordingRunView view;
-  const SearchResult r = RunSearch(session_, view);
-  EXPECT_EQ(r.Outcome, SearchOutcome::NothingFound);
+  view.onPoll = [](int) { return Poll::Skip; };  // F10 outside an Internet check does nothing
+  EXPECT_EQ(RunSearch(session_, view).Outcome, SearchOutcome::NothingFound);
   EXPECT_EQ(session_.RootPath, dir_.path() + "/");
   EXPECT_EQ(session_.ProcessableCount, 4);
-  const std::vector<std::string> expected = {
-      ">> Finding the root path ... done",
-      ">> Counting processable files ... 4 file(s) found",
-      ">> Finding Unicode files ... 1 file(s) found",
-      ">> Searching for broken links ...",
-      dir_ / "index.htm (24 bytes) ... 0 change(s) to apply",
-      dir_ / "sub/s.css (6 bytes) ... 0 change(s) to apply",
-      dir_ / "sub/u.HTML (36 bytes) ... 0 change(s) to apply",
-      dir_ / "sub/x.js (6 bytes) ... 0 change(s) to apply",
-  };
-  EXPECT_EQ(view.log, expected);
-  EXPECT_EQ(view.status(), "Done: 0 change(s) to apply in 4 file(s)");
-  EXPECT_EQ(view.statuses.front(), "Press ESC to stop");
+  EXPECT_EQ(view.log, (std::vector<std::string>{
+                          ">> Finding the root path ... done",
+                          ">> Counting processable files ... 4 file(s) found",
+                          ">> Finding Unicode files ... 1 file(s) found",
+                          ">> Searching for broken links ...",
+                          dir_ / "index.htm (24 bytes) ... 0 change(s) to apply",
+                          dir_ / "sub/s.css (6 bytes) ... 0 change(s) to apply",
+                          dir_ / "sub/u.HTML (36 bytes) ... 0 change(s) to apply",
+                          dir_ / "sub/x.js (6 bytes) ... 0 change(s) to apply",
+                      }));
+  EXPECT_EQ(view.statuses, (std::vector<std::string>{"Press ESC to stop",
+                                                     "Done: 0 change(s) to apply in 4 file(s)"}));
   const int u = session_.FileList.FindListedFile(dir_ / "sub/u.HTML");
   EXPECT_EQ(session_.FileEncoding[static_cast<std::size_t>(u)], FileEncoding::Utf16Be);
-  // Overall progress: the prepared 1 of 2, then one step per processable file.
-  const std::vector<std::pair<int, int>> overall = {{1, 2}, {1, 4}, {2, 4}, {3, 4}, {4, 4}};
-  EXPECT_EQ(view.overall, overall);
-  // A page's bar ends full: 15 tag kinds, style, script and event-handler phases.
+  // Overall progress: the prepared 1 of 2, then one step per processable file. A page's bar
+  // ends full: 15 tag kinds, style, script and event-handler phases.
+  EXPECT_EQ(view.overall,
+            (std::vector<std::pair<int, int>>{{1, 2}, {1, 4}, {2, 4}, {3, 4}, {4, 4}}));
   EXPECT_EQ(view.file.front(), std::make_pair(0, 2));
   EXPECT_NE(std::find(view.file.begin(), view.file.end(), std::make_pair(18, 18)), view.file.end());
   EXPECT_FALSE(session_.SearchBusy);
-}
 
-TEST_F(SearchRunTest, SecondPassOnlySearchesLinks) {
-  RecordingRunView first;
-  RunSearch(session_, first);
+  // A second pass only searches links; after the processing options were shown again (cache
+  // reset) every phase runs again.
   RecordingRunView second;
   RunSearch(session_, second);
-  ASSERT_FALSE(second.log.empty());
   EXPECT_EQ(second.log.front(), ">> Searching for broken links ...");
-  // Showing the processing options again makes the next run compute every phase.
   session_.CacheReset();
   EXPECT_TRUE(session_.RootPath.empty());
   RecordingRunView third;
@@ -79,67 +81,49 @@ TEST_F(SearchRunTest, SecondPassOnlySearchesLinks) {
 }
 
 TEST_F(SearchRunTest, EscAtAnyPollStopsTheRun) {
-  // Count the polls of a whole run, then stop at each of them in turn.
   RecordingRunView counter;
   RunSearch(session_, counter);
-  const int polls = counter.pollCount;
-  ASSERT_GT(polls, 10);
-  for (int k = 1; k <= polls; ++k) {
+  ASSERT_GT(counter.pollCount, 10);
+  for (int k = 1; k <= counter.pollCount; ++k) {
     session_.CacheReset();
     RecordingRunView view;
     view.onPoll = [k](int n) { return n == k ? Poll::Stop : Poll::Go; };
-    const SearchResult r = RunSearch(session_, view);
-    EXPECT_EQ(r.Outcome, SearchOutcome::Stopped) << "poll " << k;
+    EXPECT_EQ(RunSearch(session_, view).Outcome, SearchOutcome::Stopped) << "poll " << k;
     EXPECT_EQ(view.status(), "Stopped") << "poll " << k;
     EXPECT_EQ(view.pollCount, k);
-    EXPECT_EQ(std::count(view.log.begin(), view.log.end(), ">> Done."), 0);
+    EXPECT_FALSE(testing::Contains(view.log, ">> Done."));
   }
 }
 
-TEST_F(SearchRunTest, SkipKeyOutsideAnInternetCheckDoesNothing) {
-  RecordingRunView view;
-  view.onPoll = [](int) { return Poll::Skip; };
-  EXPECT_EQ(RunSearch(session_, view).Outcome, SearchOutcome::NothingFound);
-}
-
-TEST_F(SearchRunTest, EmptyFilesAreSkippedSilentlyUnreadableOnesAreReported) {
-  const std::string empty = dir_.Write("empty.htm", "");
-  const std::string locked = dir_.Write("locked.htm", "<a href=x>");
+// Empty files are passed over silently; files that cannot be read, named pipes and folders with
+// page names are reported and hang nothing.
+TEST_F(SearchRunTest, FilesThatCannotBeReadAreReported) {
+  dir_.Write("empty.htm", "");
+  const std::string locked = dir_.Write("locked.htm", "<p>x</p>");
   ::chmod(locked.c_str(), 0);
-  RecordingRunView quiet;
-  FolderAdd(session_.FileList, session_.fs(), quiet, true, dir_.path());
-  session_.CacheReset();
-  RecordingRunView view;
-  RunSearch(session_, view);
-  const std::string log = view.LogText();
-  EXPECT_EQ(log.find("empty.htm"), std::string::npos);
-  if (::geteuid() != 0) {  // root reads any file
-    EXPECT_NE(log.find(locked + " ... cannot be read: "), std::string::npos) << log;
-  }
-  EXPECT_EQ(session_.ProcessableCount, 6);
-}
-
-TEST_F(SearchRunTest, NamedPipesAndFoldersWithPageNamesDoNotHangTheRun) {
   ASSERT_EQ(::mkfifo((dir_ / "pipe.htm").c_str(), 0600), 0);
+  AddFolder();
   dir_.MakeDir("folder.htm");
-  session_.FileList.Append(dir_ / "pipe.htm");
   session_.FileList.Append(dir_ / "folder.htm");
   session_.CacheReset();
   RecordingRunView view;
   EXPECT_EQ(RunSearch(session_, view).Outcome, SearchOutcome::NothingFound);
   const std::string log = view.LogText();
-  EXPECT_NE(log.find(dir_ / "pipe.htm ... cannot be read: not a regular file"), std::string::npos)
-      << log;
-  EXPECT_NE(log.find(dir_ / "folder.htm ... cannot be read: "), std::string::npos) << log;
+  EXPECT_FALSE(testing::Contains(log, "empty.htm"));
+  if (::geteuid() != 0) {  // root reads any file
+    EXPECT_TRUE(testing::Contains(log, locked + " ... cannot be read: ")) << log;
+  }
+  EXPECT_TRUE(testing::Contains(log, dir_ / "pipe.htm ... cannot be read: not a regular file"));
+  EXPECT_TRUE(testing::Contains(log, dir_ / "folder.htm ... cannot be read: ")) << log;
+  EXPECT_EQ(session_.ProcessableCount, 8);
 }
 
 TEST(SearchRun, RootIsTheFolderOfTheShallowestFile) {
-  struct Case {
+  const struct {
     PathStyle style;
     std::vector<std::string> files;
     std::string root;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {PathStyle::Windows, {R"(C:\a\b\x.htm)", R"(C:\c\y.htm)"}, R"(C:\c\)"},
       {PathStyle::Windows, {R"(C:\x.htm)", R"(D:\y\z.htm)"}, R"(C:\)"},
       {PathStyle::Windows, {R"(C:\s\a.htm)", R"(C:\t\b.htm)"}, R"(C:\s\)"},  // earlier wins
@@ -148,12 +132,11 @@ TEST(SearchRun, RootIsTheFolderOfTheShallowestFile) {
   };
   for (const auto& c : cases) {
     SearchSession session(c.style);
-    for (const auto& f : c.files)
-      session.FileList.Append(f);
+    session.FileList.AppendAll(c.files);
     RecordingRunView view;
     EXPECT_EQ(FindRootPath(session, view), PhaseResult::Completed);
     EXPECT_EQ(session.RootPath, c.root);
-    EXPECT_EQ(view.log.back(), ">> Finding the root path ... done");
+    EXPECT_EQ(view.log, std::vector<std::string>{">> Finding the root path ... done"});
   }
 }
 
@@ -166,63 +149,92 @@ TEST(SearchRun, FileLimitIsTheLargestListAccepted) {
     session.FileList.AppendAll(std::move(paths));
     session.InternetCheckOff = true;
     RecordingRunView view;
-    const SearchResult r = RunSearch(session, view);
-    if (count == kMaxFiles) {
-      EXPECT_EQ(r.Outcome, SearchOutcome::NothingFound);
-      EXPECT_TRUE(view.errors.empty());
-      EXPECT_EQ(view.status(), "Done: 0 change(s) to apply in 0 file(s)");
-    } else {
-      EXPECT_EQ(r.Outcome, SearchOutcome::Refused);
-      ASSERT_EQ(view.errors.size(), 1u);
-      EXPECT_EQ(view.errors[0], kTooManyFilesMessage);
-      EXPECT_TRUE(view.log.empty());
-      EXPECT_FALSE(session.SearchBusy);
-    }
+    const bool accepted = count == kMaxFiles;
+    EXPECT_EQ(RunSearch(session, view).Outcome,
+              accepted ? SearchOutcome::NothingFound : SearchOutcome::Refused);
+    EXPECT_EQ(view.errors, accepted ? std::vector<std::string>{}
+                                    : std::vector<std::string>{kTooManyFilesMessage});
+    EXPECT_EQ(view.status(),
+              accepted ? "Done: 0 change(s) to apply in 0 file(s)" : "Press ESC to stop");
+    EXPECT_EQ(view.log.empty(), !accepted);
+    EXPECT_FALSE(session.SearchBusy);
   }
 }
 
-TEST(SearchModel, TablesRefuseRowsPastTheirCapacity) {
-  SearchSession session;
-  for (int i = 0; i < kMaxLinkRows; ++i)
-    ASSERT_TRUE(session.AddRow(LinkEntry{}));
-  EXPECT_FALSE(session.AddRow(LinkEntry{}));
-  EXPECT_TRUE(session.TableFull);
-  EXPECT_EQ(session.LinkCount(), kMaxLinkRows);
-  session.RunReset();
-  EXPECT_EQ(session.LinkCount(), 0);
-  EXPECT_FALSE(session.TableFull);
-}
-
-TEST(SearchModel, ActionFollowsTheReplacementForm) {
-  struct Case {
-    std::string url, replacement;
+TEST(SearchModel, ActionFollowsTheReplacementFormAndKindTheExtension) {
+  const struct {
+    std::string replacement;
     RowAction action;
+  } actions[] = {
+      {"", RowAction::Delete},
+      {"\"\"", RowAction::Delete},  // deleted, the empty value written with quotes
+      {"\"b.htm\"", RowAction::Replace},
+      {"b.htm", RowAction::Replace},
+      {"a.htm", RowAction::CopyOld},
+      {"|||b.htm", RowAction::ReplaceRelative},
+      {":::_blank", RowAction::Target},
   };
-  const Case cases[] = {
-      {"a.htm", "", RowAction::Delete},
-      {"a.htm", "\"\"", RowAction::Delete},  // deleted, the empty value written with quotes
-      {"a.htm", "\"b.htm\"", RowAction::Replace},
-      {"a.htm", "a.htm", RowAction::CopyOld},
-      {"a.htm", "|||b.htm", RowAction::ReplaceRelative},
-      {"a.htm", ":::_blank", RowAction::Target},
-      {"a.htm", "b.htm", RowAction::Replace},
+  for (const auto& c : actions)
+    EXPECT_EQ(ActionOf(testing::Row("a.htm", c.replacement)), c.action) << c.replacement;
+  const struct {
+    std::string path;
+    PathStyle style;
+    FileKind kind;
+  } kinds[] = {
+      {"/s/INDEX.HTM", PathStyle::Posix, FileKind::Page},
+      {"/s/a.Shtml", PathStyle::Posix, FileKind::Page},
+      {"/s/a.html", PathStyle::Posix, FileKind::Page},
+      {"/s/a.CSS", PathStyle::Posix, FileKind::Style},
+      {"/s/a.js", PathStyle::Posix, FileKind::Script},
+      {"/s/a.jsx", PathStyle::Posix, FileKind::Other},
+      {"/s.htm/readme", PathStyle::Posix, FileKind::Other},
+      {R"(C:\s.htm\readme)", PathStyle::Windows, FileKind::Other},
   };
-  for (const auto& c : cases) {
-    LinkEntry row;
-    row.Url = c.url;
-    row.Replacement = c.replacement;
-    EXPECT_EQ(ActionOf(row), c.action) << c.replacement;
-  }
+  for (const auto& c : kinds)
+    EXPECT_EQ(KindOfPath(c.path, c.style), c.kind) << c.path;
 }
 
-TEST(SearchModel, ProcessableExtensionsIgnoreCase) {
-  EXPECT_EQ(KindOfPath("/s/INDEX.HTM", PathStyle::Posix), FileKind::Page);
-  EXPECT_EQ(KindOfPath("/s/a.Shtml", PathStyle::Posix), FileKind::Page);
-  EXPECT_EQ(KindOfPath("/s/a.CSS", PathStyle::Posix), FileKind::Style);
-  EXPECT_EQ(KindOfPath("/s/a.js", PathStyle::Posix), FileKind::Script);
-  EXPECT_EQ(KindOfPath("/s/a.jsx", PathStyle::Posix), FileKind::Other);
-  EXPECT_EQ(KindOfPath("/s.htm/readme", PathStyle::Posix), FileKind::Other);
-  EXPECT_EQ(KindOfPath(R"(C:\s.htm\readme)", PathStyle::Windows), FileKind::Other);
+TEST(ExampleSite, PlansExactlyTheseChanges) {
+  TempDir dir;
+  std::filesystem::copy(std::string(URLSMITH_SOURCE_DIR) + "/examples/site", dir.path(),
+                        std::filesystem::copy_options::recursive);
+  auto session = testing::SessionOver(dir.path());
+  RecordingRunView view;
+  const SearchResult result = RunSearch(*session, view);
+  EXPECT_EQ(result.Outcome, SearchOutcome::Found);
+  EXPECT_EQ(result.Total, 14);
+  // Tag rows point at the tag's '<' and at the value's opening quote; event-handler and script
+  // strings (TagPos -1) at their protocol; style values (TagPos -2) at the '(' of "url(", the
+  // quotes inside url("...") being part of the span but no part of the address. The IMG row
+  // comes after every A row: each tag kind is one pass over the page. The onclick handler's
+  // address is deleted: Internet checks are off and no file is named "click". unicode.htm is
+  // UTF-16: positions in bytes, after the byte-order mark.
+  EXPECT_EQ(testing::RowLines(*session, dir.path()),
+            (std::vector<std::string>{
+                "about.htm 104 112 14 1 history.html -> ",
+                "index.htm 429 437 13 1 contact.htm -> info/contact.htm",
+                "index.htm 472 480 16 1 my recipes.htm -> my%20recipes.htm",
+                "index.htm 518 526 23 1 www.example.com/flour -> http://www.example.com/flour",
+                "index.htm 574 582 25 1 http:example.com/market -> http://example.com/market",
+                "index.htm 632 640 19 1 baker@example.com -> mailto:baker@example.com",
+                "index.htm 692 700 33 1 http://www.example.com/news.htm -> saved/news.htm",
+                "index.htm 226 235 19 1 images/banner.jpg -> img/banner.jpg",
+                "index.htm 802 844 30 0 http://stats.example.com/click -> ",
+                "unicode.htm 234 250 10 1 \xC3\xBC"
+                "ber.htm -> ",
+                "js/menu.js -1 62 31 0 http://www.example.com/menu.htm -> ",
+                "products/list.htm 213 221 10 1 item.htm -> items/item.htm",
+                "products/list.htm -2 132 22 1 ../img/special.png -> ",
+                "style/site.css -2 87 20 1 ../img/missing.png -> ",
+            }));
+  // The automatic protocol fixes: "www." and "http:" without "//" (the mailto: is none).
+  EXPECT_EQ(session->FixList, (std::vector<std::int32_t>{3, 4}));
+  // img/Oven.gif resolves to img/oven.gif (paths ignore letter case); the saved page is only
+  // the target of a redirected Internet link, which marks nothing.
+  std::vector<std::string> orphans;
+  for (int i = 0; i < session->FileList.size(); ++i)
+    if (!session->FileList.referenced(i)) orphans.push_back(session->FileList.path(i));
+  EXPECT_EQ(orphans, std::vector<std::string>{dir / "img/unused.gif"});
 }
 
 }  // namespace

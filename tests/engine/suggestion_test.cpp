@@ -1,3 +1,5 @@
+// The replacement suggested for a broken link: the listed file of the same name it most likely
+// meant.
 #include <gtest/gtest.h>
 
 #include "engine/analysis.h"
@@ -5,183 +7,82 @@
 namespace urlsmith {
 namespace {
 
-SearchSession& WithFiles(SearchSession& session, const std::vector<std::string>& files) {
-  for (const auto& f : files)
-    session.FileList.Append(f);
-  return session;
-}
-
 struct Suggestion {
   const char* name;
-  std::vector<std::string> files;
+  PathStyle style;
+  std::string files;  // the listed files, separated by blanks
   std::string pathOrUrl;
   int expected;
   int startIndex = 0;
   int fromFile = -1;  // the page that holds the link
 };
 
-void CheckAll(PathStyle style, const std::vector<Suggestion>& cases) {
+TEST(Suggestion, TheNearestFileOfTheSameNameWins) {
+  constexpr PathStyle W = PathStyle::Windows;
+  constexpr PathStyle P = PathStyle::Posix;
+  const std::string win = R"(D:\site\a\img\logo.gif)";
+  const std::string posix = "/srv/site/a/img/logo.gif";
+  const std::string url = "http://www.example.com/img/logo.gif";
+  const Suggestion cases[] = {
+      // Local paths: the fewest steps up and down; the earlier file on a tie.
+      {"two steps each: the earlier wins", W, R"(D:\site\a\pics\logo.gif D:\site\logo.gif)", win,
+       0},
+      {"two steps each, other order", W, R"(D:\site\logo.gif D:\site\a\pics\logo.gif)", win, 0},
+      {"one step down wins", W,
+       R"(D:\site\a\pics\logo.gif D:\site\logo.gif D:\site\a\img\sub\logo.gif)", win, 2},
+      {"same folder other name is no candidate", W, R"(D:\site\a\img\logo.png D:\site\x\logo.gif)",
+       win, 1},
+      {"letter case of the name does not matter", W, R"(D:\site\a\LOGO.GIF)", win, 0},
+      {"another drive counts its absolute path", W, R"(E:\a\b\c\logo.gif D:\site\logo.gif)", win,
+       1},
+      {"no candidate", W, R"(D:\site\a\img\other.gif)", win, -1},
+      {"empty list", W, "", win, -1},
+      {"start index skips earlier files", W, R"(D:\site\a\img\sub\logo.gif D:\site\logo.gif)", win,
+       1, 1},
+      {"start index past the end", W, R"(D:\site\logo.gif)", win, -1, 1},
+      {"posix: one step down wins", P,
+       "/srv/site/a/pics/logo.gif /srv/site/logo.gif /srv/site/a/img/sub/logo.gif", posix, 2},
+      {"posix: letter case of the name does not matter", P, "/srv/site/Logo.Gif", posix, 0},
+      {"sharing only the root counts the absolute path", P,
+       "/other/logo.gif /srv/site/a/b/c/d/logo.gif", posix, 0},
+      {"posix: start index", P, "/srv/site/a/img/sub/logo.gif /srv/site/logo.gif /srv/logo.gif",
+       posix, 1, 1},
+      {"equal steps: the folder that matches wins over the page itself", P,
+       "/m/de/bind.html /m/pt-br/bind.html", "/m/de/../../pt-br/bind.html", 1, 0, 0},
+      {"no suggestion when the page itself fits best", P, "/m/pt-br/bind.html /m/da/bind.html",
+       "/m/pt-br/../../pt-br/bind.html", -1, 0, 0},
+      {"the page itself as the only candidate gives none", P, "/m/da/bind.html",
+       "/m/da/../../pt-br/bind.html", -1, 0, 0},
+      {"equal steps: the longer shared tail of folders wins, ignoring case", P,
+       "/s/x/en/a.htm /s/y/fr/a.htm", "/s/z/FR/a.htm", 1},
+      // Internet URLs: the longest common tail of folders.
+      {"longer tail wins", W, R"(D:\site\old\logo.gif D:\site\img\logo.gif)", url, 1},
+      {"equal tails: the earlier wins", W, R"(D:\a\img\logo.gif D:\b\img\logo.gif)", url, 0},
+      {"never the page that holds the link", W, R"(D:\a\img\logo.gif D:\b\old\logo.gif)", url, -1,
+       0, 0},
+      {"letters of another case end the tail", W, R"(D:\site\IMG\logo.gif D:\x\img\logo.gif)", url,
+       1},
+      {"no common tail at all", W, R"(D:\site\img\LOGO.GIF)", url, -1},
+      {"a query is part of the name", W, R"(D:\site\page.php)",
+       "http://www.example.com/page.php?id=1", -1},
+      {"a folder-like URL matches files of that name", W, R"(D:\site\docs\index.htm D:\site\docs)",
+       "http://www.example.com/docs", 1},
+      {"url: start index", W, R"(D:\site\img\logo.gif D:\old\logo.gif)", url, 1, 1},
+      {"posix url: longer tail wins", P, "/srv/old/logo.gif /srv/site/img/logo.gif", url, 1},
+      {"posix url: letters of another case end the tail", P, "/srv/Img/logo.gif /x/img/logo.gif",
+       url, 1},
+  };
   for (const Suggestion& c : cases) {
     SCOPED_TRACE(c.name);
-    SearchSession session(style);
-    WithFiles(session, c.files);
-    EXPECT_EQ(SuggestReplacement(session, c.pathOrUrl, c.startIndex, c.fromFile), c.expected);
-    for (int i = 0; i < session.FileList.size(); ++i) {
-      EXPECT_EQ(session.FileList.referenced(i), i == c.expected) << "mark of " << i;
+    SearchSession session(c.style);
+    for (std::size_t at = 0, end = 0; at < c.files.size(); at = end + 1) {
+      end = std::min(c.files.find(' ', at), c.files.size());
+      session.FileList.Append(c.files.substr(at, end - at));
     }
+    EXPECT_EQ(SuggestReplacement(session, c.pathOrUrl, c.startIndex, c.fromFile), c.expected);
+    for (int i = 0; i < session.FileList.size(); ++i)
+      EXPECT_EQ(session.FileList.referenced(i), i == c.expected) << "mark of " << i;
   }
-}
-
-TEST(Suggestion, LocalPathsWindows) {
-  const std::string broken = "D:\\site\\a\\img\\logo.gif";
-  CheckAll(
-      PathStyle::Windows,
-      {
-          {"two steps each: the earlier wins",
-           {"D:\\site\\a\\pics\\logo.gif", "D:\\site\\logo.gif"},
-           broken,
-           0},
-          {"two steps each, other order",
-           {"D:\\site\\logo.gif", "D:\\site\\a\\pics\\logo.gif"},
-           broken,
-           0},
-          {"one step down wins",
-           {"D:\\site\\a\\pics\\logo.gif", "D:\\site\\logo.gif", "D:\\site\\a\\img\\sub\\logo.gif"},
-           broken,
-           2},
-          {"same folder other name is no candidate",
-           {"D:\\site\\a\\img\\logo.png", "D:\\site\\x\\logo.gif"},
-           broken,
-           1},
-          {"letter case of the name does not matter", {"D:\\site\\a\\LOGO.GIF"}, broken, 0},
-          {"another drive counts its absolute path",
-           {"E:\\a\\b\\c\\logo.gif", "D:\\site\\logo.gif"},
-           broken,
-           1},
-          {"no candidate", {"D:\\site\\a\\img\\other.gif"}, broken, -1},
-          {"empty list", {}, broken, -1},
-          {"start index skips earlier files",
-           {"D:\\site\\a\\img\\sub\\logo.gif", "D:\\site\\logo.gif"},
-           broken,
-           1,
-           1},
-          {"start index past the end", {"D:\\site\\logo.gif"}, broken, -1, 1},
-      });
-}
-
-TEST(Suggestion, LocalPathsPosix) {
-  const std::string broken = "/srv/site/a/img/logo.gif";
-  CheckAll(PathStyle::Posix,
-           {
-               {"equal steps: the folder that matches wins over the page itself",
-                {"/m/de/bind.html", "/m/pt-br/bind.html"},
-                "/m/de/../../pt-br/bind.html",
-                1,
-                0,
-                0},
-               {"no suggestion when the page itself fits best",
-                {"/m/pt-br/bind.html", "/m/da/bind.html"},
-                "/m/pt-br/../../pt-br/bind.html",
-                -1,
-                0,
-                0},
-               {"the page itself as the only candidate gives none",
-                {"/m/da/bind.html"},
-                "/m/da/../../pt-br/bind.html",
-                -1,
-                0,
-                0},
-               {"equal steps: the longer shared tail of folders wins, ignoring case",
-                {"/s/x/en/a.htm", "/s/y/fr/a.htm"},
-                "/s/z/FR/a.htm",
-                1},
-               {"two steps each: the earlier wins",
-                {"/srv/site/a/pics/logo.gif", "/srv/site/logo.gif"},
-                broken,
-                0},
-               {"one step down wins",
-                {"/srv/site/a/pics/logo.gif", "/srv/site/logo.gif", "/srv/site/a/img/sub/logo.gif"},
-                broken,
-                2},
-               {"letter case of the name does not matter", {"/srv/site/Logo.Gif"}, broken, 0},
-               {"sharing only the root counts the absolute path",
-                {"/other/logo.gif", "/srv/site/a/b/c/d/logo.gif"},
-                broken,
-                0},
-               {"empty list", {}, broken, -1},
-               {"start index skips earlier files",
-                {"/srv/site/a/img/sub/logo.gif", "/srv/site/logo.gif", "/srv/logo.gif"},
-                broken,
-                1,
-                1},
-           });
-}
-
-TEST(Suggestion, InternetUrlsScoreTheCommonTail) {
-  const std::string url = "http://www.example.com/img/logo.gif";
-  CheckAll(PathStyle::Windows,
-           {
-               {"longer tail wins", {"D:\\site\\old\\logo.gif", "D:\\site\\img\\logo.gif"}, url, 1},
-               {"equal tails: the earlier wins",
-                {"D:\\a\\img\\logo.gif", "D:\\b\\img\\logo.gif"},
-                url,
-                0},
-               {"never the page that holds the link",
-                {"D:\\a\\img\\logo.gif", "D:\\b\\old\\logo.gif"},
-                url,
-                -1,
-                0,
-                0},
-               {"letters of another case end the tail",
-                {"D:\\site\\IMG\\logo.gif", "D:\\x\\img\\logo.gif"},
-                url,
-                1},
-               {"no common tail at all", {"D:\\site\\img\\LOGO.GIF"}, url, -1},
-               {"a query is part of the name",
-                {"D:\\site\\page.php"},
-                "http://www.example.com/page.php?id=1",
-                -1},
-               {"a folder-like URL matches files of that name",
-                {"D:\\site\\docs\\index.htm", "D:\\site\\docs"},
-                "http://www.example.com/docs",
-                1},
-               {"empty list", {}, url, -1},
-               {"start index", {"D:\\site\\img\\logo.gif", "D:\\old\\logo.gif"}, url, 1, 1},
-           });
-  CheckAll(PathStyle::Posix,
-           {
-               {"longer tail wins", {"/srv/old/logo.gif", "/srv/site/img/logo.gif"}, url, 1},
-               {"letters of another case end the tail",
-                {"/srv/Img/logo.gif", "/x/img/logo.gif"},
-                url,
-                1},
-           });
-}
-
-TEST(Suggestion, ManyFilesManyBrokenLinks) {
-  SearchSession session(PathStyle::Posix);
-  std::vector<std::string> files;
-  files.reserve(100000);
-  // 10,000 names, each in ten folders.
-  for (int i = 0; i < 100000; ++i) {
-    files.push_back("/srv/site/d" + std::to_string(i / 10000) + "/s" + std::to_string(i % 7) +
-                    "/file" + std::to_string(i % 10000) + ".htm");
-  }
-  session.FileList.AppendAll(std::move(files));
-
-  int found = 0;
-  for (int k = 0; k < 10000; ++k) {
-    const std::string name = "file" + std::to_string((k * 7919) % 12000) + ".htm";
-    const std::string pathOrUrl =
-        k % 2 == 0 ? "/srv/site/d3/gone/" + name : "http://www.example.com/d5/" + name;
-    if (SuggestReplacement(session, pathOrUrl, 0) >= 0) ++found;
-  }
-  EXPECT_GT(found, 8000);
-  // The nearest folder wins: d3 has file42.htm at index 30042.
-  EXPECT_EQ(SuggestReplacement(session, "/srv/site/d3/gone/file42.htm", 0), 30042);
-  EXPECT_EQ(
-      SuggestReplacement(session, "http://x/d5/s" + std::to_string(50042 % 7) + "/file42.htm", 0),
-      50042);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "../../fuzz/json_check.h"
 #include "results/edit_result.h"
+#include "support/core_fixtures.h"
 
 namespace urlsmith {
 namespace {
@@ -25,61 +26,42 @@ TEST(JsonString, EscapesWhatJsonRequiresAndKeepsValidUtf8) {
     std::string bytes;
     std::string expected;
   };
-  const std::vector<Case> cases = {
+  // clang-format off
+  const Case cases[] = {
       {"plain/path.htm?a=1&b=2", R"("plain/path.htm?a=1&b=2")"},
-      {"say \"hi\" C:\\x", R"("say \"hi\" C:\\x")"},
-      {"\b\f\n\r\t", R"("\b\f\n\r\t")"},
+      {"say \"hi\" C:\\x", R"("say \"hi\" C:\\x")"}, {"\b\f\n\r\t", R"("\b\f\n\r\t")"},
       {std::string("\x00\x01\x1f\x7f", 4), R"("\u0000\u0001\u001f\u007f")"},
       {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
        "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
-      {"caf\xE9.htm", R"("caf\u00e9.htm")"},                  // a Windows-1252 byte
-      {"\xC0\xAF", R"("\u00c0\u00af")"},                      // overlong '/'
-      {"\xED\xA0\x80", R"("\u00ed\u00a0\u0080")"},            // an encoded surrogate
-      {"\xE2\x82", R"("\u00e2\u0082")"},                      // truncated at the end
-      {"\xE2\x82x", R"("\u00e2\u0082x")"},                    // truncated in the middle
-      {"\xF4\x90\x80\x80", R"("\u00f4\u0090\u0080\u0080")"},  // above U+10FFFF
-      {"\xFF\xFE", R"("\u00ff\u00fe")"},
-      {"\x80", R"("\u0080")"},
-      {"", R"("")"},
-  };
-  for (const Case& c : cases) {
+      {"caf\xE9.htm", R"("caf\u00e9.htm")"}, {"\xC0\xAF", R"("\u00c0\u00af")"},
+      {"\xED\xA0\x80", R"("\u00ed\u00a0\u0080")"}, {"\xE2\x82", R"("\u00e2\u0082")"},
+      {"\xE2\x82x", R"("\u00e2\u0082x")"}, {"\xF4\x90\x80\x80", R"("\u00f4\u0090\u0080\u0080")"},
+      {"\xFF\xFE", R"("\u00ff\u00fe")"}, {"\x80", R"("\u0080")"}, {"", R"("")"}};
+  // clang-format on
+  for (const Case& c : cases)
     EXPECT_EQ(JsonString(c.bytes), c.expected);
-  }
-}
-
-TEST(JsonString, AnyBytesGiveValidJson) {
+  // Any bytes give valid JSON.
   std::mt19937 random(99);
   for (int round = 0; round < 2000; ++round) {
     std::string bytes(random() % 24, '\0');
-    for (char& b : bytes) {
+    for (char& b : bytes)
       b = static_cast<char>(random() % 256);
-    }
     const std::string json = JsonString(bytes);
     EXPECT_TRUE(JsonChecker(json).Valid()) << json;
   }
 }
 
-LinkEntry Row(std::int32_t file, std::string url, std::string replacement, std::int32_t tag,
-              std::int32_t value, std::int32_t span, std::int32_t quote) {
-  return LinkEntry{file, tag, value, span, quote, std::move(url), std::move(replacement)};
-}
-
 TEST(PlanJson, ThePlanOfASmallSite) {
-  SearchSession session;
-  session.FileList.Append("/s/index.htm");
-  session.FileList.Append("/s/img/unused \"1\".gif");
-  session.FileList.Append("/s/b.htm");
-  session.FileList.SetReferenced(0);
-  session.FileList.SetReferenced(2);
-  session.LinkTable = {
-      Row(0, "img/x.gif", "", 5, 14, 11, 1),
-      Row(0, "www.e.com", "http://www.e.com", 30, 38, 11, 1),
-      Row(2, "img/X.GIF", "\"\"", 3, 12, 9, 0),
-      Row(2, "http://e.com/", ":::_blank", 40, 40, 0, 0),
-  };
-  session.FixList = {1};
-  VectorResultList list;
-  ResultStep step(session, list);
+  // File, tag, value, span, quote, URL, replacement.
+  testing::Review review(
+      {{0, 5, 14, 11, 1, "img/x.gif", ""},
+       {0, 30, 38, 11, 1, "www.e.com", "http://www.e.com"},
+       {2, 3, 12, 9, 0, "img/X.GIF", "\"\""},
+       {2, 40, 40, 0, 0, "http://e.com/", ":::_blank"}},
+      {}, PathStyle::Posix,
+      {{"/s/index.htm", true}, {"/s/img/unused \"1\".gif", false}, {"/s/b.htm", true}});
+  review.session.FixList = {1};
+  ResultStep& step = review.step;
   ShowResults(step);
 
   const std::string expected = R"json({
@@ -127,21 +109,20 @@ TEST(PlanJson, ThePlanOfASmallSite) {
 }
 
 TEST(PlanJson, EditedLinesAndOddBytesStayValid) {
-  SearchSession session;
-  session.FileList.Append("/s/caf\xE9.htm");  // a name that is not UTF-8
   std::mt19937 random(5);
+  std::vector<LinkEntry> rows;
   for (int i = 0; i < 200; ++i) {
     std::string url(random() % 12, '\0');
-    for (char& b : url) {
+    for (char& b : url)
       b = static_cast<char>(random() % 256);
-    }
-    session.LinkTable.push_back(Row(i % 2 ? 0 : 7, url, i % 3 ? "\"x\ty\"" : "", i, i, 1, 1));
+    rows.push_back({i % 2 ? 0 : 7, i, i, 1, 1, url, i % 3 ? "\"x\ty\"" : ""});
   }
-  VectorResultList list;
-  ResultStep step(session, list);
-  step.Options.AllowLinkDeletion = true;
+  // A file name that is not UTF-8 (an orphan too); rows of a file that is not listed.
+  testing::Review review(rows, {.AllowLinkDeletion = true}, PathStyle::Posix,
+                         {{"/s/caf\xE9.htm", false}});
+  ResultStep& step = review.step;
   ShowResults(step);
-  list.SetSelection(0);
+  review.list.SetSelection(0);
   step.Editor.Text = "new \x01 value";
   step.Session.Processing.CanonicalizeUrls = false;
   ApplyEdit(step);

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -82,6 +83,12 @@ ProcessingOptionsStep::ProcessingOptionsStep(WizardFrame& frame)
                      QStringLiteral("Replaces Internet URL's that have moved for good (answered "
                                     "with 301 or 308) by their new addresses"),
                      frame.session().Search.FixRedirects));
+  u->addWidget(Check(urls, 1098, QStringLiteral("Check letter case for case-sensiti&ve servers"),
+                     QStringLiteral("Treats a local link whose letter case differs from its "
+                                    "file's as broken and replaces it by the file's own spelling "
+                                    "(a site copied from a case-insensitive disk to a Linux "
+                                    "server breaks this way)"),
+                     frame.session().Search.CaseSensitive));
   layout->addWidget(urls);
 
   auto* adder = new QGroupBox(QStringLiteral(" Link Target Adder "), this);
@@ -127,11 +134,16 @@ ProcessingOptionsStep::ProcessingOptionsStep(WizardFrame& frame)
   modifyTargets_ =
       Check(adder, 1092, QStringLiteral("Modify existing targets"),
             QStringLiteral("Allows modification of existing targets"), o.ModifyExistingTargets);
-  a->addRow(enable_);
+  // "Modify existing targets" stands beside "Enable", so that the URL processing group above
+  // has room for all its boxes.
+  auto* switches = new QHBoxLayout;
+  switches->addWidget(enable_);
+  switches->addStretch(1);
+  switches->addWidget(modifyTargets_);
+  a->addRow(switches);
   a->addRow(QStringLiteral("Mode:"), mode_);
   a->addRow(QStringLiteral("URL mask:"), mask_);
   a->addRow(QStringLiteral("Target:"), target_);
-  a->addRow(modifyTargets_);
   layout->addWidget(adder);
   layout->addStretch(1);
 

@@ -78,6 +78,12 @@ SearchOptionsStep::SearchOptionsStep(WizardFrame& frame)
                      QStringLiteral("Enables to consider any string inside scripts beginning with "
                                     "a protocol name as a real URL (recommended)"),
                      o.ScanScriptsByProtocol));
+  s->addWidget(Check(search, 1097, QStringLiteral("Search &HTML5 elements and attributes"),
+                     QStringLiteral("Searches the addresses of newer pages too: srcset lists, "
+                                    "media sources and posters, OBJECT data, META refresh, SVG "
+                                    "references, form actions, cite and CSS @import "
+                                    "(recommended)"),
+                     o.SearchHtml5));
   s->addWidget(Check(search, 1028,
                      QStringLiteral("Search inside scripts by tag names (not recommended)"),
                      QStringLiteral("Enables to consider any string inside scripts looking like a "

@@ -1,0 +1,178 @@
+// The reports of urlsmith-cli read back by real parsers: JUnit XML against the JUnit schema that
+// CI servers read (xmllint) and with Python's XML parser, SARIF with a JSON parser and the SARIF
+// 2.1.0 schema (Python's jsonschema; scripts/setup fetches the schema), Markdown by its table
+// structure; and the options of modern pages on the command line.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace urlsmith {
+namespace {
+
+using testing::Contains;
+using testing::RunCli;
+using testing::RunProcess;
+using testing::TempDir;
+
+const std::string kSource = URLSMITH_SOURCE_DIR;
+const std::string kJunitSchema = kSource + "/tests/cli/junit.xsd";
+const std::string kSarifSchema = kSource + "/.cache/test-schemas/sarif-2.1.0-rtm.5.json";
+
+// Every JUnit test case as "name failures", and the suite's counts.
+constexpr const char* kReadJunit = R"(
+import sys, xml.etree.ElementTree as et
+root = et.parse(sys.argv[1]).getroot()
+suite = root.find('testsuite')
+print('tests', suite.get('tests'), 'failures', suite.get('failures'))
+for case in suite.iter('testcase'):
+    print(case.get('name'), len(case.findall('failure')))
+)";
+
+// Validates the SARIF log against the schema and prints every result.
+constexpr const char* kReadSarif = R"(
+import sys, json, jsonschema
+log = json.load(open(sys.argv[1], encoding='utf-8'))
+jsonschema.Draft4Validator(json.load(open(sys.argv[2], encoding='utf-8'))).validate(log)
+run = log['runs'][0]
+print(run['tool']['driver']['name'], log['version'])
+for r in run['results']:
+    loc = r['locations'][0]['physicalLocation']
+    print(r['ruleId'], loc['artifactLocation']['uri'], loc['region']['startLine'],
+          loc['region']['startColumn'], r['message']['text'])
+)";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+// A site with a replacement and a broken link on the third line of a page, a UTF-16 page whose
+// link stands after characters outside ASCII (one of them a surrogate pair), and a clean page.
+struct ReportSite {
+  TempDir dir;
+  ReportSite() {
+    dir.Write("img/logo.gif", "GIF89a");
+    dir.Write("clean.htm", "<p>nothing to see</p>");
+    dir.Write("index.htm",
+              "<html>\n<body>\n<img src=\"pics/logo.gif\"> <a href=\"a|b.htm\">x</a>\n"
+              "</body></html>\n");
+    dir.WriteBytes("u16.htm", testing::Utf16Bytes("<p>\r\n\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"
+                                                  " <img src=\"pics/logo.gif\"></p>",
+                                                  false));
+  }
+  std::string Report(const std::string& format, int expectedExit = 1) const {
+    const std::string file = dir / ("report." + format);
+    const auto r =
+        RunCli({"scan", "-q", "--no-internet", "--format", format, "--output", file, dir.path()});
+    EXPECT_EQ(r.exitCode, expectedExit) << r.err;
+    EXPECT_EQ(r.out, "");
+    return file;
+  }
+};
+
+TEST(ReportFormats, JunitIsValidForCiServersWithATestCasePerFile) {
+  ReportSite site;
+  const std::string file = site.Report("junit");
+  const auto valid = RunProcess({"/usr/bin/xmllint", "--noout", "--schema", kJunitSchema, file});
+  EXPECT_EQ(valid.exitCode, 0) << valid.err;
+  const auto read = RunProcess({"/usr/bin/python3", "-c", kReadJunit, file});
+  ASSERT_EQ(read.exitCode, 0) << read.err;
+  EXPECT_EQ(Lines(read.out), (std::vector<std::string>{"tests 3 failures 2", "clean.htm 0",
+                                                       "index.htm 2", "u16.htm 1"}));
+  EXPECT_TRUE(Contains(testing::ReadFileBytes(file),
+                       "index.htm:3:10: Replace &quot;pics/logo.gif&quot; with "
+                       "&quot;img/logo.gif&quot;"));
+
+  // Nothing to change: the report is still written, every file passing.
+  TempDir clean;
+  clean.Write("a.htm", "<p>x</p>");
+  const std::string empty = clean / "empty.xml";
+  const auto r =
+      RunCli({"scan", "-q", "--no-internet", "--format", "junit", "--output", empty, clean.path()});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(RunProcess({"/usr/bin/xmllint", "--noout", "--schema", kJunitSchema, empty}).exitCode,
+            0);
+  EXPECT_EQ(Lines(RunProcess({"/usr/bin/python3", "-c", kReadJunit, empty}).out),
+            (std::vector<std::string>{"tests 1 failures 0", "a.htm 0"}));
+}
+
+TEST(ReportFormats, SarifFollowsTheSchemaWithLinesAndColumnsInCharacters) {
+  ASSERT_TRUE(std::filesystem::exists(kSarifSchema)) << "run scripts/setup: " << kSarifSchema;
+  ReportSite site;
+  const std::string file = site.Report("sarif");
+  const auto read = RunProcess({"/usr/bin/python3", "-c", kReadSarif, file, kSarifSchema});
+  ASSERT_EQ(read.exitCode, 0) << read.err;
+  EXPECT_EQ(Lines(read.out),
+            (std::vector<std::string>{
+                "Urlsmith 2.1.0",
+                "replace-link index.htm 3 10 Replace \"pics/logo.gif\" with \"img/logo.gif\"",
+                "broken-link index.htm 3 35 Broken link \"a|b.htm\": no replacement found (link "
+                "deletion is not allowed)",
+                "replace-link u16.htm 2 14 Replace \"pics/logo.gif\" with \"img/logo.gif\""}));
+}
+
+TEST(ReportFormats, MarkdownHasATablePerFileWithEscapedCells) {
+  ReportSite site;
+  const std::vector<std::string> lines = Lines(testing::ReadFileBytes(site.Report("markdown")));
+  EXPECT_TRUE(testing::Contains(lines, "## index.htm"));
+  EXPECT_TRUE(testing::Contains(lines, "| 3 | 35 | DELETE | a\\|b.htm |  |"));
+  EXPECT_TRUE(testing::Contains(lines, "| 2 | 14 | REPLACE | pics/logo.gif | img/logo.gif |"));
+  EXPECT_FALSE(testing::Contains(lines, "## clean.htm"));
+  // Every table line has its five cells: six pipes that are not escaped.
+  for (const std::string& line : lines) {
+    if (line.empty() || line[0] != '|') continue;
+    int pipes = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '\\') {
+        ++i;
+      } else if (line[i] == '|') {
+        ++pipes;
+      }
+    }
+    EXPECT_EQ(pipes, 6) << line;
+  }
+}
+
+TEST(ReportFormats, ModernPageOptionsOnTheCommandLine) {
+  TempDir dir;
+  dir.Write("img/Logo.gif", "GIF89a");
+  dir.Write("b.htm", "<h2 id=\"intro\">");
+  dir.Write("a.htm",
+            "<img srcset=\"gone.gif 2x\"> <a href=\"b.htm#Intro\">b</a> <a href=\"b.htm#x\">x</a> "
+            "<img src=\"img/logo.gif\">");
+  const auto plain = RunCli({"scan", "-q", "--no-internet", "--allow-deletion", dir.path()});
+  EXPECT_EQ(Lines(plain.out), (std::vector<std::string>{"DELETE (1): \"gone.gif\"",
+                                                        "ORPHAN: \"" + (dir / "a.htm") + "\""}));
+  const auto off = RunCli({"scan", "-q", "--no-internet", "--no-html5", dir.path()});
+  EXPECT_EQ(off.exitCode, 0) << off.out;
+  const auto all = RunCli({"scan", "-q", "--no-internet", "--check-anchors", "--case-sensitive",
+                           "--hide-orphan", dir.path()});
+  EXPECT_EQ(all.exitCode, 1);
+  EXPECT_EQ(Lines(all.out), (std::vector<std::string>{
+                                ">> Link deletion is prohibited. The \"DELETE\" items are hidden.",
+                                "REPLACE (1): \"img/logo.gif\" --> \"img/Logo.gif\"",
+                                "REPLACE (1): \"b.htm#Intro\" --> \"b.htm#intro\"",
+                                "ANCHOR (1): \"b.htm#Intro\"", "ANCHOR (1): \"b.htm#x\""}));
+  const auto json =
+      RunCli({"scan", "-q", "--no-internet", "--check-anchors", "--format", "json", dir.path()});
+  EXPECT_TRUE(Contains(json.out, R"("fragment": "x", "target": ")")) << json.out;
+
+  const auto unwritable =
+      RunCli({"scan", "--format", "sarif", "--output", dir / "no/such/folder/r.sarif", dir.path()});
+  EXPECT_EQ(unwritable.exitCode, 2);
+  EXPECT_TRUE(Contains(unwritable.err, "cannot write")) << unwritable.err;
+}
+
+}  // namespace
+}  // namespace urlsmith

@@ -1,0 +1,328 @@
+// The places of addresses that came with HTML5 pages, a page's <base href>, the anchor check and
+// letter case for case-sensitive servers: whole searches over real files, single-byte and UTF-16.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/search_run.h"
+#include "engine/tag_scanner.h"
+#include "support/test_support.h"
+
+namespace urlsmith {
+namespace {
+
+using testing::RecordingRunView;
+using testing::TempDir;
+
+struct Found {
+  int tag = 0;  // in characters of the page, or kTagPosStyle
+  int value = 0;
+  int span = 0;
+  std::string url;
+  std::string replacement;
+  bool operator==(const Found&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Found& f) {
+  return os << "{tag " << f.tag << ", value " << f.value << ", span " << f.span << ", '" << f.url
+            << "' -> '" << f.replacement << "'}";
+}
+
+// Searches the site in `dir` and gives the rows of file `name`, positions in characters.
+std::vector<Found> RowsOf(SearchSession& session, const std::string& path, bool wide) {
+  RecordingRunView view;
+  RunSearch(session, view);
+  std::vector<Found> rows;
+  const int file = session.FileList.FindListedFile(path);
+  for (const LinkEntry& r : session.LinkTable) {
+    if (r.FileIndex != file) continue;
+    const auto chars = [wide](int p) { return wide ? (p - 2) / 2 : p; };
+    rows.push_back({r.TagPos < 0 ? r.TagPos : chars(r.TagPos), chars(r.ValuePos), r.SpanLength,
+                    r.Url, r.Replacement});
+  }
+  return rows;
+}
+
+std::string Write(const TempDir& dir, const std::string& name, const std::string& text, bool wide) {
+  return wide ? dir.WriteBytes(name, testing::Utf16Bytes(text, false)) : dir.Write(name, text);
+}
+
+// One place of each kind. '%' stands for the address; `quoted` says whether the address is the
+// whole attribute value in double quotes (else it is a part of a value).
+struct PlaceCase {
+  const char* page;
+  bool quoted;
+  const char* file = "p.htm";
+};
+const PlaceCase kPlaces[] = {
+    {R"(<img src="ok.gif" srcset="% 2x">)", false},
+    {R"(<picture><source srcset="ok.gif 1x, % 2x"></picture>)", false},
+    {R"(<source type="video/webm" src="%">)", true},
+    {R"(<track kind=captions src="%">)", true},
+    {R"(<audio controls src="%"></audio>)", true},
+    {R"(<video src="%"></video>)", true},
+    {R"(<video controls poster="%"></video>)", true},
+    {R"(<object type="image/svg+xml" data="%">no svg</object>)", true},
+    {R"(<meta http-equiv="Refresh" content="0; URL=%">)", false},
+    {R"(<svg><image href="%"/></svg>)", true},
+    {R"(<svg><image xlink:href="%"/></svg>)", true},
+    {R"(<svg><use href="%"/></svg>)", true},
+    {R"(<svg><use xlink:href="%"></use></svg>)", true},
+    {R"(<link rel=preload as=image imagesrcset="%, ok.gif 2x">)", false},
+    {R"(<form method=post action="%"></form>)", true},
+    {R"(<button formaction="%">Go</button>)", true},
+    {R"(<input type=submit formaction="%">)", true},
+    {R"(<blockquote cite="%">words</blockquote>)", true},
+    {R"(<q cite="%">words</q>)", true},
+    {R"(<ins cite="%">new</ins>)", true},
+    {R"(<del cite="%">old</del>)", true},
+    {R"(<style>@import "%" screen;</style>)", true},
+    {R"(@import '%'; body { color: red })", true, "s.css"},
+};
+
+// Each kind broken and intact, and never when the HTML5 places are off.
+TEST(Html5Places, EachKindIsFoundWhereItStandsBrokenOrIntact) {
+  for (const PlaceCase& c : kPlaces) {
+    for (const bool wide : {false, true}) {
+      for (const bool broken : {true, false}) {
+        SCOPED_TRACE(std::string(c.page) + (wide ? " utf-16" : " ansi") +
+                     (broken ? " broken" : " intact"));
+        TempDir dir;
+        dir.Write("ok.gif", "GIF89a");
+        dir.Write("there.htm", "x");
+        const std::string url = broken ? "gone/none.x" : "there.htm";
+        std::string page = c.page;
+        const std::size_t at = page.find('%');
+        page.replace(at, 1, url);
+        const std::string path = Write(dir, c.file, page, wide);
+        auto session = testing::SessionOver(dir.path());
+        const std::vector<Found> rows = RowsOf(*session, path, wide);
+        if (!broken) {
+          EXPECT_TRUE(rows.empty()) << ::testing::PrintToString(rows);
+          continue;
+        }
+        const bool style = std::string(c.page).find("@import") != std::string::npos;
+        const int tag = style ? kTagPosStyle : static_cast<int>(page.rfind('<', at));
+        const int value = static_cast<int>(at) - (c.quoted ? 1 : 0);
+        const int span = static_cast<int>(url.size()) + (c.quoted ? 2 : 0);
+        ASSERT_EQ(rows, (std::vector<Found>{{tag, value, span, url, ""}}));
+        auto off = testing::SessionOver(dir.path());
+        off->Search.SearchHtml5 = false;
+        EXPECT_TRUE(RowsOf(*off, path, wide).empty());
+      }
+    }
+  }
+}
+
+TEST(Html5Places, OnlyTheirOwnTagsCount) {
+  const char* const kNone[] = {
+      R"(<imgx srcset="gone.gif 1x">)",
+      R"(<user href="gone.htm">)",
+      R"(<meta name=refresh content="0; url=gone.htm">)",
+      R"(<meta http-equiv=refresh content="url=gone.htm">)",
+      R"(<quote cite="gone.htm">)",
+      R"(<p>@import "gone.css";</p>)",
+  };
+  for (const char* page : kNone) {
+    TempDir dir;
+    const std::string path = dir.Write("p.htm", page);
+    auto session = testing::SessionOver(dir.path());
+    EXPECT_TRUE(RowsOf(*session, path, false).empty()) << page;
+  }
+}
+
+TEST(Html5Places, CandidateListsAndRefreshValuesAreReadAsBrowsersRead) {
+  struct ListCase {
+    std::string value;
+    std::vector<std::string> urls;
+  };
+  const ListCase lists[] = {
+      {"a.jpg 1x, b.jpg 2x", {"a.jpg", "b.jpg"}},
+      {"a.jpg,b.jpg 2x", {"a.jpg,b.jpg"}},
+      {" a.jpg,  b.jpg\t,\nc.jpg 100w", {"a.jpg", "b.jpg", "c.jpg"}},
+      {"a.jpg (x, y) 1x, b.jpg", {"a.jpg", "b.jpg"}},
+      {"x.jpg,,, y.jpg", {"x.jpg", "y.jpg"}},
+      {" , ", {}},
+  };
+  for (const ListCase& c : lists) {
+    const TextView text = testing::AnsiView(c.value);
+    std::vector<ListCandidate> found;
+    ListCandidates(text, 0, text.Size, found);
+    std::vector<std::string> urls;
+    for (const ListCandidate& f : found)
+      urls.push_back(c.value.substr(static_cast<std::size_t>(f.Start),
+                                    static_cast<std::size_t>(f.UrlEnd - f.Start)));
+    EXPECT_EQ(urls, c.urls) << c.value;
+  }
+  struct RefreshCase {
+    std::string value;
+    std::string url;  // empty: none
+  };
+  const RefreshCase refreshes[] = {
+      {"5; URL=a.htm", "a.htm"},
+      {"5;url='a b.htm' ", "a b.htm"},
+      {" 2.5 , Url = \"q.htm\"x", "q.htm"},
+      {"3 http://x.org/", "http://x.org/"},
+      {"0; urlx.htm", "urlx.htm"},
+      {"0", ""},
+      {"url=a.htm", ""},
+      {"5x; url=a.htm", ""},
+  };
+  for (const RefreshCase& c : refreshes) {
+    const TextView text = testing::AnsiView(c.value);
+    Pos from = kNone;
+    Pos to = kNone;
+    const bool found = RefreshAddress(text, 0, text.Size, from, to);
+    EXPECT_EQ(
+        found ? c.value.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from))
+              : "",
+        c.url)
+        << c.value;
+  }
+}
+
+// The page sub/p.htm with a base and a link, the files img/a.gif and x.htm listed.
+TEST(BaseElements, LinksAreResolvedAndWrittenFromTheBase) {
+  struct Case {
+    std::string base;
+    std::string link;
+    std::vector<std::string> expected;  // "url -> replacement" of the page's rows
+    bool internetUnchecked = false;     // unchecked Internet links become suggestions
+    std::string siteUrl = "";
+  };
+  const Case cases[] = {
+      {"", "img/a.gif", {"img/a.gif -> ../img/a.gif"}},
+      {"../", "img/a.gif", {}},
+      {"../", "pics/a.gif", {"pics/a.gif -> img/a.gif"}},
+      {"/", "img/a.gif", {}},
+      {"../index.htm", "img/a.gif", {}},
+      {"./", "img/a.gif", {"img/a.gif -> ../img/a.gif"}},
+      {"http://example.com/dir/", "img/a.gif", {}},
+      {"http://example.com/dir/", "x.htm", {"x.htm -> file://ROOT/x.htm"}, true},
+      {"http://www.site.com/", "img/a.gif", {}, false, "http://www.site.com"},
+      {"javascript:void(0)", "img/a.gif", {"img/a.gif -> ../img/a.gif"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("base '" + c.base + "' link " + c.link);
+    TempDir dir;
+    dir.Write("img/a.gif", "GIF89a");
+    dir.Write("x.htm", "x");
+    const std::string base = c.base.empty() ? "" : "<base href=\"" + c.base + "\">";
+    const std::string path =
+        dir.Write("sub/p.htm", "<html><head>" + base + "</head><a href=\"" + c.link + "\">a</a>");
+    auto session = testing::SessionOver(dir.path());
+    session->Search.KeepUncheckedInternetUrls = !c.internetUnchecked;
+    if (!c.siteUrl.empty()) {
+      session->Search.UseBaseUrl = true;
+      session->Search.BaseUrl = c.siteUrl;
+    }
+    std::vector<std::string> rows;
+    for (const Found& f : RowsOf(*session, path, false)) {
+      std::string replacement = f.replacement;
+      if (const auto root = replacement.find(dir.path()); root != std::string::npos) {
+        replacement.replace(root, dir.path().size(), "ROOT");
+      }
+      rows.push_back(f.url + " -> " + replacement);
+    }
+    EXPECT_EQ(rows, c.expected);
+  }
+}
+
+TEST(BaseElements, AnInternetBaseMakesRelativeLinksInternetAddresses) {
+  struct Case {
+    std::string base;
+    std::string link;
+    std::string checked;
+  };
+  const Case cases[] = {
+      {"http://example.com/dir/page.htm", "a.htm?x=1", "http://example.com/dir/a.htm?x=1"},
+      {"http://example.com/dir/", "../up.htm", "http://example.com/up.htm"},
+      {"https://example.com", "/root.htm", "https://example.com/root.htm"},
+      {"http://example.com/d/p.htm?q", "?other", "http://example.com/d/p.htm?other"},
+      {"http://example.com/", "//cdn.example.org/x.js", "http://cdn.example.org/x.js"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ResolveAgainstBase(c.base, c.link), c.checked) << c.base << " + " << c.link;
+  }
+}
+
+TEST(CaseSensitiveServers, ALinkSpelledOtherwiseThanItsFileGetsTheFilesSpelling) {
+  struct Case {
+    std::string link;
+    std::string replacement;  // empty: no row
+  };
+  const Case cases[] = {
+      {"IMG/Logo.GIF", "img/logo.gif"},
+      {"/IMG/logo.gif", "/img/logo.gif"},
+      {"img/logo.gif", ""},
+      {"Img/Logo.gif#Top", "img/logo.gif#Top"},
+      {"My%20Pics/A.gif", "my%20pics/a.gif"},
+      {"Both.htm", ""},
+      {"both.htm", ""},
+  };
+  for (const bool sensitive : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.link + (sensitive ? " case-sensitive" : ""));
+      TempDir dir;
+      dir.Write("img/logo.gif", "GIF89a");
+      dir.Write("my pics/a.gif", "GIF89a");
+      dir.Write("Both.htm", "x");
+      dir.Write("both.htm", "x");
+      const std::string path = dir.Write("p.htm", "<img src=\"" + c.link + "\">");
+      auto session = testing::SessionOver(dir.path());
+      session->Search.CaseSensitive = sensitive;
+      const std::vector<Found> rows = RowsOf(*session, path, false);
+      if (!sensitive || c.replacement.empty()) {
+        EXPECT_TRUE(rows.empty()) << ::testing::PrintToString(rows);
+      } else {
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].replacement, c.replacement);
+      }
+    }
+  }
+}
+
+TEST(Anchors, FragmentsThatNameNoElementAreReportedAndCaseSlipsMended) {
+  struct Case {
+    std::string link;
+    bool reported;
+    std::string replacement;  // empty: no row
+  };
+  const Case cases[] = {
+      {"b.htm#part", false, ""},
+      {"b.htm#Part", true, "b.htm#part"},
+      {"b.htm#nowhere", true, ""},
+      {"b.htm#top", false, ""},
+      {"b.htm#n1", false, ""},
+      {"b.htm#sec", true, ""},
+      {"#Self", true, "#self"},
+      {"#self", false, ""},
+      {"pic.gif#x", false, ""},
+      {"b.htm", false, ""},
+      {"b.htm?q=1#PART", true, "b.htm?q=1#part"},
+  };
+  for (const bool check : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.link + (check ? " checked" : ""));
+      TempDir dir;
+      dir.Write("b.htm", "<h1 id=part>x</h1><a name=\"n1\"></a><p id='Sec'><p id=SEC>");
+      dir.Write("pic.gif", "GIF89a");
+      const std::string path =
+          dir.Write("a.htm", "<p id=\"self\"><a href=\"" + c.link + "\">a</a>");
+      auto session = testing::SessionOver(dir.path());
+      session->Search.CheckAnchors = check;
+      const std::vector<Found> rows = RowsOf(*session, path, false);
+      EXPECT_EQ(session->AnchorReports.size(), check && c.reported ? 1u : 0u);
+      if (!check || c.replacement.empty()) {
+        EXPECT_TRUE(rows.empty()) << ::testing::PrintToString(rows);
+      } else {
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].replacement, c.replacement);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace urlsmith
