@@ -196,10 +196,10 @@ TEST(Settings, TheFirstStartShowsTheDefaultsAndChangesComeBackAfterARestart) {
     int step;
     std::vector<int> on, off;
   } boxes[] = {
-      {kSearchOptionsStep, {1082, 1032, 1030, 1083, 1029}, {1085, 1028}},
+      {kSearchOptionsStep, {1082, 1032, 1030, 1083, 1029, 1097}, {1085, 1028}},
       {kProcessingOptionsStep,
        {1040, 1032, 1029, 1030, 1031, 1092},
-       {1041, 1028, 1033, 1094, 1096}},
+       {1041, 1028, 1033, 1094, 1096, 1098}},
       {kResultsStep, {1056}, {1032}},
       {kDeletionStep, {1076, 1095, 1041, 1044, 1047}, {}},
   };
@@ -222,6 +222,10 @@ TEST(Settings, TheFirstStartShowsTheDefaultsAndChangesComeBackAfterARestart) {
   f.Control<QLineEdit>(kSearchOptionsStep, 1091)->setText("http://example.com/");
   f.Control(kProcessingOptionsStep, 1041)->click();  // absolute
   f.Control(kProcessingOptionsStep, 1096)->click();  // permanent moves updated
+  f.Control(kSearchOptionsStep, 1097)->click();      // HTML5 elements and attributes off
+  f.Control(kProcessingOptionsStep, 1098)->click();  // letter case checked
+  EXPECT_FALSE(f->session().Search.SearchHtml5);
+  EXPECT_TRUE(f->session().Search.CaseSensitive);
   f.Control<QLineEdit>(kProcessingOptionsStep, 1091)->setText("*.png;*.gif");
   f.Control<QComboBox>(kProcessingOptionsStep, 1093)->setEditText("_new");
   f->review().SortMode = SortModeKind::ByAction;
@@ -234,6 +238,9 @@ TEST(Settings, TheFirstStartShowsTheDefaultsAndChangesComeBackAfterARestart) {
   EXPECT_TRUE(f.Control(kProcessingOptionsStep, 1041)->isChecked());
   EXPECT_TRUE(f.Control(kProcessingOptionsStep, 1096)->isChecked());
   EXPECT_TRUE(f->session().Search.FixRedirects);
+  EXPECT_FALSE(f.Control(kSearchOptionsStep, 1097)->isChecked() || f->session().Search.SearchHtml5);
+  EXPECT_TRUE(f.Control(kProcessingOptionsStep, 1098)->isChecked() &&
+              f->session().Search.CaseSensitive);
   EXPECT_EQ(f.Control<QLineEdit>(kProcessingOptionsStep, 1091)->text(), "*.png;*.gif");
   auto* target = f.Control<QComboBox>(kProcessingOptionsStep, 1093);
   EXPECT_EQ(target->currentText(), "_new");
@@ -245,6 +252,8 @@ TEST(Settings, TheFirstStartShowsTheDefaultsAndChangesComeBackAfterARestart) {
   EXPECT_EQ(ini.value("stStep3Chk9").toInt(), 0);
   EXPECT_EQ(ini.value("stStep4Rad1").toInt(), 0);
   EXPECT_EQ(ini.value("stStep6Combo1").toInt(), 2);
+  EXPECT_EQ(ini.value("stStep3Chk13").toInt(), 0);
+  EXPECT_EQ(ini.value("stStep4Chk10").toInt(), 1);
 }
 
 TEST(Settings, BrokenOrOversizedValuesGiveTheirDefaults) {
