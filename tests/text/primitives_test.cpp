@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 #include <string>
 #include <tuple>
@@ -42,45 +43,34 @@ TEST(CharAt, BytesUnitsAndWhatLiesOutside) {
   // A, é, €, Ā, 😀 (a pair), a lone high and a lone low surrogate, '>', then an odd byte.
   auto units = Utf16Units("Aé€Ā😀", {0xD800, 'x', 0xDC00, '>'});
   units.push_back('>');
-  TextView w = Utf16View(units);
-  struct Case {
-    Pos pos;
-    unsigned char utf8, cp1252;
-  };
+  const TextView w = Utf16View(units);
+  TextView cp1252 = w;
+  cp1252.CodePage = CodePage::Windows1252;
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<Pos, unsigned char, unsigned char> cases[] = {
       {0, 'A', 'A'}, {2, 0xC3, 0xE9}, {4, 0xE2, 0x80}, {6, 0xC4, '_'}, {8, 0xF0, '_'},
       {10, 0x9F, '_'}, {12, '_', '_'}, {14, 'x', 'x'}, {16, '_', '_'}, {18, '>', '>'},
       {19, '_', '_'}, {20, '_', '_'}, {-2, '_', '_'}, {1000, '_', '_'}};
   // clang-format on
-  for (const auto& c : cases) {
-    TextView cp1252 = w;
-    cp1252.CodePage = CodePage::Windows1252;
-    EXPECT_EQ(std::pair(CharAt(w, c.pos), CharAt(cp1252, c.pos)), std::pair(c.utf8, c.cp1252))
-        << c.pos;
-  }
+  for (const auto& [pos, utf8, inCp1252] : cases)
+    EXPECT_EQ(std::pair(CharAt(w, pos), CharAt(cp1252, pos)), std::pair(utf8, inCp1252)) << pos;
 }
 
 // Rows: the empty name finds every '<'; nothing after the name is examined; a character beyond
 // the end is a mismatch; only letters are folded.
 TEST(FindTag, MatchesLessThanAndNameIgnoringAsciiCase) {
-  struct Case {
-    std::string text, name;
-    Pos from, expected;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::string, std::string, Pos, Pos> cases[] = {
       {"<a href=x>", "a", 0, 0}, {"x<A>", "a", 0, 1}, {"x<a>", "A", 0, 1}, {"<b><a>", "", 1, 3},
-      {"<abbr>", "A", 0, 0}, {"<a", "ab", 0, kNone}, {"<frameset>", "FRAME", 0, 0},
-      {"<a><a>", "a", 1, 3}, {"<a><a>", "a", 3, 3}, {"<a>", "a", 3, kNone}, {"<a>", "a", -1, kNone},
-      {"no tags", "", 0, kNone}, {"<[x", "{x", 0, kNone}, {"<!-- c -->", "!--", 0, 0},
-      {"< a>", "a", 0, kNone}, {"</SCRIPT>", "/script", 0, 0}};
+      {"<abbr>", "A", 0, 0}, {"<a", "ab", 0, kNone}, {"<a><a>", "a", 1, 3}, {"<a><a>", "a", 3, 3},
+      {"<a>", "a", 3, kNone}, {"<a>", "a", -1, kNone}, {"no tags", "", 0, kNone},
+      {"<[x", "{x", 0, kNone}, {"< a>", "a", 0, kNone}, {"</SCRIPT>", "/script", 0, 0}};
   // clang-format on
   for (int width : {1, 2}) {
-    for (const auto& c : cases) {
-      const Both text(c.text);
-      EXPECT_EQ(FindTag(text.View(width), c.name, At(c.from, width)), At(c.expected, width))
-          << c.text << " / " << c.name << " width " << width;
+    for (const auto& [page, name, from, expected] : cases) {
+      const Both text(page);
+      EXPECT_EQ(FindTag(text.View(width), name, At(from, width)), At(expected, width))
+          << page << " / " << name << " width " << width;
     }
   }
   // U+3C3C holds two '<' bytes; U+013C has '<' as its low byte.
@@ -91,21 +81,17 @@ TEST(FindTag, MatchesLessThanAndNameIgnoringAsciiCase) {
 
 // A blank is not a control character.
 TEST(NextAfterTag, SkipsGreaterThanFollowedByEqualsAndTrailingControls) {
-  struct Case {
-    std::string text;
-    Pos from, expected;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::string, Pos, Pos> cases[] = {
       {"<a title=\"x>=y\" href=z>next", 0, 23}, {"<a>=<b>c", 0, 7}, {"<a>\r\n\tb", 0, 6},
       {"<a> b", 0, 3}, {"<a>", 0, kNone}, {"<a>\r\n", 0, kNone}, {"<a", 0, kNone},
       {"<a>b<c>d", 3, 7}, {"<a>b", -4, kNone}, {"<a>b", 9, kNone}, {"<a>=", 0, kNone}};
   // clang-format on
   for (int width : {1, 2}) {
-    for (const auto& c : cases) {
-      const Both text(c.text);
-      EXPECT_EQ(NextAfterTag(text.View(width), At(c.from, width)), At(c.expected, width))
-          << c.text << " width " << width;
+    for (const auto& [page, from, expected] : cases) {
+      const Both text(page);
+      EXPECT_EQ(NextAfterTag(text.View(width), At(from, width)), At(expected, width))
+          << page << " width " << width;
     }
   }
 }
@@ -118,13 +104,8 @@ TEST(FindTagOutsideScripts, SkipsTagsInsideScriptBlocks) {
       "<script><img g>");
   for (int width : {1, 2}) {
     const TextView t = text.View(width);
-    // The script ranges as the page scan finds them: every SCRIPT and every /SCRIPT tag.
-    std::vector<Pos> starts, ends;
-    for (auto [name, list] : {std::pair{"SCRIPT", &starts}, std::pair{"/SCRIPT", &ends}}) {
-      for (Pos p = FindTag(t, name, 0); p != kNone; p = FindTag(t, name, NextAfterTag(t, p)))
-        list->push_back(p);
-    }
-    ASSERT_EQ(starts.size() * 10 + ends.size(), 32u);
+    const std::vector<Pos> starts{At(7, width), At(38, width), At(77, width)},
+        ends{At(22, width), At(61, width)};
     for (const auto& [from, expected] :
          std::vector<std::pair<Pos, Pos>>{{0, 0}, {1, 31}, {32, 70}, {71, kNone}}) {
       EXPECT_EQ(FindTagOutsideScripts(t, At(from, width), "img", starts, ends), At(expected, width))
@@ -157,11 +138,11 @@ TEST(FindText, StopModes) {
   const Case cases[] = {
       {"xx HTTP://a", 3, None, "http://"}, {"HtTp", 0, None, "hTtP"},
       {"http http", 5, None, "http", 1}, {"abc", 1, None, "", 1}, {"xhtt", kNone},
-      {"abc http", kNone, None, "http", 0, 5}, {"abc http", 4, None, "http", 0, 8},
-      {"abc http", 4, None, "http", 0, 500}, {"abc http", kNone, None, "http", 0, 6},
-      {"a<b\"'\\ http", 7}, {"ab<c http", kNone, LessThan}, {"ab<=c http", 6, LessThan},
-      {"ab>c http", 5, LessThan}, {"x<a", 1, LessThan, "<a"}, {"x<b", kNone, LessThan, "<a"},
-      {"a>b http", kNone, GreaterThan}, {"a>=b http", 5, GreaterThan}, {"a<b http", 4, GreaterThan},
+      {"abc http", kNone, None, "http", 0, 5}, {"abc http", 4, None, "http", 0, 500},
+      {"abc http", kNone, None, "http", 0, 6}, {"a<b\"'\\ http", 7}, {"ab<c http", kNone, LessThan},
+      {"ab<=c http", 6, LessThan}, {"ab>c http", 5, LessThan}, {"x<a", 1, LessThan, "<a"},
+      {"x<b", kNone, LessThan, "<a"}, {"a>b http", kNone, GreaterThan},
+      {"a>=b http", 5, GreaterThan}, {"a<b http", 4, GreaterThan},
       {"ab\" http", kNone, DoubleQuote}, {"ab' http", 4, DoubleQuote},
       {"x\"y", kNone, DoubleQuote, "\"y"}, {"h\"ttp http", kNone, DoubleQuote},
       {"ab\" http", 4, DoubleQuote, "http", 3}, {"ab' http", kNone, Apostrophe},
@@ -255,11 +236,10 @@ TEST(ExtractValue, QuotesSpansAndEnds) {
   }
 }
 
-// UTF-16 values are written in the code page; lone surrogates (a high one as the last unit of
-// the text too), and a pair split by a skipped control character, are no characters. A stray
-// byte at the end: a value that ended before it ends as usual, one whose closing quote is the
-// last whole unit runs out. Values are read by ExtractValue from 0 (`at` its span) or, with
-// `attribute`, as the href of FindAttribute from 4 (`at` its position).
+// UTF-16 values are written in the code page; lone surrogates (a high one last in the text too)
+// and a pair split by a skipped control are no characters. After a stray last byte a value whose
+// closing quote is the last whole unit runs out. `at`: the span of ExtractValue from 0 or, with
+// `attribute`, the position of FindAttribute's href from 4.
 TEST(Primitives, Utf16ValuesInTheCodePage) {
   struct Case {
     std::vector<std::uint8_t> units;
@@ -274,7 +254,6 @@ TEST(Primitives, Utf16ValuesInTheCodePage) {
     units.push_back(static_cast<std::uint8_t>(last));
     return units;
   };
-  const std::string body(100000, 'u');
   constexpr auto kUtf8 = CodePage::Utf8, k1252 = CodePage::Windows1252;
   // clang-format off
   const Case cases[] = {
@@ -288,12 +267,10 @@ TEST(Primitives, Utf16ValuesInTheCodePage) {
       {stray("\"abc\" ", ' '), kUtf8, "abc", 5, false, kTA},
       {stray("\"abc\"", ' '), kUtf8, "", 0, false, kTA},
       {Utf16LeUnits("<a title=\"é\" href=\"é€😀.htm\">"), kUtf8, "é€😀.htm", 36, true},
-      {Utf16LeUnits("<a title=\"é\" href=\"é€😀.htm\">"), k1252, "\xE9\x80__.htm", 36, true},
       {Utf16Units("<a href=", {0xDC00, 'x', 0xD800, '>'}), kUtf8, "_x_", 16, true},
       {Utf16Units("<a href=x", {0xD800}), kUtf8, "x_", 16, true},
       {stray("<a href=xy", '>'), kUtf8, "xy", 16, true},
-      {stray("<a title=", '"'), kUtf8, "", kNone, true},
-      {Utf16LeUnits("<a href=\"" + body + "\">"), kUtf8, body, 16, true}};
+      {stray("<a title=", '"'), kUtf8, "", kNone, true}};
   // clang-format on
   for (const auto& c : cases) {
     TextView t = Utf16View(c.units);
@@ -334,17 +311,12 @@ TEST(FindAttribute, ReadsTheNamedAttributeOfOneTag) {
       {"<a href<b=1>", "", kNone}, {"<a href=>", "", 8}, {"<a href=", "", kNone},
       {"<a href=x>", "", kNone, "href", 20}, {std::string("<a href= \0x>", 12), "", kNone},
       {std::string("<a \0 href=x>", 12), "", kNone}, {"<a href=x>", "", kNone, "href", -1},
-      {"<link hreflang=en href=x.css>", "x.css", 23, "href", 5},
-      {"<img srcset=\"a.png 2x\" src=b.png>", "b.png", 27, "src", 4},
       {"<a targetx=1 target=_top>", "_top", 20, "target"}, {"<a hrefx href=y>", "y", 14},
       {"<a href-lang=\"a b\" href=z>", "z", 24}, {"<a hreflang=en>", "", kNone},
       {"<a xhref=y>", "", kNone}, {"<a hr ef=y>", "", kNone}, {"<a href=a\"b>", "a", 8},
-      {"<a href=a'b>", "a", 8}, {"<a href=a\\\"b>", "a", 8}, {"<a href=a\\b.htm>", "a\\b.htm", 8},
       {"<a href=a b>", "a", 8}, {"<a href=\"a b\">", "a b", 8}, {"<a href='a\"b'>", "a\"b", 8},
-      {"<a href=\\\"a b\\\">", "a b", 8}, {"<a href=\\'a\"b\\'>", "a\"b", 8},
-      {"<a href=\"'x'\">", "x", 8}, {"<a href=\"a\tb\r\nc\">", "abc", 8},
-      {std::string("<a href=\"a\0b\">", 14), "a", 8}, {"<a href=\"abc", "abc", 8},
-      {"<a href=abc", "abc", 8}, {"<a href=\"a<b\">", "a", 8}, {"<a href=\"a<=b\">", "a<=b", 8},
+      {"<a href=\\\"a b\\\">", "a b", 8}, {"<a href=\"a\tb\r\nc\">", "abc", 8},
+      {"<a href=\"abc", "abc", 8}, {"<a href=abc", "abc", 8}, {"<a href=\"a<b\">", "a", 8},
       {"<a href=\"a>=b\">", "a>=b", 8}, {"<a href=''>", "'", 8},
       {"<a href=\"\" target=x>", "\" target=x", 8}, {"<a href=\"\" title=\"t\">", "\" title=", 8},
       {"<a href=\\\"\\\" x=\\\"y\\\">", "\\\" x=", 8},
@@ -382,8 +354,7 @@ TEST(FindAttribute, ReadsTheNamedAttributeOfOneTag) {
 }
 
 // Random texts over the characters the primitives react to: the single-byte and UTF-16 readings
-// agree on every primitive, and values read with the run-out memo (in any order) are the values
-// read without it. This also runs every path under the sanitizers.
+// agree, and values read with the run-out memo (positions in any order) are those read without.
 TEST(Primitives, RandomTextsReadTheSameInEveryForm) {
   const std::string alphabet("<>=\"'\\ \t\nahr/(\0)\x01:AHon!", 23);
   std::mt19937 rng(20240611);
@@ -392,7 +363,7 @@ TEST(Primitives, RandomTextsReadTheSameInEveryForm) {
     std::string v;
     int span = 0, quote = 0;
     QuoteKind kind{};
-    const int n = ExtractValue(t, p, &v, ValueMode(mode), &span, &quote, &kind);
+    const int n = ExtractValue(t, p * t.width(), &v, ValueMode(mode), &span, &quote, &kind);
     return std::tuple(n, v, span, quote, kind);
   };
   const auto attribute = [](const TextView& t, const char* name, Pos from) {
@@ -408,48 +379,42 @@ TEST(Primitives, RandomTextsReadTheSameInEveryForm) {
       c = alphabet[rng() % alphabet.size()];
     const Both text(s);
     const TextView a = text.View(1), w = text.View(2);
+    ValueRunOutMemo memos[2];
+    TextView memoized[2] = {a, w};
+    memoized[0].RunOut = &memos[0];
+    memoized[1].RunOut = &memos[1];
     const auto size = static_cast<Pos>(s.size());
-    for (Pos from = 0; from <= size; ++from) {
-      const std::string where = ::testing::PrintToString(s) + " from " + std::to_string(from);
+    std::vector<Pos> positions(static_cast<std::size_t>(size) + 1);
+    std::iota(positions.begin(), positions.end(), 0);
+    std::shuffle(positions.begin(), positions.end(), rng);
+    for (const Pos from : positions) {
+      SCOPED_TRACE(::testing::PrintToString(s) + " from " + std::to_string(from));
       for (const char* name : {"", "a", "ha", "HR", "on", "!o"}) {
-        EXPECT_EQ(chars(FindTag(w, name, from * 2)), FindTag(a, name, from)) << where;
-        EXPECT_EQ(attribute(w, name, from), attribute(a, name, from)) << where << " " << name;
+        EXPECT_EQ(chars(FindTag(w, name, from * 2)), FindTag(a, name, from));
+        EXPECT_EQ(attribute(w, name, from), attribute(a, name, from)) << name;
       }
-      EXPECT_EQ(chars(NextAfterTag(w, from * 2)), NextAfterTag(a, from)) << where;
-      // A tag name reads as a value: only the last UTF-16 unit can tell them apart.
-      if (const int span = TagNameSpan(a, from); TagNameSpan(w, from * 2) != span) {
-        EXPECT_EQ(TagNameSpan(w, from * 2), 0) << where;
-        EXPECT_GE(from + span, size - 1) << where;
-      }
+      EXPECT_EQ(chars(NextAfterTag(w, from * 2)), NextAfterTag(a, from));
       for (const char* needle : {"a", "ha", "h=", "\"a", "<a"}) {
         for (int mode = 0; mode <= 7; ++mode) {
           const Pos end = (from * 7 + mode) % (size + 2);
           EXPECT_EQ(chars(FindText(w, end * 2, needle, from * 2, StopMode(mode))),
                     FindText(a, end, needle, from, StopMode(mode)))
-              << where << " " << needle << " mode " << mode << " end " << end;
+              << needle << " mode " << mode << " end " << end;
         }
       }
-      for (int mode = 0; mode <= 3; ++mode) {
-        const auto single = value(a, from, mode), wide = value(w, from * 2, mode);
-        // Only the last unit of UTF-16 text can tell them apart: the value ran out there.
-        if (wide == single) continue;
-        EXPECT_EQ(wide, std::tuple(0, "", 0, std::get<3>(single), std::get<4>(single))) << where;
-        EXPECT_GE(from + std::get<2>(single), size - 1) << where << " mode " << mode;
+      // Only the last UTF-16 unit can tell the readings apart: a value (a tag name too) that
+      // reaches it runs out there.
+      if (const int span = TagNameSpan(a, from); TagNameSpan(w, from * 2) != span) {
+        EXPECT_EQ(TagNameSpan(w, from * 2), 0);
+        EXPECT_GE(from + span, size - 1);
       }
-    }
-    if (round % 5 != 0) continue;
-    for (const TextView& plain : {a, w}) {
-      ValueRunOutMemo memo;
-      TextView memoized = plain;
-      memoized.RunOut = &memo;
-      std::vector<Pos> positions;
-      for (Pos p = 0; p < plain.Size; p += plain.width())
-        positions.push_back(p);
-      std::shuffle(positions.begin(), positions.end(), rng);
-      for (const Pos p : positions) {
-        for (int mode = 0; mode <= 3; ++mode)
-          ASSERT_EQ(value(plain, p, mode), value(memoized, p, mode))
-              << ::testing::PrintToString(s) << p;
+      for (int mode = 0; mode <= 3; ++mode) {
+        const auto single = value(a, from, mode), wide = value(w, from, mode);
+        EXPECT_EQ(value(memoized[0], from, mode), single) << "memo, mode " << mode;
+        EXPECT_EQ(value(memoized[1], from, mode), wide) << "memo, mode " << mode;
+        if (wide == single) continue;
+        EXPECT_EQ(wide, std::tuple(0, "", 0, std::get<3>(single), std::get<4>(single)));
+        EXPECT_GE(from + std::get<2>(single), size - 1) << "mode " << mode;
       }
     }
   }
@@ -457,12 +422,10 @@ TEST(Primitives, RandomTextsReadTheSameInEveryForm) {
 
 TEST(SplitPath, SplitsAtTheLastSeparatorOfEachStyle) {
   using enum PathStyle;
-  struct Case {
-    PathStyle style;
-    std::string path, folder, fileName, baseName, extension;
-  };
+  // Style, path, folder, file name, base name, extension.
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<PathStyle, std::string, std::string, std::string, std::string, std::string>
+      cases[] = {
       {Windows, R"(C:\site\index.htm)", R"(C:\site)", "index.htm", "index", "htm"},
       {Windows, R"(C:\x.htm)", R"(C:\)", "x.htm", "x", "htm"},
       {Windows, R"(C:\a\)", R"(C:\a)", "", "", ""},
@@ -476,26 +439,17 @@ TEST(SplitPath, SplitsAtTheLastSeparatorOfEachStyle) {
       {Windows, R"(C:\a/b.htm)", R"(C:\)", "a/b.htm", "a/b", "htm"},
       {Windows, R"(\x.htm)", "", "x.htm", "x", "htm"}, {Windows, "", "", "", "", ""},
       {Posix, "/x.htm", "/", "x.htm", "x", "htm"},
-      {Posix, "/site/index.htm", "/site", "index.htm", "index", "htm"},
-      {Posix, "/my.site/index", "/my.site", "index", "index", ""},
       {Posix, "site/a.b/c.d.htm", "site/a.b", "c.d.htm", "c.d", "htm"},
       {Posix, "x.htm", "", "x.htm", "x", "htm"}, {Posix, "/a/", "/a", "", "", ""},
-      {Posix, R"(a\b.htm)", "", R"(a\b.htm)", R"(a\b)", "htm"},
       {Posix, R"(C:\x.htm)", "", R"(C:\x.htm)", R"(C:\x)", "htm"}};
   // clang-format on
-  for (const auto& c : cases) {
-    std::string folder = "?", fileName = "?", baseName = "?", extension = "?";
-    SplitPath(c.path, c.style, &folder, &fileName, &baseName, &extension);
-    EXPECT_EQ(std::tuple(folder, fileName, baseName, extension, FolderOf(c.path, c.style),
-                         ExtensionOf(c.path, c.style)),
-              std::tuple(c.folder, c.fileName, c.baseName, c.extension, c.folder, c.extension))
-        << c.path;
+  for (const auto& [style, path, folder, fileName, baseName, extension] : cases) {
+    std::string f = "?", n = "?", b = "?", e = "?";
+    SplitPath(path, style, &f, &n, &b, &e);
+    EXPECT_EQ(std::tuple(f, n, b, e, FolderOf(path, style), ExtensionOf(path, style)),
+              std::tuple(folder, fileName, baseName, extension, folder, extension))
+        << path;
   }
-  // Every output is optional.
-  std::string baseName;
-  SplitPath(R"(C:\site\index.htm)", Windows, nullptr, nullptr, &baseName, nullptr);
-  EXPECT_EQ(baseName, "index");
-  SplitPath("/a/b.c", Posix, nullptr, nullptr, nullptr, nullptr);
 }
 
 TEST(ByteForms, ByteSwapAndUtf8OfEveryLength) {
@@ -510,9 +464,8 @@ TEST(ByteForms, ByteSwapAndUtf8OfEveryLength) {
   }
   // clang-format off
   const std::pair<char32_t, std::string> cases[] = {
-      {U'A', "A"}, {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0xE9, "\xC3\xA9"}, {0x7FF, "\xDF\xBF"},
-      {0x800, "\xE0\xA0\x80"}, {0x20AC, "\xE2\x82\xAC"}, {0xFFFF, "\xEF\xBF\xBF"},
-      {0x10000, "\xF0\x90\x80\x80"}, {0x1F600, "\xF0\x9F\x98\x80"}, {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
+      {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0x7FF, "\xDF\xBF"}, {0x800, "\xE0\xA0\x80"},
+      {0xFFFF, "\xEF\xBF\xBF"}, {0x10000, "\xF0\x90\x80\x80"}, {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
   // clang-format on
   for (const auto& [cp, utf8] : cases) {
     std::string out = "x";
@@ -547,10 +500,6 @@ TEST(DetectEncoding, ReadsTheByteOrderMarkOfRealFiles) {
     ::chmod(locked.c_str(), 0);
     EXPECT_EQ(DetectEncoding(fs, locked), FileEncoding::Ansi);
   }
-  const std::uint8_t le[] = {0xFF, 0xFE};
-  EXPECT_EQ(DetectEncodingFromBytes(le, 2), FileEncoding::Utf16Le);
-  EXPECT_EQ(DetectEncodingFromBytes(le, 1), FileEncoding::Ansi);
-  EXPECT_EQ(DetectEncodingFromBytes(nullptr, 0), FileEncoding::Ansi);
 }
 
 }  // namespace

@@ -3,10 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -42,10 +40,8 @@ TEST(ConvertSeparators, ConvertsOnlyTheRegionAfterSchemeOrDrive) {
       {kWin, kToUrl, "a:\\b:c", "a:/b|c"}, {kWin, kToPath, "http://x/a", "http://x\\a"},
       {kWin, kToUrl, "", ""}, {kWin, kToUrl, "#a\\b", "#a\\b"},
       {kPosix, kToUrl, "file:///home/u/a\\b.htm", "file:///home/u/a/b.htm"},
-      {kPosix, kToPath, "file:///home/u/a\\b.htm", "file:///home/u/a/b.htm"},
       {kPosix, kToPath, "C:\\x|y:z", "C:/x|y:z"}, {kPosix, kToUrl, "C:\\x|y:z", "C:/x|y:z"},
       {kPosix, kToPath, "a\\b?c\\d", "a/b?c\\d"}, {kPosix, kToUrl, "a\\b#c\\d", "a/b#c\\d"},
-      {kPosix, kToPath, "/s/a/b.htm", "/s/a/b.htm"},
       {kPosix, kToUrl, "http:\\\\h\\x://y\\z", "http:\\\\h\\x://y/z"},
       {kWin, kToPath, "a/b/c", "a\\b/c", 2}, {kWin, kToUrl, "a\\b\\c", "a/b/c", 100},
       {kWin, kToUrl, "x://a\\b", "x://a\\b", 3}};
@@ -63,45 +59,34 @@ TEST(ConvertSeparators, ConvertsOnlyTheRegionAfterSchemeOrDrive) {
 // paths without a folder are in the same (empty) folder. Quoted targets keep their quotes, and
 // a file URL target is used from its path on.
 TEST(MakeRelativePath, BothFormsInBothStyles) {
-  struct Case {
-    PathStyle style;
-    std::string from, target, urlForm, pathForm;  // pathForm "": the same as urlForm
-  };
+  // Style, page, target, URL form, path form ("": the same as the URL form).
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<PathStyle, std::string, std::string, std::string, std::string> cases[] = {
       {kWin, "D:\\s\\a\\p.htm", "D:\\s\\b\\i.gif", "../b/i.gif", "..\\b\\i.gif"},
       {kWin, "D:\\s\\p.htm", "D:\\s\\i.gif", "i.gif", ""},
       {kWin, "D:\\s\\p.htm", "E:\\i.gif", "file:///E|/i.gif", "E:\\i.gif"},
       {kWin, "D:\\s\\a\\p.htm", "D:\\s\\ab\\i.gif", "../ab/i.gif", "..\\ab\\i.gif"},
-      {kWin, "D:\\s\\ab\\p.htm", "D:\\s\\a\\i.gif", "../a/i.gif", "..\\a\\i.gif"},
       {kWin, "D:\\s\\p.htm", "D:\\s\\img\\x\\i.gif", "img/x/i.gif", "img\\x\\i.gif"},
       {kWin, "D:\\s\\a\\b\\c\\p.htm", "D:\\s\\i.gif", "../../../i.gif", "..\\..\\..\\i.gif"},
       {kWin, "D:\\S\\A\\p.htm", "d:\\s\\a\\sub\\i.gif", "sub/i.gif", "sub\\i.gif"},
-      {kWin, "D:\\p.htm", "D:\\i.gif", "i.gif", ""},
       {kWin, "D:\\p.htm", "D:\\img\\i.gif", "img/i.gif", "img\\i.gif"},
       {kWin, "D:/s/a/p.htm", "D:/s/b/i.gif", "../b/i.gif", "..\\b\\i.gif"},
       {kWin, "D:\\s\\p.htm", "\"D:\\s\\my pic.gif\"", "\"my pic.gif\"", ""},
-      {kWin, "D:\\s\\a\\p.htm", "\"D:\\s\\b\\i.gif\"", "\"../b/i.gif\"", "\"..\\b\\i.gif\""},
       {kWin, "D:\\s\\p.htm", "\"E:\\i.gif\"", "\"file:///E|/i.gif\"", "\"E:\\i.gif\""},
       {kWin, "p.htm", "i.gif", "i.gif", ""}, {kPosix, "/s/a/p.htm", "/s/b/i.gif", "../b/i.gif", ""},
-      {kPosix, "/s/p.htm", "/s/i.gif", "i.gif", ""},
-      {kPosix, "/home/a/p.htm", "/srv/i.gif", "file:///srv/i.gif", "/srv/i.gif"},
-      {kPosix, "/s/a/p.htm", "/s/ab/i.gif", "../ab/i.gif", ""},
       {kPosix, "/s/ab/p.htm", "/s/a/i.gif", "../a/i.gif", ""},
       {kPosix, "/sa/p.htm", "/sb/i.gif", "file:///sb/i.gif", "/sb/i.gif"},
-      {kPosix, "/home/u/site/a/b/p.htm", "/home/u/site/i.gif", "../../i.gif", ""},
-      {kPosix, "/S/A/p.htm", "/s/a/i.gif", "i.gif", ""}, {kPosix, "/p.htm", "/i.gif", "i.gif", ""},
+      {kPosix, "/S/A/p.htm", "/s/a/i.gif", "i.gif", ""},
       {kPosix, "/p.htm", "/srv/i.gif", "srv/i.gif", ""},
       {kPosix, "/home/u/site/p.htm", "file:///home/u/site/img/a.gif", "img/a.gif", ""},
-      {kPosix, "/s/p.htm", "\"/s/my pic.gif\"", "\"my pic.gif\"", ""},
       {kPosix, "/s/a/p.htm", "\"/s/b/i.gif\"", "\"../b/i.gif\"", ""},
       {kPosix, "/h/p.htm", "\"/v/my p.gif\"", "\"file:///v/my p.gif\"", "\"/v/my p.gif\""}};
   // clang-format on
-  for (const auto& c : cases) {
-    EXPECT_EQ(MakeRelativePath(c.from, c.target, true, c.style), c.urlForm) << c.from << c.target;
-    EXPECT_EQ(MakeRelativePath(c.from, c.target, false, c.style),
-              c.pathForm.empty() ? c.urlForm : c.pathForm)
-        << c.from << " -> " << c.target;
+  for (const auto& [style, page, target, urlForm, pathForm] : cases) {
+    EXPECT_EQ(std::pair(MakeRelativePath(page, target, true, style),
+                        MakeRelativePath(page, target, false, style)),
+              std::pair(urlForm, pathForm.empty() ? urlForm : pathForm))
+        << page << " -> " << target;
   }
   // No length limit.
   std::string deep = "/s", up;
@@ -130,64 +115,54 @@ TEST(SplitFragment, SplitsAtTheFirstHash) {
 struct CountCase {
   std::string input, expected;
   int count;
+  CodePage cp = CodePage::Windows1252;
 };
 
 // Rows: decoded once only; entities in the letter case of the table and with their semicolon
-// only; numeric references are not decoded.
+// only; numeric references are not decoded. Entities are UTF-8 in the UTF-8 code page, percent
+// escapes always the raw byte; a decoded NUL ends the text.
 TEST(DecodeUrl, EscapesAndEntities) {
-  // clang-format off
-  const CountCase latin1[] = {
-      {"a%2Fb", "a/b", 1}, {"a%2fb", "a/b", 1}, {"a%2", "a%2", 0}, {"a%zz", "a%zz", 0},
-      {"a%2g", "a%2g", 0}, {"%", "%", 0}, {"100%", "100%", 0}, {"%4A%6b", "Jk", 2},
-      {"%2541", "%41", 1}, {"caf&eacute;.htm", "caf\xE9.htm", 1}, {"&AMP;", "&AMP;", 0},
-      {"&amp", "&amp", 0}, {"&amp;amp;", "&amp;", 1}, {"&amp;&lt;&gt;&quot;", "&<>\"", 4},
-      {"a&b", "a&b", 0}, {"&#233;", "&#233;", 0}, {"&notin;", "&notin;", 0},
-      {"&euro;", "&euro;", 0}, {"plain.htm", "plain.htm", 0}, {"", "", 0},
-      {"%E9&eacute;", "\xE9\xE9", 2}, {"&&amp;", "&&", 1}, {"&nbsp;&yuml;", "\xA0\xFF", 2},
-      {"&ETH;&eth;&times;", "\xD0\xF0\xD7", 3}};
-  // clang-format on
-  for (const auto& c : latin1) {
-    std::string out = "junk";
-    EXPECT_EQ(DecodeUrl(c.input, &out, CodePage::Windows1252), c.count) << c.input;
-    EXPECT_EQ(out, c.expected) << c.input;
-    EXPECT_EQ(DecodeUrl(c.input, nullptr, CodePage::Windows1252), c.count) << c.input;
-  }
-  // Entities are UTF-8 in the UTF-8 code page (the default), percent escapes always the raw
-  // byte; a decoded NUL ends the text.
-  // clang-format off
-  const CountCase utf8[] = {
-      {"caf&eacute;.htm", "caf\xC3\xA9.htm", 1}, {"a&nbsp;", "a\xC2\xA0", 1},
-      {"&amp;&quot;", "&\"", 2}, {"caf%C3%A9%E9", "caf\xC3\xA9\xE9", 3}, {"ab%00cd%41", "ab", 2},
-      {"%00", "", 1}, {"&yuml;&Agrave;&copy;", "\xC3\xBF\xC3\x80\xC2\xA9", 3}};
-  // clang-format on
-  for (const auto& c : utf8) {
-    std::string out;
-    EXPECT_EQ(DecodeUrl(c.input, &out), c.count) << c.input;
-    EXPECT_EQ(out, c.expected) << c.input;
-  }
-}
-
-// High bytes are kept.
-TEST(EscapeUrl, UnsafeBytesAndPercentSigns) {
+  constexpr auto kUtf8 = CodePage::Utf8;
   // clang-format off
   const CountCase cases[] = {
-      {"a b%20c%zz", "a%20b%20c%25zz", 2}, {"x.htm", "x.htm", 0}, {"", "", 0}, {"%", "%25", 1},
-      {"%4", "%254", 1}, {"%4g", "%254g", 1}, {"%4A", "%4A", 0}, {"%4a%", "%4a%25", 1},
-      {"%%41", "%25%41", 1}, {"a%2", "a%252", 1}, {"\"my pic.gif\"", "%22my%20pic.gif%22", 3},
-      {"http://h/a?b=1&c=2#f|x:y", "http://h/a?b=1&c=2#f|x:y", 0},
-      {"caf\xE9\xC3\xA9", "caf\xE9\xC3\xA9", 0}, {"~user/{a}", "%7Euser/%7Ba%7D", 3},
-      {std::string("a\0b", 3), "a%00b", 1}};
+      {"a%2Fb", "a/b", 1}, {"a%2fb", "a/b", 1}, {"a%2", "a%2", 0}, {"a%zz", "a%zz", 0},
+      {"a%2g", "a%2g", 0}, {"100%", "100%", 0}, {"%4A%6b", "Jk", 2}, {"%2541", "%41", 1},
+      {"caf&eacute;.htm", "caf\xE9.htm", 1}, {"&AMP;", "&AMP;", 0}, {"&amp", "&amp", 0},
+      {"&amp;amp;", "&amp;", 1}, {"&amp;&lt;&gt;&quot;", "&<>\"", 4}, {"a&b", "a&b", 0},
+      {"&#233;", "&#233;", 0}, {"&euro;", "&euro;", 0}, {"", "", 0}, {"%E9&eacute;", "\xE9\xE9", 2},
+      {"&&amp;", "&&", 1}, {"&nbsp;&yuml;", "\xA0\xFF", 2},
+      {"&ETH;&eth;&times;", "\xD0\xF0\xD7", 3},
+      {"caf&eacute;.htm", "caf\xC3\xA9.htm", 1, kUtf8}, {"a&nbsp;", "a\xC2\xA0", 1, kUtf8},
+      {"&amp;&quot;", "&\"", 2, kUtf8}, {"caf%C3%A9%E9", "caf\xC3\xA9\xE9", 3, kUtf8},
+      {"ab%00cd%41", "ab", 2, kUtf8}, {"%00", "", 1, kUtf8},
+      {"&yuml;&Agrave;&copy;", "\xC3\xBF\xC3\x80\xC2\xA9", 3, kUtf8}};
   // clang-format on
   for (const auto& c : cases) {
     std::string out = "junk";
-    EXPECT_EQ(EscapeUrl(c.input, &out), c.count) << c.input;
-    EXPECT_EQ(out, c.expected) << c.input;
-    EXPECT_EQ(EscapeUrl(c.input, nullptr), c.count) << c.input;
+    // The UTF-8 rows go through the default code page.
+    const int n =
+        c.cp == CodePage::Utf8 ? DecodeUrl(c.input, &out) : DecodeUrl(c.input, &out, c.cp);
+    EXPECT_EQ(std::pair(n, out), std::pair(c.count, c.expected)) << c.input;
+  }
+}
+
+// Rows: a '%' is kept only where it starts an escape. The bytes on their own follow.
+TEST(EscapeUrl, UnsafeBytesAndPercentSigns) {
+  // clang-format off
+  const CountCase cases[] = {
+      {"a b%20c%zz", "a%20b%20c%25zz", 2}, {"", "", 0}, {"%", "%25", 1}, {"%4", "%254", 1},
+      {"%4g", "%254g", 1}, {"%4A", "%4A", 0}, {"%4a%", "%4a%25", 1}, {"%%41", "%25%41", 1},
+      {"a%2", "a%252", 1}, {"http://h/a?b=1&c=2#f|x:y", "http://h/a?b=1&c=2#f|x:y", 0}};
+  // clang-format on
+  for (const auto& c : cases) {
+    std::string out = "junk";
+    const int n = EscapeUrl(c.input, &out);
+    EXPECT_EQ(std::pair(n, out), std::pair(c.count, c.expected)) << c.input;
   }
   std::string out;
   EXPECT_EQ(EscapeUrl(std::string(100000, ' '), &out), 100000);  // no length limit
   EXPECT_EQ(out.size(), 300000u);
-  // Every byte on its own: the escaped ones, and only those, become "%HH".
+  // Every byte on its own: the escaped ones, and only those, become "%HH", which decodes back.
   const std::string_view unsafe = " \"'<>[]\\^{}~%";
   for (unsigned v = 0; v < 256; ++v) {
     const std::string in(1, static_cast<char>(v));
@@ -196,24 +171,9 @@ TEST(EscapeUrl, UnsafeBytesAndPercentSigns) {
     std::snprintf(hex, sizeof hex, "%%%02X", v);
     EXPECT_EQ(EscapeUrl(in, &out), escaped ? 1 : 0) << v;
     EXPECT_EQ(out, escaped ? std::string(hex) : in) << v;
-  }
-}
-
-TEST(EscapeUrl, EscapingTwiceChangesNothingAndDecodingGivesTheTextBack) {
-  std::mt19937 rng(7);
-  for (int round = 0; round < 2000; ++round) {
-    std::string in(rng() % 41, ' ');
-    for (char& c : in)
-      c = static_cast<char>(round % 2 ? rng() % 256 : 0x20 + rng() % 0x5F);
-    if (round % 2 == 0) std::erase_if(in, [](char c) { return c == '%' || c == '&'; });
-    std::string escaped, again, decoded;
-    const int escapes = EscapeUrl(in, &escaped);
-    EXPECT_EQ(EscapeUrl(escaped, &again), 0) << escaped;
-    EXPECT_EQ(again, escaped);
-    if (round % 2 == 0) {
-      EXPECT_EQ(DecodeUrl(escaped, &decoded, CodePage::Windows1252), escapes);
-      EXPECT_EQ(decoded, in);
-    }
+    std::string decoded;
+    DecodeUrl(out, &decoded, CodePage::Windows1252);
+    EXPECT_EQ(decoded, v == 0 ? "" : in) << v;
   }
 }
 
@@ -226,19 +186,15 @@ TEST(MatchUrlMask, Cases) {
   // clang-format off
   const std::tuple<std::string, std::string, bool> cases[] = {
       {"abc", "a?c", true}, {"acx", "a?c", false}, {"x.gif", "*.jpg;*.gif", true},
-      {"x.jpg", "*.jpg;*.gif", true}, {"x.png", "*.jpg;*.gif", false},
-      {"ftp://x", "http://*", false}, {"http://x/a.htm", "http://*", true},
-      {"abc", "abc*def", false}, {"abcxdef", "abc*def", true}, {"anything", "", true},
-      {"", "abc", true}, {"", "", true}, {"x.gif.htm", "*.gif", true}, {"abcdef", "abc", true},
+      {"x.png", "*.jpg;*.gif", false}, {"abc", "abc*def", false}, {"abcxdef", "abc*def", true},
+      {"anything", "", true}, {"", "abc", true}, {"x.gif.htm", "*.gif", true},
       {"x.gif", "*.GIF", false}, {"abcd", "a??d", true}, {"abd", "a??d", false},
-      {"abcde", "a??d", true}, {"abcde", "a??e", false}, {"ax", "*?x", true}, {"abx", "*?x", false},
-      {"x", "?*x", true}, {"abx", "?*x", true}, {"abcx", "?*??x", false}, {"abx", "?*??x", true},
-      {"abcdef", "abc*", true}, {"abc", "abc*", true}, {"abc", "abc?", true},
-      {"abcd", "abc??", true}, {"ab", "abc??", false}, {"x", "*", true}, {"x", "???", true},
-      {"aab", "*a*b", true}, {"axyabc", "*a?c", false}, {"abyabc", "*a?c", false},
-      {"abc", "*a?c", true}, {"zy", "x*y;z", true}, {"barn", "foo;bar", true},
-      {"baz", "foo;bar", false}, {"zzz", "a;", true}, {"zzz", ";", true}, {"zzz", "a;;b", true},
-      {"a;b", "a;b", true}, {"b", "?;b", true}, {"ab", "a?b;ab", true}, {"ab", "??c;*b", true}};
+      {"abcde", "a??e", false}, {"ax", "*?x", true}, {"abx", "*?x", false}, {"x", "?*x", true},
+      {"abx", "?*x", true}, {"abcx", "?*??x", false}, {"abx", "?*??x", true}, {"abc", "abc*", true},
+      {"abc", "abc?", true}, {"ab", "abc??", false}, {"aab", "*a*b", true},
+      {"axyabc", "*a?c", false}, {"abc", "*a?c", true}, {"zy", "x*y;z", true},
+      {"barn", "foo;bar", true}, {"baz", "foo;bar", false}, {"zzz", "a;", true},
+      {"zzz", "a;;b", true}, {"ab", "a?b;ab", true}, {"ab", "??c;*b", true}};
   // clang-format on
   for (const auto& [text, mask, matches] : cases) {
     EXPECT_EQ(MatchUrlMask(text, mask), matches) << text << " / " << mask;
@@ -258,12 +214,9 @@ TEST(MatchUrlMask, Cases) {
 
 // One quote is not a wrapped value; the outer quotes are taken before a mark.
 TEST(ReplacementText, TakesTheStoredTextApartAndBuildsItAgain) {
-  struct Case {
-    std::string stored, mark, value;
-    bool quoted, deletion;
-  };
+  // Stored text, mark, value, quoted, deletion.
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::string, std::string, std::string, bool, bool> cases[] = {
       {":::\"_blank\"", ":::", "_blank", true, false}, {":::_top", ":::", "_top", false, false},
       {"|||page.htm", "|||", "page.htm", false, false},
       {"|||\"a b.htm\"", "|||", "a b.htm", true, false}, {"|||\"\"", "|||", "", true, false},
@@ -273,15 +226,15 @@ TEST(ReplacementText, TakesTheStoredTextApartAndBuildsItAgain) {
       {"abc", "", "abc", false, false}, {"::x", "", "::x", false, false},
       {"||", "", "||", false, false}, {"x\"y\"", "", "x\"y\"", false, false}};
   // clang-format on
-  for (const auto& c : cases) {
-    const ReplacementText r(c.stored);
+  for (const auto& [stored, mark, value, quoted, deletion] : cases) {
+    const ReplacementText r(stored);
     EXPECT_EQ(std::tuple(std::string(r.mark()), std::string(r.value()), r.quoted(), r.IsDeletion()),
-              std::tuple(c.mark, c.value, c.quoted, c.deletion))
-        << c.stored;
+              std::tuple(mark, value, quoted, deletion))
+        << stored;
     EXPECT_EQ(std::tuple(r.IsQuotedDeletion(), r.IsTarget(), r.IsRelative()),
-              std::tuple(c.stored == "\"\"", c.mark == ":::", c.mark == "|||"));
-    EXPECT_EQ(std::string(r.mark()) + std::string(r.written()), c.stored);
-    EXPECT_EQ(ReplacementText::Make(c.mark, c.value, c.quoted), c.stored);
+              std::tuple(stored == "\"\"", mark == ":::", mark == "|||"));
+    EXPECT_EQ(std::string(r.mark()) + std::string(r.written()), stored);
+    EXPECT_EQ(ReplacementText::Make(mark, value, quoted), stored);
   }
   EXPECT_EQ(ReplacementText::Deletion(false), "");
   EXPECT_EQ(ReplacementText::Deletion(true), "\"\"");
