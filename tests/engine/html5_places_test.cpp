@@ -15,31 +15,20 @@ namespace {
 using testing::RecordingRunView;
 using testing::TempDir;
 
-struct Found {
-  int tag = 0;  // in characters of the page, or kTagPosStyle
-  int value = 0;
-  int span = 0;
-  std::string url;
-  std::string replacement;
-  bool operator==(const Found&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Found& f) {
-  return os << "{tag " << f.tag << ", value " << f.value << ", span " << f.span << ", '" << f.url
-            << "' -> '" << f.replacement << "'}";
-}
-
-// Searches the site in `dir` and gives the rows of file `name`, positions in characters.
-std::vector<Found> RowsOf(SearchSession& session, const std::string& path, bool wide) {
+// Searches the site and gives the rows of the file at `path` as "URL -> REPLACEMENT", with
+// `positions` after "TAG VALUE SPAN: " in characters of the page (or kTagPosStyle for the tag).
+std::vector<std::string> RowsOf(SearchSession& session, const std::string& path, bool wide = false,
+                                bool positions = false) {
   RecordingRunView view;
   RunSearch(session, view);
-  std::vector<Found> rows;
-  const int file = session.FileList.FindListedFile(path);
+  const auto chars = [wide](Pos p) { return std::to_string(wide && p >= 0 ? (p - 2) / 2 : p); };
+  std::vector<std::string> rows;
   for (const LinkEntry& r : session.LinkTable) {
-    if (r.FileIndex != file) continue;
-    const auto chars = [wide](int p) { return wide ? (p - 2) / 2 : p; };
-    rows.push_back({r.TagPos < 0 ? r.TagPos : chars(r.TagPos), chars(r.ValuePos), r.SpanLength,
-                    r.Url, r.Replacement});
+    if (r.FileIndex != session.FileList.FindListedFile(path)) continue;
+    rows.push_back((positions ? chars(r.TagPos) + " " + chars(r.ValuePos) + " " +
+                                    std::to_string(r.SpanLength) + ": "
+                              : "") +
+                   r.Url + " -> " + r.Replacement);
   }
   return rows;
 }
@@ -97,16 +86,16 @@ TEST(Html5Places, EachKindIsFoundWhereItStandsBrokenOrIntact) {
         page.replace(at, 1, url);
         const std::string path = Write(dir, c.file, page, wide);
         auto session = testing::SessionOver(dir.path());
-        const std::vector<Found> rows = RowsOf(*session, path, wide);
+        const std::vector<std::string> rows = RowsOf(*session, path, wide, true);
         if (!broken) {
-          EXPECT_TRUE(rows.empty()) << ::testing::PrintToString(rows);
+          EXPECT_EQ(rows, std::vector<std::string>{});
           continue;
         }
         const bool style = std::string(c.page).find("@import") != std::string::npos;
         const int tag = style ? kTagPosStyle : static_cast<int>(page.rfind('<', at));
-        const int value = static_cast<int>(at) - (c.quoted ? 1 : 0);
-        const int span = static_cast<int>(url.size()) + (c.quoted ? 2 : 0);
-        ASSERT_EQ(rows, (std::vector<Found>{{tag, value, span, url, ""}}));
+        const std::size_t value = at - (c.quoted ? 1 : 0), span = url.size() + (c.quoted ? 2 : 0);
+        ASSERT_EQ(rows, std::vector<std::string>{std::to_string(tag) + " " + std::to_string(value) +
+                                                 " " + std::to_string(span) + ": " + url + " -> "});
         auto off = testing::SessionOver(dir.path());
         off->Search.SearchHtml5 = false;
         EXPECT_TRUE(RowsOf(*off, path, wide).empty());
@@ -128,16 +117,12 @@ TEST(Html5Places, OnlyTheirOwnTagsCount) {
     TempDir dir;
     const std::string path = dir.Write("p.htm", page);
     auto session = testing::SessionOver(dir.path());
-    EXPECT_TRUE(RowsOf(*session, path, false).empty()) << page;
+    EXPECT_TRUE(RowsOf(*session, path).empty()) << page;
   }
 }
 
 TEST(Html5Places, CandidateListsAndRefreshValuesAreReadAsBrowsersRead) {
-  struct ListCase {
-    std::string value;
-    std::vector<std::string> urls;
-  };
-  const ListCase lists[] = {
+  const std::pair<std::string, std::vector<std::string>> lists[] = {
       {"a.jpg 1x, b.jpg 2x", {"a.jpg", "b.jpg"}},
       {"a.jpg,b.jpg 2x", {"a.jpg,b.jpg"}},
       {" a.jpg,  b.jpg\t,\nc.jpg 100w", {"a.jpg", "b.jpg", "c.jpg"}},
@@ -145,21 +130,20 @@ TEST(Html5Places, CandidateListsAndRefreshValuesAreReadAsBrowsersRead) {
       {"x.jpg,,, y.jpg", {"x.jpg", "y.jpg"}},
       {" , ", {}},
   };
-  for (const ListCase& c : lists) {
-    const TextView text = testing::AnsiView(c.value);
+  const auto part = [](const std::string& value, Pos from, Pos to) {
+    return value.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+  };
+  for (const auto& [value, expected] : lists) {
+    const TextView text = testing::AnsiView(value);
     std::vector<ListCandidate> found;
     ListCandidates(text, 0, text.Size, found);
     std::vector<std::string> urls;
     for (const ListCandidate& f : found)
-      urls.push_back(c.value.substr(static_cast<std::size_t>(f.Start),
-                                    static_cast<std::size_t>(f.UrlEnd - f.Start)));
-    EXPECT_EQ(urls, c.urls) << c.value;
+      urls.push_back(part(value, f.Start, f.UrlEnd));
+    EXPECT_EQ(urls, expected) << value;
   }
-  struct RefreshCase {
-    std::string value;
-    std::string url;  // empty: none
-  };
-  const RefreshCase refreshes[] = {
+  const std::pair<std::string, std::string> refreshes[] = {
+      // the address; empty: none
       {"5; URL=a.htm", "a.htm"},
       {"5;url='a b.htm' ", "a b.htm"},
       {" 2.5 , Url = \"q.htm\"x", "q.htm"},
@@ -169,16 +153,11 @@ TEST(Html5Places, CandidateListsAndRefreshValuesAreReadAsBrowsersRead) {
       {"url=a.htm", ""},
       {"5x; url=a.htm", ""},
   };
-  for (const RefreshCase& c : refreshes) {
-    const TextView text = testing::AnsiView(c.value);
-    Pos from = kNone;
-    Pos to = kNone;
+  for (const auto& [value, url] : refreshes) {
+    const TextView text = testing::AnsiView(value);
+    Pos from = kNone, to = kNone;
     const bool found = RefreshAddress(text, 0, text.Size, from, to);
-    EXPECT_EQ(
-        found ? c.value.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from))
-              : "",
-        c.url)
-        << c.value;
+    EXPECT_EQ(found ? part(value, from, to) : "", url) << value;
   }
 }
 
@@ -217,47 +196,47 @@ TEST(BaseElements, LinksAreResolvedAndWrittenFromTheBase) {
       session->Search.UseBaseUrl = true;
       session->Search.BaseUrl = c.siteUrl;
     }
-    std::vector<std::string> rows;
-    for (const Found& f : RowsOf(*session, path, false)) {
-      std::string replacement = f.replacement;
-      if (const auto root = replacement.find(dir.path()); root != std::string::npos) {
-        replacement.replace(root, dir.path().size(), "ROOT");
-      }
-      rows.push_back(f.url + " -> " + replacement);
-    }
+    std::vector<std::string> rows = RowsOf(*session, path);
+    for (std::string& row : rows)
+      if (const auto root = row.find(dir.path()); root != std::string::npos)
+        row.replace(root, dir.path().size(), "ROOT");
     EXPECT_EQ(rows, c.expected);
   }
 }
 
 TEST(BaseElements, AnInternetBaseMakesRelativeLinksInternetAddresses) {
-  struct Case {
-    std::string base;
-    std::string link;
-    std::string checked;
-  };
-  const Case cases[] = {
+  const struct {
+    std::string base, link, checked;
+  } cases[] = {
       {"http://example.com/dir/page.htm", "a.htm?x=1", "http://example.com/dir/a.htm?x=1"},
       {"http://example.com/dir/", "../up.htm", "http://example.com/up.htm"},
       {"https://example.com", "/root.htm", "https://example.com/root.htm"},
       {"http://example.com/d/p.htm?q", "?other", "http://example.com/d/p.htm?other"},
       {"http://example.com/", "//cdn.example.org/x.js", "http://cdn.example.org/x.js"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(ResolveAgainstBase(c.base, c.link), c.checked) << c.base << " + " << c.link;
   }
+}
+
+// The one row of a link that gets a replacement while the check is on, else none.
+std::vector<std::string> ExpectedRows(bool on, const std::string& link, const std::string& to) {
+  if (!on || to.empty()) return {};
+  return {link + " -> " + to};
 }
 
 TEST(CaseSensitiveServers, ALinkSpelledOtherwiseThanItsFileGetsTheFilesSpelling) {
   struct Case {
     std::string link;
     std::string replacement;  // empty: no row
+    std::string url = "";     // the row's URL, when it is not the link as written
   };
   const Case cases[] = {
       {"IMG/Logo.GIF", "img/logo.gif"},
       {"/IMG/logo.gif", "/img/logo.gif"},
       {"img/logo.gif", ""},
       {"Img/Logo.gif#Top", "img/logo.gif#Top"},
-      {"My%20Pics/A.gif", "my%20pics/a.gif"},
+      {"My%20Pics/A.gif", "my%20pics/a.gif", "My Pics/A.gif"},
       {"Both.htm", ""},
       {"both.htm", ""},
   };
@@ -272,13 +251,8 @@ TEST(CaseSensitiveServers, ALinkSpelledOtherwiseThanItsFileGetsTheFilesSpelling)
       const std::string path = dir.Write("p.htm", "<img src=\"" + c.link + "\">");
       auto session = testing::SessionOver(dir.path());
       session->Search.CaseSensitive = sensitive;
-      const std::vector<Found> rows = RowsOf(*session, path, false);
-      if (!sensitive || c.replacement.empty()) {
-        EXPECT_TRUE(rows.empty()) << ::testing::PrintToString(rows);
-      } else {
-        ASSERT_EQ(rows.size(), 1u);
-        EXPECT_EQ(rows[0].replacement, c.replacement);
-      }
+      EXPECT_EQ(RowsOf(*session, path),
+                ExpectedRows(sensitive, c.url.empty() ? c.link : c.url, c.replacement));
     }
   }
 }
@@ -312,14 +286,8 @@ TEST(Anchors, FragmentsThatNameNoElementAreReportedAndCaseSlipsMended) {
           dir.Write("a.htm", "<p id=\"self\"><a href=\"" + c.link + "\">a</a>");
       auto session = testing::SessionOver(dir.path());
       session->Search.CheckAnchors = check;
-      const std::vector<Found> rows = RowsOf(*session, path, false);
+      EXPECT_EQ(RowsOf(*session, path), ExpectedRows(check, c.link, c.replacement));
       EXPECT_EQ(session->AnchorReports.size(), check && c.reported ? 1u : 0u);
-      if (!check || c.replacement.empty()) {
-        EXPECT_TRUE(rows.empty()) << ::testing::PrintToString(rows);
-      } else {
-        ASSERT_EQ(rows.size(), 1u);
-        EXPECT_EQ(rows[0].replacement, c.replacement);
-      }
     }
   }
 }

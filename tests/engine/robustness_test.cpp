@@ -1,10 +1,7 @@
-// Robustness of the whole job on generated sites: pages made of the fragments the scanners react
-// to (tags, attributes, quotes, protocols, escapes, NUL and control bytes, bytes that are not
-// UTF-8, very long values), written as single-byte, UTF-16 LE/BE and odd-sized UTF-16 files, are
-// searched with every option combination that matters, reviewed and applied with backups and
-// link deletion. Whatever the input, nothing may crash, every row must lie inside its file, and
-// no byte may be lost: pages without rows come back unchanged and every backup holds the
-// original. The seeds are fixed, so a failure is reproduced by its seed.
+// The whole job on generated sites on disk: pages of scanner fragments in every file layout are
+// searched on several threads and on one, reviewed with typed edits and applied with backups
+// and link deletion. Rows must lie inside their files, pages without rows come back unchanged
+// and every backup holds the original. The seeds are fixed, so a failure is reproduced by its seed.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,7 +19,6 @@
 #include "results/plan_json.h"
 #include "results/result_list.h"
 #include "support/engine_fixtures.h"
-#include "text/text_loading.h"
 
 namespace urlsmith {
 namespace {
@@ -40,19 +37,14 @@ std::vector<std::string> Split(std::string_view list, char separator = '|') {
   return out;
 }
 
-// Fragments the tag, attribute, value, style and script scanners react to.
+// Fragments the scanners react to; the fuzz targets try random bytes on single pages.
 const std::vector<std::string> kFragments = Split(
-    "<a |<A HREF=|<img |<IMG SRC=|<script>|</script>|<SCRIPT language=js>|</SCRIPT >|<style>|"
-    "</style>|<link rel=stylesheet href=|<body background=|<td background=|<input type=image src=|"
-    "<area href=|<frame src=|<iframe src=|<embed src=|<bgsound src=|<applet code=|<form action=|"
-    "<base href=|url(|url('|url(\"|)|href=|src=|onclick=|onMouseOver=| |  |\t|\r\n|\n|\"|'|\\\"|"
-    "\\'|>|>=|<|/|/>|=|http://|HTTP://|https://|file:///|ftp://|gopher://|www.|ftp.|news:|"
-    "javascript:|mailto:|user@example.com|baker@host.org|..|./|../|#|#top|?|?a=1&b=2|%|%20|%E9|"
-    "%zz|&amp;|&#47;|&quot;|\0|\x01|\x1f|\x7f|\xe9|\xff|\xc3\xa9|\xe2\x82\xac|\xf0\x9f\x98\x80|"
-    "\xed\xa0\x80|\xc0\xaf|<!--|-->|<!-- saved from url=(0022)http://example.com/ -->|;|\\|"
-    "document.write('<a href=|window.open(\"|\");|var u = 'http://x.org/a b';|target=|"
-    "target=_blank|TARGET=\"_top\"|<a href=\"\">|<img src=''>|<a href=#>|</a>|</A>|</a >|a|b.htm|"
-    "pic.gif|x"sv);
+    "<a |<A HREF=|<img |<script>|</script>|<style>|</style>|<link rel=stylesheet href=|<frame src="
+    "|<body background=|<td background=|<input type=image src=|<area href=|<form action=|<!--|-->"
+    "|<base href=|url(|url('|)|href=|src=|onclick=| |\t|\r\n|\"|'|\\\"|\\'|>|>=|<|/|=|http://|#"
+    "|file:///|ftp://|www.|javascript:|mailto:|user@example.com|../|#top|?a=1&b=2|%20|%E9|&amp;"
+    "|\0|\x01|\xe9|\xff|\xc3\xa9|<!-- saved from url=(0022)http://example.com/ -->|\\|target="
+    "|document.write('<a href=|window.open(\"|TARGET=\"_top\"|<a href=\"\">|</a>|</A>|pic.gif"sv);
 
 // Names of the files of a site; links point at them, at names that are missing and at names
 // with odd bytes.
@@ -101,9 +93,9 @@ std::string MakePage(std::mt19937& rng, bool huge) {
 
 enum class Layout { Ansi, Utf16Le, Utf16Be, Utf16LeOdd, Utf16BeOdd, Utf16NoBom };
 
-// The page's bytes in a layout. Each single byte becomes one UTF-16 unit (its ISO 8859-1
-// meaning); now and then a lone surrogate or a character outside the BMP is put in.
-std::string Encode(const std::string& page, Layout layout, std::mt19937& rng) {
+// The page's bytes in a layout: in UTF-16, each single byte becomes one unit (its ISO 8859-1
+// meaning; the fuzz targets try lone surrogates).
+std::string Encode(const std::string& page, Layout layout) {
   if (layout == Layout::Ansi) return page;
   const bool big = layout == Layout::Utf16Be || layout == Layout::Utf16BeOdd;
   std::string out;
@@ -112,13 +104,8 @@ std::string Encode(const std::string& page, Layout layout, std::mt19937& rng) {
     out.push_back(static_cast<char>(big ? u & 0xFF : u >> 8));
   };
   if (layout != Layout::Utf16NoBom) unit(0xFEFF);
-  for (const char c : page) {
+  for (const char c : page)
     unit(static_cast<unsigned char>(c));
-    const std::uint32_t odd[] = {0xD800, 0xDC00, 0xD83D, 0x20AC};
-    const unsigned r = rng() % 200;
-    if (r < 4) unit(odd[r]);
-    if (r == 2) unit(0xDE00);
-  }
   if (layout == Layout::Utf16LeOdd || layout == Layout::Utf16BeOdd) out.push_back('<');
   return out;
 }
@@ -131,30 +118,18 @@ std::map<std::string, std::string> Tree(const std::string& folder) {
   return files;
 }
 
-// Every row lies inside the file it names, on a character boundary.
+// Every row lies inside the file it names, on a character boundary (the fuzz targets check the
+// rest of a row on single pages).
 void ExpectRowsFit(const SearchSession& session, const std::map<std::string, std::string>& bytes) {
   for (const LinkEntry& row : session.LinkTable) {
-    ASSERT_GE(row.FileIndex, 0);
-    ASSERT_LT(row.FileIndex, session.FileList.size());
+    ASSERT_TRUE(row.FileIndex >= 0 && row.FileIndex < session.FileList.size()) << row.FileIndex;
     const std::string& path = session.FileList.path(row.FileIndex);
     ASSERT_TRUE(bytes.count(path)) << path;
-    const auto size = static_cast<std::int64_t>(bytes.at(path).size());
-    const std::int64_t w =
-        session.FileEncoding.at(static_cast<std::size_t>(row.FileIndex)) == FileEncoding::Ansi ? 1
-                                                                                               : 2;
-    SCOPED_TRACE(path + " url " + row.Url);
-    EXPECT_GE(row.ValuePos, 0);
-    EXPECT_GE(row.SpanLength, 0);
-    EXPECT_TRUE(row.QuoteLength >= 0 && row.QuoteLength <= 2);
-    EXPECT_LE(row.ValuePos + row.SpanLength * w, size);
-    EXPECT_EQ(row.ValuePos % w, 0);
-    if (row.TagPos >= 0) {
-      EXPECT_EQ(row.TagPos % w, 0);
-      EXPECT_LE(row.TagPos, row.ValuePos);
-      EXPECT_LT(row.TagPos, size);
-    } else {
-      EXPECT_TRUE(row.TagPos == kTagPosScript || row.TagPos == kTagPosStyle) << row.TagPos;
-    }
+    const auto encoding = session.FileEncoding.at(static_cast<std::size_t>(row.FileIndex));
+    const std::int64_t w = encoding == FileEncoding::Ansi ? 1 : 2;
+    EXPECT_TRUE(row.ValuePos >= 0 && row.SpanLength >= 0 && row.ValuePos % w == 0) << path;
+    EXPECT_LE(row.ValuePos + row.SpanLength * w, static_cast<std::int64_t>(bytes.at(path).size()))
+        << path << " url " << row.Url;
   }
 }
 
@@ -198,11 +173,16 @@ void RunSite(unsigned seed) {
   dir.Write("space name.htm", "<p>x</p>");
   dir.Write("caf\xe9.htm", "<a href=\"\xff.gif\">\xe9</a>");
   dir.Write("\xff.gif", "GIF89a");
+  // Bases of every kind: another server, the site's own address and a file URL.
+  dir.Write("base.htm", "<base href=\"http://example.com/d/\"><a href=\"/x.htm\">x</a>");
+  dir.Write("sub/own.htm", "<base href=\"http://www.example.com/site/s/\"><a href=\"a.htm\">a</a>");
+  dir.Write("sub/file.htm", "<base href=\"file:///tmp/\"><a href=\"a.htm\">a</a>");
+  dir.Write("end.htm", "<a href=\"gone.htm\">x</a>\x01\x02");  // controls to the end of the text
   const char* const kNames[] = {"index.htm",   "sub/page.html", "sub/deep/p.htm", "style.css",
                                 "sub/code.js", "u16.htm",       "more.shtml",     "odd.htm"};
   for (const char* name : kNames) {
     const Layout l = static_cast<Layout>(rng() % 6);
-    dir.Write(name, Encode(MakePage(rng, seed % 16 == 0 && name == kNames[seed / 16 % 8]), l, rng));
+    dir.Write(name, Encode(MakePage(rng, seed % 16 == 0 && name == kNames[seed / 16 % 8]), l));
   }
   const std::map<std::string, std::string> original = Tree(dir.path());
 
@@ -246,18 +226,9 @@ void RunSite(unsigned seed) {
   }
   EXPECT_FALSE(PlanJson(step).empty());
   ExpectRowsFit(*session, original);
-
-  // The most a file may grow by: every row's new value (made relative to a page at most as deep
-  // as the page's own path), with its quotes and an added target attribute, in UTF-16 at worst.
-  std::vector<int> rowsPerFile(static_cast<std::size_t>(session->FileList.size()), 0);
-  std::vector<std::int64_t> allowance(rowsPerFile.size(), 0);
-  for (const LinkEntry& row : session->LinkTable) {
-    const auto f = static_cast<std::size_t>(row.FileIndex);
-    ++rowsPerFile[f];
-    allowance[f] +=
-        4 * static_cast<std::int64_t>(row.Replacement.size() +
-                                      3 * session->FileList.path(row.FileIndex).size() + 64);
-  }
+  std::set<int> filesWithRows;
+  for (const LinkEntry& row : session->LinkTable)
+    filesWithRows.insert(row.FileIndex);
 
   // The apply run with backups and deletions.
   const unsigned h = seed * 2654435761u;
@@ -287,31 +258,17 @@ void RunSite(unsigned seed) {
       continue;
     }
     EXPECT_TRUE(IsProcessable(path, PathStyle::Posix) && !old.empty());
-    EXPECT_NE(rowsPerFile[static_cast<std::size_t>(i)], 0) << "a page without rows changed";
+    EXPECT_TRUE(filesWithRows.count(i)) << "a page without rows changed";
     ASSERT_TRUE(backedUp) << "no backup";
     EXPECT_EQ(after.at(path + ".bak"), old) << "the backup is not the original";
-    EXPECT_LE(static_cast<std::int64_t>(now.size()),
-              static_cast<std::int64_t>(old.size()) + allowance[static_cast<std::size_t>(i)]);
-    if (session->FileEncoding[static_cast<std::size_t>(i)] != FileEncoding::Ansi) {
-      // A UTF-16 file keeps its byte-order mark, its character width and a trailing odd byte.
-      EXPECT_EQ(now.substr(0, 2), old.substr(0, 2));
-      EXPECT_EQ(now.size() % 2, old.size() % 2);
-      EXPECT_TRUE(old.size() % 2 == 0 || (!now.empty() && now.back() == old.back()));
-    }
   }
-  // Nothing else appeared: no temporary files, no backups of other files.
+  // Nothing else appeared (no temporary files, no backups of other files); then, without the
+  // backups, a fresh search of the rewritten site holds.
   for (const auto& [path, bytes] : after) {
-    EXPECT_TRUE(original.count(path) ||
-                (path.ends_with(".bak") && original.count(path.substr(0, path.size() - 4))))
+    const bool backup = path.ends_with(".bak");
+    EXPECT_TRUE(original.count(path) || (backup && original.count(path.substr(0, path.size() - 4))))
         << "left behind: " << path;
-  }
-
-  // Every rewritten file reads again, and a fresh search of the rewritten site holds.
-  for (const auto& [path, bytes] : after) {
-    if (path.ends_with(".bak")) std::filesystem::remove(path);
-    if (!IsProcessable(path, PathStyle::Posix)) continue;
-    const ReadResult read = session->fs().ReadWholeFile(path);
-    EXPECT_TRUE(read.Status == ReadStatus::Ok || read.Status == ReadStatus::Empty) << path;
+    if (backup) std::filesystem::remove(path);
   }
   auto fresh = SessionOver(dir.path(), seed);
   RecordingRunView freshView;

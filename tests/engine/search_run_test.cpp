@@ -124,11 +124,13 @@ TEST(SearchRun, RootIsTheFolderOfTheShallowestFile) {
     std::vector<std::string> files;
     std::string root;
   } cases[] = {
+      // clang-format off
       {PathStyle::Windows, {R"(C:\a\b\x.htm)", R"(C:\c\y.htm)"}, R"(C:\c\)"},
       {PathStyle::Windows, {R"(C:\x.htm)", R"(D:\y\z.htm)"}, R"(C:\)"},
       {PathStyle::Windows, {R"(C:\s\a.htm)", R"(C:\t\b.htm)"}, R"(C:\s\)"},  // earlier wins
       {PathStyle::Posix, {"/srv/site/a/x.htm", "/srv/other/y.htm"}, "/srv/other/"},
       {PathStyle::Posix, {"/x.htm", "/y/z.htm"}, "/"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SearchSession session(c.style);
@@ -162,36 +164,25 @@ TEST(SearchRun, FileLimitIsTheLargestListAccepted) {
 }
 
 TEST(SearchModel, ActionFollowsTheReplacementFormAndKindTheExtension) {
-  const struct {
-    std::string replacement;
-    RowAction action;
-  } actions[] = {
-      {"", RowAction::Delete},
-      {"\"\"", RowAction::Delete},  // deleted, the empty value written with quotes
-      {"\"b.htm\"", RowAction::Replace},
-      {"b.htm", RowAction::Replace},
-      {"a.htm", RowAction::CopyOld},
-      {"|||b.htm", RowAction::ReplaceRelative},
-      {":::_blank", RowAction::Target},
+  const std::pair<std::string, RowAction> actions[] = {
+      // clang-format off
+      {"", RowAction::Delete}, {"\"\"", RowAction::Delete}, {"\"b.htm\"", RowAction::Replace},
+      {"b.htm", RowAction::Replace}, {"a.htm", RowAction::CopyOld},
+      {"|||b.htm", RowAction::ReplaceRelative}, {":::_blank", RowAction::Target},
+      // clang-format on
   };
-  for (const auto& c : actions)
-    EXPECT_EQ(ActionOf(testing::Row("a.htm", c.replacement)), c.action) << c.replacement;
-  const struct {
-    std::string path;
-    PathStyle style;
-    FileKind kind;
-  } kinds[] = {
-      {"/s/INDEX.HTM", PathStyle::Posix, FileKind::Page},
-      {"/s/a.Shtml", PathStyle::Posix, FileKind::Page},
-      {"/s/a.html", PathStyle::Posix, FileKind::Page},
-      {"/s/a.CSS", PathStyle::Posix, FileKind::Style},
-      {"/s/a.js", PathStyle::Posix, FileKind::Script},
-      {"/s/a.jsx", PathStyle::Posix, FileKind::Other},
-      {"/s.htm/readme", PathStyle::Posix, FileKind::Other},
-      {R"(C:\s.htm\readme)", PathStyle::Windows, FileKind::Other},
+  for (const auto& [replacement, action] : actions)
+    EXPECT_EQ(ActionOf(testing::Row("a.htm", replacement)), action) << replacement;
+  const std::pair<std::string, FileKind> kinds[] = {
+      // clang-format off
+      {"/s/INDEX.HTM", FileKind::Page}, {"/s/a.Shtml", FileKind::Page},
+      {"/s/a.CSS", FileKind::Style}, {"/s/a.js", FileKind::Script}, {"/s/a.jsx", FileKind::Other},
+      {"/s.htm/readme", FileKind::Other},
+      // clang-format on
   };
-  for (const auto& c : kinds)
-    EXPECT_EQ(KindOfPath(c.path, c.style), c.kind) << c.path;
+  for (const auto& [path, kind] : kinds)
+    EXPECT_EQ(KindOfPath(path, PathStyle::Posix), kind) << path;
+  EXPECT_EQ(KindOfPath(R"(C:\s.htm\readme)", PathStyle::Windows), FileKind::Other);
 }
 
 TEST(ExampleSite, PlansExactlyTheseChanges) {
@@ -203,12 +194,9 @@ TEST(ExampleSite, PlansExactlyTheseChanges) {
   const SearchResult result = RunSearch(*session, view);
   EXPECT_EQ(result.Outcome, SearchOutcome::Found);
   EXPECT_EQ(result.Total, 14);
-  // Tag rows point at the tag's '<' and at the value's opening quote; event-handler and script
-  // strings (TagPos -1) at their protocol; style values (TagPos -2) at the '(' of "url(", the
-  // quotes inside url("...") being part of the span but no part of the address. The IMG row
-  // comes after every A row: each tag kind is one pass over the page. The onclick handler's
-  // address is deleted: Internet checks are off and no file is named "click". unicode.htm is
-  // UTF-16: positions in bytes, after the byte-order mark.
+  // Rows as "FILE TAG VALUE SPAN QUOTE URL -> REPLACEMENT": script strings have TagPos -1,
+  // style values -2; the IMG row comes after every A row (one pass per tag kind); unicode.htm is
+  // UTF-16, its positions in bytes after the byte-order mark.
   EXPECT_EQ(testing::RowLines(*session, dir.path()),
             (std::vector<std::string>{
                 "about.htm 104 112 14 1 history.html -> ",

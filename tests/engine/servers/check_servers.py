@@ -2,11 +2,9 @@
 
 Usage: check_servers.py http [N] | https CERT KEY | ftp ROOT | gopher | silent
 
-"http N" listens on 127.0.0.1 to 127.0.0.N, all on one port, so that one server counts the
-requests it serves at once over several hosts. "silent" accepts connections and never says a
-word (a server that hangs before its greeting). Each server prints its port on the first line
-of stdout and serves until it is killed, until stdin closes (the test program went away) or
-until its lifetime of a few minutes is over.
+"http N" listens on 127.0.0.1 to 127.0.0.N on one port, to count the requests served at once
+over several hosts; "silent" accepts connections and never says a word. Each server prints its
+port on the first line and serves until it is killed, stdin closes or its lifetime is over.
 """
 
 import os
@@ -23,17 +21,11 @@ LIFETIME_SECONDS = 180
 HANG_SECONDS = 60
 
 
-def watch_stdin():
+def exit_after(wait):
     try:
-        while sys.stdin.buffer.read(1):
-            pass
+        wait()
     finally:
         os._exit(0)
-
-
-def watch_clock():
-    time.sleep(LIFETIME_SECONDS)
-    os._exit(0)
 
 
 class CheckHandler(BaseHTTPRequestHandler):
@@ -55,7 +47,6 @@ class CheckHandler(BaseHTTPRequestHandler):
         "/perm": (301, 301, {"Location": "/perm2"}),
         "/perm2": (308, 308, {"Location": "/ok?moved"}),
         "/temp": (302, 302, {"Location": "/ok"}),
-        "/see-other": (303, 303, {"Location": "/ok"}),
         "/temp307": (307, 307, {"Location": "/ok"}),
         "/perm-then-temp": (301, 301, {"Location": "/temp"}),
         "/perm-missing": (308, 308, {"Location": "/missing"}),
@@ -107,13 +98,11 @@ class CheckHandler(BaseHTTPRequestHandler):
                 p == int(wanted.get("each", p)) for p in peaks.values())
             self.reply(200 if ok else 409, {}, with_body)
         elif path in ("/busy", "/busy503"):
-            # "/busy?n=K...": 429 with Retry-After: 1 for the first K requests, then 200.
+            # "/busy?n=K": 429 with Retry-After: 1 for the first K requests, then 200.
             # "/busy503": 503 with Retry-After: 1 for ever.
             with cls.lock:
-                count = cls.asked.get(self.path, 0)
-                cls.asked[self.path] = count + 1
-            limit = int(query[2:].split("&")[0]) if query.startswith("n=") else 0
-            if path == "/busy503" or count < limit:
+                count = cls.asked[self.path] = cls.asked.get(self.path, 0) + 1
+            if path == "/busy503" or count <= int(query[2:]):
                 self.reply(503 if path == "/busy503" else 429, {"Retry-After": "1"}, with_body)
             else:
                 self.reply(200, {}, with_body)
@@ -132,8 +121,14 @@ class CheckHandler(BaseHTTPRequestHandler):
             self.wfile.write(body)
 
 
-class QuietHTTPServer(ThreadingHTTPServer):
+class Quiet:
     daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        pass
+
+
+class QuietHTTPServer(Quiet, ThreadingHTTPServer):
     tls_context = None
 
     def finish_request(self, request, client_address):
@@ -143,16 +138,9 @@ class QuietHTTPServer(ThreadingHTTPServer):
             request = self.tls_context.wrap_socket(request, server_side=True)
         super().finish_request(request, client_address)
 
-    def handle_error(self, request, client_address):
-        pass
 
-
-class QuietTCPServer(socketserver.ThreadingTCPServer):
-    daemon_threads = True
+class QuietTCPServer(Quiet, socketserver.ThreadingTCPServer):
     allow_reuse_address = True
-
-    def handle_error(self, request, client_address):
-        pass
 
 
 GOPHER_MENU = b"0hello\t/hello.txt\t127.0.0.1\t70\r\n1docs\t/docs\t127.0.0.1\t70\r\n.\r\n"
@@ -193,22 +181,20 @@ def ftp_server(root):
     from pyftpdlib.servers import FTPServer
 
     quiet = logging.getLogger("pyftpdlib")
-    quiet.addHandler(logging.NullHandler())
-    quiet.propagate = False
-    quiet.setLevel(logging.CRITICAL)
+    quiet.addHandler(logging.NullHandler())  # keeps pyftpdlib from setting up its own logging
+    quiet.disabled = True
     FTPHandler.authorizer = DummyAuthorizer()
     FTPHandler.authorizer.add_anonymous(root)
     server = FTPServer(("127.0.0.1", 0), FTPHandler)
-    return server, server.address[1], lambda: server.serve_forever(handle_exit=False)
+    return server.address[1], lambda: server.serve_forever(handle_exit=False)
 
 
 def main():
-    for watch in (watch_stdin, watch_clock):
-        threading.Thread(target=watch, daemon=True).start()
+    for wait in (sys.stdin.buffer.read, lambda: time.sleep(LIFETIME_SECONDS)):
+        threading.Thread(target=exit_after, args=(wait,), daemon=True).start()
     kind, args = sys.argv[1], sys.argv[2:]
     if kind == "ftp":
-        server, port, serve = ftp_server(args[0])
-        servers = []
+        port, serve = ftp_server(args[0])
     else:
         if kind == "http":
             servers = http_servers(int(args[0]) if args else 1)
@@ -216,16 +202,13 @@ def main():
             context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
             context.load_cert_chain(args[0], args[1])
             servers = http_servers(1, context)
-        elif kind in ("gopher", "silent"):
-            handler = GopherHandler if kind == "gopher" else SilentHandler
-            servers = [QuietTCPServer(("127.0.0.1", 0), handler)]
         else:
-            sys.exit("unknown server kind: " + kind)
+            handler = {"gopher": GopherHandler, "silent": SilentHandler}[kind]
+            servers = [QuietTCPServer(("127.0.0.1", 0), handler)]
+        for other in servers[1:]:
+            threading.Thread(target=other.serve_forever, daemon=True).start()
         port, serve = servers[0].server_address[1], servers[0].serve_forever
-    sys.stdout.write("%d\n" % port)
-    sys.stdout.flush()
-    for other in servers[1:]:
-        threading.Thread(target=other.serve_forever, daemon=True).start()
+    print(port, flush=True)
     serve()
 
 
