@@ -19,12 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string CopyExampleSite(const TempDir& dir) {
-  const std::string site = dir / "site";
-  fs::copy(URLSMITH_SOURCE_DIR "/examples/site", site, fs::copy_options::recursive);
-  return site;
-}
-
 TEST(Cli, ArgumentsAreCheckedAndRefusalsTouchNothing) {
   TempDir dir;
   const std::string site = dir.Write("site/a.htm", "<a href=\"b.htm\">b</a> <img src=\"p/x.gif\">");
@@ -42,7 +36,6 @@ TEST(Cli, ArgumentsAreCheckedAndRefusalsTouchNothing) {
       {{}, 2, "", "Usage:"},
       {{"frobnicate"}, 2, "", "unknown command \"frobnicate\""},
       {{"scan"}, 2, "", "no file or folder given"},
-      {{"scan", "--bogus", "."}, 2, "", "unknown option \"--bogus\""},
       {{"scan", "--base-url"}, 2, "", "--base-url needs a value"},
       {{"scan", "--target-adder", "sometimes", "."}, 2, "", "external, images or mask"},
       {{"scan", "/no/such/folder"}, 2, "", "cannot find \"/no/such/folder\""},
@@ -93,9 +86,13 @@ TEST(Cli, TheFileListAndTheRunLog) {
   EXPECT_EQ(RunCli({"scan", "-q", "--no-internet", dir.path()}).err, "");
 }
 
-TEST(Cli, ScanPrintsTheReviewLinesOfTheExampleSite) {
+// The example site: scan prints its review lines, fix repairs it with backups of the old bytes and
+// unspool restores it.
+TEST(Cli, TheExampleSiteIsReviewedFixedAndRestored) {
   TempDir dir;
-  const std::string site = CopyExampleSite(dir);
+  const std::string site = dir / "site";
+  fs::copy(URLSMITH_SOURCE_DIR "/examples/site", site, fs::copy_options::recursive);
+  const auto before = Tree(site);
   const ProcessResult r = RunCli({"scan", "--no-internet", "--sort", "url", site});
   EXPECT_EQ(r.exitCode, 1) << r.err;
   EXPECT_EQ(r.out,
@@ -121,39 +118,28 @@ TEST(Cli, ScanPrintsTheReviewLinesOfTheExampleSite) {
   const std::string internet =
       "DELETE (1): \"http://stats.example.com/click\"\n"
       "DELETE (1): \"http://www.example.com/menu.htm\"\n";
-  const struct {
-    std::vector<std::string> options;
-    std::string out;
-  } deletions[] = {
+  const std::pair<std::vector<std::string>, std::string> deletions[] = {
       {{"--no-internet"}, local},
       {{"--rid-internet-links"}, local + internet},
       {{"--rid-internet-links", "--exclude", "stats\\.example", "--exclude",
         "^http://www\\.example\\.com/m"},
        local},
   };
-  for (const auto& d : deletions) {
+  for (const auto& [options, out] : deletions) {
     std::vector<std::string> args{
         "scan", "--allow-deletion", "--hide-replace", "--hide-orphan", "--sort", "url", site};
-    args.insert(args.begin() + 1, d.options.begin(), d.options.end());
-    EXPECT_EQ(RunCli(args).out, d.out) << ::testing::PrintToString(d.options);
+    args.insert(args.begin() + 1, options.begin(), options.end());
+    EXPECT_EQ(RunCli(args).out, out) << ::testing::PrintToString(options);
   }
 
   const ProcessResult json = RunCli({"scan", "--no-internet", "--format", "json", site});
   EXPECT_EQ(json.exitCode, 1);
-  EXPECT_EQ(json.out.front(), '{');
   EXPECT_TRUE(Contains(json.out, "\"groups\": 8")) << json.out;
   EXPECT_TRUE(Contains(json.out, "\"makeBackups\": true"));
   EXPECT_TRUE(
-      Contains(json.out, "\"line\": \"REPLACE (1): \\\"item.htm\\\" --> \\\"items/item.htm\\\"\""));
-  EXPECT_TRUE(
       Contains(RunCli({"fix", "--no-internet", "--format", "json", "--no-backups", site}).out,
                "\"makeBackups\": false"));
-}
 
-TEST(Cli, FixRepairsTheSiteKeepsBackupsAndUnspoolRestoresIt) {
-  TempDir dir;
-  const std::string site = CopyExampleSite(dir);
-  const auto before = Tree(site);
   const ProcessResult fixed = RunCli({"fix", "--no-internet", "--allow-deletion", "--yes", site});
   ASSERT_EQ(fixed.exitCode, 0) << fixed.err;
   EXPECT_TRUE(Contains(fixed.out, "REPLACE (1): \"contact.htm\" --> \"info/contact.htm\""));
@@ -162,10 +148,7 @@ TEST(Cli, FixRepairsTheSiteKeepsBackupsAndUnspoolRestoresIt) {
   for (const auto& [rel, bytes] : before)  // every backup holds the original bytes
     EXPECT_EQ(after.contains(rel + ".bak") ? after.at(rel + ".bak") : bytes, bytes) << rel;
   const std::string index = ReadFileBytes(site + "/index.htm");
-  EXPECT_TRUE(fs::exists(site + "/index.htm.bak"));
   EXPECT_TRUE(Contains(index, "<a href=\"info/contact.htm\">Contact</a>")) << index;
-  EXPECT_TRUE(Contains(index, "<img src=\"img/banner.jpg\""));
-  EXPECT_TRUE(Contains(index, "href=\"mailto:baker@example.com\""));
   // The repaired site has nothing left to change.
   EXPECT_EQ(RunCli({"scan", "--no-internet", "--allow-deletion", site}).exitCode, 0);
 
@@ -177,19 +160,15 @@ TEST(Cli, FixRepairsTheSiteKeepsBackupsAndUnspoolRestoresIt) {
 // backup is its original, and the next run removes what the killed one left behind.
 TEST(Cli, AKilledFixLosesNothingAndItsLeftoversGoAtTheNextRun) {
   TempDir dir;
-  const std::string site = dir / "site", reference = dir / "reference";
-  std::map<std::string, std::string> original;
+  const std::string site = dir / "site";
+  std::map<std::string, std::string> original, fixed;
   for (int i = 0; i < 400; ++i) {
-    const std::string name = "p" + std::to_string(i) + ".htm";
-    original[name] = "<p>" + std::string(2000, 'x') + "<a href=\"pic" + std::to_string(i % 7) +
-                     ".gif\">x</a></p>\n";
+    const std::string name = "p" + std::to_string(i) + ".htm", pic = std::to_string(i % 7) + ".gif";
+    original[name] = "<p>" + std::string(2000, 'x') + "<a href=\"pic" + pic + "\">x</a></p>\n";
+    fixed[name] = "<p>" + std::string(2000, 'x') + "<a href=\"img/pic" + pic + "\">x</a></p>\n";
     dir.Write("site/" + name, original[name]);
+    dir.Write("site/img/pic" + pic, "GIF");
   }
-  for (int k = 0; k < 7; ++k)
-    dir.Write("site/img/pic" + std::to_string(k) + ".gif", "GIF");
-  fs::copy(site, reference, fs::copy_options::recursive);
-  ASSERT_EQ(RunCli({"fix", "--no-internet", "--yes", "-q", reference}).exitCode, 0);
-  const std::map<std::string, std::string> fixed = Tree(reference);
 
   std::srand(20261207);
   bool leftBehind = false;
@@ -226,23 +205,18 @@ TEST(Cli, SignalsReachTheRun) {
   TempDir dir;
   const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/hang";
   dir.Write("index.htm", "<a href=\"" + url + "\">away</a> <a href=\"gone.htm\">gone</a>");
-  const struct {
-    int signal;
-    int exitCode;
-    std::string inErr;
-  } cases[] = {
-      {SIGQUIT, 1, "/hang\" in the Internet ... skipped. "},  // the broken link is still planned
-      {SIGINT, 2, "Stopped"},
-  };
-  for (const auto& c : cases) {
+  // After Ctrl-\ the broken link is still planned.
+  for (const auto& [sig, exitCode, inErr] :
+       {std::tuple(SIGQUIT, 1, "/hang\" in the Internet ... skipped. "),
+        std::tuple(SIGINT, 2, "Stopped")}) {
     Process run({URLSMITH_CLI_PATH, "scan", dir.path()});
     // The addresses are checked ahead of the link search, which logs them afterwards.
     for (int i = 0; i < 400 && !Contains(run.Err(), ">> Finding Unicode files"); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    ::kill(run.pid(), c.signal);
-    EXPECT_EQ(run.Wait(), c.exitCode) << run.Err();
-    EXPECT_TRUE(Contains(run.Err(), c.inErr)) << run.Err();
+    ::kill(run.pid(), sig);
+    EXPECT_EQ(run.Wait(), exitCode) << run.Err();
+    EXPECT_TRUE(Contains(run.Err(), inErr)) << run.Err();
   }
 }
 
@@ -253,7 +227,7 @@ struct InterruptingStream {
   static ssize_t Write(void* cookie, const char* data, std::size_t size) {
     auto* self = static_cast<InterruptingStream*>(cookie);
     self->text.append(data, size);
-    if (!self->raised && !self->trigger.empty() && Contains(self->text, self->trigger)) {
+    if (!self->raised && Contains(self->text, self->trigger)) {
       self->raised = true;
       ::raise(SIGINT);
     }
@@ -275,9 +249,8 @@ TEST(Cli, CtrlCAfterTheSearchStopsFixBeforeAnyFileIsWritten) {
     const std::string page = dir.Write("a.htm", "<a href=\"www.example.com\">x</a>");
     std::vector<std::string> args = {"fix", "--no-internet", "--yes", dir.path()};
     args.insert(args.begin() + 1, sort.begin(), sort.end());
-    InterruptingStream out, err;
-    err.trigger = "change(s) to apply in";  // the search's summary comes just before the plan
-    std::FILE* outFile = out.Open();
+    InterruptingStream err{{}, "change(s) to apply in"};  // the summary comes before the plan
+    std::FILE* outFile = std::tmpfile();
     std::FILE* errFile = err.Open();
     EXPECT_EQ(cli::RunCli(args, outFile, errFile), 2) << err.text;
     std::fclose(outFile);

@@ -4,7 +4,10 @@
 // structure; and the options of modern pages on the command line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -47,14 +50,20 @@ for r in run['results']:
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
   return lines;
+}
+
+// The report of `dir` in `format`, written to report.FORMAT in it; returns its path.
+std::string Report(const TempDir& dir, const std::string& format, int expectedExit = 1) {
+  const std::string file = dir / ("report." + format);
+  const auto r =
+      RunCli({"scan", "-q", "--no-internet", "--format", format, "--output", file, dir.path()});
+  EXPECT_EQ(r.exitCode, expectedExit) << r.err;
+  EXPECT_EQ(r.out, "");
+  return file;
 }
 
 // A site with a replacement and a broken link on the third line of a page, a UTF-16 page whose
@@ -71,46 +80,35 @@ struct ReportSite {
                                                   " <img src=\"pics/logo.gif\"></p>",
                                                   false));
   }
-  std::string Report(const std::string& format, int expectedExit = 1) const {
-    const std::string file = dir / ("report." + format);
-    const auto r =
-        RunCli({"scan", "-q", "--no-internet", "--format", format, "--output", file, dir.path()});
-    EXPECT_EQ(r.exitCode, expectedExit) << r.err;
-    EXPECT_EQ(r.out, "");
-    return file;
-  }
 };
 
 TEST(ReportFormats, JunitIsValidForCiServersWithATestCasePerFile) {
+  // The schema's verdict and the test cases as Python reads them.
+  const auto read = [](const std::string& file) {
+    const auto valid = RunProcess({"/usr/bin/xmllint", "--noout", "--schema", kJunitSchema, file});
+    EXPECT_EQ(valid.exitCode, 0) << valid.err;
+    const auto r = RunProcess({"/usr/bin/python3", "-c", kReadJunit, file});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return Lines(r.out);
+  };
   ReportSite site;
-  const std::string file = site.Report("junit");
-  const auto valid = RunProcess({"/usr/bin/xmllint", "--noout", "--schema", kJunitSchema, file});
-  EXPECT_EQ(valid.exitCode, 0) << valid.err;
-  const auto read = RunProcess({"/usr/bin/python3", "-c", kReadJunit, file});
-  ASSERT_EQ(read.exitCode, 0) << read.err;
-  EXPECT_EQ(Lines(read.out), (std::vector<std::string>{"tests 3 failures 2", "clean.htm 0",
-                                                       "index.htm 2", "u16.htm 1"}));
+  const std::string file = Report(site.dir, "junit");
+  EXPECT_EQ(read(file), (std::vector<std::string>{"tests 3 failures 2", "clean.htm 0",
+                                                  "index.htm 2", "u16.htm 1"}));
   EXPECT_TRUE(Contains(testing::ReadFileBytes(file),
                        "index.htm:3:10: Replace &quot;pics/logo.gif&quot; with "
                        "&quot;img/logo.gif&quot;"));
-
   // Nothing to change: the report is still written, every file passing.
   TempDir clean;
   clean.Write("a.htm", "<p>x</p>");
-  const std::string empty = clean / "empty.xml";
-  const auto r =
-      RunCli({"scan", "-q", "--no-internet", "--format", "junit", "--output", empty, clean.path()});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(RunProcess({"/usr/bin/xmllint", "--noout", "--schema", kJunitSchema, empty}).exitCode,
-            0);
-  EXPECT_EQ(Lines(RunProcess({"/usr/bin/python3", "-c", kReadJunit, empty}).out),
+  EXPECT_EQ(read(Report(clean, "junit", 0)),
             (std::vector<std::string>{"tests 1 failures 0", "a.htm 0"}));
 }
 
 TEST(ReportFormats, SarifFollowsTheSchemaWithLinesAndColumnsInCharacters) {
   ASSERT_TRUE(std::filesystem::exists(kSarifSchema)) << "run scripts/setup: " << kSarifSchema;
   ReportSite site;
-  const std::string file = site.Report("sarif");
+  const std::string file = Report(site.dir, "sarif");
   const auto read = RunProcess({"/usr/bin/python3", "-c", kReadSarif, file, kSarifSchema});
   ASSERT_EQ(read.exitCode, 0) << read.err;
   EXPECT_EQ(Lines(read.out),
@@ -124,23 +122,17 @@ TEST(ReportFormats, SarifFollowsTheSchemaWithLinesAndColumnsInCharacters) {
 
 TEST(ReportFormats, MarkdownHasATablePerFileWithEscapedCells) {
   ReportSite site;
-  const std::vector<std::string> lines = Lines(testing::ReadFileBytes(site.Report("markdown")));
+  const std::vector<std::string> lines =
+      Lines(testing::ReadFileBytes(Report(site.dir, "markdown")));
   EXPECT_TRUE(testing::Contains(lines, "## index.htm"));
   EXPECT_TRUE(testing::Contains(lines, "| 3 | 35 | DELETE | a\\|b.htm |  |"));
   EXPECT_TRUE(testing::Contains(lines, "| 2 | 14 | REPLACE | pics/logo.gif | img/logo.gif |"));
   EXPECT_FALSE(testing::Contains(lines, "## clean.htm"));
   // Every table line has its five cells: six pipes that are not escaped.
   for (const std::string& line : lines) {
-    if (line.empty() || line[0] != '|') continue;
-    int pipes = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      if (line[i] == '\\') {
-        ++i;
-      } else if (line[i] == '|') {
-        ++pipes;
-      }
-    }
-    EXPECT_EQ(pipes, 6) << line;
+    if (!line.starts_with('|')) continue;
+    EXPECT_EQ(std::ranges::count(std::regex_replace(line, std::regex(R"(\\.)"), ""), '|'), 6)
+        << line;
   }
 }
 

@@ -20,11 +20,13 @@ ProcessResult Unspool(std::vector<std::string> args) {
   return RunProcess(args);
 }
 
-// A site after a run with backups: two changed files with their backups, and files whose names
-// end in ".bak" that are no backups of ours.
+// A site after a run with backups: two changed files with their backups, files whose names end
+// in ".bak" that are no backups of ours, and the temporary files of a killed and a running run.
 struct Site {
   TempDir dir;
   std::string a = dir.Write("a.htm", "new a"), b = dir.Write("sub/deeper/b.css", "new b");
+  std::string dead = dir.Write(".urlsmith-999999999-AbC123", "half");
+  std::string alive = dir.Write(".urlsmith-" + std::to_string(::getpid()) + "-XyZ789", "x");
   Site() {
     dir.Write("a.htm.bak", "old a");
     dir.Write("sub/deeper/b.css.bak", "old b");
@@ -34,6 +36,7 @@ struct Site {
   }
 };
 
+// The leftovers of the killed run are listed and removed with the backups, not the running one's.
 TEST(Unspool, ListsThenRestoresOrDeletesOnlyWithYes) {
   const struct {
     const char *action, *yes, *done, *suffix, *a, *b;
@@ -48,7 +51,8 @@ TEST(Unspool, ListsThenRestoresOrDeletesOnlyWithYes) {
          {std::vector<std::string>{site.dir.path()}, {"--list", site.dir.path()}}) {
       const ProcessResult r = Unspool(args);
       EXPECT_EQ(r.exitCode, 0);
-      EXPECT_EQ(r.out, site.a + ".bak\n" + site.b + ".bak\n2 backup(s) found\n");
+      EXPECT_EQ(r.out, site.dead + " (left behind by an interrupted run)\n" + site.a + ".bak\n" +
+                           site.b + ".bak\n2 backup(s) found\n");
       EXPECT_EQ(r.err, "");
     }
     const ProcessResult refused = Unspool({act.action, site.dir.path()});
@@ -59,14 +63,17 @@ TEST(Unspool, ListsThenRestoresOrDeletesOnlyWithYes) {
 
     const ProcessResult r = Unspool({act.yes, act.action, site.dir.path() + "/"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, std::string(act.done) + " " + site.a + act.suffix + "\n" + act.done + " " +
-                         site.b + act.suffix + "\n2 backup(s) " + act.done + "\n");
+    EXPECT_EQ(r.out, "removed " + site.dead + " (left behind by an interrupted run)\n" + act.done +
+                         " " + site.a + act.suffix + "\n" + act.done + " " + site.b + act.suffix +
+                         "\n2 backup(s) " + act.done + "\n");
     EXPECT_EQ(ReadFileBytes(site.a), act.a);
     EXPECT_EQ(ReadFileBytes(site.b), act.b);
     EXPECT_FALSE(fs::exists(site.a + ".bak") || fs::exists(site.b + ".bak"));
     EXPECT_EQ(ReadFileBytes(site.dir / "notes.txt.bak"), "not ours");
     EXPECT_EQ(ReadFileBytes(site.dir / "config.bak"), "not ours");
     EXPECT_TRUE(fs::is_directory(site.dir / "x.htm.bak"));
+    EXPECT_FALSE(fs::exists(site.dead));
+    EXPECT_TRUE(fs::exists(site.alive));
   }
 }
 
@@ -109,40 +116,19 @@ TEST(Unspool, UsageAndErrors) {
   EXPECT_TRUE(Contains(r.out, "1 backup(s) restored"));
 }
 
-// The leftovers of a killed run are listed and removed, not those of a running one.
-TEST(Unspool, RemovesTheLeftoversOfAKilledRun) {
-  TempDir dir;
-  dir.Write("a.htm", "new");
-  dir.Write("a.htm.bak", "old");
-  const std::string dead = dir.Write(".urlsmith-999999999-AbC123", "half");
-  const std::string alive = dir.Write(".urlsmith-" + std::to_string(::getpid()) + "-XyZ789", "x");
-  const ProcessResult listed = Unspool({"--list", dir.path()});
-  EXPECT_TRUE(Contains(listed.out, dead + " (left behind by an interrupted run)")) << listed.out;
-  EXPECT_FALSE(Contains(listed.out, alive));
-  EXPECT_EQ(Unspool({"--delete", "--yes", dir.path()}).exitCode, 0);
-  EXPECT_FALSE(fs::exists(dead));
-  EXPECT_TRUE(fs::exists(alive));
-}
-
 // On a terminal the program lists the backups and asks; only a yes acts.
 TEST(Unspool, AsksOnATerminal) {
   for (const auto& [answer, acts] : std::vector<std::pair<std::string, bool>>{
            {"y\n", true}, {"YES\n", true}, {"n\n", false}, {"\n", false}, {"", false}}) {
     SCOPED_TRACE(answer);
     Site site;
-    std::string input = answer;
-    std::FILE* in = input.empty() ? std::tmpfile() : ::fmemopen(input.data(), input.size(), "r");
-    char* outText = nullptr;
-    std::size_t outSize = 0;
-    std::FILE* out = ::open_memstream(&outText, &outSize);
-    std::FILE* err = std::tmpfile();
+    std::FILE* in = std::fopen(site.dir.Write("in", answer).c_str(), "r");
+    std::FILE* out = std::fopen((site.dir / "out").c_str(), "w");
     PosixFileSystem fs;
-    EXPECT_EQ(unspool::RunUnspool({"--restore", site.dir.path()}, fs, in, true, out, err), 0);
-    std::fclose(out);
-    const std::string printed(outText, outSize);
-    std::free(outText);
+    EXPECT_EQ(unspool::RunUnspool({"--restore", site.dir.path()}, fs, in, true, out, stderr), 0);
     std::fclose(in);
-    std::fclose(err);
+    std::fclose(out);
+    const std::string printed = ReadFileBytes(site.dir / "out");
     EXPECT_TRUE(Contains(printed, site.a + ".bak\n" + site.b + ".bak\n" +
                                       "Restore these 2 backup(s) over their files? [y/N] "))
         << printed;
