@@ -10,6 +10,23 @@
 
 namespace urlsmith::testing {
 
+namespace {
+
+// Whether an operation fails with `code`, telling why in `error`.
+bool Fails(int code, std::string* error) {
+  if (code != 0) *error = std::strerror(code);
+  return code != 0;
+}
+
+std::int32_t Find(std::string_view page, std::string_view needle, std::size_t from = 0) {
+  const std::size_t at = page.find(needle, from);
+  if (at == std::string_view::npos)
+    throw std::logic_error("not in the page: " + std::string(needle));
+  return static_cast<std::int32_t>(at);
+}
+
+}  // namespace
+
 ReadResult FaultyFs::ReadWholeFile(const std::string& path) {
   if (const int code = Fault(Op::Read, path); code != 0) {
     ReadResult r;
@@ -29,39 +46,17 @@ std::optional<std::vector<std::uint8_t>> FaultyFs::ReadPrefix(const std::string&
 std::optional<std::string> FaultyFs::WriteTempFile(const std::string& nearPath,
                                                    const std::vector<std::uint8_t>& bytes,
                                                    const FileInfo& like, std::string* error) {
-  if (const int code = Fault(Op::Write, nearPath); code != 0) {
-    *error = std::strerror(code);
-    return std::nullopt;
-  }
+  if (Fails(Fault(Op::Write, nearPath), error)) return std::nullopt;
   return PosixFileSystem::WriteTempFile(nearPath, bytes, like, error);
 }
 
 bool FaultyFs::HardLink(const std::string& from, const std::string& to, std::string* error) {
-  if (const int code = Fault(Op::Link, from, to); code != 0) {
-    *error = std::strerror(code);
-    return false;
-  }
-  return PosixFileSystem::HardLink(from, to, error);
+  return !Fails(Fault(Op::Link, from, to), error) && PosixFileSystem::HardLink(from, to, error);
 }
 
 bool FaultyFs::Rename(const std::string& from, const std::string& to, std::string* error) {
-  if (const int code = Fault(Op::Rename, from, to); code != 0) {
-    *error = std::strerror(code);
-    return false;
-  }
-  return PosixFileSystem::Rename(from, to, error);
+  return !Fails(Fault(Op::Rename, from, to), error) && PosixFileSystem::Rename(from, to, error);
 }
-
-namespace {
-
-std::int32_t Find(std::string_view page, std::string_view needle, std::size_t from = 0) {
-  const std::size_t at = page.find(needle, from);
-  if (at == std::string_view::npos)
-    throw std::logic_error("not in the page: " + std::string(needle));
-  return static_cast<std::int32_t>(at);
-}
-
-}  // namespace
 
 LinkEntry RowIn(std::string_view page, const RowText& text, int fileIndex) {
   LinkEntry row;
