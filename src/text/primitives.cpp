@@ -925,6 +925,42 @@ int TagNameSpan(const TextView& text, Pos position) {
   return 0;
 }
 
+bool TagMayHaveAttributeBeginning(const TextView& text, Pos tag, std::string_view prefix) {
+  if (IsWide(text) || prefix.empty()) return true;
+  const AnsiReader r(text, text.Size);
+  if (!r.In(tag) || r.data[tag] != '<') return true;
+  // The name ends at the first blank, quote or '>' (TagNameSpan), so up to there nothing opens
+  // a quoted section, and from there on the walk below sees the sections FindAttribute skips.
+  // Every attribute FindAttribute reads after the first begins after a blank or control; the
+  // first begins at the end of the name, on a blank, a quote or a '>', none of them a letter.
+  for (Pos p = tag + 1; p < r.limit; ++p) {
+    while (p < r.limit && kPlainTokenBytes[r.data[p]])
+      ++p;
+    if (p >= r.limit) break;
+    const unsigned c = r.data[p];
+    const unsigned next = r.At(p + 1);
+    if (c == '>') {
+      // The end of the tag, where FindAttribute stops at the latest.
+      if (next != '=') return false;
+    } else if (c == '"' || c == '\'') {
+      const void* close = std::memchr(r.data + p + 1, static_cast<int>(c),
+                                      static_cast<std::size_t>(r.limit - p - 1));
+      if (close == nullptr) return true;
+      p = static_cast<const std::uint8_t*>(close) - r.data;
+    } else if (c == '\\') {
+      if (next == '"' || next == '\'') return true;
+    } else if (c == '<') {
+      // A '<' may stand in the tag name, before the place where the attributes begin.
+      if (next != '=') return true;
+    } else if (c == 0) {
+      return true;
+    } else if (MatchesFolded(r, p + 1, prefix)) {  // a blank or a control
+      return true;
+    }
+  }
+  return true;
+}
+
 int FindAttribute(const TextView& text, std::string_view name, Pos from, std::string* valueText,
                   Pos* valuePosition, bool prefixOnly) {
   if (valueText != nullptr) valueText->clear();

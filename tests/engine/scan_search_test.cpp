@@ -222,6 +222,12 @@ TEST(ListAttributes, LookUpsAgreeWithFindAttribute) {
             ASSERT_EQ(gotPos, expectedPos) << name;
           }
         }
+        // The quick test says no only where FindAttribute finds no such attribute.
+        for (Pos at = 0; at < view.Size; at += w) {
+          if (CharAt(view, at) != '<' || TagMayHaveAttributeBeginning(view, at, "on")) continue;
+          const Pos nameEnd = at + static_cast<Pos>(TagNameSpan(view, at)) * w;
+          ASSERT_EQ(FindAttribute(view, "on", nameEnd, nullptr, nullptr, true), 0) << "at " << at;
+        }
       });
 }
 
