@@ -133,7 +133,10 @@ int FindAttribute(const TextView& text, std::string_view name, Pos from, std::st
 // name that begins with a letter), that is when FindAttribute(text, prefix, nameEnd, nullptr,
 // nullptr, true) is 0. One short pass over the tag's bytes; true when the tag needs the full
 // reading (UTF-16 text, a tag bracket, NUL or escaped quote inside the tag, an unclosed quote).
-bool TagMayHaveAttributeBeginning(const TextView& text, Pos tag, std::string_view prefix);
+// When it says no and came across the end of the tag on the way, tagEnd (when not null)
+// receives NextAfterTag(text, tag); otherwise tagEnd is left as it is.
+bool TagMayHaveAttributeBeginning(const TextView& text, Pos tag, std::string_view prefix,
+                                  Pos* tagEnd = nullptr);
 
 // One attribute of a tag as FindAttribute walks them: where it begins and the length of its
 // name (up to a blank, a control, '=', '<' or '>').
