@@ -119,10 +119,23 @@ std::string ActiveBaseUrl(const SearchSession& session) {
   return base;
 }
 
-// The folder of a path with its separator at the end.
-std::string FolderWithSeparator(std::string_view path, PathStyle style) {
-  std::string folder = FolderOf(path, style);
+// The folder of a path (FolderOf) with its separator at the end, followed by `rest`: built in
+// one string, as it is for every relative link.
+std::string FolderWithSeparator(std::string_view path, PathStyle style,
+                                std::string_view rest = {}) {
+  const std::size_t sep = LastSeparator(path, style);
+  std::string folder;
+  folder.reserve((sep == std::string_view::npos ? 0 : sep) + 2 + rest.size());
+  if (sep != std::string_view::npos) {
+    folder.assign(path.substr(0, sep));
+    if (style == PathStyle::Windows && !folder.empty() && folder.back() == ':') {
+      folder.push_back('\\');
+    } else if (style == PathStyle::Posix && folder.empty()) {
+      folder.push_back('/');  // the root folder
+    }
+  }
   if (folder.empty() || !IsPathSeparator(folder.back(), style)) folder += PathSeparator(style);
+  folder += rest;
   return folder;
 }
 
@@ -628,7 +641,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     } else if (base != nullptr && base->What == PageBase::Kind::Folder) {
       localPath = base->Folder + urlPath;
     } else {
-      localPath = FolderWithSeparator(session.FileList.path(fileIndex), style) + urlPath;
+      localPath = FolderWithSeparator(session.FileList.path(fileIndex), style, urlPath);
     }
     return ResolveLocal(session, text, at, quoteFlag, std::move(localPath), local(form),
                         UrlFormKind::Absolute);

@@ -5,6 +5,14 @@
 namespace urlsmith {
 
 bool ResolveDotSegments(std::string& path, PathStyle style) {
+  // Most paths have no dot step: a '.' at the start or right after a separator.
+  const std::string_view view = path;
+  bool steps = false;
+  for (std::size_t dot = view.find('.'); !steps && dot != std::string_view::npos;
+       dot = view.find('.', dot + 1)) {
+    steps = dot == 0 || IsPathSeparator(view[dot - 1], style);
+  }
+  if (!steps) return true;
   if (path.size() >= 2 && path[0] == '.' && IsPathSeparator(path[1], style)) path.erase(0, 2);
   std::size_t i = 0;
   while (i < path.size()) {
@@ -102,8 +110,7 @@ void FileList::IndexAppended(int index) {
 int FileList::FindListedFile(std::string_view path, int count) const {
   std::string key(path);
   if (!ResolveDotSegments(key, style_)) return -1;
-  for (char& c : key)
-    c = FoldLower(c);
+  std::transform(key.begin(), key.end(), key.begin(), FoldLower);
   const auto it = byPath_.find(key);
   if (it == byPath_.end() || it->second >= count) return -1;
   return it->second;

@@ -65,8 +65,14 @@ void HandlerValueBounds(const TextView& text, Pos valuePos, Pos& from, StopMode&
   mode = kHandlerValueStops[static_cast<int>(kind)];
 }
 
-// The handler URLs of the tag at p.
-void FindTagHandlerUrls(Find& f, Pos p, std::vector<AttributeToken>& attributes) {
+// A position no search gives: NextAfterTag is still to be asked.
+constexpr Pos kTagEndUnknown = -2;
+
+// The handler URLs of the tag at p. tagEnd receives NextAfterTag(text, p) when the look at the
+// tag came across it (else it stays as it is).
+void FindTagHandlerUrls(Find& f, Pos p, std::vector<AttributeToken>& attributes, Pos& tagEnd) {
+  // Most tags have no handler: one quick pass over the tag tells most of them apart.
+  if (!TagMayHaveAttributeBeginning(f.text, p, "on", &tagEnd)) return;
   // The attributes begin after the '<' and the tag name.
   const int nameSpan = TagNameSpan(f.text, p);
   const Pos nameEnd = p + static_cast<Pos>(nameSpan) * f.w();
@@ -114,8 +120,9 @@ void WalkIndexedTags(Find& f, const std::vector<std::uint32_t>& every,
         inside = blocks.Ends[endAt] >= t;
       }
     }
-    if (!inside) FindTagHandlerUrls(f, t, attributes);
-    p = NextAfterTag(f.text, t);
+    Pos tagEnd = kTagEndUnknown;
+    if (!inside) FindTagHandlerUrls(f, t, attributes, tagEnd);
+    p = tagEnd != kTagEndUnknown ? tagEnd : NextAfterTag(f.text, t);
     if (p == kNone) return;
   }
 }
@@ -134,8 +141,9 @@ void FindEventHandlerUrls(Find& f, int& filePosition) {
     while (true) {
       p = walk.Find("", p);
       if (p == kNone) break;
-      FindTagHandlerUrls(f, p, attributes);
-      p = NextAfterTag(f.text, p);
+      Pos tagEnd = kTagEndUnknown;
+      FindTagHandlerUrls(f, p, attributes, tagEnd);
+      p = tagEnd != kTagEndUnknown ? tagEnd : NextAfterTag(f.text, p);
       if (p == kNone) break;
     }
   }

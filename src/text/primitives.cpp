@@ -925,6 +925,53 @@ int TagNameSpan(const TextView& text, Pos position) {
   return 0;
 }
 
+bool TagMayHaveAttributeBeginning(const TextView& text, Pos tag, std::string_view prefix,
+                                  Pos* tagEnd) {
+  if (IsWide(text) || prefix.empty()) return true;
+  const AnsiReader r(text, text.Size);
+  if (!r.In(tag) || r.data[tag] != '<') return true;
+  // The first letter of the prefix in lower case: a byte with bit 5 set equals it only when
+  // it is that letter in either case.
+  const auto lead = static_cast<std::uint8_t>(FoldLower(prefix.front()));
+  const std::uint8_t* const data = r.data;
+  const std::uint8_t* const end = data + r.limit;
+  bool skipped = false;  // a quoted section was passed at once
+  // The name ends at the first blank, quote or '>' (TagNameSpan), so up to there nothing opens
+  // a quoted section, and from there on the walk below sees the sections FindAttribute skips.
+  // Every attribute FindAttribute reads after the first begins after a blank or control; the
+  // first begins at the end of the name, on a blank, a quote or a '>', none of them a letter.
+  for (const std::uint8_t* q = data + tag + 1; q < end; ++q) {
+    while (q < end && kPlainTokenBytes[*q])
+      ++q;
+    if (q >= end) break;
+    const unsigned c = *q;
+    const unsigned next = q + 1 < end ? q[1] : kNoForm;
+    if (c == '>') {
+      // The end of the tag, where FindAttribute stops at the latest.
+      if (next == '=') continue;
+      if (tagEnd != nullptr && !skipped) *tagEnd = PastControls(r, q + 1 - data);
+      return false;
+    }
+    if (c == '"' || c == '\'') {
+      const void* close =
+          std::memchr(q + 1, static_cast<int>(c), static_cast<std::size_t>(end - q - 1));
+      if (close == nullptr) return true;
+      q = static_cast<const std::uint8_t*>(close);
+      skipped = true;
+    } else if (c == '\\') {
+      if (next == '"' || next == '\'') return true;
+    } else if (c == '<') {
+      // A '<' may stand in the tag name, before the place where the attributes begin.
+      if (next != '=') return true;
+    } else if (c == 0) {
+      return true;
+    } else if ((next | 0x20) == lead && MatchesFolded(r, q + 1 - data, prefix)) {
+      return true;  // after a blank or a control
+    }
+  }
+  return true;
+}
+
 int FindAttribute(const TextView& text, std::string_view name, Pos from, std::string* valueText,
                   Pos* valuePosition, bool prefixOnly) {
   if (valueText != nullptr) valueText->clear();

@@ -128,6 +128,16 @@ int TagNameSpan(const TextView& text, Pos position);
 int FindAttribute(const TextView& text, std::string_view name, Pos from, std::string* valueText,
                   Pos* valuePosition, bool prefixOnly);
 
+// A quick test for the tag whose '<' is at `tag`: false only when no attribute of the tag, read
+// from the end of its name (TagNameSpan) as FindAttribute reads them, begins with `prefix` (a
+// name that begins with a letter), that is when FindAttribute(text, prefix, nameEnd, nullptr,
+// nullptr, true) is 0. One short pass over the tag's bytes; true when the tag needs the full
+// reading (UTF-16 text, a tag bracket, NUL or escaped quote inside the tag, an unclosed quote).
+// When it says no and came across the end of the tag on the way, tagEnd (when not null)
+// receives NextAfterTag(text, tag); otherwise tagEnd is left as it is.
+bool TagMayHaveAttributeBeginning(const TextView& text, Pos tag, std::string_view prefix,
+                                  Pos* tagEnd = nullptr);
+
 // One attribute of a tag as FindAttribute walks them: where it begins and the length of its
 // name (up to a blank, a control, '=', '<' or '>').
 struct AttributeToken {

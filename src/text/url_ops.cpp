@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <iterator>
 
 #include "text/replacement.h"
@@ -187,8 +188,15 @@ bool MatchAlternative(std::string_view text, std::string_view mask) {
 
 void ConvertSeparators(std::string& s, std::size_t len, bool toUrl, PathStyle style) {
   const std::size_t end = std::min(len, s.size());
-  for (std::size_t i = ConversionStart(s, style); i < end; ++i) {
-    char& c = s[i];
+  const std::size_t start = ConversionStart(s, style);
+  // A POSIX path only ever changes at a backslash: most have none.
+  if (style == PathStyle::Posix &&
+      (start >= end || std::memchr(s.data() + start, '\\', end - start) == nullptr)) {
+    return;
+  }
+  char* const data = s.data();  // taken once: a write through a char may alias the string
+  for (std::size_t i = start; i < end; ++i) {
+    char& c = data[i];
     if (c == '#' || c == '?') break;  // query and fragment are never converted
     if (style == PathStyle::Posix) {
       if (c == '\\') c = '/';
@@ -302,28 +310,20 @@ int DecodeUrl(std::string_view src, std::string* dst, CodePage codePage) {
   return count;
 }
 
+// The characters EscapeUrl writes as escapes ('%' only when it does not start an existing
+// escape).
+constexpr std::array<bool, 256> kUnsafeUrlBytes = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 0x20; ++c)
+    t[static_cast<std::size_t>(c)] = true;
+  t[0x7F] = true;
+  for (const char c : {' ', '"', '\'', '<', '>', '[', ']', '\\', '^', '{', '}', '~', '%'})
+    t[static_cast<unsigned char>(c)] = true;
+  return t;
+}();
+
 int EscapeUrl(std::string_view src, std::string* dst) {
-  auto unsafe = [](unsigned char c) {
-    if (c < 0x20 || c == 0x7F) return true;
-    switch (c) {
-      case ' ':
-      case '"':
-      case '\'':
-      case '<':
-      case '>':
-      case '[':
-      case ']':
-      case '\\':
-      case '^':
-      case '{':
-      case '}':
-      case '~':
-      case '%':  // only reached when it does not start an existing escape
-        return true;
-      default:
-        return false;
-    }
-  };
+  auto unsafe = [](unsigned char c) { return kUnsafeUrlBytes[c]; };
   if (dst == nullptr) {
     // Only the count: the safe characters are passed over at once.
     int count = 0;

@@ -221,6 +221,18 @@ TEST(ListAttributes, LookUpsAgreeWithFindAttribute) {
             ASSERT_EQ(gotPos, expectedPos) << name;
           }
         }
+        // The quick test says no only where FindAttribute finds no such attribute.
+        for (Pos at = 0; at < view.Size; at += w) {
+          Pos tagEnd = -2;
+          if (CharAt(view, at) != '<' || TagMayHaveAttributeBeginning(view, at, "on", &tagEnd)) {
+            continue;
+          }
+          if (tagEnd != -2) {
+            ASSERT_EQ(tagEnd, NextAfterTag(view, at)) << "at " << at;
+          }
+          const Pos nameEnd = at + static_cast<Pos>(TagNameSpan(view, at)) * w;
+          ASSERT_EQ(FindAttribute(view, "on", nameEnd, nullptr, nullptr, true), 0) << "at " << at;
+        }
       });
 }
 
