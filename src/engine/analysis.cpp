@@ -119,21 +119,10 @@ std::string ActiveBaseUrl(const SearchSession& session) {
   return base;
 }
 
-// The folder of a path (FolderOf) with its separator at the end, followed by `rest`: built in
-// one string, as it is for every relative link.
+// The folder of a path with its separator at the end, followed by `rest`.
 std::string FolderWithSeparator(std::string_view path, PathStyle style,
                                 std::string_view rest = {}) {
-  const std::size_t sep = LastSeparator(path, style);
-  std::string folder;
-  folder.reserve((sep == std::string_view::npos ? 0 : sep) + 2 + rest.size());
-  if (sep != std::string_view::npos) {
-    folder.assign(path.substr(0, sep));
-    if (style == PathStyle::Windows && !folder.empty() && folder.back() == ':') {
-      folder.push_back('\\');
-    } else if (style == PathStyle::Posix && folder.empty()) {
-      folder.push_back('/');  // the root folder
-    }
-  }
+  std::string folder = FolderOf(path, style);
   if (folder.empty() || !IsPathSeparator(folder.back(), style)) folder += PathSeparator(style);
   folder += rest;
   return folder;
