@@ -1,4 +1,3 @@
-// The command line: tail, switches, the start-path quote rule; the folder action's Exec line.
 #include <gtest/gtest.h>
 
 #include "app/entry.h"
@@ -14,28 +13,19 @@ TEST(Entry, TailSwitchesAndStartPath) {
   EXPECT_EQ(CommandTail(4, argv), "/home/u/my site ");
   // Switches match only as the whole tail, in any case; a leading quote takes the last
   // character with it, closing quote or not.
-  const struct {
-    const char* tail;
-    Job job;
-    const char* path;
-  } cases[] = {
-      {"-uninstall", Job::Uninstall, "-uninstall"},
-      {"-UnInstall", Job::Uninstall, "-UnInstall"},
-      {"-SHELL", Job::Shell, "-SHELL"},
-      {"-shell ", Job::Wizard, "-shell "},
-      {" -shell", Job::Wizard, " -shell"},
-      {"-shellx", Job::Wizard, "-shellx"},
-      {"", Job::Wizard, ""},
-      {"/web/site", Job::Wizard, "/web/site"},
-      {"\"/web/my site\"", Job::Wizard, "/web/my site"},
-      {"\"/web/site", Job::Wizard, "/web/sit"},
-      {"\"", Job::Wizard, ""},
-      {"/web/\"a\"", Job::Wizard, "/web/\"a\""},
+  const std::tuple<const char*, Job, const char*> cases[] = {
+      // clang-format off
+      {"-uninstall", Job::Uninstall, "-uninstall"}, {"-UnInstall", Job::Uninstall, "-UnInstall"},
+      {"-SHELL", Job::Shell, "-SHELL"}, {"-shell ", Job::Wizard, "-shell "},
+      {" -shell", Job::Wizard, " -shell"}, {"-shellx", Job::Wizard, "-shellx"},
+      {"", Job::Wizard, ""}, {"/web/site", Job::Wizard, "/web/site"},
+      {"\"/web/my site\"", Job::Wizard, "/web/my site"}, {"\"/web/site", Job::Wizard, "/web/sit"},
+      {"\"", Job::Wizard, ""}, {"/web/\"a\"", Job::Wizard, "/web/\"a\""},
+      // clang-format on
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(JobOfTail(c.tail), c.job) << '"' << c.tail << '"';
-    EXPECT_EQ(StartPathOfTail(c.tail), c.path) << c.tail;
-  }
+  for (const auto& [tail, job, path] : cases)
+    EXPECT_EQ(std::pair(JobOfTail(tail), StartPathOfTail(tail)), std::pair(job, std::string(path)))
+        << '"' << tail << '"';
   EXPECT_EQ(ProgramFolder("/usr/bin/urlsmith"), "/usr/bin/");
   EXPECT_EQ(ProgramFolder("/urlsmith"), "/");
   EXPECT_EQ(ProgramFolder("urlsmith"), "./");

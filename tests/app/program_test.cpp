@@ -1,6 +1,3 @@
-// The program as users start it, as real processes: the folder action, the command-line
-// refusals, one wizard per user, and an installation into a temporary prefix that the installed
-// wizard finds its guide and Unspool in.
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -15,7 +12,6 @@
 namespace urlsmith::testing {
 namespace {
 
-// A home, settings and runtime folder of their own for the started programs.
 struct Profile {
   Profile() { ::chmod(run.c_str(), 0700); }
   QProcessEnvironment Environment(bool display) const {
@@ -29,7 +25,6 @@ struct Profile {
     if (display) env.insert("QT_QPA_PLATFORM", "offscreen");
     return env;
   }
-  // Starts the wizard; with `wait` runs it to its end, else waits until it listens.
   std::unique_ptr<QProcess> Start(const QStringList& args, bool display, bool wait = true) const {
     auto p = std::make_unique<QProcess>();
     p->setProcessEnvironment(Environment(display));
@@ -84,18 +79,12 @@ TEST(Program, ShellWritesTheFolderActionAndUninstallRemovesEverything) {
   // Refusals: a file where the settings folder should be, no display, a path too long.
   Profile broken;
   broken.temp.Write(".local/share", "a file where the folder should be");
-  const struct {
-    QStringList args;
-    int exitCode;
-    QString inErr;
-  } refusals[] = {
-      {{"-shell"},
-       255,
-       "Emergency Quit: Cannot open or create the settings folder!\n"
-       "Probably the settings folder is corrupt!\n"},
-      {{"-shell", "x"}, 2, "needs a display"},  // a start path
-      {{QString(5000, 'a')}, 2, "too long"},
-  };
+  // clang-format off
+  const struct { QStringList args; int exitCode; QString inErr; } refusals[] = {
+      {{"-shell"}, 255, "Emergency Quit: Cannot open or create the settings folder!\n"
+                        "Probably the settings folder is corrupt!\n"},
+      {{"-shell", "x"}, 2, "needs a display"}, {{QString(5000, 'a')}, 2, "too long"}};
+  // clang-format on
   for (const auto& r : refusals) {
     QString err;
     EXPECT_EQ(broken.Run(r.args, false, &err), r.exitCode);

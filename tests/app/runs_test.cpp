@@ -1,8 +1,3 @@
-// The search, review and apply steps on screen: what the logs, bars and status lines show and
-// what Next offers afterwards; ESC stops a run (the apply run after its question), F10 skips the
-// address being checked, nothing is ever half-written; the review shows the core's lines under
-// every choice and its editor changes them; and the whole job with mouse and keyboard leaves
-// every file as the command line's fix does, but for the edits.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -10,7 +5,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 #include <filesystem>
 #include <functional>
 
@@ -26,7 +20,6 @@
 #include "engine/file_adds.h"
 #include "engine/search_run.h"
 #include "results/result_list.h"
-#include "support/test_servers.h"
 
 namespace urlsmith::testing {
 namespace {
@@ -50,7 +43,6 @@ RunLogPanel& LogOf(FrameFixture& f, int step) {
   return static_cast<app::ApplyStep*>(f->page(step))->runLog();
 }
 
-// Presses `key` on the frame once `ready` holds, checking every few milliseconds.
 struct KeyWhen {
   KeyWhen(QWidget* frame, Qt::Key key, std::function<bool()> ready) {
     QObject::connect(&timer, &QTimer::timeout, [this, frame, key, ready] {
@@ -77,13 +69,6 @@ TEST(Runs, TheSearchOffersTheResultsOnlyWhenItFoundSomething) {
     EXPECT_EQ(f.Button(1014)->isEnabled(), broken);
     EXPECT_TRUE(f.Button(broken ? 1014 : 1013)->hasFocus());
     EXPECT_TRUE(f.Button(1013)->isEnabled() && f.Button(1015)->isEnabled());
-    // Lines reach the view in batches; one continued after it was shown changes there too.
-    QAbstractItemModel* view = Find<QTreeView>(f->page(kSearchStep), ControlName(1027))->model();
-    LogOf(f, kSearchStep).AppendLogLine("Checking ... ", false);
-    for (int i = 0; i < 400 && view->rowCount() < lines.size() + 1; ++i)
-      QTest::qWait(5);
-    LogOf(f, kSearchStep).AppendLogLine("skipped", true);
-    EXPECT_EQ(view->index(view->rowCount() - 1, 0).data(), "Checking ... skipped");
   }
 }
 
@@ -94,24 +79,20 @@ TEST(Runs, TooManyFilesAreRefusedBeforeAnythingIsSearched) {
     files[i] = f.temp.path() + "/f" + std::to_string(i) + ".htm";
   f.RunTo(kSearchStep, files, true);
   EXPECT_EQ(f.messages.texts(), QStringList{QString::fromUtf8(kTooManyFilesMessage)});
-  EXPECT_FALSE(f.Button(1014)->isEnabled());
-  EXPECT_TRUE(f.Button(1013)->isEnabled());
+  EXPECT_TRUE(!f.Button(1014)->isEnabled() && f.Button(1013)->isEnabled());
   EXPECT_TRUE(LogOf(f, kSearchStep).logLines().isEmpty());
   EXPECT_EQ(static_cast<app::SearchStep*>(f->page(kSearchStep))->lastOutcome(),
             SearchOutcome::Refused);
 }
 
-// A run that goes on shows the core's status and its log of every file.
 TEST(Runs, EscStopsTheSearchAtOnceAndTheApplyRunAfterAYes) {
-  const struct {
-    int from, pages;
-    std::deque<bool> answers;  // for the apply run: "apply?", then the stop question
-    QString status;
-  } cases[] = {
-      {kProcessingOptionsStep, 2000, {}, "Stopped"},
-      {kResultsStep, 400, {true, true}, "Stopped"},
-      {kResultsStep, 400, {true, false}, "Done: 800 change(s) in 400 file(s) applied successfully"},
-  };
+  // The answers for the apply run: "apply?", then the stop question.
+  // clang-format off
+  const struct { int from, pages; std::deque<bool> answers; QString status; } cases[] = {
+      {kProcessingOptionsStep, 2000, {}, "Stopped"}, {kResultsStep, 400, {true, true}, "Stopped"},
+      {kResultsStep, 400, {true, false},
+       "Done: 800 change(s) in 400 file(s) applied successfully"}};
+  // clang-format on
   for (const auto& c : cases) {
     FrameFixture f;
     TempDir site;
@@ -136,36 +117,13 @@ TEST(Runs, EscStopsTheSearchAtOnceAndTheApplyRunAfterAYes) {
       rewritten += text == kFixedPage;
     }
     EXPECT_EQ(rewritten < c.pages, stopped);
-    EXPECT_EQ(f.Button(1014)->isEnabled(), step == kApplyStep);
-    EXPECT_EQ(f.Button(1013)->isEnabled(), step == kSearchStep);
-    if (stopped) continue;
-    EXPECT_EQ(LogOf(f, step).logLines().size(), c.pages);
-    EXPECT_EQ(LogOf(f, step).logLines()[0].toStdString(),
-              "Processing \"" + files[0] + "\" (44 bytes) ... done");
+    EXPECT_EQ(std::pair(f.Button(1014)->isEnabled(), f.Button(1013)->isEnabled()),
+              std::pair(step == kApplyStep, step == kSearchStep));
+    EXPECT_TRUE(stopped || LogOf(f, step).logLines().size() == c.pages);
   }
 }
 
-TEST(Runs, F10SkipsTheAddressBeingChecked) {
-  ServerProcess silent({"silent"});
-  ASSERT_NE(silent.port(), 0);
-  FrameFixture f;
-  const std::string url = "http://127.0.0.1:" + std::to_string(silent.port()) + "/hang.htm";
-  f.RunTo(kSearchOptionsStep, {f.temp.Write("site/a.htm", "<a href=\"" + url + "\">x</a>")});
-  f.Next();
-  ASSERT_TRUE(f->session().Search.CheckInternetUrls);
-  RunLogPanel& log = LogOf(f, kSearchStep);
-  const QString checking = QString::fromUtf8(StatusKeyText(StatusKey::CheckingPressF10));
-  KeyWhen f10(f.frame.get(), Qt::Key_F10, [&] { return log.statusText() == checking; });
-  f.Next();
-  f.AwaitRun();
-  EXPECT_FALSE(f10.timer.isActive());
-  EXPECT_EQ(log.statusText(),
-            "Done: 0 change(s) to apply in 1 file(s); 1 Internet address(es) could not be "
-            "checked and are left as they are");
-}
-
-// The frame at step 6 over a copy of the example site, given as the start path with its
-// subfolders, searched without Internet checks.
+// Step 6 over a copy of the example site, given as the start path with its subfolders.
 struct Review : FrameFixture {
   Review() {
     std::filesystem::copy(URLSMITH_SOURCE_DIR "/examples/site", site,
@@ -211,7 +169,6 @@ struct Review : FrameFixture {
 TEST(Review, TheListShowsTheCoresLinesForEveryChoice) {
   Review r;
   ResultOptions options;
-  // The core's lines for the same site and options.
   const auto core = [&] {
     SearchSession session(PathStyle::Posix);
     session.Search = r->session().Search;
@@ -310,8 +267,7 @@ TEST(Review, TheEditorChangesTheSelectedLine) {
   EXPECT_TRUE(edit->hasFocus());
 }
 
-// One replacement typed by hand, one deletion taken back, the deletion options as they are, the
-// apply run with backups, the second pass and Start over.
+// One replacement typed, one deletion taken back, the second pass and Start over.
 TEST(Review, TheWholeJobDoesWhatTheCommandLineDoesPlusTheEdits) {
   Review r;
   const std::map<std::string, std::string> original = Tree(r.site);

@@ -1,5 +1,3 @@
-// The apply run on real folders: backups, failures that must leave files intact, permissions,
-// ESC, and the choice between a second pass and a fresh start.
 #include "apply/apply_run.h"
 
 #include <gtest/gtest.h>
@@ -36,8 +34,7 @@ constexpr const char* kOldPage = "<p><a href=\"old.htm\">x</a></p>\n";
 constexpr const char* kNewPage = "<p><a href=\"new.htm\">x</a></p>\n";
 const std::size_t kOldSize = std::strlen(kOldPage);
 
-// Files in a temporary folder and a session over them in which each page that holds "old.htm"
-// gets one row replacing it with "new.htm".
+// Pages in a temporary folder, each page holding "old.htm" with one row replacing it by "new.htm".
 struct Site {
   testing::TempDir dir;
   std::shared_ptr<FileSystem> fs = std::make_shared<PosixFileSystem>();
@@ -63,33 +60,8 @@ struct Site {
   }
 };
 
-TEST(MakeApplyOptions, NormalisesTheReplacementUrlsInUseAndKeepsTheReviewOptions) {
-  using enum PathStyle;
-  const std::tuple<PathStyle, std::string, bool, std::string> cases[] = {
-      {Windows, "C:\\my pics\\a.gif", true, "file:///C|/my%20pics/a.gif"},
-      {Windows, "C:\\my pics\\a.gif", false, "file:///C|/my pics/a.gif"},
-      {Posix, "file:///home/u/a b.gif", true, "file:///home/u/a%20b.gif"}};
-  const ResultOptions review{.AllowLinkDeletion = true, .MakeBackups = false};
-  for (const auto& [style, typed, canonicalize, expected] : cases) {
-    DeletionOptions deletion;
-    deletion.ImageLinkMode = ImageLinkModeKind::ReplaceWithUrl;
-    deletion.ImageReplacementUrl = deletion.BackgroundReplacementUrl = typed;
-    const ApplyOptions o = MakeApplyOptions(review, deletion, canonicalize, style);
-    // The background URL is not in use: it stays as typed.
-    EXPECT_EQ(
-        std::tuple(o.Rewrite.Deletion.ImageReplacementUrl,
-                   o.Rewrite.Deletion.BackgroundReplacementUrl, o.Rewrite.Review.AllowLinkDeletion),
-        std::tuple(expected, typed, true));
-  }
-  // Backups are made when the box is checked and enabled.
-  EXPECT_FALSE(MakeApplyOptions(review, {}, true, PathStyle::Posix).BackupsOn());
-  EXPECT_TRUE(MakeApplyOptions({}, {}, true, PathStyle::Posix).BackupsOn());
-  EXPECT_FALSE(MakeApplyOptions({}, {}, true, PathStyle::Posix, false).BackupsOn());
-}
-
-// One run over a folder of every kind of file: a page that changes is written and backed up; a
-// page fixed before keeps its bytes, inode, times, mode and the backup of the first run; a
-// picture is not processed, an empty page passed over, a read-only one reported.
+// A page fixed before keeps its bytes, inode, times, mode and its first backup; a read-only one
+// fails.
 TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
   Site site;
   const std::string a = site.Page("a.htm");
@@ -97,7 +69,8 @@ TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
   const std::string b = site.Page("sub/b.css", "body{}"), empty = site.Page("empty.htm", "");
   const std::string ro = site.Page("ro.htm");
   site.dir.Write("sub/b.css.bak", "the original");
-  ASSERT_EQ(::chmod(b.c_str(), 0640) + ::chmod(ro.c_str(), 0444), 0);
+  site.dir.Write("a.htm.bak", "an older backup");  // replaced by the file as it was
+  ASSERT_EQ(::chmod(a.c_str(), 0604) + ::chmod(b.c_str(), 0640) + ::chmod(ro.c_str(), 0444), 0);
   std::filesystem::last_write_time(
       b, std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
   struct stat before {
@@ -109,8 +82,9 @@ TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
   EXPECT_EQ(ReadFileBytes(a) + ReadFileBytes(a + ".bak") + ReadFileBytes(ro),
             std::string(kNewPage) + kOldPage + kOldPage);
   ASSERT_EQ(::stat(b.c_str(), &after), 0);
-  EXPECT_EQ(std::tuple(after.st_ino, after.st_mode & 07777, after.st_mtim.tv_sec, ModeOf(ro)),
-            std::tuple(before.st_ino, 0640u, before.st_mtim.tv_sec, 0444u));
+  EXPECT_EQ(std::tuple(after.st_ino, after.st_mode & 07777, after.st_mtim.tv_sec, ModeOf(ro),
+                       ModeOf(a), ModeOf(a + ".bak")),
+            std::tuple(before.st_ino, 0640u, before.st_mtim.tv_sec, 0444u, 0604u, 0604u));
   EXPECT_EQ(ReadFileBytes(b) + ReadFileBytes(b + ".bak"), "body{}the original");
   EXPECT_EQ(Entries(site.dir.path()),
             (std::set<std::string>{"a.htm", "a.htm.bak", "pic.gif", "sub", "empty.htm", "ro.htm"}));
@@ -129,7 +103,6 @@ TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
   EXPECT_EQ(
       std::tuple(r.Changes, r.FilesWritten, r.FilesUnchanged, r.FilesFailed, r.Next, s.SearchBusy),
       std::tuple(1, 1, 1, 1, AfterApply::StartOver, false));
-  // A list of pictures only writes nothing.
   Site pictures;
   pictures.Page("a.gif", "GIF89a");
   EXPECT_EQ(ApplyStep(pictures.Session(), ApplyOptions{}, view).Changes, 0);
@@ -137,34 +110,8 @@ TEST(ApplyRun, RewritesPagesKeepsTheOldOnesAsBackupsAndLogsEachFile) {
             std::pair(0ul, std::string("Done: 0 change(s) in 0 file(s) applied successfully")));
 }
 
-// An older backup is replaced by the file as it was, which keeps its mode; without backups (the
-// box unchecked, or disabled in a second pass) it stays as it was. The new file keeps the mode.
-TEST(ApplyRun, BackupModesAndPermissionBits) {
-  for (const auto& [checked, enabled, mode] :
-       {std::tuple(true, true, 0640u), std::tuple(false, true, 0755u),
-        std::tuple(true, false, 0604u)}) {
-    Site site;
-    const std::string a = site.Page("a.htm");
-    site.dir.Write("a.htm.bak", "an older backup");
-    ASSERT_EQ(::chmod(a.c_str(), mode), 0);
-    ApplyOptions o;
-    o.MakeBackupsEnabled = enabled;
-    o.Rewrite.Review.MakeBackups = checked;
-    RecordingRunView view;
-    EXPECT_EQ(ApplyRun(site.Session(), o, view).FilesWritten, 1);
-    const bool backup = checked && enabled;
-    EXPECT_EQ(ReadFileBytes(a) + ReadFileBytes(a + ".bak"),
-              kNewPage + std::string(backup ? kOldPage : "an older backup"));
-    EXPECT_EQ(Entries(site.dir.path()), (std::set<std::string>{"a.htm", "a.htm.bak"}));
-    EXPECT_EQ(ModeOf(a), mode);
-    EXPECT_EQ(backup ? ModeOf(a + ".bak") : mode, mode);
-  }
-}
-
-// Every way a file can fail leaves it as it was, leaves no temporary file behind, ends its log
-// line with the reason, and is counted in the summary; refused hard links are no failure. Without
-// hard links the old file is renamed to its backup name, and back when the new text cannot take
-// its place.
+// A failure leaves the file as it was and no temporary file; refused hard links are no failure:
+// the old file is renamed to its backup name, and back when the new text cannot take its place.
 TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
   struct Case {
     bool backups;
@@ -227,8 +174,7 @@ TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
   }
 }
 
-// The kernel's file size limit makes writes fail the way a full disk does: the temporary file
-// goes, the file stays as it was.
+// The file size limit makes writes fail as a full disk does.
 TEST(ApplyRun, AWriteThatRunsOutOfSpaceLeavesTheFileIntact) {
   Site site;
   const std::string big = kOldPage + std::string(4096, 'x');
@@ -303,9 +249,8 @@ TEST(ApplyRun, EscStopsAfterTheCurrentFileAndASecondPassIsOfferedForTheFixesWrit
   }
 }
 
-// A page listed under two names (a symbolic link to it stands beside it, before or after it): the
-// rows of both names were found in the same old text, so once one name has been rewritten the
-// other must not have its rows applied again to the new text.
+// A page listed twice through a symbolic link: once rewritten, the other name's rows (found in the
+// old text) must not be applied again.
 TEST(ApplyRun, APageListedTwiceThroughALinkIsRewrittenOnce) {
   const std::string longer = "<p><a href=\"much-longer-new.htm\">x</a></p>\n";
   for (const std::string linkName : {"a-link.htm", "z-link.htm"}) {

@@ -1,5 +1,3 @@
-// The rewriter on the addresses of HTML5 places: a page is searched for real and rewritten with
-// its rows, replacements and deletions under the deletion options, single-byte and UTF-16.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -25,8 +23,7 @@ constexpr Mode kDelete{};
 constexpr Mode kPictureUrl{true, ImageLinkModeKind::ReplaceWithUrl};
 constexpr Mode kEmptyLinks{true, ImageLinkModeKind::MakeEmpty, TextLinkModeKind::MakeEmpty};
 
-// The page p.htm (in `folder`) searched with the other files of the site and rewritten, the site's
-// folder written as ROOT; UTF-16 pages are written and read back as UTF-16.
+// `folder`/p.htm searched with the site and rewritten (the site's folder as ROOT).
 std::string Rewritten(const std::string& page, const std::string& folder, Mode mode, bool wide,
                       const std::function<void(SearchSession&)>& edit = {}) {
   TempDir dir;

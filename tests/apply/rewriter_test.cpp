@@ -1,5 +1,3 @@
-// The rewriter on pages with hand-made rows: every position is found in the page text, and every
-// result is compared byte for byte.
 #include "apply/rewriter.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +17,6 @@ using TL = TextLinkModeKind;
 
 constexpr const char* kPage = "/site/www/a/page.htm";
 
-// A session over one page with hand-made rows (see testing::RowText).
 struct Fixture {
   SearchSession session;
   explicit Fixture(std::string page = kPage, PathStyle style = PathStyle::Posix) : session(style) {
@@ -30,7 +27,6 @@ struct Fixture {
     for (const RowText& s : rows)
       session.LinkTable.push_back(testing::RowIn(page, s, file));
   }
-  // Rewrites the page as `text` in `encoding`; returns the number of its rows through `count`.
   std::vector<std::uint8_t> Rewrite(const TextView& text, const Opts& options,
                                     int* count = nullptr) {
     PageRewriter rewriter(session, options);
@@ -153,9 +149,8 @@ TEST(RewritePage, ReplacementsTargetsAndDeletionsOfSingleRows) {
   }
 }
 
-// With the base URL used as the root, a target under the root is the base URL (one slash
-// between) plus its path from the root, quoted as a whole when it was quoted; otherwise, and for
-// an empty base URL or a target outside the root, it is relative to the page.
+// With the base URL as the root, a target under the root is the base URL (one slash between) plus
+// its path; otherwise (no base URL, a target outside the root) it is relative to the page.
 TEST(RewritePage, RelativeReplacementsFollowThePageOrTheBaseUrl) {
   struct Case {
     bool useBase, baseAsRoot;
@@ -272,18 +267,9 @@ TEST(RewritePage, RowsAreAppliedInPositionOrderAndOverlapsSkipped) {
   EXPECT_EQ(f.Run(page, {}, &count),
             R"(<img src="A.gif"><a href="B.htm">x</a><a href="first.htm">y</a>)");
   EXPECT_EQ(count, 6);
-
-  SearchSession s;
-  s.FileList.Append("/a.htm");
-  s.FileList.Append("/b.htm");
-  for (const auto& [file, pos] :
-       std::vector<std::pair<int, int>>{{0, 50}, {1, 5}, {0, 10}, {0, 50}, {0, 10}})
-    s.LinkTable.push_back(LinkEntry{file, 0, pos, 0, 0, "", ""});
-  EXPECT_EQ(GatherRowsByFile(s), (std::vector<std::vector<std::int32_t>>{{2, 4, 0, 3}, {1}}));
 }
 
-// A UTF-16 page is written in its own byte order after one byte-order mark, its values (in the
-// session's code page) as UTF-16; an odd trailing byte is kept.
+// Values (in the session's code page) are written as UTF-16; an odd trailing byte is kept.
 TEST(RewritePage, Utf16PagesAreRewrittenInUtf16InTheirOwnByteOrder) {
   const std::string page =
       "<p><a href=\"gone.htm\">\nLink</a> <A HREF=x.htm>y</A> <img src='old.gif'></p>";

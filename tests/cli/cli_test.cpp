@@ -1,11 +1,8 @@
-// The command-line program as scripts use it, run as the real process: arguments and refusals,
-// the review lines of scan, the whole job of fix, a fix killed midway, and Ctrl-C and Ctrl-\.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -25,15 +22,10 @@ TEST(Cli, ArgumentsAreCheckedAndRefusalsTouchNothing) {
   dir.Write("site/img/x.gif", "GIF89a");
   const std::string folder = dir / "site", empty = dir.MakeDir("empty");
   const auto before = Tree(folder);
-  const struct {
-    std::vector<std::string> args;
-    int exitCode;
-    std::string inOut, inErr;
-  } cases[] = {
-      {{"--help"}, 0, "Usage: urlsmith-cli scan", ""},
-      {{"scan", "--help"}, 0, "--no-internet", ""},
-      {{"--version"}, 0, "urlsmith-cli", ""},
-      {{}, 2, "", "Usage:"},
+  // clang-format off
+  const struct { std::vector<std::string> args; int exitCode; std::string inOut, inErr; } cases[]{
+      {{"--help"}, 0, "Usage: urlsmith-cli scan", ""}, {{"scan", "--help"}, 0, "--no-internet", ""},
+      {{"--version"}, 0, "urlsmith-cli", ""}, {{}, 2, "", "Usage:"},
       {{"frobnicate"}, 2, "", "unknown command \"frobnicate\""},
       {{"scan"}, 2, "", "no file or folder given"},
       {{"scan", "--base-url"}, 2, "", "--base-url needs a value"},
@@ -51,6 +43,7 @@ TEST(Cli, ArgumentsAreCheckedAndRefusalsTouchNothing) {
       {{"scan", "--no-internet", "--cache-age", "30m", folder}, 1, "", ""},
       {{"scan", "--no-internet", "--cache-age", "2h", folder}, 1, "", ""},
       {{"scan", "--no-internet", "--cache-age", "3600", folder}, 1, "", ""},
+      // clang-format on
       {{"fix", "--text-links", "bold", folder}, 2, "", "--text-links takes text or empty"},
       {{"fix", "--image-url", "", folder}, 2, "", "The replacement URL cannot be empty!"},
       {{"fix", "--no-internet", folder}, 2, "", "confirm with --yes when not on a terminal"},
@@ -74,9 +67,14 @@ TEST(Cli, TheFileListAndTheRunLog) {
   dir.Write("index.htm", "<html><body>No links here.</body></html>");
   const std::string page = dir.Write("sub/page.htm", "<p>nothing</p>");
   dir.Write("sub/deeper/pic.gif", "GIF89a");
+  const std::string leftover =
+      dir.Write("sub/.urlsmith-999999999-AbC123", "half");  // a killed run's
   const ProcessResult r = RunCli({"scan", "--no-internet", dir.path()});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, leftover + " ... removed: left behind by an interrupted run"))
+      << r.err;
+  EXPECT_FALSE(fs::exists(leftover));
   EXPECT_TRUE(Contains(r.err, ">> Counting processable files ... 2 file(s) found")) << r.err;
   EXPECT_TRUE(Contains(r.err, page + " (14 bytes) ... 0 change(s) to apply"));
   EXPECT_TRUE(Contains(r.err, "Done: 0 change(s) to apply in 2 file(s)"));
@@ -86,8 +84,6 @@ TEST(Cli, TheFileListAndTheRunLog) {
   EXPECT_EQ(RunCli({"scan", "-q", "--no-internet", dir.path()}).err, "");
 }
 
-// The example site: scan prints its review lines, fix repairs it with backups of the old bytes and
-// unspool restores it.
 TEST(Cli, TheExampleSiteIsReviewedFixedAndRestored) {
   TempDir dir;
   const std::string site = dir / "site";
@@ -95,18 +91,16 @@ TEST(Cli, TheExampleSiteIsReviewedFixedAndRestored) {
   const auto before = Tree(site);
   const ProcessResult r = RunCli({"scan", "--no-internet", "--sort", "url", site});
   EXPECT_EQ(r.exitCode, 1) << r.err;
-  EXPECT_EQ(r.out,
-            ">> Link deletion is prohibited. The \"DELETE\" items are hidden.\n"
-            "REPLACE (1): \"baker@example.com\" --> \"mailto:baker@example.com\"\n"
-            "REPLACE (1): \"contact.htm\" --> \"info/contact.htm\"\n"
-            "REPLACE (1): \"http:example.com/market\" --> \"http://example.com/market\"\n"
-            "REPLACE (1): \"images/banner.jpg\" --> \"img/banner.jpg\"\n"
-            "REPLACE (1): \"item.htm\" --> \"items/item.htm\"\n"
-            "REPLACE (1): \"my recipes.htm\" --> \"my%20recipes.htm\"\n"
-            "REPLACE (1): \"www.example.com/flour\" --> \"http://www.example.com/flour\"\n"
-            "REPLACE (1): \"http://www.example.com/news.htm\" --> \"saved/news.htm\"\n"
-            "ORPHAN: \"" +
-                site + "/img/unused.gif\"\n");
+  // The rows themselves are the search's (see ExampleSite); here their order under --sort url.
+  EXPECT_TRUE(
+      r.out.starts_with(">> Link deletion is prohibited. The \"DELETE\" items are hidden.\n"
+                        "REPLACE (1): \"baker@example.com\" --> \"mailto:baker@example.com\"\n"
+                        "REPLACE (1): \"contact.htm\" --> \"info/contact.htm\"\n"))
+      << r.out;
+  EXPECT_TRUE(
+      r.out.ends_with("REPLACE (1): \"http://www.example.com/news.htm\" --> "
+                      "\"saved/news.htm\"\nORPHAN: \"" +
+                      site + "/img/unused.gif\"\n"));
   EXPECT_TRUE(Contains(r.err, "Done: 12 change(s) to apply in 10 file(s)")) << r.err;
 
   // Unchecked Internet links stay as they are, unless the pages are to be rid of them; --exclude
@@ -132,23 +126,16 @@ TEST(Cli, TheExampleSiteIsReviewedFixedAndRestored) {
     EXPECT_EQ(RunCli(args).out, out) << ::testing::PrintToString(options);
   }
 
-  const ProcessResult json = RunCli({"scan", "--no-internet", "--format", "json", site});
-  EXPECT_EQ(json.exitCode, 1);
-  EXPECT_TRUE(Contains(json.out, "\"groups\": 8")) << json.out;
-  EXPECT_TRUE(Contains(json.out, "\"makeBackups\": true"));
   EXPECT_TRUE(
       Contains(RunCli({"fix", "--no-internet", "--format", "json", "--no-backups", site}).out,
                "\"makeBackups\": false"));
 
   const ProcessResult fixed = RunCli({"fix", "--no-internet", "--allow-deletion", "--yes", site});
   ASSERT_EQ(fixed.exitCode, 0) << fixed.err;
-  EXPECT_TRUE(Contains(fixed.out, "REPLACE (1): \"contact.htm\" --> \"info/contact.htm\""));
   EXPECT_TRUE(Contains(fixed.err, "applied successfully")) << fixed.err;
   const auto after = Tree(site);
   for (const auto& [rel, bytes] : before)  // every backup holds the original bytes
     EXPECT_EQ(after.contains(rel + ".bak") ? after.at(rel + ".bak") : bytes, bytes) << rel;
-  const std::string index = ReadFileBytes(site + "/index.htm");
-  EXPECT_TRUE(Contains(index, "<a href=\"info/contact.htm\">Contact</a>")) << index;
   // The repaired site has nothing left to change.
   EXPECT_EQ(RunCli({"scan", "--no-internet", "--allow-deletion", site}).exitCode, 0);
 
@@ -156,49 +143,6 @@ TEST(Cli, TheExampleSiteIsReviewedFixedAndRestored) {
   EXPECT_EQ(Tree(site), before);
 }
 
-// `fix` killed at random moments: every file is its old or its new self, every new file's
-// backup is its original, and the next run removes what the killed one left behind.
-TEST(Cli, AKilledFixLosesNothingAndItsLeftoversGoAtTheNextRun) {
-  TempDir dir;
-  const std::string site = dir / "site";
-  std::map<std::string, std::string> original, fixed;
-  for (int i = 0; i < 400; ++i) {
-    const std::string name = "p" + std::to_string(i) + ".htm", pic = std::to_string(i % 7) + ".gif";
-    original[name] = "<p>" + std::string(2000, 'x') + "<a href=\"pic" + pic + "\">x</a></p>\n";
-    fixed[name] = "<p>" + std::string(2000, 'x') + "<a href=\"img/pic" + pic + "\">x</a></p>\n";
-    dir.Write("site/" + name, original[name]);
-    dir.Write("site/img/pic" + pic, "GIF");
-  }
-
-  std::srand(20261207);
-  bool leftBehind = false;
-  for (int round = 0; round < 6; ++round) {
-    SCOPED_TRACE(round);
-    {
-      Process run({URLSMITH_CLI_PATH, "fix", "--no-internet", "--yes", site});
-      ::usleep(static_cast<useconds_t>(20'000 + std::rand() % 250'000));
-    }                    // killed
-    leftBehind = false;  // a later run removes what an earlier one left
-    for (const auto& [name, bytes] : Tree(site)) {
-      if (name.starts_with(".urlsmith-")) {
-        leftBehind = true;
-      } else if (name.ends_with(".bak")) {
-        EXPECT_EQ(bytes, original.at(name.substr(0, name.size() - 4))) << name;
-      } else if (original.contains(name)) {
-        EXPECT_TRUE(bytes == original.at(name) || bytes == fixed.at(name)) << name;
-        EXPECT_TRUE(bytes == original.at(name) || fs::exists(site + "/" + name + ".bak"));
-      }
-    }
-  }
-  // The next run lists none of the leftovers, removes them and says so.
-  const ProcessResult next = RunCli({"scan", "--no-internet", site});
-  EXPECT_TRUE(!leftBehind || Contains(next.err, "removed: left behind by an interrupted run"));
-  for (const auto& [name, bytes] : Tree(site))
-    EXPECT_FALSE(name.starts_with(".urlsmith-")) << name;
-  EXPECT_FALSE(Contains(next.out, ".urlsmith-"));
-}
-
-// Ctrl-\ skips a hanging Internet check, Ctrl-C stops the run.
 TEST(Cli, SignalsReachTheRun) {
   ServerProcess server({"silent"});
   ASSERT_NE(server.port(), 0);
@@ -220,7 +164,7 @@ TEST(Cli, SignalsReachTheRun) {
   }
 }
 
-// A stream that collects what is written to it and presses Ctrl-C when a text shows up.
+// Presses Ctrl-C when `trigger` is written.
 struct InterruptingStream {
   std::string text, trigger;
   bool raised = false;

@@ -1,7 +1,4 @@
-// The reports of urlsmith-cli read back by real parsers: JUnit XML against the JUnit schema that
-// CI servers read (xmllint) and with Python's XML parser, SARIF with a JSON parser and the SARIF
-// 2.1.0 schema (Python's jsonschema; scripts/setup fetches the schema), Markdown by its table
-// structure; and the options of modern pages on the command line.
+// The reports read back by real parsers (scripts/setup fetches the SARIF schema).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,7 +22,6 @@ const std::string kSource = URLSMITH_SOURCE_DIR;
 const std::string kJunitSchema = kSource + "/tests/cli/junit.xsd";
 const std::string kSarifSchema = kSource + "/.cache/test-schemas/sarif-2.1.0-rtm.5.json";
 
-// Every JUnit test case as "name failures", and the suite's counts.
 constexpr const char* kReadJunit = R"(
 import sys, xml.etree.ElementTree as et
 root = et.parse(sys.argv[1]).getroot()
@@ -35,7 +31,6 @@ for case in suite.iter('testcase'):
     print(case.get('name'), len(case.findall('failure')))
 )";
 
-// Validates the SARIF log against the schema and prints every result.
 constexpr const char* kReadSarif = R"(
 import sys, json, jsonschema
 log = json.load(open(sys.argv[1], encoding='utf-8'))
@@ -56,7 +51,6 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The report of `dir` in `format`, written to report.FORMAT in it; returns its path.
 std::string Report(const TempDir& dir, const std::string& format, int expectedExit = 1) {
   const std::string file = dir / ("report." + format);
   const auto r =
@@ -66,8 +60,7 @@ std::string Report(const TempDir& dir, const std::string& format, int expectedEx
   return file;
 }
 
-// A site with a replacement and a broken link on the third line of a page, a UTF-16 page whose
-// link stands after characters outside ASCII (one of them a surrogate pair), and a clean page.
+// A replacement and a broken link on line 3, a UTF-16 page with a surrogate pair, a clean page.
 struct ReportSite {
   TempDir dir;
   ReportSite() {
@@ -83,7 +76,6 @@ struct ReportSite {
 };
 
 TEST(ReportFormats, JunitIsValidForCiServersWithATestCasePerFile) {
-  // The schema's verdict and the test cases as Python reads them.
   const auto read = [](const std::string& file) {
     const auto valid = RunProcess({"/usr/bin/xmllint", "--noout", "--schema", kJunitSchema, file});
     EXPECT_EQ(valid.exitCode, 0) << valid.err;
