@@ -1,18 +1,73 @@
 #include "engine/file_list.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace urlsmith {
 
-bool ResolveDotSegments(std::string& path, PathStyle style) {
-  // Most paths have no dot step: a '.' at the start or right after a separator.
-  const std::string_view view = path;
-  bool steps = false;
-  for (std::size_t dot = view.find('.'); !steps && dot != std::string_view::npos;
-       dot = view.find('.', dot + 1)) {
-    steps = dot == 0 || IsPathSeparator(view[dot - 1], style);
+namespace {
+
+// Eight bytes with their ASCII capitals made small, all at once: a byte gets 0x20 added when it
+// lies in 'A'..'Z' (bytes of 0x80 and above stay as they are).
+inline std::uint64_t FoldWord(std::uint64_t w) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  const std::uint64_t low = w & ~kHigh;
+  const std::uint64_t fromA = low + (0x80 - 'A') * kOnes;      // high bit: byte >= 'A'
+  const std::uint64_t pastZ = low + (0x80 - 'Z' - 1) * kOnes;  // high bit: byte > 'Z'
+  const std::uint64_t capitals = (fromA ^ pastZ) & ~w & kHigh;
+  return w | (capitals >> 2);
+}
+
+// The eight bytes from `at` (fewer at the end, the rest zeros), letter case folded.
+inline std::uint64_t FoldedWordAt(std::string_view s, std::size_t at) {
+  std::uint64_t w = 0;
+  if (s.size() - at >= 8) {
+    std::memcpy(&w, s.data() + at, 8);  // one load
+  } else {
+    std::memcpy(&w, s.data() + at, s.size() - at);
   }
-  if (!steps) return true;
+  return FoldWord(w);
+}
+
+std::uint64_t Mix(std::uint64_t h, std::uint64_t w) {
+  h ^= w;
+  h *= 0x9E3779B97F4A7C15ULL;
+  return h ^ (h >> 29);
+}
+
+}  // namespace
+
+std::size_t FoldedHash::operator()(std::string_view s) const {
+  // Eight bytes at a time; the last, short word is filled with zeros and the length mixed in,
+  // so that keys differing only in trailing NULs still hash apart.
+  std::uint64_t h = s.size();
+  for (std::size_t i = 0; i < s.size(); i += 8)
+    h = Mix(h, FoldedWordAt(s, i));
+  return static_cast<std::size_t>(Mix(h, 0));
+}
+
+bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+  if (a.size() != b.size()) return false;
+  // Links mostly spell a file as the list does: the plain comparison settles those quickly.
+  if (std::memcmp(a.data(), b.data(), a.size()) == 0) return true;
+  for (std::size_t i = 0; i < a.size(); i += 8) {
+    if (FoldedWordAt(a, i) != FoldedWordAt(b, i)) return false;
+  }
+  return true;
+}
+
+bool HasDotSegments(std::string_view path, PathStyle style) {
+  for (std::size_t dot = path.find('.'); dot != std::string_view::npos;
+       dot = path.find('.', dot + 1)) {
+    if (dot == 0 || IsPathSeparator(path[dot - 1], style)) return true;
+  }
+  return false;
+}
+
+bool ResolveDotSegments(std::string& path, PathStyle style) {
+  // Most paths have no dot step.
+  if (!HasDotSegments(path, style)) return true;
   if (path.size() >= 2 && path[0] == '.' && IsPathSeparator(path[1], style)) path.erase(0, 2);
   std::size_t i = 0;
   while (i < path.size()) {
@@ -100,17 +155,20 @@ void FileList::RebuildIndex() {
 }
 
 void FileList::IndexAppended(int index) {
-  byPath_.try_emplace(ToLowerAscii(paths_[static_cast<std::size_t>(index)]), index);
-  if (byNameValid_) {
-    byName_[ToLowerAscii(FileNameOf(paths_[static_cast<std::size_t>(index)], style_))].push_back(
-        index);
-  }
+  const std::string& path = paths_[static_cast<std::size_t>(index)];
+  byPath_.try_emplace(path, index);
+  if (byNameValid_) byName_[std::string(FileNameOf(path, style_))].push_back(index);
 }
 
 int FileList::FindListedFile(std::string_view path, int count) const {
-  std::string key(path);
-  if (!ResolveDotSegments(key, style_)) return -1;
-  std::transform(key.begin(), key.end(), key.begin(), FoldLower);
+  // Only a path with dot steps needs a resolved copy; the others are looked up as they are.
+  std::string resolved;
+  std::string_view key = path;
+  if (HasDotSegments(path, style_)) {
+    resolved = path;
+    if (!ResolveDotSegments(resolved, style_)) return -1;
+    key = resolved;
+  }
   const auto it = byPath_.find(key);
   if (it == byPath_.end() || it->second >= count) return -1;
   return it->second;
@@ -120,12 +178,12 @@ const std::vector<int>& FileList::FilesNamed(std::string_view name) const {
   if (!byNameValid_) {
     byName_.clear();
     for (int i = 0; i < size(); ++i) {
-      byName_[ToLowerAscii(FileNameOf(paths_[static_cast<std::size_t>(i)], style_))].push_back(i);
+      byName_[std::string(FileNameOf(paths_[static_cast<std::size_t>(i)], style_))].push_back(i);
     }
     byNameValid_ = true;
   }
   static const std::vector<int> kNoFiles;
-  const auto it = byName_.find(ToLowerAscii(name));
+  const auto it = byName_.find(name);
   return it == byName_.end() ? kNoFiles : it->second;
 }
 

@@ -12,6 +12,17 @@
 
 namespace urlsmith {
 
+// Hashing and equality for keys that ignore ASCII letter case, usable with any string_view, so
+// that a lookup neither copies nor folds its key first.
+struct FoldedHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const;
+};
+struct FoldedEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+
 class FileList {
  public:
   explicit FileList(PathStyle style = PathStyle::Posix) : style_(style) {}
@@ -53,10 +64,10 @@ class FileList {
   PathStyle style_;
   std::vector<std::string> paths_;
   std::vector<std::uint8_t> marks_;
-  // Folded path -> lowest index with that path.
-  std::unordered_map<std::string, int> byPath_;
-  // Folded file name -> ascending indices; built on first use.
-  mutable std::unordered_map<std::string, std::vector<int>> byName_;
+  // Path (letter case ignored) -> lowest index with that path.
+  std::unordered_map<std::string, int, FoldedHash, FoldedEqual> byPath_;
+  // File name (letter case ignored) -> ascending indices; built on first use.
+  mutable std::unordered_map<std::string, std::vector<int>, FoldedHash, FoldedEqual> byName_;
   mutable bool byNameValid_ = false;
 };
 
@@ -64,5 +75,8 @@ class FileList {
 // trailing ".." keeps the separator before it. Returns false when a ".." has no folder before
 // it. Windows style takes '\' and '/' as separators, POSIX style '/'.
 bool ResolveDotSegments(std::string& path, PathStyle style);
+// Whether the path has a "." or ".." step for ResolveDotSegments to resolve: a '.' at the start
+// or right after a separator.
+bool HasDotSegments(std::string_view path, PathStyle style);
 
 }  // namespace urlsmith

@@ -99,8 +99,17 @@ constexpr char FoldLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
+// Inline: the search calls these for every link, mostly with a short literal to match.
+constexpr bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldLower(a[i]) != FoldLower(b[i])) return false;
+  }
+  return true;
+}
+constexpr bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
 // Compares ignoring ASCII letter case; <0, 0 or >0 like strcmp (bytes compared unsigned).
 int CompareIgnoreCase(std::string_view a, std::string_view b);
 std::string ToLowerAscii(std::string_view s);

@@ -38,8 +38,9 @@ TEST(ResolveDotSegments, ResolvesParentAndCurrentSteps) {
 
 TEST(FileList, FindListedFileIgnoresAsciiCaseAndHonoursCount) {
   FileList list(PathStyle::Windows);
-  for (const char* p : {R"(C:\site\index.htm)", R"(C:\site\img\Logo.GIF)", R"(C:\site\a\b.htm)",
-                        R"(C:\SITE\INDEX.HTM)", "C:\\site\\caf\xC3\xA9.htm"})
+  for (const char* p :
+       {R"(C:\site\index.htm)", R"(C:\site\img\Logo.GIF)", R"(C:\site\a\b.htm)",
+        R"(C:\SITE\INDEX.HTM)", "C:\\site\\caf\xC3\xA9.htm", "C:\\site\\@[\xC1].htm"})
     list.Append(p);
   const struct {
     std::string path;
@@ -52,6 +53,8 @@ TEST(FileList, FindListedFileIgnoresAsciiCaseAndHonoursCount) {
       {R"(C:\site\missing.htm)", 5, -1}, {R"(C:\..\site\index.htm)", 5, -1},
       {"C:\\site\\CAF\xC3\xA9.htm", 5, 4},
       {"C:\\site\\CAF\xC3\x89.htm", 5, -1},  // only ASCII letters fold
+      {"C:\\SITE\\@[\xC1].HTM", 6, 5}, {"C:\\site\\`{\xC1}.htm", 6, -1},  // next to A and Z
+      {"C:\\site\\@[\xE1].htm", 6, -1},
       // clang-format on
   };
   for (const auto& c : cases)
