@@ -21,7 +21,6 @@
 namespace urlsmith {
 namespace {
 
-using testing::EndsWith;
 using testing::Entries;
 using testing::FaultyFs;
 using testing::ModeOf;
@@ -122,7 +121,7 @@ TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
   const std::string cannot = "failed: cannot ", unchanged = "; the file is unchanged";
   const auto renameTo = [](std::string_view suffix, int code) {
     return [suffix, code](Op op, auto&, auto& to) {
-      return op == Op::Rename && EndsWith(to, suffix) ? code : 0;
+      return op == Op::Rename && to.ends_with(suffix) ? code : 0;
     };
   };
   const auto noLinks = [](auto fault) {
@@ -131,7 +130,7 @@ TEST(ApplyRun, FailuresLeaveTheFileIntactAndAreReported) {
     };
   };
   const auto newText = [](Op op, auto& from, auto& to) {
-    return op == Op::Rename && EndsWith(to, ".htm") && !EndsWith(from, ".bak") ? EIO : 0;
+    return op == Op::Rename && to.ends_with(".htm") && !from.ends_with(".bak") ? EIO : 0;
   };
   const Case cases[] = {
       {true, renameTo(".bak", EACCES), cannot + "make the backup (Permission denied)" + unchanged,
@@ -222,7 +221,7 @@ TEST(ApplyRun, EscStopsAfterTheCurrentFileAndASecondPassIsOfferedForTheFixesWrit
     Site site;
     auto fs = std::make_shared<FaultyFs>();
     fs->fault = [&c](Op op, const std::string& near, auto&) {
-      return c.failB && op == Op::Write && EndsWith(near, "b.htm") ? ENOSPC : 0;
+      return c.failB && op == Op::Write && near.ends_with("b.htm") ? ENOSPC : 0;
     };
     site.fs = fs;
     for (const char* name : {"a.htm", "b.htm", "c.htm"})

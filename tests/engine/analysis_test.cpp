@@ -378,44 +378,5 @@ TEST(TargetAdder, QualificationByMode) {
   EXPECT_TRUE(qualifies("HTTP://WWW.SITE.COM/a.htm"));
 }
 
-// The target row of a link: its replacement, span and quote as "REPLACEMENT SPAN/QUOTE"; ""
-// when there is none.
-TEST(TargetAdder, EntryForms) {
-  const struct {
-    std::string html;      // the tag; its target value (if any) after "target="
-    std::string existing;  // the existing target as the scanner read it (empty: none)
-    bool quoteFlag;
-    std::string row;
-  } cases[] = {
-      {"<p>text <a href=\"x.htm\">", "", true, ":::\"_parent\" 0/0"},  // a new attribute
-      {"<a href=x.htm>", "", false, ":::_parent 0/0"},                 // ...in script text
-      {"<a href=x target=\"_top\">", "_top", true, ":::_parent 6/1"},
-      {"<a href=x target='_top'>", "_top", true, ":::_parent 6/1"},
-      {"<a href=x target=\\\"_top\\\">", "_top", true, ":::_parent 8/2"},
-      {"<a href=x target=_top>", "_top", true, ":::\"_parent\" 4/0"},
-      {"<a href=x target=_PARENT>", "_PARENT", true, ""},  // the same target, in other letters
-      {"<a href=x target=\"_top", "_top", true, ""},       // unreadable
-  };
-  for (const auto& t : cases) {
-    SearchSession session(PathStyle::Posix);
-    session.FileList.Append("/s/a.htm");
-    session.Processing.TargetName = "_parent";
-    const Pos tagPos = static_cast<Pos>(t.html.find("<a"));
-    const Pos targetPos = t.existing.empty() ? -1 : static_cast<Pos>(t.html.find("target=") + 7);
-    EXPECT_EQ(AddTargetEntry(session, AnsiView(t.html), 0, tagPos, targetPos, "x.htm", t.existing,
-                             t.quoteFlag),
-              t.row.empty() ? kNoRow : kRow);
-    std::string row;
-    for (const LinkEntry& r : session.LinkTable) {
-      row =
-          r.Replacement + " " + std::to_string(r.SpanLength) + "/" + std::to_string(r.QuoteLength);
-      EXPECT_EQ(r.Url, "x.htm");
-      EXPECT_EQ(r.TagPos, tagPos);
-      EXPECT_EQ(r.ValuePos, t.existing.empty() ? tagPos : targetPos);
-    }
-    EXPECT_EQ(row, t.row) << t.html;
-  }
-}
-
 }  // namespace
 }  // namespace urlsmith

@@ -37,63 +37,53 @@ std::string Write(const TempDir& dir, const std::string& name, const std::string
   return wide ? dir.WriteBytes(name, testing::Utf16Bytes(text, false)) : dir.Write(name, text);
 }
 
-// One place of each kind. '%' stands for the address; `quoted` says whether the address is the
-// whole attribute value in double quotes (else it is a part of a value).
-struct PlaceCase {
-  const char* page;
-  bool quoted;
-  const char* file = "p.htm";
-};
-const PlaceCase kPlaces[] = {
-    {R"(<img src="ok.gif" srcset="% 2x">)", false},
-    {R"(<picture><source srcset="ok.gif 1x, % 2x"></picture>)", false},
-    {R"(<source type="video/webm" src="%">)", true},
-    {R"(<track kind=captions src="%">)", true},
-    {R"(<audio controls src="%"></audio>)", true},
-    {R"(<video src="%"></video>)", true},
-    {R"(<video controls poster="%"></video>)", true},
-    {R"(<object type="image/svg+xml" data="%">no svg</object>)", true},
-    {R"(<meta http-equiv="Refresh" content="0; URL=%">)", false},
-    {R"(<svg><image href="%"/></svg>)", true},
-    {R"(<svg><image xlink:href="%"/></svg>)", true},
-    {R"(<svg><use href="%"/></svg>)", true},
-    {R"(<svg><use xlink:href="%"></use></svg>)", true},
-    {R"(<link rel=preload as=image imagesrcset="%, ok.gif 2x">)", false},
-    {R"(<form method=post action="%"></form>)", true},
-    {R"(<button formaction="%">Go</button>)", true},
-    {R"(<input type=submit formaction="%">)", true},
-    {R"(<blockquote cite="%">words</blockquote>)", true},
-    {R"(<q cite="%">words</q>)", true},
-    {R"(<ins cite="%">new</ins>)", true},
-    {R"(<del cite="%">old</del>)", true},
-    {R"(<style>@import "%" screen;</style>)", true},
-    {R"(@import '%'; body { color: red })", true, "s.css"},
+// One place of each kind; '%' stands for the address, which is a whole attribute value when
+// quoted on both sides (else a part of a value). A text that starts with "@" is a style sheet.
+const char* const kPlaces[] = {
+    // clang-format off
+    R"(<img src="ok.gif" srcset="% 2x">)",
+    R"(<picture><source srcset="ok.gif 1x, % 2x"></picture>)",
+    R"(<source type="video/webm" src="%">)", R"(<track kind=captions src="%">)",
+    R"(<audio controls src="%"></audio>)", R"(<video src="%"></video>)",
+    R"(<video controls poster="%"></video>)",
+    R"(<object type="image/svg+xml" data="%">no svg</object>)",
+    R"(<meta http-equiv="Refresh" content="0; URL=%">)", R"(<svg><image href="%"/></svg>)",
+    R"(<svg><image xlink:href="%"/></svg>)", R"(<svg><use href="%"/></svg>)",
+    R"(<svg><use xlink:href="%"></use></svg>)",
+    R"(<link rel=preload as=image imagesrcset="%, ok.gif 2x">)",
+    R"(<form method=post action="%"></form>)", R"(<button formaction="%">Go</button>)",
+    R"(<input type=submit formaction="%">)", R"(<blockquote cite="%">words</blockquote>)",
+    R"(<q cite="%">words</q>)", R"(<ins cite="%">new</ins>)", R"(<del cite="%">old</del>)",
+    R"(<style>@import "%" screen;</style>)", R"(@import '%'; body { color: red })",
+    // clang-format on
 };
 
 // Each kind broken and intact, and never when the HTML5 places are off.
 TEST(Html5Places, EachKindIsFoundWhereItStandsBrokenOrIntact) {
-  for (const PlaceCase& c : kPlaces) {
+  for (const std::string_view place : kPlaces) {
     for (const bool wide : {false, true}) {
       for (const bool broken : {true, false}) {
-        SCOPED_TRACE(std::string(c.page) + (wide ? " utf-16" : " ansi") +
+        SCOPED_TRACE(std::string(place) + (wide ? " utf-16" : " ansi") +
                      (broken ? " broken" : " intact"));
         TempDir dir;
         dir.Write("ok.gif", "GIF89a");
         dir.Write("there.htm", "x");
         const std::string url = broken ? "gone/none.x" : "there.htm";
-        std::string page = c.page;
+        std::string page(place);
         const std::size_t at = page.find('%');
+        const bool quoted =
+            (page[at - 1] == '"' || page[at - 1] == '\'') && page[at + 1] == page[at - 1];
         page.replace(at, 1, url);
-        const std::string path = Write(dir, c.file, page, wide);
+        const std::string path = Write(dir, place[0] == '@' ? "s.css" : "p.htm", page, wide);
         auto session = testing::SessionOver(dir.path());
         const std::vector<std::string> rows = RowsOf(*session, path, wide, true);
         if (!broken) {
           EXPECT_EQ(rows, std::vector<std::string>{});
           continue;
         }
-        const bool style = std::string(c.page).find("@import") != std::string::npos;
+        const bool style = place.find("@import") != std::string_view::npos;
         const int tag = style ? kTagPosStyle : static_cast<int>(page.rfind('<', at));
-        const std::size_t value = at - (c.quoted ? 1 : 0), span = url.size() + (c.quoted ? 2 : 0);
+        const std::size_t value = at - (quoted ? 1 : 0), span = url.size() + (quoted ? 2 : 0);
         ASSERT_EQ(rows, std::vector<std::string>{std::to_string(tag) + " " + std::to_string(value) +
                                                  " " + std::to_string(span) + ": " + url + " -> "});
         auto off = testing::SessionOver(dir.path());
@@ -106,12 +96,12 @@ TEST(Html5Places, EachKindIsFoundWhereItStandsBrokenOrIntact) {
 
 TEST(Html5Places, OnlyTheirOwnTagsCount) {
   const char* const kNone[] = {
-      R"(<imgx srcset="gone.gif 1x">)",
-      R"(<user href="gone.htm">)",
+      // clang-format off
+      R"(<imgx srcset="gone.gif 1x">)", R"(<user href="gone.htm">)",
       R"(<meta name=refresh content="0; url=gone.htm">)",
-      R"(<meta http-equiv=refresh content="url=gone.htm">)",
-      R"(<quote cite="gone.htm">)",
+      R"(<meta http-equiv=refresh content="url=gone.htm">)", R"(<quote cite="gone.htm">)",
       R"(<p>@import "gone.css";</p>)",
+      // clang-format on
   };
   for (const char* page : kNone) {
     TempDir dir;
@@ -123,12 +113,12 @@ TEST(Html5Places, OnlyTheirOwnTagsCount) {
 
 TEST(Html5Places, CandidateListsAndRefreshValuesAreReadAsBrowsersRead) {
   const std::pair<std::string, std::vector<std::string>> lists[] = {
-      {"a.jpg 1x, b.jpg 2x", {"a.jpg", "b.jpg"}},
-      {"a.jpg,b.jpg 2x", {"a.jpg,b.jpg"}},
+      // clang-format off
+      {"a.jpg 1x, b.jpg 2x", {"a.jpg", "b.jpg"}}, {"a.jpg,b.jpg 2x", {"a.jpg,b.jpg"}},
       {" a.jpg,  b.jpg\t,\nc.jpg 100w", {"a.jpg", "b.jpg", "c.jpg"}},
-      {"a.jpg (x, y) 1x, b.jpg", {"a.jpg", "b.jpg"}},
-      {"x.jpg,,, y.jpg", {"x.jpg", "y.jpg"}},
+      {"a.jpg (x, y) 1x, b.jpg", {"a.jpg", "b.jpg"}}, {"x.jpg,,, y.jpg", {"x.jpg", "y.jpg"}},
       {" , ", {}},
+      // clang-format on
   };
   const auto part = [](const std::string& value, Pos from, Pos to) {
     return value.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
@@ -143,15 +133,12 @@ TEST(Html5Places, CandidateListsAndRefreshValuesAreReadAsBrowsersRead) {
     EXPECT_EQ(urls, expected) << value;
   }
   const std::pair<std::string, std::string> refreshes[] = {
+      // clang-format off
       // the address; empty: none
-      {"5; URL=a.htm", "a.htm"},
-      {"5;url='a b.htm' ", "a b.htm"},
-      {" 2.5 , Url = \"q.htm\"x", "q.htm"},
-      {"3 http://x.org/", "http://x.org/"},
-      {"0; urlx.htm", "urlx.htm"},
-      {"0", ""},
-      {"url=a.htm", ""},
-      {"5x; url=a.htm", ""},
+      {"5; URL=a.htm", "a.htm"}, {"5;url='a b.htm' ", "a b.htm"},
+      {" 2.5 , Url = \"q.htm\"x", "q.htm"}, {"3 http://x.org/", "http://x.org/"},
+      {"0; urlx.htm", "urlx.htm"}, {"0", ""}, {"url=a.htm", ""}, {"5x; url=a.htm", ""},
+      // clang-format on
   };
   for (const auto& [value, url] : refreshes) {
     const TextView text = testing::AnsiView(value);
@@ -171,16 +158,15 @@ TEST(BaseElements, LinksAreResolvedAndWrittenFromTheBase) {
     std::string siteUrl = "";
   };
   const Case cases[] = {
-      {"", "img/a.gif", {"img/a.gif -> ../img/a.gif"}},
-      {"../", "img/a.gif", {}},
-      {"../", "pics/a.gif", {"pics/a.gif -> img/a.gif"}},
-      {"/", "img/a.gif", {}},
-      {"../index.htm", "img/a.gif", {}},
-      {"./", "img/a.gif", {"img/a.gif -> ../img/a.gif"}},
+      // clang-format off
+      {"", "img/a.gif", {"img/a.gif -> ../img/a.gif"}}, {"../", "img/a.gif", {}},
+      {"../", "pics/a.gif", {"pics/a.gif -> img/a.gif"}}, {"/", "img/a.gif", {}},
+      {"../index.htm", "img/a.gif", {}}, {"./", "img/a.gif", {"img/a.gif -> ../img/a.gif"}},
       {"http://example.com/dir/", "img/a.gif", {}},
       {"http://example.com/dir/", "x.htm", {"x.htm -> file://ROOT/x.htm"}, true},
       {"http://www.site.com/", "img/a.gif", {}, false, "http://www.site.com"},
       {"javascript:void(0)", "img/a.gif", {"img/a.gif -> ../img/a.gif"}},
+      // clang-format on
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("base '" + c.base + "' link " + c.link);

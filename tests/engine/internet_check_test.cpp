@@ -230,16 +230,6 @@ TEST_F(InternetCheckTest, AHangingConnectionCanBeSkippedStoppedOrTimedOut) {
   EXPECT_EQ(ExpectChecks("skipped. ", {Silent("http://") + "/d.htm"}).pollCount, 0);
 }
 
-TEST_F(InternetCheckTest, TheOldestVerdictIsForgottenAfter4096Urls) {
-  RecordingRunView view;
-  for (int i = 0; i <= 4096; ++i)
-    (void)checker_.CheckInternetUrl(Http("/ok?n=" + std::to_string(i)), view);
-  EXPECT_EQ(view.log.size(), 4097u);
-  EXPECT_EQ(checker_.verdicts().count(), 4096u);
-  EXPECT_EQ(checker_.verdicts().Find(Http("/ok?n=0")), nullptr);
-  EXPECT_NE(checker_.verdicts().Find(Http("/ok?n=1")), nullptr);
-}
-
 TEST_F(InternetCheckTest, PermanentMovesOnlyGiveAFinalAddress) {
   const struct {
     std::string path, verdict, movedTo;  // movedTo empty: none

@@ -49,6 +49,7 @@ TEST(IsInScriptComment, Rules) {
     const char* at;  // the URL asked about: the last occurrence of this piece
     bool inComment;
   } cases[] = {
+      // clang-format off
       {"a='http://x.com/'", "http://x", false},
       {"a=1; // see http://x.com/", "http://x", true},
       {"a=1; //\nb='http://x.com/'", "http://x", false},
@@ -66,6 +67,7 @@ TEST(IsInScriptComment, Rules) {
       {"/* a */ b='http://x.com/' /* c */", "http://x", false},
       {"b='http://x.com/' /* not closed", "http://x", true},
       {"b='http://x.com/' */", "http://x", true},
+      // clang-format on
   };
   for (const auto& c : cases) {
     for (const bool wide : {false, true}) {

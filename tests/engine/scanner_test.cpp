@@ -307,6 +307,10 @@ TEST(ScanPage, LinkTargetAdder) {
       {"p.htm", "<a href=\"http://ex.com/\" target=\"_top\">x</a>", on,
        "<a [\"_top\"]1 http://ex.com/ -> :::_blank"},
       {"p.htm", "<a href=\"http://ex.com/\" TARGET=\"_BLANK\">x</a>", on, ""},
+      {"p.htm", "<a href='http://ex.com/' target='_top'>x</a>", on,
+       "<a ['_top']1 http://ex.com/ -> :::_blank"},
+      {"p.htm", R"(<a href=\"http://ex.com/\" target=\"_top\">)", on,
+       R"(<a [\"_top\"]2 http://ex.com/ -> :::_blank)"},
       // A link without a target gets a new attribute at the tag, when targets are added.
       {"p.htm", "<a href=\"http://ex.com/\">x</a>", on, "<a []0 http://ex.com/ -> :::\"_blank\""},
       {"p.htm", "<a href=\"http://ex.com/\">x</a>", kValidLinks | kTargets, ""},

@@ -104,10 +104,6 @@ LinkEntry Row(std::string url, std::string replacement, std::int32_t tagPos, std
   return row;
 }
 
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }

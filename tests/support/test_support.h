@@ -58,7 +58,6 @@ std::unique_ptr<SearchSession> SessionOver(const std::string& folder,
 LinkEntry Row(std::string url, std::string replacement, std::int32_t tagPos = 10,
               std::int32_t valuePos = 15, std::int32_t fileIndex = 0);
 
-bool EndsWith(std::string_view text, std::string_view tail);
 bool Contains(std::string_view text, std::string_view part);
 bool Contains(const std::vector<std::string>& lines, std::string_view line);
 

@@ -1,11 +1,7 @@
-"""Small servers on loopback addresses for the Internet check tests.
+"""Loopback servers for the Internet check tests: http [N] | https CERT KEY | ftp ROOT | gopher | silent.
 
-Usage: check_servers.py http [N] | https CERT KEY | ftp ROOT | gopher | silent
-
-"http N" listens on 127.0.0.1 to 127.0.0.N on one port, to count the requests served at once
-over several hosts; "silent" accepts connections and never says a word. Each server prints its
-port on the first line and serves until it is killed, stdin closes or its lifetime is over.
-"""
+"http N" listens on 127.0.0.1 to 127.0.0.N on one port; "silent" never says a word. Each prints
+its port, then serves until killed, stdin closes or its lifetime is over."""
 
 import os
 import socket
@@ -33,24 +29,17 @@ class CheckHandler(BaseHTTPRequestHandler):
 
     # path -> (status for HEAD, status for GET, extra headers); any other path is missing (404).
     ROUTES = {
-        "/ok": (200, 200, {}),
-        "/moved": (301, 301, {"Location": "/ok"}),
-        "/moved-to-missing": (302, 302, {"Location": "/missing"}),
+        "/ok": (200, 200, {}), "/forbidden": (403, 403, {}), "/error": (500, 500, {}),
         "/auth": (401, 401, {"WWW-Authenticate": 'Basic realm="test"'}),
-        "/forbidden": (403, 403, {}),
-        "/error": (500, 500, {}),
-        "/no-head": (405, 200, {"Allow": "GET"}),
-        "/no-head-501": (501, 200, {}),
+        "/no-head": (405, 200, {"Allow": "GET"}), "/no-head-501": (501, 200, {}),
         "/no-head-missing": (405, 404, {"Allow": "GET"}),
         "/no-head-moved": (405, 301, {"Location": "/ok"}),
-        # Permanent chains, temporary moves, and a permanent one that ends nowhere.
-        "/perm": (301, 301, {"Location": "/perm2"}),
-        "/perm2": (308, 308, {"Location": "/ok?moved"}),
-        "/temp": (302, 302, {"Location": "/ok"}),
-        "/temp307": (307, 307, {"Location": "/ok"}),
-        "/perm-then-temp": (301, 301, {"Location": "/temp"}),
-        "/perm-missing": (308, 308, {"Location": "/missing"}),
     }
+    for path, status, to in (("/moved", 301, "/ok"), ("/moved-to-missing", 302, "/missing"),
+                             ("/perm", 301, "/perm2"), ("/perm2", 308, "/ok?moved"),
+                             ("/temp", 302, "/ok"), ("/temp307", 307, "/ok"),
+                             ("/perm-then-temp", 301, "/temp"), ("/perm-missing", 308, "/missing")):
+        ROUTES[path] = (status, status, {"Location": to})
 
     lock = threading.Lock()
     active = {}  # "/slow" answers in progress, by the address they came to; "" for all of them
@@ -63,8 +52,7 @@ class CheckHandler(BaseHTTPRequestHandler):
     def do_HEAD(self):
         self.answer(False)
 
-    def do_GET(self):
-        self.answer(True)
+    do_GET = lambda self: self.answer(True)
 
     def answer(self, with_body):
         path, _, query = self.path.partition("?")
@@ -144,12 +132,8 @@ class QuietTCPServer(Quiet, socketserver.ThreadingTCPServer):
 
 
 GOPHER_MENU = b"0hello\t/hello.txt\t127.0.0.1\t70\r\n1docs\t/docs\t127.0.0.1\t70\r\n.\r\n"
-GOPHER_ITEMS = {
-    "": GOPHER_MENU,
-    "/": GOPHER_MENU,
-    "/hello.txt": b"Hello from gopher\r\n",
-    "/docs": b"0readme\t/docs/readme\t127.0.0.1\t70\r\n.\r\n",
-}
+GOPHER_ITEMS = {"": GOPHER_MENU, "/": GOPHER_MENU, "/hello.txt": b"Hello from gopher\r\n",
+                "/docs": b"0readme\t/docs/readme\t127.0.0.1\t70\r\n.\r\n"}
 
 
 class GopherHandler(socketserver.StreamRequestHandler):
