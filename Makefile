@@ -84,7 +84,7 @@ test-fuzz: build-fuzz
 test: test-asan test-release test-fuzz
 
 # Line coverage of src/ by the tests.
-# (The speed tests may miss their limits in this slow build; the coverage is reported anyway.)
+# (The report is written even when a test fails, so that the failure can be seen beside it.)
 coverage: build-coverage
 	find $(COVERAGE_BUILD) -name '*.gcda' -delete
 	cd $(COVERAGE_BUILD) && ctest --output-on-failure -j $(JOBS) || \
