@@ -68,38 +68,40 @@ bool HasDotSegments(std::string_view path, PathStyle style) {
 bool ResolveDotSegments(std::string& path, PathStyle style) {
   // Most paths have no dot step.
   if (!HasDotSegments(path, style)) return true;
-  if (path.size() >= 2 && path[0] == '.' && IsPathSeparator(path[1], style)) path.erase(0, 2);
-  std::size_t i = 0;
-  while (i < path.size()) {
-    if (!IsPathSeparator(path[i], style)) {
-      ++i;
-      continue;
-    }
-    const std::size_t n = path.size();
-    // "." step: the separator, '.', then a separator or the end.
-    if (i + 1 < n && path[i + 1] == '.' && (i + 2 == n || IsPathSeparator(path[i + 2], style))) {
-      path.erase(i + 1, i + 2 == n ? 1 : 2);
-      continue;
-    }
-    // ".." step: removes the folder before it together with itself.
-    if (i + 2 < n && path[i + 1] == '.' && path[i + 2] == '.' &&
-        (i + 3 == n || IsPathSeparator(path[i + 3], style))) {
-      std::size_t j = i;
+  // One pass: the resolved path is written over the path as it is read. After each separator
+  // written, the "." and ".." steps that follow it are taken out at once.
+  const std::size_t n = path.size();
+  char* const out = path.data();
+  std::size_t w = 0;  // the resolved part ends here
+  std::size_t r = 0;  // the part still to read begins here
+  if (n >= 2 && path[0] == '.' && IsPathSeparator(path[1], style)) r = 2;
+  while (r < n) {
+    const char c = path[r++];
+    out[w++] = c;
+    if (!IsPathSeparator(c, style)) continue;
+    while (r < n && path[r] == '.') {
+      if (r + 1 == n || IsPathSeparator(path[r + 1], style)) {
+        // "." step: it goes, with the separator after it.
+        r += r + 1 == n ? 1 : 2;
+        continue;
+      }
+      if (path[r + 1] != '.' || !(r + 2 == n || IsPathSeparator(path[r + 2], style))) break;
+      // ".." step: the folder before it goes with it; the separator before that folder stays.
+      std::size_t j = w - 1;
       bool found = false;
       while (j > 0) {
         --j;
-        if (IsPathSeparator(path[j], style)) {
+        if (IsPathSeparator(out[j], style)) {
           found = true;
           break;
         }
       }
       if (!found) return false;
-      path.erase(j + 1, (i + 3 == n ? i + 3 : i + 4) - (j + 1));
-      i = j;
-      continue;
+      w = j + 1;
+      r += r + 2 == n ? 2 : 3;
     }
-    ++i;
   }
+  path.resize(w);
   return true;
 }
 
