@@ -31,7 +31,7 @@ FileKind KindOfPath(std::string_view path, PathStyle style) {
   return FileKind::Other;
 }
 
-std::uint64_t TextFingerprint(const std::vector<std::uint8_t>& bytes) {
+std::uint64_t TextFingerprint(std::span<const std::uint8_t> bytes) {
   return XXH3_64bits(bytes.data(), bytes.size()) | 1;
 }
 
@@ -68,7 +68,7 @@ bool SearchSession::AddFix(std::int32_t rowIndex) {
   return true;
 }
 
-FileEncoding SearchSession::PrepareText(int index, std::vector<std::uint8_t>& bytes) const {
+FileEncoding SearchSession::PrepareText(int index, std::span<std::uint8_t> bytes) const {
   const auto i = static_cast<std::size_t>(index);
   const urlsmith::FileEncoding encoding = i < FileEncoding.size()
                                               ? FileEncoding[i]
