@@ -10,6 +10,10 @@
 #include <iterator>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace urlsmith {
 
 namespace {
@@ -925,6 +929,36 @@ int TagNameSpan(const TextView& text, Pos position) {
   return 0;
 }
 
+namespace {
+
+// What TagMayHaveAttributeBeginning does at a byte of the tag that is no plain token byte.
+enum class TagByte { Next, Quote, NoAttribute, Maybe };
+
+// The look at the byte at q (not a plain token byte) of a tag; for a quote the caller steps over
+// the quoted section.
+TagByte LookAtTagByte(const AnsiReader& r, const std::uint8_t* q, std::string_view prefix,
+                      std::uint8_t lead, bool skipped, Pos* tagEnd) {
+  const std::uint8_t* const end = r.data + r.limit;
+  const unsigned c = *q;
+  const unsigned next = q + 1 < end ? q[1] : kNoForm;
+  if (c == '>') {
+    // The end of the tag, where FindAttribute stops at the latest.
+    if (next == '=') return TagByte::Next;
+    if (tagEnd != nullptr && !skipped) *tagEnd = PastControls(r, q + 1 - r.data);
+    return TagByte::NoAttribute;
+  }
+  if (c == '"' || c == '\'') return TagByte::Quote;
+  if (c == '\\') return next == '"' || next == '\'' ? TagByte::Maybe : TagByte::Next;
+  // A '<' may stand in the tag name, before the place where the attributes begin.
+  if (c == '<') return next != '=' ? TagByte::Maybe : TagByte::Next;
+  if (c == 0) return TagByte::Maybe;
+  // A blank or a control: an attribute may begin after it.
+  if ((next | 0x20) == lead && MatchesFolded(r, q + 1 - r.data, prefix)) return TagByte::Maybe;
+  return TagByte::Next;
+}
+
+}  // namespace
+
 bool TagMayHaveAttributeBeginning(const TextView& text, Pos tag, std::string_view prefix,
                                   Pos* tagEnd) {
   if (IsWide(text) || prefix.empty()) return true;
@@ -940,34 +974,83 @@ bool TagMayHaveAttributeBeginning(const TextView& text, Pos tag, std::string_vie
   // a quoted section, and from there on the walk below sees the sections FindAttribute skips.
   // Every attribute FindAttribute reads after the first begins after a blank or control; the
   // first begins at the end of the name, on a blank, a quote or a '>', none of them a letter.
-  for (const std::uint8_t* q = data + tag + 1; q < end; ++q) {
+  const std::uint8_t* q = data + tag + 1;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: the bytes that need a look are marked at once (blanks and controls
+  // only where an 'o' follows them), and the marks of a block are taken one after the other, a
+  // quoted section that closes in the block included, so that a short tag costs one look at its
+  // bytes.
+  const __m128i blank = _mm_set1_epi8(32);
+  const __m128i caseBit = _mm_set1_epi8(0x20);
+  const __m128i leadByte = _mm_set1_epi8(static_cast<char>(lead));
+  const __m128i nul = _mm_setzero_si128();
+  const __m128i lt = _mm_set1_epi8('<');
+  const __m128i gt = _mm_set1_epi8('>');
+  const __m128i dq = _mm_set1_epi8('"');
+  const __m128i ap = _mm_set1_epi8('\'');
+  const __m128i bs = _mm_set1_epi8('\\');
+  while (end - q > 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    const __m128i following = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 1));
+    const __m128i isDq = _mm_cmpeq_epi8(v, dq);
+    const __m128i isAp = _mm_cmpeq_epi8(v, ap);
+    const __m128i beforeLead =
+        _mm_and_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, blank), v),
+                      _mm_cmpeq_epi8(_mm_or_si128(following, caseBit), leadByte));
+    const __m128i look = _mm_or_si128(
+        _mm_or_si128(_mm_or_si128(beforeLead, _mm_cmpeq_epi8(v, nul)), _mm_or_si128(isDq, isAp)),
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt)),
+                     _mm_cmpeq_epi8(v, bs)));
+    auto marks = static_cast<unsigned>(_mm_movemask_epi8(look));
+    const std::uint8_t* after = q + 16;  // where the next block begins
+    while (marks != 0) {
+      const int i = std::countr_zero(marks);
+      const unsigned c = q[i];
+      if (c == '"' || c == '\'') {
+        skipped = true;
+        // The closing quote: in this block, or found from its end.
+        const auto same =
+            static_cast<unsigned>(_mm_movemask_epi8(c == '"' ? isDq : isAp)) & ~((2u << i) - 1);
+        if (same != 0) {
+          marks &= ~((2u << std::countr_zero(same)) - 1);
+          continue;
+        }
+        const void* close =
+            std::memchr(q + 16, static_cast<int>(c), static_cast<std::size_t>(end - q - 16));
+        if (close == nullptr) return true;
+        after = static_cast<const std::uint8_t*>(close) + 1;
+        break;
+      }
+      if (c == '>' && q[i + 1] != '=') {
+        // The end of the tag, where FindAttribute stops at the latest.
+        if (tagEnd != nullptr && !skipped) *tagEnd = PastControls(r, q + i + 1 - data);
+        return false;
+      }
+      if (LookAtTagByte(r, q + i, prefix, lead, skipped, tagEnd) == TagByte::Maybe) return true;
+      marks &= marks - 1;
+    }
+    q = after;
+  }
+#endif
+  for (; q < end; ++q) {
     while (q < end && kPlainTokenBytes[*q])
       ++q;
     if (q >= end) break;
-    const unsigned c = *q;
-    const unsigned next = q + 1 < end ? q[1] : kNoForm;
-    if (c == '>') {
-      // The end of the tag, where FindAttribute stops at the latest.
-      if (next == '=') continue;
-      if (tagEnd != nullptr && !skipped) *tagEnd = PastControls(r, q + 1 - data);
-      return false;
+    switch (LookAtTagByte(r, q, prefix, lead, skipped, tagEnd)) {
+      case TagByte::Next:
+        continue;
+      case TagByte::NoAttribute:
+        return false;
+      case TagByte::Maybe:
+        return true;
+      case TagByte::Quote:
+        break;
     }
-    if (c == '"' || c == '\'') {
-      const void* close =
-          std::memchr(q + 1, static_cast<int>(c), static_cast<std::size_t>(end - q - 1));
-      if (close == nullptr) return true;
-      q = static_cast<const std::uint8_t*>(close);
-      skipped = true;
-    } else if (c == '\\') {
-      if (next == '"' || next == '\'') return true;
-    } else if (c == '<') {
-      // A '<' may stand in the tag name, before the place where the attributes begin.
-      if (next != '=') return true;
-    } else if (c == 0) {
-      return true;
-    } else if ((next | 0x20) == lead && MatchesFolded(r, q + 1 - data, prefix)) {
-      return true;  // after a blank or a control
-    }
+    const void* close =
+        std::memchr(q + 1, static_cast<int>(*q), static_cast<std::size_t>(end - q - 1));
+    if (close == nullptr) return true;
+    q = static_cast<const std::uint8_t*>(close);
+    skipped = true;
   }
   return true;
 }
