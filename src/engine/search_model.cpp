@@ -2,6 +2,9 @@
 
 #include <xxhash.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "engine/internet_check.h"
 #include "text/primitives.h"
 #include "text/replacement.h"
@@ -29,6 +32,12 @@ FileKind KindOfPath(std::string_view path, PathStyle style) {
   if (EqualsIgnoreCase(ext, "css")) return FileKind::Style;
   if (EqualsIgnoreCase(ext, "js")) return FileKind::Script;
   return FileKind::Other;
+}
+
+int ScanWorkerCount(const SearchOptions& options) {
+  if (options.ScanWorkers > 0) return std::min(options.ScanWorkers, kMaxScanWorkers);
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(cores, 1, kMaxScanWorkers);
 }
 
 std::uint64_t TextFingerprint(std::span<const std::uint8_t> bytes) {

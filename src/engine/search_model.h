@@ -93,6 +93,10 @@ struct SearchOptions {
 
 inline constexpr int kMaxScanWorkers = 16;
 
+// The number of threads that read and prepare files under these options (ScanWorkers, or one
+// per processor).
+int ScanWorkerCount(const SearchOptions& options);
+
 // The processing options (wizard step 4). Defaults are those of a first start.
 struct ProcessingOptions {
   UrlFormKind UrlForm = UrlFormKind::Relative;

@@ -36,12 +36,6 @@ struct PreparedFile {
   FileFindings Found;
 };
 
-int WorkersFor(const SearchOptions& options) {
-  if (options.ScanWorkers > 0) return std::min(options.ScanWorkers, kMaxScanWorkers);
-  const int cores = static_cast<int>(std::thread::hardware_concurrency());
-  return std::clamp(cores, 1, kMaxScanWorkers);
-}
-
 }  // namespace
 
 bool PrepareSearch(SearchSession& session, RunView& view) {
@@ -163,7 +157,7 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       file.Read.Error = "out of memory";
     }
   };
-  const int workers = WorkersFor(session.Search);
+  const int workers = ScanWorkerCount(session.Search);
   OrderedWork<PreparedFile> work(static_cast<int>(jobs.size()), workers == 1 ? 0 : workers,
                                  workers + 1, prepare);
 
