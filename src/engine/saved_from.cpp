@@ -108,9 +108,11 @@ PhaseResult SavedFromPhase(SearchSession& session, RunView& view) {
       page.Error = "out of memory";
     }
   };
+  // A page's outcome is small (its bytes are let go once searched), so the threads may run far
+  // ahead of the log.
   const int workers = ScanWorkerCount(session.Search);
   OrderedWork<SavedFromPage> work(static_cast<int>(pages.size()), workers == 1 ? 0 : workers,
-                                  workers + 1, prepare);
+                                  16 * workers, prepare);
 
   int handled = 0;
   for (int k = 0; k < static_cast<int>(pages.size()); ++k) {
