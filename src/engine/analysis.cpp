@@ -323,14 +323,15 @@ RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occu
                         bool quoteFlag, std::string localPath, const LocalLink& link,
                         UrlFormKind wantedForm) {
   const PathStyle style = session.pathStyle();
-  const std::string suffix = link.query + link.fragment;
+  // What follows the path in a planned reference: only built when a reference is planned.
+  const auto suffix = [&link] { return link.query + link.fragment; };
   ConvertSeparators(localPath, false, style);
   // A join longer than the platform takes names no file.
   int found =
       localPath.size() > MaxPathLength(style) ? -1 : session.FileList.FindListedFile(localPath);
   if (found < 0) {
     const int target = SuggestReplacement(session, localPath, 0, at.fileIndex);
-    return LinkEntryAt(session, text, at, target, link.rowPath, suffix, quoteFlag, link.base);
+    return LinkEntryAt(session, text, at, target, link.rowPath, suffix(), quoteFlag, link.base);
   }
   RowOutcome outcome = RowOutcome::None;
   const int exact =
@@ -338,13 +339,13 @@ RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occu
   if (exact < 0) {
     // The server would not find it: the file's own spelling, in the link's form.
     session.FileList.SetReferenced(found);
-    outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix, quoteFlag, link.base,
+    outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix(), quoteFlag, link.base,
                           &link.form);
   } else {
     found = exact;
     session.FileList.SetReferenced(found);
     if (session.Processing.UrlForm == wantedForm) {
-      outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix, quoteFlag, link.base);
+      outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix(), quoteFlag, link.base);
     } else {
       outcome = CanonicalIfWanted(session, at, link.needsEscaping, link.decoded);
     }
@@ -382,7 +383,12 @@ ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos) {
   reading.Span = at.span;
   reading.Quote = at.quote;
   reading.NeedsEscaping = EscapeUrl(raw, nullptr) > 0;
-  DecodeUrl(raw, &reading.Decoded, text.CodePage);
+  // A value with nothing to decode is its own decoded form: it is moved, not copied.
+  if (raw.find_first_of("&%") == std::string::npos) {
+    reading.Decoded = std::move(raw);
+  } else {
+    DecodeUrl(raw, &reading.Decoded, text.CodePage);
+  }
   return reading;
 }
 
@@ -446,6 +452,10 @@ PageBase ResolvePageBase(const SearchSession& session, int fileIndex, std::strin
   return base;
 }
 
+std::string PageFolderOf(const SearchSession& session, int fileIndex) {
+  return FolderWithSeparator(session.FileList.path(fileIndex), session.pathStyle());
+}
+
 std::string ResolveAgainstBase(std::string_view base, std::string_view reference) {
   const std::size_t scheme = base.find(kSchemeSeparator);
   if (scheme == std::string_view::npos) return std::string(reference);
@@ -481,6 +491,9 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   const ProcessingOptions& processing = session.Processing;
   if (!reading.Present) return RowOutcome::None;
   Occurrence at{fileIndex, tagPos, valuePos, reading.Span, reading.Quote};
+  // The page's own folder, when the caller knows it.
+  const std::string* pageFolder =
+      base != nullptr && !base->PageFolder.empty() ? &base->PageFolder : nullptr;
   if (base != nullptr && base->What == PageBase::Kind::None) base = nullptr;
 
   // 1-2. The value, whether it needs escaping, decoded (read ahead), split at its fragment.
@@ -490,13 +503,16 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   std::string fragment;
   SplitFragment(decoded, &url, &fragment);
   if (!url.empty() && url.back() == '/') url.pop_back();
+  // Every scheme and drive has a colon: a URL without one, as most local links are, skips their
+  // tests.
+  const bool hasColon = url.find(':') != std::string::npos;
 
   // 3. Script links to delete.
-  if (processing.DeleteScriptLinks && StartsWithAny(url, kScriptSchemes)) {
+  if (processing.DeleteScriptLinks && hasColon && StartsWithAny(url, kScriptSchemes)) {
     return LinkEntryAt(session, text, at, -1, url, fragment, quoteFlag);
   }
   // 4. Links that are not checked.
-  if (url.empty() || StartsWithAny(url, kUncheckedSchemes)) {
+  if (url.empty() || (hasColon && StartsWithAny(url, kUncheckedSchemes))) {
     const RowOutcome outcome = CanonicalIfWanted(session, at, needsEscaping, decoded);
     // A fragment of the page itself (a base would lead it elsewhere).
     if (url.empty() && base == nullptr && outcome != RowOutcome::Stop) {
@@ -517,7 +533,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
       completed = "http://" + decoded;
     } else if (StartsWithIgnoreCase(url, "ftp.")) {
       completed = "ftp://" + decoded;
-    } else if (IsDrivePath(url)) {
+    } else if (hasColon && IsDrivePath(url)) {
       completed = std::string(kFileUrl) + decoded;
       ConvertSeparators(completed, true, style);
     }
@@ -528,7 +544,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     }
   }
   // 7. A forgotten "//" after the scheme name.
-  if (processing.AddProtocolSlashes) {
+  if (processing.AddProtocolSlashes && hasColon) {
     const std::size_t colon = SchemeColon(url);
     if (colon != std::string_view::npos) {
       std::string replacement;
@@ -539,20 +555,26 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
 
   // Under an Internet base a relative link is an Internet address; its rows keep the URL as
   // written.
-  const std::string shown = url;
   const bool internetBase = base != nullptr && base->What == PageBase::Kind::Internet;
-  if (internetBase && IsRelativeReference(url) &&
-      !(url.size() >= 2 && (url[0] == '/' || url[0] == '\\') &&
-        (url[1] == '/' || url[1] == '\\'))) {
-    url = ResolveAgainstBase(base->Url, url);
+  const bool resolved =
+      internetBase && IsRelativeReference(url) &&
+      !(url.size() >= 2 && (url[0] == '/' || url[0] == '\\') && (url[1] == '/' || url[1] == '\\'));
+  std::string written;  // the URL as written, when url is resolved against the base
+  if (resolved) {
+    written = std::move(url);
+    url = ResolveAgainstBase(base->Url, written);
   }
+  const std::string& shown = resolved ? written : url;
+  const bool urlHasColon = resolved ? url.find(':') != std::string::npos : hasColon;
 
   std::string urlPath;
   std::string query;
   SplitQuery(url, urlPath, query);
-  std::string shownPath;
-  std::string shownQuery;
-  SplitQuery(shown, shownPath, shownQuery);
+  std::string writtenPath;
+  std::string writtenQuery;
+  if (resolved) SplitQuery(shown, writtenPath, writtenQuery);
+  const std::string& shownPath = resolved ? writtenPath : urlPath;
+  const std::string& shownQuery = resolved ? writtenQuery : query;
   const auto local = [&](LinkForm form) {
     return LocalLink{shownPath, shownQuery, fragment, form, needsEscaping, decoded, base};
   };
@@ -569,7 +591,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   }
 
   // 9. Internet URLs.
-  if (StartsWithAny(url, kInternetSchemes)) {
+  if (urlHasColon && StartsWithAny(url, kInternetSchemes)) {
     for (const std::regex& excluded : session.Search.ExcludedUrls) {
       if (std::regex_search(url.begin(), url.end(), excluded)) return RowOutcome::None;
     }
@@ -607,14 +629,14 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   }
 
   // 10. A local absolute URL.
-  if (StartsWithIgnoreCase(url, kFileUrl)) {
+  if (urlHasColon && StartsWithIgnoreCase(url, kFileUrl)) {
     const std::size_t skip = style == PathStyle::Windows ? kFileUrl.size() : kFileUrl.size() - 1;
     return ResolveLocal(session, text, at, quoteFlag, urlPath.substr(skip),
                         local(LinkForm::FileUrl), UrlFormKind::Relative);
   }
 
   // 11. Relative URLs.
-  if (!Contains(url, kSchemeSeparator)) {
+  if (!urlHasColon || !Contains(url, kSchemeSeparator)) {
     // Browsers read a '\\' in a URL as '/', whatever the platform.
     auto isUrlSeparator = [](char c) { return c == '/' || c == '\\'; };
     if (urlPath.size() >= 2 && isUrlSeparator(urlPath[0]) && isUrlSeparator(urlPath[1])) {
@@ -629,6 +651,10 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
       form = LinkForm::RootRelative;
     } else if (base != nullptr && base->What == PageBase::Kind::Folder) {
       localPath = base->Folder + urlPath;
+    } else if (pageFolder != nullptr) {
+      localPath.reserve(pageFolder->size() + urlPath.size());
+      localPath += *pageFolder;
+      localPath += urlPath;
     } else {
       localPath = FolderWithSeparator(session.FileList.path(fileIndex), style, urlPath);
     }

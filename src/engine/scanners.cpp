@@ -177,8 +177,9 @@ RowOutcome AddLinkTarget(SearchSession& session, const TextView& text, int fileI
 RowCount AnalyseFindings(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
                          const FileFindings& found) {
   int rows = 0;
-  const PageBase base =
+  PageBase base =
       found.BaseHref ? ResolvePageBase(session, fileIndex, *found.BaseHref) : PageBase{};
+  base.PageFolder = PageFolderOf(session, fileIndex);
   if (session.Search.CheckAnchors &&
       KindOfPath(session.FileList.path(fileIndex), session.pathStyle()) == FileKind::Page) {
     NoteAnchorNames(session, fileIndex, found.AnchorNames);
