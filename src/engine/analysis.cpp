@@ -384,7 +384,7 @@ ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos) {
   reading.Quote = at.quote;
   reading.NeedsEscaping = EscapeUrl(raw, nullptr) > 0;
   // A value with nothing to decode is its own decoded form: it is moved, not copied.
-  if (raw.find_first_of("&%") == std::string::npos) {
+  if (std::none_of(raw.begin(), raw.end(), [](char c) { return c == '&' || c == '%'; })) {
     reading.Decoded = std::move(raw);
   } else {
     DecodeUrl(raw, &reading.Decoded, text.CodePage);
