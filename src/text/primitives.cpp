@@ -724,12 +724,14 @@ Pos FindTag(const TextView& text, std::string_view name, Pos from) {
 
 namespace {
 
-// The names of a set that begin with each (folded) character, as a bit set per character.
+// The names of a set that begin with each (folded) character, as a bit set per character, and
+// those whose second character may be each character (a name of one character takes any).
 // For single-byte text, names of up to 8 characters are also held as 8 bytes to compare with
 // the text at once: a letter matches either case (the byte with bit 5 cleared), anything else
 // only itself.
 struct FirstCharIndex {
   std::uint64_t masks[256] = {};
+  std::uint64_t second[256] = {};
   std::array<std::uint64_t, 64> folded{};
   std::array<std::uint64_t, 64> foldMask{};
   std::array<bool, 64> short8{};
@@ -739,6 +741,14 @@ struct FirstCharIndex {
       const unsigned c = Upper(static_cast<unsigned char>(names[i].front()));
       masks[c] |= std::uint64_t{1} << i;
       masks[FoldLower(static_cast<char>(c)) & 0xFF] |= std::uint64_t{1} << i;
+      if (names[i].size() == 1) {
+        for (std::uint64_t& m : second)
+          m |= std::uint64_t{1} << i;
+      } else {
+        const unsigned d = Upper(static_cast<unsigned char>(names[i][1]));
+        second[d] |= std::uint64_t{1} << i;
+        second[FoldLower(static_cast<char>(d)) & 0xFF] |= std::uint64_t{1} << i;
+      }
       short8[i] = names[i].size() <= 8;
       if (!short8[i]) continue;
       for (std::size_t k = 0; k < names[i].size(); ++k) {
@@ -751,11 +761,13 @@ struct FirstCharIndex {
   }
 };
 
+// Inlined: it runs for every '<' of a page, and a call would cost more than its usual work.
 template <class R>
-void CollectAt(const R& r, Pos p, const FirstCharIndex& first,
-               std::span<const std::string_view> names,
-               std::span<std::vector<std::uint32_t>> lists) {
+[[gnu::always_inline]] inline void CollectAt(const R& r, Pos p, const FirstCharIndex& first,
+                                             std::span<const std::string_view> names,
+                                             std::span<std::vector<std::uint32_t>> lists) {
   std::uint64_t mask = first.masks[r.At(p + R::kWidth) & 0xFF];
+  if (mask != 0) mask &= first.second[r.At(p + 2 * R::kWidth) & 0xFF];
   if constexpr (std::is_same_v<R, AnsiReader>) {
     if (mask != 0 && p + 9 <= r.limit) {
       std::uint64_t ahead = 0;
@@ -805,6 +817,19 @@ void CollectTagPositions(const TextView& text, std::span<const std::string_view>
   }
   const AnsiReader r(text, text.Size);
   Pos p = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: the '<' of a block are taken one after the other from one look.
+  const __m128i lt = _mm_set1_epi8('<');
+  for (; r.limit - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r.data + p));
+    for (auto marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lt))); marks != 0;
+         marks &= marks - 1) {
+      const Pos at = p + std::countr_zero(marks);
+      if (every != nullptr) every->push_back(static_cast<std::uint32_t>(at));
+      CollectAt(r, at, first, names, lists);
+    }
+  }
+#endif
   while (p < r.limit) {
     const void* hit = std::memchr(r.data + p, '<', static_cast<std::size_t>(r.limit - p));
     if (hit == nullptr) return;
