@@ -1,8 +1,13 @@
 #include "engine/tag_scanner.h"
 
 #include <algorithm>
+#include <bit>
 #include <iterator>
 #include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "text/primitives.h"
 #include "text/url_ops.h"
@@ -130,6 +135,10 @@ void WalkIndexedTags(Find& f, const std::vector<std::uint32_t>& every,
 // The event-handler phase.
 void FindEventHandlerUrls(Find& f, int& filePosition) {
   f.out.Progress(filePosition++);
+  if (!MayHaveEventHandler(f.text)) {
+    f.out.Progress(filePosition, false);
+    return;
+  }
   std::vector<AttributeToken> attributes;
   const std::vector<std::uint32_t>* every =
       f.index != nullptr && !f.blocks.Overflow ? f.index->Positions("") : nullptr;
@@ -203,6 +212,42 @@ void FindPlace(Find& f, const PlaceRow& place, std::vector<ListCandidate>& candi
 }
 
 }  // namespace
+
+bool MayHaveEventHandler(const TextView& text) {
+  if (text.width() != 1) return true;
+  // A handler's address is read from an attribute whose whole name is a handler name ("on" and
+  // letters, in any case) with only blanks and controls between it and its '=', and whose name
+  // does not follow a letter: so every '=' is looked at, back over the blanks and the letters
+  // before it.
+  const std::uint8_t* const data = text.Data;
+  const Pos size = text.Size;
+  const auto isLetter = [](std::uint8_t c) { return static_cast<unsigned>((c | 0x20) - 'a') < 26; };
+  const auto handlerBefore = [&](Pos equals) {
+    Pos j = equals - 1;
+    while (j >= 0 && IsBlankOrControl(data[j]))
+      --j;
+    const Pos last = j;
+    while (j >= 0 && isLetter(data[j]))
+      --j;
+    const Pos first = j + 1;
+    return last - first >= 1 && (data[first] | 0x20) == 'o' && (data[first + 1] | 0x20) == 'n';
+  };
+  Pos p = 0;
+#if defined(__SSE2__)
+  const __m128i equalsSign = _mm_set1_epi8('=');
+  for (; size - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+    for (auto marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, equalsSign)));
+         marks != 0; marks &= marks - 1) {
+      if (handlerBefore(p + std::countr_zero(marks))) return true;
+    }
+  }
+#endif
+  for (; p < size; ++p) {
+    if (data[p] == '=' && handlerBefore(p)) return true;
+  }
+  return false;
+}
 
 bool IsWholeTagName(const TextView& text, Pos p, std::size_t length) {
   const Pos after = p + static_cast<Pos>(1 + length) * text.width();

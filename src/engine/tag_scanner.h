@@ -163,6 +163,11 @@ inline std::span<const std::string_view> IndexedTagsFor(const SearchOptions& opt
       .first(options.SearchHtml5 ? kIndexedTags.size() : kIndexedTagsWithoutHtml5);
 }
 
+// False only when no tag of the text can carry an event handler with an address, so that the
+// event-handler phase has nothing to look at: single-byte text with no '=' that follows a word
+// beginning with "on" (blanks and controls between them allowed).
+bool MayHaveEventHandler(const TextView& text);
+
 // Whether the tag at p (its '<') has exactly the name of `length` characters that follows the
 // '<': the character after it ends a tag name (a blank, a control character, '>' or '/').
 bool IsWholeTagName(const TextView& text, Pos p, std::size_t length);

@@ -227,6 +227,9 @@ TEST(ScanPage, EventHandlers) {
        "<td [http://ex.com/c.htm]0 -> "},
       {"p.htm", "<td onclick=go( 'http://ex.com/d.htm')>", kDefault, ""},
       {"p.htm", "<a onclick=\"f()\" title=\"http://ex.com/t.htm\">t</a>", kDefault, ""},
+      // Any letter case, and blanks and controls before the '='.
+      {"p.htm", "<td ONClick \t\n= \"go('http://ex.com/e.htm')\">", kDefault,
+       "<td [http://ex.com/e.htm]0 -> "},
       // Handlers in list order, then on along one value.
       {"p.htm",
        "<body onload=\"a('http://ex.com/l.htm')\" "
