@@ -217,34 +217,39 @@ bool MayHaveEventHandler(const TextView& text) {
   if (text.width() != 1) return true;
   // A handler's address is read from an attribute whose whole name is a handler name ("on" and
   // letters, in any case) with only blanks and controls between it and its '=', and whose name
-  // does not follow a letter: so every '=' is looked at, back over the blanks and the letters
-  // before it.
+  // does not follow a letter: so every "on" that begins a word is looked at, on to the end of
+  // the word and the blanks after it.
   const std::uint8_t* const data = text.Data;
   const Pos size = text.Size;
   const auto isLetter = [](std::uint8_t c) { return static_cast<unsigned>((c | 0x20) - 'a') < 26; };
-  const auto handlerBefore = [&](Pos equals) {
-    Pos j = equals - 1;
-    while (j >= 0 && IsBlankOrControl(data[j]))
-      --j;
-    const Pos last = j;
-    while (j >= 0 && isLetter(data[j]))
-      --j;
-    const Pos first = j + 1;
-    return last - first >= 1 && (data[first] | 0x20) == 'o' && (data[first + 1] | 0x20) == 'n';
+  const auto handlerAt = [&](Pos word) {
+    if (word > 0 && isLetter(data[word - 1])) return false;
+    Pos j = word + 2;
+    while (j < size && isLetter(data[j]))
+      ++j;
+    while (j < size && IsBlankOrControl(data[j]))
+      ++j;
+    return j < size && data[j] == '=';
   };
   Pos p = 0;
 #if defined(__SSE2__)
-  const __m128i equalsSign = _mm_set1_epi8('=');
-  for (; size - p >= 16; p += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
-    for (auto marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, equalsSign)));
-         marks != 0; marks &= marks - 1) {
-      if (handlerBefore(p + std::countr_zero(marks))) return true;
+  // An 'o' followed by an 'n', either in any case, sixteen places at a time.
+  const __m128i caseBit = _mm_set1_epi8(0x20);
+  const __m128i o = _mm_set1_epi8('o');
+  const __m128i n = _mm_set1_epi8('n');
+  for (; size - p > 16; p += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + 1));
+    const __m128i on = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(here, caseBit), o),
+                                     _mm_cmpeq_epi8(_mm_or_si128(next, caseBit), n));
+    for (auto marks = static_cast<unsigned>(_mm_movemask_epi8(on)); marks != 0;
+         marks &= marks - 1) {
+      if (handlerAt(p + std::countr_zero(marks))) return true;
     }
   }
 #endif
-  for (; p < size; ++p) {
-    if (data[p] == '=' && handlerBefore(p)) return true;
+  for (; p + 1 < size; ++p) {
+    if ((data[p] | 0x20) == 'o' && (data[p + 1] | 0x20) == 'n' && handlerAt(p)) return true;
   }
   return false;
 }

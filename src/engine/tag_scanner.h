@@ -164,8 +164,8 @@ inline std::span<const std::string_view> IndexedTagsFor(const SearchOptions& opt
 }
 
 // False only when no tag of the text can carry an event handler with an address, so that the
-// event-handler phase has nothing to look at: single-byte text with no '=' that follows a word
-// beginning with "on" (blanks and controls between them allowed).
+// event-handler phase has nothing to look at: single-byte text with no word beginning with "on"
+// that is followed by a '=' (blanks and controls between them allowed).
 bool MayHaveEventHandler(const TextView& text);
 
 // Whether the tag at p (its '<') has exactly the name of `length` characters that follows the
