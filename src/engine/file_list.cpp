@@ -57,28 +57,29 @@ bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {
   return true;
 }
 
-bool HasDotSegments(std::string_view path, PathStyle style) {
+namespace {
+
+// The first '.' of the path that begins a step (at the start or after a separator); npos when
+// there is none.
+std::size_t FirstDotStep(std::string_view path, PathStyle style) {
   for (std::size_t dot = path.find('.'); dot != std::string_view::npos;
        dot = path.find('.', dot + 1)) {
-    if (dot == 0 || IsPathSeparator(path[dot - 1], style)) return true;
+    if (dot == 0 || IsPathSeparator(path[dot - 1], style)) return dot;
   }
-  return false;
+  return std::string_view::npos;
 }
 
-bool ResolveDotSegments(std::string& path, PathStyle style) {
-  // Most paths have no dot step.
-  if (!HasDotSegments(path, style)) return true;
-  // One pass: the resolved path is written over the path as it is read. After each separator
-  // written, the "." and ".." steps that follow it are taken out at once.
+// ResolveDotSegments for a path whose first dot step begins at `first`.
+bool ResolveFrom(std::string& path, std::size_t first, PathStyle style) {
+  // One pass: the resolved path is written over the path as it is read. The part before the
+  // first step stays as it is, so the pass begins there.
   const std::size_t n = path.size();
   char* const out = path.data();
-  std::size_t w = 0;  // the resolved part ends here
-  std::size_t r = 0;  // the part still to read begins here
-  if (n >= 2 && path[0] == '.' && IsPathSeparator(path[1], style)) r = 2;
-  while (r < n) {
-    const char c = path[r++];
-    out[w++] = c;
-    if (!IsPathSeparator(c, style)) continue;
+  std::size_t w = first;  // the resolved part ends here
+  std::size_t r = first;  // the part still to read begins here
+  if (first == 0 && n >= 2 && path[0] == '.' && IsPathSeparator(path[1], style)) r = 2;
+  // After a separator written, the "." and ".." steps that follow it are taken out at once.
+  const auto takeSteps = [&] {
     while (r < n && path[r] == '.') {
       if (r + 1 == n || IsPathSeparator(path[r + 1], style)) {
         // "." step: it goes, with the separator after it.
@@ -100,9 +101,29 @@ bool ResolveDotSegments(std::string& path, PathStyle style) {
       w = j + 1;
       r += r + 2 == n ? 2 : 3;
     }
+    return true;
+  };
+  // A first step after the start follows a separator.
+  if (first > 0 && !takeSteps()) return false;
+  while (r < n) {
+    const char c = path[r++];
+    out[w++] = c;
+    if (IsPathSeparator(c, style) && !takeSteps()) return false;
   }
   path.resize(w);
   return true;
+}
+
+}  // namespace
+
+bool HasDotSegments(std::string_view path, PathStyle style) {
+  return FirstDotStep(path, style) != std::string_view::npos;
+}
+
+bool ResolveDotSegments(std::string& path, PathStyle style) {
+  // Most paths have no dot step.
+  const std::size_t first = FirstDotStep(path, style);
+  return first == std::string_view::npos || ResolveFrom(path, first, style);
 }
 
 int FileList::Append(std::string path) {
@@ -166,9 +187,9 @@ int FileList::FindListedFile(std::string_view path, int count) const {
   // Only a path with dot steps needs a resolved copy; the others are looked up as they are.
   std::string resolved;
   std::string_view key = path;
-  if (HasDotSegments(path, style_)) {
+  if (const std::size_t first = FirstDotStep(path, style_); first != std::string_view::npos) {
     resolved = path;
-    if (!ResolveDotSegments(resolved, style_)) return -1;
+    if (!ResolveFrom(resolved, first, style_)) return -1;
     key = resolved;
   }
   const auto it = byPath_.find(key);
