@@ -178,10 +178,12 @@ std::string ReferenceTo(const SearchSession& session, const Occurrence& at, int 
 // follow the reference. With `keepForm` the reference is written in that form, and a reference
 // that differs from the URL only in letter case is planned too.
 RowOutcome LinkEntryAt(SearchSession& session, const TextView& text, const Occurrence& at,
-                       int targetIndex, const std::string& url, const std::string& suffix,
+                       int targetIndex, std::string_view url, std::string_view suffix,
                        bool quoteFlag, const PageBase* base = nullptr,
                        const LinkForm* keepForm = nullptr) {
-  std::string stored = url + suffix;
+  std::string stored;
+  stored.reserve(url.size() + suffix.size());
+  stored.append(url).append(suffix);
   if (targetIndex < 0) {
     // A deleted attribute value stays well formed: an unquoted one is written as "".
     const bool quoted = ValueIsQuoted(text, at.valuePos, false);
@@ -262,15 +264,18 @@ std::size_t SchemeColon(std::string_view url) {
 }
 
 // The query of a local URL is no part of the file name: split it off for the lookup.
-void SplitQuery(const std::string& url, std::string& path, std::string& query) {
-  const std::size_t q = url.find('?');
-  if (q == std::string::npos) {
-    path = url;
-    query.clear();
-  } else {
-    path = url.substr(0, q);
-    query = url.substr(q);
-  }
+void SplitQuery(std::string_view url, std::string_view& path, std::string_view& query) {
+  const std::size_t q = std::min(url.find('?'), url.size());
+  path = url.substr(0, q);
+  query = url.substr(q);
+}
+
+// a followed by b, in one string.
+std::string Joined(std::string_view a, std::string_view b) {
+  std::string joined;
+  joined.reserve(a.size() + b.size());
+  joined.append(a).append(b);
+  return joined;
 }
 
 // The listed file spelled exactly as the path (after its dot steps), given the file `found`
@@ -289,8 +294,8 @@ int ExactListedFile(const SearchSession& session, std::string path, int found) {
 // A local link as the analysis resolves it: the row's URL (without query and fragment), what
 // follows it, and the form it is written in.
 struct LocalLink {
-  const std::string& rowPath;
-  const std::string& query;
+  std::string_view rowPath;
+  std::string_view query;
   const std::string& fragment;
   LinkForm form;
   bool needsEscaping;
@@ -324,7 +329,7 @@ RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occu
                         UrlFormKind wantedForm) {
   const PathStyle style = session.pathStyle();
   // What follows the path in a planned reference: only built when a reference is planned.
-  const auto suffix = [&link] { return link.query + link.fragment; };
+  const auto suffix = [&link] { return Joined(link.query, link.fragment); };
   ConvertSeparators(localPath, false, style);
   // A join longer than the platform takes names no file.
   int found =
@@ -567,14 +572,12 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   const std::string& shown = resolved ? written : url;
   const bool urlHasColon = resolved ? url.find(':') != std::string::npos : hasColon;
 
-  std::string urlPath;
-  std::string query;
+  std::string_view urlPath;
+  std::string_view query;
   SplitQuery(url, urlPath, query);
-  std::string writtenPath;
-  std::string writtenQuery;
-  if (resolved) SplitQuery(shown, writtenPath, writtenQuery);
-  const std::string& shownPath = resolved ? writtenPath : urlPath;
-  const std::string& shownQuery = resolved ? writtenQuery : query;
+  std::string_view shownPath = urlPath;
+  std::string_view shownQuery = query;
+  if (resolved) SplitQuery(shown, shownPath, shownQuery);
   const auto local = [&](LinkForm form) {
     return LocalLink{shownPath, shownQuery, fragment, form, needsEscaping, decoded, base};
   };
@@ -585,7 +588,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   if (!siteBase.empty() && urlPath.size() > siteBase.size() + 1 &&
       StartsWithIgnoreCase(urlPath, siteBase) &&
       (urlPath[siteBase.size()] == '/' || urlPath[siteBase.size()] == '\\')) {
-    std::string localPath = session.RootPath + urlPath.substr(siteBase.size() + 1);
+    std::string localPath = Joined(session.RootPath, urlPath.substr(siteBase.size() + 1));
     return ResolveLocal(session, text, at, quoteFlag, std::move(localPath),
                         local(LinkForm::SiteUrl), UrlFormKind::Relative);
   }
@@ -631,7 +634,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   // 10. A local absolute URL.
   if (urlHasColon && StartsWithIgnoreCase(url, kFileUrl)) {
     const std::size_t skip = style == PathStyle::Windows ? kFileUrl.size() : kFileUrl.size() - 1;
-    return ResolveLocal(session, text, at, quoteFlag, urlPath.substr(skip),
+    return ResolveLocal(session, text, at, quoteFlag, std::string(urlPath.substr(skip)),
                         local(LinkForm::FileUrl), UrlFormKind::Relative);
   }
 
@@ -647,14 +650,12 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     LinkForm form = LinkForm::Relative;
     if (!urlPath.empty() && isUrlSeparator(urlPath[0])) {
       // A root-relative URL starts at the root folder of the site.
-      localPath = session.RootPath + urlPath.substr(1);
+      localPath = Joined(session.RootPath, urlPath.substr(1));
       form = LinkForm::RootRelative;
     } else if (base != nullptr && base->What == PageBase::Kind::Folder) {
-      localPath = base->Folder + urlPath;
+      localPath = Joined(base->Folder, urlPath);
     } else if (pageFolder != nullptr) {
-      localPath.reserve(pageFolder->size() + urlPath.size());
-      localPath += *pageFolder;
-      localPath += urlPath;
+      localPath = Joined(*pageFolder, urlPath);
     } else {
       localPath = FolderWithSeparator(session.FileList.path(fileIndex), style, urlPath);
     }
