@@ -50,15 +50,25 @@ class OrderedWork {
     }
     std::unique_lock<std::mutex> lock(mutex_);
     if (k > 0 && taken_ < k) {
-      // The item before is done with: its slot may be made again.
+      // The item before is done with: its slot may be made again. Idle workers are woken once
+      // half the window is free, so that a woken worker makes several items in a row.
       ready_[Slot(k - 1)] = false;
       taken_ = k;
-      if (idleWorkers_ > 0) slotFree_.notify_one();
+      if (idleWorkers_ > 0 && 2 * (taken_ + window_ - next_) >= window_) slotFree_.notify_one();
     }
     if (!ready_[Slot(k)]) {
-      takerWaits_ = true;
-      itemReady_.wait(lock, [&] { return ready_[Slot(k)]; });
-      takerWaits_ = false;
+      if (next_ == k) {
+        // No worker has begun the item: it is made here rather than waited for.
+        ++next_;
+        lock.unlock();
+        make_(k, slots_[Slot(k)]);
+        lock.lock();
+        ready_[Slot(k)] = true;
+      } else {
+        takerWaits_ = true;
+        itemReady_.wait(lock, [&] { return ready_[Slot(k)]; });
+        takerWaits_ = false;
+      }
     }
     return slots_[Slot(k)];
   }

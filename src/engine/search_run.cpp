@@ -157,9 +157,11 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       file.Read.Error = "out of memory";
     }
   };
+  // Two files per worker may wait to be taken, so that a worker woken for a free slot makes a
+  // few files in a row.
   const int workers = ScanWorkerCount(session.Search);
   OrderedWork<PreparedFile> work(static_cast<int>(jobs.size()), workers == 1 ? 0 : workers,
-                                 workers + 1, prepare);
+                                 2 * workers, prepare);
 
   int total = 0;
   for (int k = 0; k < static_cast<int>(jobs.size()); ++k) {
