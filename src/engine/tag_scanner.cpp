@@ -39,8 +39,7 @@ void FindRow(Find& f, std::size_t rowIndex, int& filePosition) {
     p = walk.Find(row.Tag, p);
     if (p == kNone) return;
     Pos valuePos = kNone;
-    if (FindAttribute(f.text, row.Attribute, p + row.Start * f.w(), nullptr, &valuePos, false) !=
-        0) {
+    if (HasAttributeValue(f.text, row.Attribute, p + row.Start * f.w(), &valuePos)) {
       f.out.Url(f.text, p, valuePos, true, isAnchor);
     }
     if (isScript) {
@@ -178,7 +177,7 @@ void FindPlaceIn(Find& f, const PlaceRow& place, Pos p, std::vector<ListCandidat
     if (!EqualsIgnoreCase(v, "refresh")) return;
   }
   Pos valuePos = kNone;
-  if (FindAttribute(text, place.Attribute, from, nullptr, &valuePos, false) == 0) return;
+  if (!HasAttributeValue(text, place.Attribute, from, &valuePos)) return;
   if (place.Form == PlaceForm::Address) {
     f.out.Url(text, p, valuePos, true);
     return;

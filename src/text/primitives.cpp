@@ -598,7 +598,8 @@ Pos SkipBlanks(const R& r, Pos p) {
   return p;
 }
 
-template <class R, class W>
+// With kFirstOnly the value is read only until its length is known not to be 0.
+template <bool kFirstOnly = false, class R, class W>
 int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos* valuePosition,
                     bool prefixOnly) {
   constexpr Pos w = R::kWidth;
@@ -663,6 +664,7 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
         ++q;
       if (q != p) {
         writer.PutRun(r, p, q - p);
+        if constexpr (kFirstOnly) return writer.count;
         p = q - 1;  // the step of the loop goes on at q
         continue;
       }
@@ -693,6 +695,9 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
     if (closes) break;
     if (IsControl(c)) continue;
     writer.Put(r, p);
+    if constexpr (kFirstOnly) {
+      if (writer.count > 0) return writer.count;
+    }
   }
   writer.Finish();
   return writer.count;
@@ -1078,6 +1083,18 @@ bool TagMayHaveAttributeBeginning(const TextView& text, Pos tag, std::string_vie
     skipped = true;
   }
   return true;
+}
+
+bool HasAttributeValue(const TextView& text, std::string_view name, Pos from, Pos* valuePosition) {
+  if (valuePosition != nullptr) *valuePosition = kNone;
+  if (IsWide(text)) {
+    WideWriter writer{nullptr};
+    return FindAttributeIn<true>(WideReader(text, text.Size), name, from, writer, valuePosition,
+                                 false) != 0;
+  }
+  AnsiWriter writer{nullptr};
+  return FindAttributeIn<true>(AnsiReader(text, text.Size), name, from, writer, valuePosition,
+                               false) != 0;
 }
 
 int FindAttribute(const TextView& text, std::string_view name, Pos from, std::string* valueText,
