@@ -296,7 +296,7 @@ int ExactListedFile(const SearchSession& session, std::string path, int found) {
 struct LocalLink {
   std::string_view rowPath;
   std::string_view query;
-  const std::string& fragment;
+  std::string_view fragment;
   LinkForm form;
   bool needsEscaping;
   const std::string& decoded;
@@ -306,7 +306,7 @@ struct LocalLink {
 // Notes a link with a fragment to page `target` for the anchor check; `outcome` is what the
 // analysis planned for the same value.
 void NoteAnchorLink(SearchSession& session, const Occurrence& at, int target,
-                    const std::string& decoded, const std::string& fragment, RowOutcome outcome) {
+                    const std::string& decoded, std::string_view fragment, RowOutcome outcome) {
   if (!session.Search.CheckAnchors || fragment.size() < 2) return;
   if (KindOfPath(session.FileList.path(target), session.pathStyle()) != FileKind::Page) return;
   AnchorCheck check;
@@ -318,7 +318,7 @@ void NoteAnchorLink(SearchSession& session, const Occurrence& at, int target,
   check.Target = target;
   check.Row = outcome == RowOutcome::Added ? session.LinkCount() - 1 : -1;
   check.Decoded = decoded;
-  check.Fragment = fragment.substr(1);
+  check.Fragment = std::string(fragment.substr(1));
   session.Anchors.Pending.push_back(std::move(check));
 }
 
@@ -504,13 +504,15 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   // 1-2. The value, whether it needs escaping, decoded (read ahead), split at its fragment.
   const bool needsEscaping = reading.NeedsEscaping;
   const std::string& decoded = reading.Decoded;
-  std::string url;
-  std::string fragment;
-  SplitFragment(decoded, &url, &fragment);
-  if (!url.empty() && url.back() == '/') url.pop_back();
+  // The URL and its fragment are views of the decoded value.
+  const std::string_view value(decoded);
+  const std::size_t hash = std::min(value.find('#'), value.size());
+  std::string_view url = value.substr(0, hash);
+  const std::string_view fragment = value.substr(hash);
+  if (!url.empty() && url.back() == '/') url.remove_suffix(1);
   // Every scheme and drive has a colon: a URL without one, as most local links are, skips their
   // tests.
-  const bool hasColon = url.find(':') != std::string::npos;
+  const bool hasColon = url.find(':') != std::string_view::npos;
 
   // 3. Script links to delete.
   if (processing.DeleteScriptLinks && hasColon && StartsWithAny(url, kScriptSchemes)) {
@@ -564,13 +566,14 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   const bool resolved =
       internetBase && IsRelativeReference(url) &&
       !(url.size() >= 2 && (url[0] == '/' || url[0] == '\\') && (url[1] == '/' || url[1] == '\\'));
-  std::string written;  // the URL as written, when url is resolved against the base
+  // url becomes the resolved address; shown stays the URL as written.
+  const std::string_view shown = url;
+  std::string resolvedUrl;
   if (resolved) {
-    written = std::move(url);
-    url = ResolveAgainstBase(base->Url, written);
+    resolvedUrl = ResolveAgainstBase(base->Url, shown);
+    url = resolvedUrl;
   }
-  const std::string& shown = resolved ? written : url;
-  const bool urlHasColon = resolved ? url.find(':') != std::string::npos : hasColon;
+  const bool urlHasColon = resolved ? url.find(':') != std::string_view::npos : hasColon;
 
   std::string_view urlPath;
   std::string_view query;
@@ -607,8 +610,8 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
         if (session.Search.FixRedirects) {
           // The check asked for the URL without its trailing '/': a move that only puts it
           // back changes nothing.
-          if (auto moved = checker->MovedTo(url); moved && *moved + fragment != decoded) {
-            return AppendRow(session, at, shown + fragment, *moved + fragment, false);
+          if (auto moved = checker->MovedTo(url); moved && Joined(*moved, fragment) != decoded) {
+            return AppendRow(session, at, Joined(shown, fragment), Joined(*moved, fragment), false);
           }
         }
         return CanonicalIfWanted(session, at, needsEscaping, decoded);
