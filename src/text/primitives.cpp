@@ -659,12 +659,15 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
   const Pos valueStart = p;
   for (; r.In(p); p += w) {
     if constexpr (std::is_same_v<R, AnsiReader>) {
+      // A plain first byte is enough to know that the value is not empty.
+      if constexpr (kFirstOnly) {
+        if (kPlainValueBytes[r.data[p]]) return 1;
+      }
       Pos q = p;
       while (q < r.limit && kPlainValueBytes[r.data[q]])
         ++q;
       if (q != p) {
         writer.PutRun(r, p, q - p);
-        if constexpr (kFirstOnly) return writer.count;
         p = q - 1;  // the step of the loop goes on at q
         continue;
       }
