@@ -387,9 +387,10 @@ ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos) {
   reading.Present = true;
   reading.Span = at.span;
   reading.Quote = at.quote;
-  reading.NeedsEscaping = EscapeUrl(raw, nullptr) > 0;
+  const UrlNeeds needs = WhatUrlNeeds(raw);
+  reading.NeedsEscaping = needs.Escaping;
   // A value with nothing to decode is its own decoded form: it is moved, not copied.
-  if (std::none_of(raw.begin(), raw.end(), [](char c) { return c == '&' || c == '%'; })) {
+  if (!needs.Decoding) {
     reading.Decoded = std::move(raw);
   } else {
     DecodeUrl(raw, &reading.Decoded, text.CodePage);
