@@ -463,6 +463,32 @@ constexpr std::array<bool, 256> kPlainNameBytes = [] {
   return t;
 }();
 
+// The end of the run of plain value bytes (kPlainValueBytes) that begins at from, limit at most.
+Pos PlainValueRunEnd(const std::uint8_t* data, Pos from, Pos limit) {
+  Pos q = from;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time; a run that ends early is told by the first block.
+  const auto inRange = [](__m128i v, char low, char span) {
+    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(low));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(span)), shifted);
+  };
+  for (; limit - q >= 16; q += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + q));
+    const __m128i marks =
+        _mm_or_si128(_mm_or_si128(inRange(v, 0, ' '), inRange(v, '\'', 2)),
+                     _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                                               _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))),
+                                  _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('<')),
+                                               _mm_cmpeq_epi8(v, _mm_set1_epi8('>')))));
+    const auto bits = static_cast<unsigned>(_mm_movemask_epi8(marks));
+    if (bits != 0) return q + std::countr_zero(bits);
+  }
+#endif
+  while (q < limit && kPlainValueBytes[data[q]])
+    ++q;
+  return q;
+}
+
 template <class R, class W>
 int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueResult& res,
                    ValueRunOutMemo* runOutMemo) {
@@ -481,9 +507,7 @@ int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueRes
   const auto usable = [&](Pos at) { return r.In(at) && (R::kWidth == 1 || r.In(at + w)); };
   while (!knownToRunOut && usable(p)) {
     if constexpr (std::is_same_v<R, AnsiReader>) {
-      Pos q = p;
-      while (q < r.limit && kPlainValueBytes[r.data[q]])
-        ++q;
+      const Pos q = PlainValueRunEnd(r.data, p, r.limit);
       if (q != p) {
         writer.PutRun(r, p, q - p);
         res.span += static_cast<int>(q - p);
@@ -663,9 +687,7 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
       if constexpr (kFirstOnly) {
         if (kPlainValueBytes[r.data[p]]) return 1;
       }
-      Pos q = p;
-      while (q < r.limit && kPlainValueBytes[r.data[q]])
-        ++q;
+      const Pos q = PlainValueRunEnd(r.data, p, r.limit);
       if (q != p) {
         writer.PutRun(r, p, q - p);
         p = q - 1;  // the step of the loop goes on at q
