@@ -21,6 +21,7 @@ struct Find {
   const TextView& text;
   const ScriptBlocks& blocks;
   const TagIndex* index;
+  bool handlers;  // the event-handler phase has something to look at
   FileFindings& out;
   int w() const { return text.width(); }
 };
@@ -134,7 +135,7 @@ void WalkIndexedTags(Find& f, const std::vector<std::uint32_t>& every,
 // The event-handler phase.
 void FindEventHandlerUrls(Find& f, int& filePosition) {
   f.out.Progress(filePosition++);
-  if (!MayHaveEventHandler(f.text)) {
+  if (!f.handlers) {
     f.out.Progress(filePosition, false);
     return;
   }
@@ -423,8 +424,8 @@ void FindAnchorNames(const TextView& text, const ScriptBlocks& blocks, const Tag
 }
 
 void FindTagUrls(const TextView& text, const SearchOptions& options, const ScriptBlocks& blocks,
-                 const TagIndex* index, int& filePosition, FileFindings& out) {
-  Find f{text, blocks, index, out};
+                 const TagIndex* index, bool handlers, int& filePosition, FileFindings& out) {
+  Find f{text, blocks, index, handlers, out};
   for (std::size_t i = 0; i < kTagTable.size(); ++i)
     FindRow(f, i, filePosition);
   if (options.SearchHtml5) {
