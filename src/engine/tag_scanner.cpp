@@ -8,6 +8,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define URLSMITH_AVX2 1
+#endif
 
 #include "text/primitives.h"
 #include "text/url_ops.h"
@@ -213,6 +217,47 @@ void FindPlace(Find& f, const PlaceRow& place, std::vector<ListCandidate>& candi
 
 }  // namespace
 
+namespace {
+
+bool IsAsciiLetter(std::uint8_t c) {
+  return static_cast<unsigned>((c | 0x20) - 'a') < 26;
+}
+
+// Whether the "on" at `word` begins a word that is followed by a '=' (blanks and controls
+// between them allowed).
+bool HandlerWordAt(const std::uint8_t* data, Pos size, Pos word) {
+  if (word > 0 && IsAsciiLetter(data[word - 1])) return false;
+  Pos j = word + 2;
+  while (j < size && IsAsciiLetter(data[j]))
+    ++j;
+  while (j < size && IsBlankOrControl(data[j]))
+    ++j;
+  return j < size && data[j] == '=';
+}
+
+#if defined(URLSMITH_AVX2)
+// The look of MayHaveEventHandler thirty-two places at a time, from p on while a whole block and
+// the byte after it are there: true when it found a handler word, else p is where it stopped.
+[[gnu::target("avx2")]] bool HandlerWordsAvx2(const std::uint8_t* data, Pos size, Pos& p) {
+  const __m256i caseBit = _mm256_set1_epi8(0x20);
+  const __m256i o = _mm256_set1_epi8('o');
+  const __m256i n = _mm256_set1_epi8('n');
+  for (; size - p > 32; p += 32) {
+    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p));
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + 1));
+    const __m256i on = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(here, caseBit), o),
+                                        _mm256_cmpeq_epi8(_mm256_or_si256(next, caseBit), n));
+    for (auto marks = static_cast<unsigned>(_mm256_movemask_epi8(on)); marks != 0;
+         marks &= marks - 1) {
+      if (HandlerWordAt(data, size, p + std::countr_zero(marks))) return true;
+    }
+  }
+  return false;
+}
+#endif
+
+}  // namespace
+
 bool MayHaveEventHandler(const TextView& text) {
   if (text.width() != 1) return true;
   // A handler's address is read from an attribute whose whole name is a handler name ("on" and
@@ -221,17 +266,10 @@ bool MayHaveEventHandler(const TextView& text) {
   // the word and the blanks after it.
   const std::uint8_t* const data = text.Data;
   const Pos size = text.Size;
-  const auto isLetter = [](std::uint8_t c) { return static_cast<unsigned>((c | 0x20) - 'a') < 26; };
-  const auto handlerAt = [&](Pos word) {
-    if (word > 0 && isLetter(data[word - 1])) return false;
-    Pos j = word + 2;
-    while (j < size && isLetter(data[j]))
-      ++j;
-    while (j < size && IsBlankOrControl(data[j]))
-      ++j;
-    return j < size && data[j] == '=';
-  };
   Pos p = 0;
+#if defined(URLSMITH_AVX2)
+  if (__builtin_cpu_supports("avx2") && HandlerWordsAvx2(data, size, p)) return true;
+#endif
 #if defined(__SSE2__)
   // An 'o' followed by an 'n', either in any case, sixteen places at a time.
   const __m128i caseBit = _mm_set1_epi8(0x20);
@@ -244,12 +282,14 @@ bool MayHaveEventHandler(const TextView& text) {
                                      _mm_cmpeq_epi8(_mm_or_si128(next, caseBit), n));
     for (auto marks = static_cast<unsigned>(_mm_movemask_epi8(on)); marks != 0;
          marks &= marks - 1) {
-      if (handlerAt(p + std::countr_zero(marks))) return true;
+      if (HandlerWordAt(data, size, p + std::countr_zero(marks))) return true;
     }
   }
 #endif
   for (; p + 1 < size; ++p) {
-    if ((data[p] | 0x20) == 'o' && (data[p + 1] | 0x20) == 'n' && handlerAt(p)) return true;
+    if ((data[p] | 0x20) == 'o' && (data[p + 1] | 0x20) == 'n' && HandlerWordAt(data, size, p)) {
+      return true;
+    }
   }
   return false;
 }

@@ -13,6 +13,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define URLSMITH_AVX2 1
+#endif
 
 namespace urlsmith {
 
@@ -823,6 +827,28 @@ template <class R>
   }
 }
 
+#if defined(URLSMITH_AVX2)
+// The '<' of single-byte text thirty-two bytes at a time, on processors with AVX2, while whole
+// blocks are left; returns where it stopped.
+[[gnu::target("avx2")]] Pos CollectAvx2(const AnsiReader& r, const FirstCharIndex& first,
+                                        std::span<const std::string_view> names,
+                                        std::span<std::vector<std::uint32_t>> lists,
+                                        std::vector<std::uint32_t>* every) {
+  const __m256i lt = _mm256_set1_epi8('<');
+  Pos p = 0;
+  for (; r.limit - p >= 32; p += 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.data + p));
+    for (auto marks = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, lt)));
+         marks != 0; marks &= marks - 1) {
+      const Pos at = p + std::countr_zero(marks);
+      if (every != nullptr) every->push_back(static_cast<std::uint32_t>(at));
+      CollectAt(r, at, first, names, lists);
+    }
+  }
+  return p;
+}
+#endif
+
 }  // namespace
 
 void CollectTagPositions(const TextView& text, std::span<const std::string_view> names,
@@ -847,6 +873,9 @@ void CollectTagPositions(const TextView& text, std::span<const std::string_view>
   }
   const AnsiReader r(text, text.Size);
   Pos p = 0;
+#if defined(URLSMITH_AVX2)
+  if (__builtin_cpu_supports("avx2")) p = CollectAvx2(r, first, names, lists, every);
+#endif
 #if defined(__SSE2__)
   // Sixteen bytes at a time: the '<' of a block are taken one after the other from one look.
   const __m128i lt = _mm_set1_epi8('<');
