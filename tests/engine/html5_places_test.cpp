@@ -2,6 +2,7 @@
 // letter case for case-sensitive servers: whole searches over real files, single-byte and UTF-16.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,68 +16,71 @@ namespace {
 using testing::RecordingRunView;
 using testing::TempDir;
 
-// Searches the site and gives the rows of the file at `path` as "URL -> REPLACEMENT", with
-// `positions` after "TAG VALUE SPAN: " in characters of the page (or kTagPosStyle for the tag).
-std::vector<std::string> RowsOf(SearchSession& session, const std::string& path, bool wide = false,
-                                bool positions = false) {
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// A site of `files` and the page `name` (UTF-16 when `wide`), searched with `set` applied: the
+// page's rows as "URL -> REPLACEMENT" (the site's folder as ROOT), with `positions` after
+// "TAG VALUE SPAN: " in characters of the page (or kTagPosStyle for the tag); then "reported"
+// for each anchor report.
+std::vector<std::string> PageRows(const Files& files, const std::string& name,
+                                  const std::string& text,
+                                  const std::function<void(SearchSession&)>& set = {},
+                                  bool wide = false, bool positions = false) {
+  TempDir dir;
+  for (const auto& [file, bytes] : files)
+    dir.Write(file, bytes);
+  const std::string path =
+      wide ? dir.WriteBytes(name, testing::Utf16Bytes(text, false)) : dir.Write(name, text);
+  auto session = testing::SessionOver(dir.path());
+  if (set) set(*session);
   RecordingRunView view;
-  RunSearch(session, view);
+  RunSearch(*session, view);
   const auto chars = [wide](Pos p) { return std::to_string(wide && p >= 0 ? (p - 2) / 2 : p); };
   std::vector<std::string> rows;
-  for (const LinkEntry& r : session.LinkTable) {
-    if (r.FileIndex != session.FileList.FindListedFile(path)) continue;
-    rows.push_back((positions ? chars(r.TagPos) + " " + chars(r.ValuePos) + " " +
-                                    std::to_string(r.SpanLength) + ": "
-                              : "") +
-                   r.Url + " -> " + r.Replacement);
+  for (const LinkEntry& r : session->LinkTable) {
+    if (r.FileIndex != session->FileList.FindListedFile(path)) continue;
+    std::string row = (positions ? chars(r.TagPos) + " " + chars(r.ValuePos) + " " +
+                                       std::to_string(r.SpanLength) + ": "
+                                 : "") +
+                      r.Url + " -> " + r.Replacement;
+    if (const auto root = row.find(dir.path()); root != std::string::npos)
+      row.replace(root, dir.path().size(), "ROOT");
+    rows.push_back(row);
   }
+  rows.insert(rows.end(), session->AnchorReports.size(), "reported");
   return rows;
 }
 
-std::string Write(const TempDir& dir, const std::string& name, const std::string& text, bool wide) {
-  return wide ? dir.WriteBytes(name, testing::Utf16Bytes(text, false)) : dir.Write(name, text);
-}
-
-// One place of each kind; '%' stands for the address, which is a whole attribute value when
-// quoted on both sides (else a part of a value). A text that starts with "@" is a style sheet.
+// One place of each kind that Html5Rewrite.EachPlaceIsReplacedOrDeletedAsItsKindSays does not
+// search already; '%' stands for the address, which is a whole attribute value when quoted on
+// both sides (else a part of a value). A text that starts with "@" is a style sheet.
 const char* const kPlaces[] = {
     // clang-format off
-    R"(<img src="ok.gif" srcset="% 2x">)",
-    R"(<picture><source srcset="ok.gif 1x, % 2x"></picture>)",
-    R"(<source type="video/webm" src="%">)", R"(<track kind=captions src="%">)",
-    R"(<audio controls src="%"></audio>)", R"(<video src="%"></video>)",
-    R"(<video controls poster="%"></video>)",
-    R"(<object type="image/svg+xml" data="%">no svg</object>)",
+    R"(<img src="ok.gif" srcset="% 2x">)", R"(<source type="video/webm" src="%">)",
     R"(<meta http-equiv="Refresh" content="0; URL=%">)", R"(<svg><image href="%"/></svg>)",
-    R"(<svg><image xlink:href="%"/></svg>)", R"(<svg><use href="%"/></svg>)",
-    R"(<svg><use xlink:href="%"></use></svg>)",
-    R"(<link rel=preload as=image imagesrcset="%, ok.gif 2x">)",
-    R"(<form method=post action="%"></form>)", R"(<button formaction="%">Go</button>)",
-    R"(<input type=submit formaction="%">)", R"(<blockquote cite="%">words</blockquote>)",
-    R"(<q cite="%">words</q>)", R"(<ins cite="%">new</ins>)", R"(<del cite="%">old</del>)",
-    R"(<style>@import "%" screen;</style>)", R"(@import '%'; body { color: red })",
+    R"(<svg><use href="%"/></svg>)", R"(<svg><use xlink:href="%"></use></svg>)",
+    R"(<button formaction="%">Go</button>)", R"(<ins cite="%">new</ins>)",
+    R"(<del cite="%">old</del>)", R"(<style>@import "%" screen;</style>)",
+    R"(@import '%'; body { color: red })",
     // clang-format on
 };
 
 // Each kind broken and intact, and never when the HTML5 places are off.
 TEST(Html5Places, EachKindIsFoundWhereItStandsBrokenOrIntact) {
+  const Files files = {{"ok.gif", "GIF89a"}, {"there.htm", "x"}};
   for (const std::string_view place : kPlaces) {
     for (const bool wide : {false, true}) {
       for (const bool broken : {true, false}) {
         SCOPED_TRACE(std::string(place) + (wide ? " utf-16" : " ansi") +
                      (broken ? " broken" : " intact"));
-        TempDir dir;
-        dir.Write("ok.gif", "GIF89a");
-        dir.Write("there.htm", "x");
         const std::string url = broken ? "gone/none.x" : "there.htm";
         std::string page(place);
         const std::size_t at = page.find('%');
         const bool quoted =
             (page[at - 1] == '"' || page[at - 1] == '\'') && page[at + 1] == page[at - 1];
         page.replace(at, 1, url);
-        const std::string path = Write(dir, place[0] == '@' ? "s.css" : "p.htm", page, wide);
-        auto session = testing::SessionOver(dir.path());
-        const std::vector<std::string> rows = RowsOf(*session, path, wide, true);
+        const std::string name = place[0] == '@' ? "s.css" : "p.htm";
+        const std::vector<std::string> rows = PageRows(files, name, page, {}, wide, true);
         if (!broken) {
           EXPECT_EQ(rows, std::vector<std::string>{});
           continue;
@@ -86,9 +90,8 @@ TEST(Html5Places, EachKindIsFoundWhereItStandsBrokenOrIntact) {
         const std::size_t value = at - (quoted ? 1 : 0), span = url.size() + (quoted ? 2 : 0);
         ASSERT_EQ(rows, std::vector<std::string>{std::to_string(tag) + " " + std::to_string(value) +
                                                  " " + std::to_string(span) + ": " + url + " -> "});
-        auto off = testing::SessionOver(dir.path());
-        off->Search.SearchHtml5 = false;
-        EXPECT_TRUE(RowsOf(*off, path, wide).empty());
+        const auto off = [](SearchSession& s) { s.Search.SearchHtml5 = false; };
+        EXPECT_TRUE(PageRows(files, name, page, off, wide).empty());
       }
     }
   }
@@ -103,12 +106,8 @@ TEST(Html5Places, OnlyTheirOwnTagsCount) {
       R"(<p>@import "gone.css";</p>)",
       // clang-format on
   };
-  for (const char* page : kNone) {
-    TempDir dir;
-    const std::string path = dir.Write("p.htm", page);
-    auto session = testing::SessionOver(dir.path());
-    EXPECT_TRUE(RowsOf(*session, path).empty()) << page;
-  }
+  for (const char* page : kNone)
+    EXPECT_TRUE(PageRows({}, "p.htm", page).empty()) << page;
 }
 
 TEST(Html5Places, CandidateListsAndRefreshValuesAreReadAsBrowsersRead) {
@@ -170,23 +169,15 @@ TEST(BaseElements, LinksAreResolvedAndWrittenFromTheBase) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("base '" + c.base + "' link " + c.link);
-    TempDir dir;
-    dir.Write("img/a.gif", "GIF89a");
-    dir.Write("x.htm", "x");
     const std::string base = c.base.empty() ? "" : "<base href=\"" + c.base + "\">";
-    const std::string path =
-        dir.Write("sub/p.htm", "<html><head>" + base + "</head><a href=\"" + c.link + "\">a</a>");
-    auto session = testing::SessionOver(dir.path());
-    session->Search.KeepUncheckedInternetUrls = !c.internetUnchecked;
-    if (!c.siteUrl.empty()) {
-      session->Search.UseBaseUrl = true;
-      session->Search.BaseUrl = c.siteUrl;
-    }
-    std::vector<std::string> rows = RowsOf(*session, path);
-    for (std::string& row : rows)
-      if (const auto root = row.find(dir.path()); root != std::string::npos)
-        row.replace(root, dir.path().size(), "ROOT");
-    EXPECT_EQ(rows, c.expected);
+    const auto set = [&c](SearchSession& s) {
+      s.Search.KeepUncheckedInternetUrls = !c.internetUnchecked;
+      s.Search.UseBaseUrl = !c.siteUrl.empty();
+      s.Search.BaseUrl = c.siteUrl;
+    };
+    EXPECT_EQ(PageRows({{"img/a.gif", "GIF89a"}, {"x.htm", "x"}}, "sub/p.htm",
+                       "<html><head>" + base + "</head><a href=\"" + c.link + "\">a</a>", set),
+              c.expected);
   }
 }
 
@@ -218,26 +209,19 @@ TEST(CaseSensitiveServers, ALinkSpelledOtherwiseThanItsFileGetsTheFilesSpelling)
     std::string url = "";     // the row's URL, when it is not the link as written
   };
   const Case cases[] = {
-      {"IMG/Logo.GIF", "img/logo.gif"},
-      {"/IMG/logo.gif", "/img/logo.gif"},
-      {"img/logo.gif", ""},
+      // clang-format off
+      {"IMG/Logo.GIF", "img/logo.gif"}, {"/IMG/logo.gif", "/img/logo.gif"}, {"img/logo.gif", ""},
       {"Img/Logo.gif#Top", "img/logo.gif#Top"},
-      {"My%20Pics/A.gif", "my%20pics/a.gif", "My Pics/A.gif"},
-      {"Both.htm", ""},
-      {"both.htm", ""},
+      {"My%20Pics/A.gif", "my%20pics/a.gif", "My Pics/A.gif"}, {"Both.htm", ""}, {"both.htm", ""},
   };
+  const Files files = {
+      {"img/logo.gif", "GIF89a"}, {"my pics/a.gif", "GIF89a"}, {"Both.htm", "x"}, {"both.htm", "x"}};
+  // clang-format on
   for (const bool sensitive : {false, true}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.link + (sensitive ? " case-sensitive" : ""));
-      TempDir dir;
-      dir.Write("img/logo.gif", "GIF89a");
-      dir.Write("my pics/a.gif", "GIF89a");
-      dir.Write("Both.htm", "x");
-      dir.Write("both.htm", "x");
-      const std::string path = dir.Write("p.htm", "<img src=\"" + c.link + "\">");
-      auto session = testing::SessionOver(dir.path());
-      session->Search.CaseSensitive = sensitive;
-      EXPECT_EQ(RowsOf(*session, path),
+      const auto set = [sensitive](SearchSession& s) { s.Search.CaseSensitive = sensitive; };
+      EXPECT_EQ(PageRows(files, "p.htm", "<img src=\"" + c.link + "\">", set),
                 ExpectedRows(sensitive, c.url.empty() ? c.link : c.url, c.replacement));
     }
   }
@@ -250,30 +234,23 @@ TEST(Anchors, FragmentsThatNameNoElementAreReportedAndCaseSlipsMended) {
     std::string replacement;  // empty: no row
   };
   const Case cases[] = {
-      {"b.htm#part", false, ""},
-      {"b.htm#Part", true, "b.htm#part"},
-      {"b.htm#nowhere", true, ""},
-      {"b.htm#top", false, ""},
-      {"b.htm#n1", false, ""},
-      {"b.htm#sec", true, ""},
-      {"#Self", true, "#self"},
-      {"#self", false, ""},
-      {"pic.gif#x", false, ""},
-      {"b.htm", false, ""},
-      {"b.htm?q=1#PART", true, "b.htm?q=1#part"},
+      // clang-format off
+      {"b.htm#part", false, ""}, {"b.htm#Part", true, "b.htm#part"}, {"b.htm#nowhere", true, ""},
+      {"b.htm#top", false, ""}, {"b.htm#n1", false, ""}, {"b.htm#sec", true, ""},
+      {"#Self", true, "#self"}, {"#self", false, ""}, {"pic.gif#x", false, ""},
+      {"b.htm", false, ""}, {"b.htm?q=1#PART", true, "b.htm?q=1#part"},
+      // clang-format on
   };
+  const Files files = {{"b.htm", "<h1 id=part>x</h1><a name=\"n1\"></a><p id='Sec'><p id=SEC>"},
+                       {"pic.gif", "GIF89a"}};
   for (const bool check : {false, true}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.link + (check ? " checked" : ""));
-      TempDir dir;
-      dir.Write("b.htm", "<h1 id=part>x</h1><a name=\"n1\"></a><p id='Sec'><p id=SEC>");
-      dir.Write("pic.gif", "GIF89a");
-      const std::string path =
-          dir.Write("a.htm", "<p id=\"self\"><a href=\"" + c.link + "\">a</a>");
-      auto session = testing::SessionOver(dir.path());
-      session->Search.CheckAnchors = check;
-      EXPECT_EQ(RowsOf(*session, path), ExpectedRows(check, c.link, c.replacement));
-      EXPECT_EQ(session->AnchorReports.size(), check && c.reported ? 1u : 0u);
+      std::vector<std::string> expected = ExpectedRows(check, c.link, c.replacement);
+      if (check && c.reported) expected.push_back("reported");
+      EXPECT_EQ(PageRows(files, "a.htm", "<p id=\"self\"><a href=\"" + c.link + "\">a</a>",
+                         [check](SearchSession& s) { s.Search.CheckAnchors = check; }),
+                expected);
     }
   }
 }

@@ -113,20 +113,6 @@ TEST_F(SavedFromTest, OnlyPagesAreReadInAnyEncoding) {
                               {0, 9}, {1, 9}, {2, 9}, {3, 9}, {4, 9}, {5, 9}, {6, 9}}));
 }
 
-TEST_F(SavedFromTest, EscStopsThePhaseAndKeepsWhatWasFound) {
-  Page("a.htm", "<!-- saved from url=(0018)http://a.example/ -->");
-  Page("b.htm", "<!-- one --><!-- two --><!-- saved from url=(0018)http://b.example/ -->");
-  Page("c.htm", "<!-- saved from url=(0018)http://c.example/ -->");
-  RecordingRunView view;
-  // Page a polls once; page b polls before each comment: stop at its second comment.
-  view.onPoll = [](int n) { return n == 3 ? Poll::Stop : Poll::Go; };
-  EXPECT_EQ(Run(view), PhaseResult::Stopped);
-  EXPECT_EQ(Found(), (Table{{"http://a.example/", 0}}));
-  EXPECT_EQ(view.log.size(), 3u);
-  EXPECT_EQ(FindSavedFromPage(session_, "HTTP://A.EXAMPLE/"), 0);
-  EXPECT_EQ(FindSavedFromPage(session_, "http://b.example/"), -1);
-}
-
 // The lookup takes the first page of an address ignoring case, and follows the table through
 // a second search after the processing options (cache reset).
 TEST_F(SavedFromTest, LookupTakesTheFirstPageIgnoringCase) {
