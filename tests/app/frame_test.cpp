@@ -20,7 +20,7 @@ namespace {
 
 using namespace app;
 
-TEST(Frame, NextChecksTheInputAndAsksWhereStepsAreSkipped) {
+TEST(Frame, NextChecksTheInputAsksWhereStepsAreSkippedAndRunsTheSecondPass) {
   FrameFixture f;
   EXPECT_EQ(f->windowTitle(), "Urlsmith - Welcome to Urlsmith!");
   EXPECT_FALSE(f.Button(1013)->isEnabled());
@@ -76,20 +76,23 @@ TEST(Frame, NextChecksTheInputAndAsksWhereStepsAreSkipped) {
   EXPECT_EQ(f->windowTitle(), "Urlsmith - Processing Broken URL's");
   for (int i = 0; i < kStepCount; ++i)
     EXPECT_EQ(f->page(i)->isVisible(), i == kApplyStep) << i;
-}
 
-TEST(Frame, AfterApplyingWithFixesNextRunsTheSecondPassWhichPreviousCancels) {
-  FrameFixture f;
-  f.RunTo(kApplyStep);
+  // With fixes applied, closing asks first and Next runs the second pass, which Previous cancels.
+  f.AwaitRun();
   f->session().LinkTable.push_back(LinkEntry{});
   ASSERT_TRUE(f->session().AddFix(0));
   f->SetNextCaption("&Next pass");
+  f.messages.shown.clear();
+  EXPECT_FALSE(f->close());  // answered No
+  EXPECT_EQ(f.messages.texts(),
+            QStringList{"The second pass is needed. Do you really want to exit?"});
+  f.messages.shown.clear();
   f.Next();
   EXPECT_EQ(f->stepIndex(), kSearchStep);
   EXPECT_EQ(f.Button(1014)->text(), "&Next >>");
   auto* backups = f.Control(kResultsStep, 1056);
   EXPECT_FALSE(backups->isEnabled());
-  f.Back();  // leaving the second pass: answered No
+  f.Back();  // answered No
   EXPECT_EQ(f->stepIndex(), kSearchStep);
   EXPECT_EQ(f.messages.texts(),
             QStringList{"This is the second pass. Moving to the previous step cancels it.\n"
@@ -103,19 +106,13 @@ TEST(Frame, AfterApplyingWithFixesNextRunsTheSecondPassWhichPreviousCancels) {
 TEST(Frame, ClosingAsksOnlyWhereWorkWouldBeLost) {
   const QString queued = "Some changes are queued for application. Do you really want to exit?";
   // clang-format off
-  const struct { int step; bool fixes; QString question; } cases[] = {  // no question: closes
-      {kWelcomeStep, false, {}}, {kProcessingOptionsStep, false, {}}, {kSearchStep, false, queued},
-      {kResultsStep, false, queued}, {kDeletionStep, false, queued}, {kApplyStep, false, {}},
-      {kApplyStep, true, "The second pass is needed. Do you really want to exit?"},
-      // clang-format on
-  };
+  const struct { int step; QString question; } cases[] = {  // no question: closes
+      {kWelcomeStep, {}}, {kProcessingOptionsStep, {}}, {kSearchStep, queued},
+      {kResultsStep, queued}, {kDeletionStep, queued}, {kApplyStep, {}}};
+  // clang-format on
   for (const auto& c : cases) {
     FrameFixture f;
     f.RunTo(c.step);
-    if (c.fixes) {
-      f->session().LinkTable.push_back(LinkEntry{});
-      ASSERT_TRUE(f->session().AddFix(0));
-    }
     EXPECT_EQ(f->close(), c.question.isEmpty()) << c.step;
     EXPECT_EQ(f.messages.texts(), c.question.isEmpty() ? QStringList{} : QStringList{c.question});
     EXPECT_TRUE(!c.question.isEmpty() || QFile::exists(f.settings.filePath())) << c.step;
@@ -125,25 +122,7 @@ TEST(Frame, ClosingAsksOnlyWhereWorkWouldBeLost) {
   }
 }
 
-TEST(Frame, ALongOperationDisablesTheFrameAndClosingStopsItFirst) {
-  FrameFixture f;
-  f.Next();
-  auto* addFiles = f.Control(kFileListStep, 1020);
-  f->ControlStateSave(false);
-  f->BeginOperation();
-  EXPECT_FALSE(f.Button(1014)->isEnabled() || f.Button(1013)->isEnabled());
-  EXPECT_FALSE(addFiles->isEnabled());
-  EXPECT_FALSE(f->close());  // the operation is asked to stop, the frame stays for now
-  EXPECT_EQ(f->keyPoll().Check(), Poll::Stop);
-  f->EndOperation();
-  f->ControlStateSave(true);
-  EXPECT_TRUE(f.Button(1013)->isEnabled() && addFiles->isEnabled());
-  Settle();
-  EXPECT_FALSE(f->isVisible());  // closed once the operation ended
-  EXPECT_TRUE(QFile::exists(f.settings.filePath()));
-}
-
-TEST(Frame, AHandoffMovesToTheFileListUnlessBusy) {
+TEST(Frame, AHandoffWaitsWhileBusyAndClosingStopsALongOperationFirst) {
   TempDir site;
   site.Write("index.htm", "<a href=a.htm>a</a>");
   site.Write("a.htm", "");
@@ -175,6 +154,21 @@ TEST(Frame, AHandoffMovesToTheFileListUnlessBusy) {
   EXPECT_EQ(f->session().FileList.paths(),
             std::vector<std::string>({site / "a.htm", site / "index.htm"}));
   EXPECT_EQ(f->lastRootFolder(), site.path());
+
+  // A long operation disables the frame; closing asks it to stop and closes once it has ended.
+  auto* addFiles = f.Control(kFileListStep, 1020);
+  f->ControlStateSave(false);
+  f->BeginOperation();
+  EXPECT_FALSE(f.Button(1014)->isEnabled() || f.Button(1013)->isEnabled());
+  EXPECT_FALSE(addFiles->isEnabled());
+  EXPECT_FALSE(f->close());  // the operation is asked to stop, the frame stays for now
+  EXPECT_EQ(f->keyPoll().Check(), Poll::Stop);
+  f->EndOperation();
+  f->ControlStateSave(true);
+  EXPECT_TRUE(f.Button(1013)->isEnabled() && addFiles->isEnabled());
+  Settle();
+  EXPECT_FALSE(f->isVisible());  // closed once the operation ended
+  EXPECT_TRUE(QFile::exists(f.settings.filePath()));
 }
 
 TEST(Settings, TheFirstStartShowsTheDefaultsAndChangesComeBackAfterARestart) {
@@ -202,30 +196,29 @@ TEST(Settings, TheFirstStartShowsTheDefaultsAndChangesComeBackAfterARestart) {
   EXPECT_EQ(f.Control<QComboBox>(kResultsStep, 1089)->currentText(), "Unsorted");
 
   ASSERT_TRUE(f.settings.SaveTipCounter(7));
-  f.Control(kSearchOptionsStep, 1082)->click();  // Internet checks off
-  f.Control(kSearchOptionsStep, 1085)->click();  // base URL on
+  // Clicked: Internet checks off, base URL on, HTML5 elements and attributes off; absolute links,
+  // permanent moves updated, letter case checked.
+  const std::tuple<int, int, bool> clicked[] = {
+      {kSearchOptionsStep, 1082, false},    {kSearchOptionsStep, 1085, true},
+      {kSearchOptionsStep, 1097, false},    {kProcessingOptionsStep, 1041, true},
+      {kProcessingOptionsStep, 1096, true}, {kProcessingOptionsStep, 1098, true}};
+  for (const auto& [step, id, on] : clicked)
+    f.Control(step, id)->click();
+  EXPECT_EQ(std::pair(f->session().Search.SearchHtml5, f->session().Search.CaseSensitive),
+            std::pair(false, true));
   f.Control<QLineEdit>(kSearchOptionsStep, 1091)->setText("http://example.com/");
-  f.Control(kProcessingOptionsStep, 1041)->click();  // absolute
-  f.Control(kProcessingOptionsStep, 1096)->click();  // permanent moves updated
-  f.Control(kSearchOptionsStep, 1097)->click();      // HTML5 elements and attributes off
-  f.Control(kProcessingOptionsStep, 1098)->click();  // letter case checked
-  EXPECT_FALSE(f->session().Search.SearchHtml5);
-  EXPECT_TRUE(f->session().Search.CaseSensitive);
   f.Control<QLineEdit>(kProcessingOptionsStep, 1091)->setText("*.png;*.gif");
   f.Control<QComboBox>(kProcessingOptionsStep, 1093)->setEditText("_new");
   f->review().SortMode = SortModeKind::ByAction;
   f->lastRootFolder() = "/srv/www";
   f.Rebuild();
 
-  EXPECT_FALSE(f.Control(kSearchOptionsStep, 1082)->isChecked() ||
-               !f.Control(kSearchOptionsStep, 1085)->isChecked());
+  for (const auto& [step, id, on] : clicked)
+    EXPECT_EQ(f.Control(step, id)->isChecked(), on) << id;
+  const SearchOptions& search = f->session().Search;
+  EXPECT_EQ(std::tuple(search.FixRedirects, search.SearchHtml5, search.CaseSensitive),
+            std::tuple(true, false, true));
   EXPECT_EQ(f.Control<QLineEdit>(kSearchOptionsStep, 1091)->text(), "http://example.com/");
-  EXPECT_TRUE(f.Control(kProcessingOptionsStep, 1041)->isChecked() &&
-              f.Control(kProcessingOptionsStep, 1096)->isChecked() &&
-              f->session().Search.FixRedirects);
-  EXPECT_FALSE(f.Control(kSearchOptionsStep, 1097)->isChecked() || f->session().Search.SearchHtml5);
-  EXPECT_TRUE(f.Control(kProcessingOptionsStep, 1098)->isChecked() &&
-              f->session().Search.CaseSensitive);
   EXPECT_EQ(f.Control<QLineEdit>(kProcessingOptionsStep, 1091)->text(), "*.png;*.gif");
   auto* target = f.Control<QComboBox>(kProcessingOptionsStep, 1093);
   EXPECT_EQ(target->currentText(), "_new");
@@ -281,7 +274,7 @@ struct FileListFixture : FrameFixture {
   TempDir site;
 };
 
-TEST(FileList, AddsInOrderDepthFirstOnceAndRemoves) {
+TEST(FileList, AddsInOrderDepthFirstOnceRemovesAndTakesTheStartPath) {
   FileListFixture f;
   for (const char* name : {"B.htm", "a.gif", "x/1.htm"})
     f.site.Write(name, "x");
@@ -294,6 +287,15 @@ TEST(FileList, AddsInOrderDepthFirstOnceAndRemoves) {
   EXPECT_EQ(f.Listed(), (std::vector<std::string>{"a.gif", "B.htm", "0new.htm", "x/1.htm"}));
   EXPECT_EQ(f->lastRootFolder(), f.site.path());
   EXPECT_EQ(f.dialogs.lastStartFolder, QString::fromStdString(f.site.path()));
+  // A start path with items listed asks whether to append: No clears the list first.
+  f.messages.answers = {false, true};
+  f->startPath() = f.site.path();
+  f.Back();
+  f.Next();
+  EXPECT_EQ(f.messages.texts().size(), 2);
+  EXPECT_TRUE(f.messages.texts()[0].startsWith("The file list already contains some items."));
+  EXPECT_EQ(f.Listed(), (std::vector<std::string>{"0new.htm", "a.gif", "B.htm", "x/1.htm"}));
+  f.messages.shown.clear();
 
   // Chosen files are added once; removing the widest line narrows the extent.
   const int extent = f.Extent();
@@ -317,33 +319,20 @@ TEST(FileList, AddsInOrderDepthFirstOnceAndRemoves) {
   EXPECT_TRUE(f->session().FileList.empty());
   EXPECT_EQ(f.Extent(), 0);
   EXPECT_FALSE(f.Button(1014)->isEnabled() || f.Control(kFileListStep, 1023)->isEnabled());
-}
 
-TEST(FileList, AStartPathAsksToAppendAndForSubfolders) {
-  TempDir site;
-  site.Write("index.htm", "x");
-  site.Write("sub/page.htm", "x");
-  FrameFixture f;
-  f->session().FileList.Append("/elsewhere/old.htm");
-  f.messages.answers = {false, false};  // do not append; no subfolders
-  f.Rebuild(site.path());
-  EXPECT_EQ(f->stepIndex(), kFileListStep);
-  EXPECT_EQ(f.messages.texts(), QStringList{"Add subfolders too?"});  // the list was empty
-  EXPECT_EQ(f->session().FileList.paths(), std::vector<std::string>{site / "index.htm"});
-  EXPECT_TRUE(f->startPath().empty());
-
+  // Started with a start path, the list is new: only the subfolder question comes (No).
+  f->session().FileList.Append(f.site / "x/1.htm");
   f.messages.shown.clear();
-  f.messages.answers = {false, true};
-  f->startPath() = site.path();
-  f.Back();
-  f.Next();
-  EXPECT_EQ(f.messages.shown.size(), 2u);
-  EXPECT_TRUE(f.messages.texts()[0].startsWith("The file list already contains some items."));
-  EXPECT_EQ(f->session().FileList.paths(),
-            (std::vector<std::string>{site / "index.htm", site / "sub/page.htm"}));
+  f.messages.answers = {false};
+  f.Rebuild(f.site.path());
+  EXPECT_EQ(f->stepIndex(), kFileListStep);
+  EXPECT_EQ(f.messages.texts(), QStringList{"Add subfolders too?"});
+  EXPECT_EQ(f.Listed(), (std::vector<std::string>{"0new.htm", "a.gif", "B.htm",
+                                                  std::string(200, 'w') + ".htm"}));
+  EXPECT_TRUE(f->startPath().empty());
 }
 
-TEST(Welcome, TheTipMovesOnWithEveryEntryAndItsLampFlickers) {
+TEST(Welcome, TheTipMovesOnWithEveryEntryThePanelFollowsTheStepsAndHelpOpensTheirTopics) {
   for (auto [stored, next] : std::vector<std::pair<std::optional<int>, int>>{
            {std::nullopt, 0}, {0, 1}, {15, 16}, {16, 0}, {40, 0}, {-3, 0}})
     EXPECT_EQ(NextTipCounter(stored), next);
@@ -354,9 +343,29 @@ TEST(Welcome, TheTipMovesOnWithEveryEntryAndItsLampFlickers) {
   EXPECT_EQ(box->tip(), 0);
   EXPECT_EQ(f.settings.LoadTipCounter(), 0);
   EXPECT_FALSE(f.Control<QLabel>(kWelcomeStep, 1072)->pixmap().isNull());
+  auto* panel = f->findChild<PicturePanel*>("frame1017");
+  ASSERT_NE(panel, nullptr);
+  EXPECT_FALSE(panel->animating() || panel->animation().scroll() != 0);
+  const std::vector<std::uint8_t> first = panel->canvas().Pixels;
+  QSignalSpy asked(&*f, &WizardFrame::helpRequested);
+  Click(f.Button(1072));
   ASSERT_TRUE(f.settings.SaveTipCounter(16));
   f->Next();
   EXPECT_FALSE(box->lampRunning());  // leaving stops the lamp
+  QTest::keyClick(&*f, Qt::Key_F1);
+  EXPECT_EQ(asked.size(), 2);
+  EXPECT_EQ(asked.value(0).value(0).toString(), "fix1.htm");
+  EXPECT_EQ(asked.value(1).value(0).toString(), "fix2.htm");
+  EXPECT_TRUE(panel->animating());
+  EXPECT_EQ(panel->animation().target(), panel->animation().TargetOf(1));
+  for (int i = 0; i < 60 && panel->animating(); ++i)
+    panel->Tick();
+  EXPECT_FALSE(panel->animating());
+  EXPECT_NE(panel->canvas().Pixels, first);  // the second badge over another stretch
+  panel->ShowStep(5, false);
+  EXPECT_FALSE(panel->animating());
+  EXPECT_EQ(panel->animation().scroll(), panel->animation().TargetOf(5));
+
   f->Previous();
   EXPECT_EQ(box->tip(), 0);
   EXPECT_EQ(f.settings.LoadTipCounter(), 0);
@@ -373,30 +382,6 @@ TEST(Welcome, TheTipMovesOnWithEveryEntryAndItsLampFlickers) {
   }
   ASSERT_EQ(lit.size(), 11u);
   EXPECT_TRUE(lit[10] && !lit[9]);
-}
-
-TEST(Frame, ThePanelMovesWithTheStepsAndHelpOpensTheirTopics) {
-  FrameFixture f;
-  auto* panel = f->findChild<PicturePanel*>("frame1017");
-  ASSERT_NE(panel, nullptr);
-  EXPECT_FALSE(panel->animating() || panel->animation().scroll() != 0);
-  const std::vector<std::uint8_t> first = panel->canvas().Pixels;
-  QSignalSpy asked(&*f, &WizardFrame::helpRequested);
-  Click(f.Button(1072));
-  f->Next();
-  QTest::keyClick(&*f, Qt::Key_F1);
-  EXPECT_EQ(asked.size(), 2);
-  EXPECT_EQ(asked.value(0).value(0).toString(), "fix1.htm");
-  EXPECT_EQ(asked.value(1).value(0).toString(), "fix2.htm");
-  EXPECT_TRUE(panel->animating());
-  EXPECT_EQ(panel->animation().target(), panel->animation().TargetOf(1));
-  for (int i = 0; i < 60 && panel->animating(); ++i)
-    panel->Tick();
-  EXPECT_FALSE(panel->animating());
-  EXPECT_NE(panel->canvas().Pixels, first);  // the second badge over another stretch
-  panel->ShowStep(5, false);
-  EXPECT_FALSE(panel->animating());
-  EXPECT_EQ(panel->animation().scroll(), panel->animation().TargetOf(5));
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <functional>
 
 #include "app/key_poll.h"
 #include "app/run_texts.h"
@@ -17,7 +14,6 @@
 #include "app/steps/search_step.h"
 #include "app_test_support.h"
 #include "apply/apply_run.h"
-#include "engine/file_adds.h"
 #include "engine/search_run.h"
 #include "results/result_list.h"
 
@@ -29,31 +25,10 @@ using namespace app;
 constexpr char kPage[] = "<a href=\"gone.htm\">x</a> <img src=\"pic.gif\">";
 constexpr char kFixedPage[] = "<a href=\"gone.htm\">x</a> <img src=\"img/pic.gif\">";
 
-// A site of `pages` pages, each with one broken picture that a file of the same name repairs.
-std::vector<std::string> WritePages(const TempDir& dir, int pages) {
-  std::vector<std::string> paths;
-  for (int i = 0; i < pages; ++i)
-    paths.push_back(dir.Write("p" + std::to_string(i) + ".htm", kPage));
-  paths.push_back(dir.Write("img/pic.gif", "GIF89a"));
-  return paths;
-}
-
 RunLogPanel& LogOf(FrameFixture& f, int step) {
   if (step == kSearchStep) return static_cast<app::SearchStep*>(f->page(step))->runLog();
   return static_cast<app::ApplyStep*>(f->page(step))->runLog();
 }
-
-struct KeyWhen {
-  KeyWhen(QWidget* frame, Qt::Key key, std::function<bool()> ready) {
-    QObject::connect(&timer, &QTimer::timeout, [this, frame, key, ready] {
-      if (!ready()) return;
-      timer.stop();
-      QTest::keyClick(frame, key);
-    });
-    timer.start(5);
-  }
-  QTimer timer;
-};
 
 TEST(Runs, TheSearchOffersTheResultsOnlyWhenItFoundSomething) {
   for (const bool broken : {true, false}) {
@@ -95,15 +70,24 @@ TEST(Runs, EscStopsTheSearchAtOnceAndTheApplyRunAfterAYes) {
   // clang-format on
   for (const auto& c : cases) {
     FrameFixture f;
-    TempDir site;
-    const std::vector<std::string> files = WritePages(site, c.pages);
+    // Pages with one broken picture each, which a file of the same name repairs.
+    std::vector<std::string> files;
+    for (int i = 0; i < c.pages; ++i)
+      files.push_back(f.temp.Write("site/p" + std::to_string(i) + ".htm", kPage));
+    files.push_back(f.temp.Write("site/img/pic.gif", "GIF89a"));
     f.RunTo(c.from, files);
     const int step = c.from == kResultsStep ? kApplyStep : kSearchStep;
     f.messages.answers = c.answers;
-    KeyWhen esc(f.frame.get(), Qt::Key_Escape, [&] { return f->keyPoll().running(); });
+    QTimer esc;  // Esc once the run polls the keyboard
+    QObject::connect(&esc, &QTimer::timeout, [&] {
+      if (!f->keyPoll().running()) return;
+      esc.stop();
+      QTest::keyClick(f.frame.get(), Qt::Key_Escape);
+    });
+    esc.start(5);
     f.Next();
     f.AwaitRun();
-    EXPECT_FALSE(esc.timer.isActive());
+    EXPECT_FALSE(esc.isActive());
     ASSERT_EQ(f->stepIndex(), step);
     EXPECT_EQ(f.messages.texts().size(), c.answers.size());
     EXPECT_TRUE(c.answers.empty() || f.messages.texts().back() == kApplyStopQuestion);
@@ -170,16 +154,13 @@ TEST(Review, TheListShowsTheCoresLinesForEveryChoice) {
   Review r;
   ResultOptions options;
   const auto core = [&] {
-    SearchSession session(PathStyle::Posix);
-    session.Search = r->session().Search;
-    session.Processing = r->session().Processing;
-    PosixFileSystem fs;
+    const std::unique_ptr<SearchSession> session = SessionOver(r.site);
+    session->Search = r->session().Search;
+    session->Processing = r->session().Processing;
     NullRunView view;
-    (void)FolderAdd(session.FileList, fs, view, true, r.site);
-    session.CacheReset();
-    EXPECT_EQ(RunSearch(session, view).Outcome, SearchOutcome::Found);
+    EXPECT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found);
     VectorResultList list;
-    ResultStep step(session, list);
+    ResultStep step(*session, list);
     step.Options = options;
     ShowResults(step);
     std::string all;
@@ -195,57 +176,54 @@ TEST(Review, TheListShowsTheCoresLinesForEveryChoice) {
   EXPECT_TRUE(notice->isVisible());
   EXPECT_TRUE(notice->text().contains("2 unchecked Internet link(s) planned for change"))
       << notice->text().toStdString();
-  const struct {
-    int id;  // the check box clicked, or the sort choice
-    void (*change)(ResultOptions&);
-  } steps[] = {
-      {1032, [](ResultOptions& o) { o.AllowLinkDeletion = true; }},
-      {1028, [](ResultOptions& o) { o.HideDelete = true; }},
-      {1030, [](ResultOptions& o) { o.HideOrphan = true; }},
-      {1031, [](ResultOptions& o) { o.HideTarget = true; }},
-      {1, [](ResultOptions& o) { o.SortMode = SortModeKind::ByUrl; }},
-      {2, [](ResultOptions& o) { o.SortMode = SortModeKind::ByAction; }},
-      {1029, [](ResultOptions& o) { o.HideReplace = true; }},
-  };
-  for (const auto& s : steps) {
-    s.change(options);
-    if (s.id < 1000) {
-      auto* box = r.Control<QComboBox>(1089);
-      box->setCurrentIndex(s.id);
-      emit box->activated(s.id);
-    } else {
-      r.Control(s.id)->click();
-    }
+  for (const SortModeKind mode : {SortModeKind::ByUrl, SortModeKind::ByAction}) {
+    options.SortMode = mode;
+    auto* box = r.Control<QComboBox>(1089);
+    box->setCurrentIndex(static_cast<int>(mode));
+    emit box->activated(static_cast<int>(mode));
     r.AwaitRun();
-    EXPECT_EQ(r.Lines(), core()) << s.id;
+    EXPECT_EQ(r.Lines(), core()) << static_cast<int>(mode);
+  }
+  // Each check box in turn, with the option it sets.
+  const std::pair<int, bool ResultOptions::*> boxes[] = {{1032, &ResultOptions::AllowLinkDeletion},
+                                                         {1028, &ResultOptions::HideDelete},
+                                                         {1030, &ResultOptions::HideOrphan},
+                                                         {1031, &ResultOptions::HideTarget},
+                                                         {1029, &ResultOptions::HideReplace}};
+  for (const auto& [id, option] : boxes) {
+    options.*option = true;
+    r.Control(id)->click();
+    r.AwaitRun();
+    EXPECT_EQ(r.Lines(), core()) << id;
   }
   EXPECT_TRUE(r.Control(1028)->isEnabled());
   EXPECT_EQ(r->review().SortMode, SortModeKind::ByAction);
 }
 
-TEST(Review, TheEditorChangesTheSelectedLine) {
+// Every edit on one line, a replacement typed on another, the second pass and Start over.
+TEST(Review, TheEditsReachTheFilesWhichOtherwiseEndAsTheCommandLineWritesThem) {
   Review r;
+  const std::map<std::string, std::string> original = Tree(r.site);
+  const std::string cli = r.temp / "cli";
+  std::filesystem::copy(r.site, cli, std::filesystem::copy_options::recursive);
   r.Control(1032)->click();  // allow deletion: DELETE lines are shown
   r.AwaitRun();
   EXPECT_EQ(r.EditorEnabled(), std::vector<bool>(6, false));  // nothing selected
   ASSERT_GE(r.Select("ORPHAN:"), 0);
   EXPECT_EQ(r.EditorEnabled(), std::vector<bool>(6, false));
-  const int line = r.Select("DELETE (");
+  const int line = r.Select("DELETE (1): \"history.html\"");
   ASSERT_GE(line, 0);
   EXPECT_EQ(r.EditorEnabled(), std::vector<bool>(6, true));
   auto* edit = r.Control<QLineEdit>(1037);
   const auto text = [&] { return r.page->lines().Text(line); };
 
-  // Typed and Enter; Copy Old then Apply; Delete then Apply; a file chosen with Browse.
+  // Typed and Enter; Delete then Apply; a file chosen with Browse; Copy Old then Apply.
   edit->clear();
   QTest::keyClicks(edit, "new page.htm");
   QTest::keyClick(edit, Qt::Key_Return);
   EXPECT_TRUE(text().starts_with("REPLACE (") && text().ends_with("--> \"new%20page.htm\""))
       << text();
   EXPECT_EQ(edit->text(), "new%20page.htm");
-  Click(r.Control(1039));
-  Click(r.Control(1078));
-  EXPECT_TRUE(text().starts_with("REPLACE (copy old, "));
   Click(r.Control(1040));
   EXPECT_EQ(edit->text(), "");
   Click(r.Control(1078));
@@ -254,6 +232,12 @@ TEST(Review, TheEditorChangesTheSelectedLine) {
   Click(r.Control(1038));
   EXPECT_TRUE(text().starts_with("REPLACE (relative, ")) << text();
   EXPECT_TRUE(r.Control(1075)->isChecked());
+  const auto keepHistory = [&] {
+    Click(r.Control(1039));
+    Click(r.Control(1078));
+    EXPECT_TRUE(Contains(r.Lines(), "REPLACE (copy old, 1): \"history.html\"\n"));
+  };
+  keepHistory();
   EXPECT_EQ(r.page->lines().Selection(), line);
 
   // A double click puts the line into the editor.
@@ -265,25 +249,8 @@ TEST(Review, TheEditorChangesTheSelectedLine) {
   Settle();
   EXPECT_EQ(r.page->lines().Selection(), line);
   EXPECT_TRUE(edit->hasFocus());
-}
 
-// One replacement typed, one deletion taken back, the second pass and Start over.
-TEST(Review, TheWholeJobDoesWhatTheCommandLineDoesPlusTheEdits) {
-  Review r;
-  const std::map<std::string, std::string> original = Tree(r.site);
-  const std::string cli = r.temp / "cli";
-  std::filesystem::copy(r.site, cli, std::filesystem::copy_options::recursive);
-  r.Control(1032)->click();  // Allow link deletion
-  r.AwaitRun();
-  const auto keepHistory = [&] {  // Copy Old, then Apply
-    Click(r.Control(1039));
-    Click(r.Control(1078));
-    EXPECT_TRUE(Contains(r.Lines(), "REPLACE (copy old, 1): \"history.html\"\n"));
-  };
-  ASSERT_GE(r.Select("DELETE (1): \"history.html\""), 0);
-  keepHistory();
   ASSERT_GE(r.Select("REPLACE (1): \"contact.htm\""), 0);
-  auto* edit = r.Control<QLineEdit>(1037);
   edit->selectAll();
   QTest::keyClicks(edit, "about.htm");
   QTest::keyClick(edit, Qt::Key_Return);
@@ -314,8 +281,8 @@ TEST(Review, TheWholeJobDoesWhatTheCommandLineDoesPlusTheEdits) {
   expected["about.htm"] = wizard.at("about.htm");
   expected.erase("about.htm.bak");  // kept as it was, so neither written nor backed up
   EXPECT_EQ(wizard, expected);
-  for (const auto& [name, text] : original)
-    EXPECT_EQ(wizard.contains(name + ".bak") ? wizard.at(name + ".bak") : text, text) << name;
+  for (const auto& [name, bytes] : original)
+    EXPECT_EQ(wizard.contains(name + ".bak") ? wizard.at(name + ".bak") : bytes, bytes) << name;
   EXPECT_TRUE(wizard.contains("index.htm.bak"));
 
   r.Next();  // Start over

@@ -133,15 +133,13 @@ TEST(UnspoolWindow, ListsRestoresAndDeletesAfterAsking) {
   site.Write("c.js.bak", "old c");  // its file is gone
   const std::string b = site.Write("sub/b.css", "same");
   site.Write("sub/b.css.bak", "same");
-  std::deque<bool> answers;
+  bool answer = false;
   QStringList questions;
   PosixFileSystem fs;
   unspool::UnspoolWindow window(QString::fromStdString(site.path()), fs,
                                 [&](QWidget*, const QString& question) {
                                   questions << question;
-                                  const bool yes = !answers.empty() && answers.front();
-                                  if (!answers.empty()) answers.pop_front();
-                                  return yes;
+                                  return answer;
                                 });
   unspool::BackupListModel& model = window.model();
   const auto column = [&](int c) {
@@ -157,18 +155,18 @@ TEST(UnspoolWindow, ListsRestoresAndDeletesAfterAsking) {
 
   window.list()->selectionModel()->select(model.index(0, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-  answers = {true};
+  answer = true;
   window.Act(true, false);
   EXPECT_TRUE(questions.back().startsWith("Restore 1 backup(s)"));
   EXPECT_EQ(ReadFileBytes(a), "old a");
   EXPECT_EQ(window.resultText(), "1 backup(s) restored.");
   EXPECT_EQ(model.rowCount(), 2);
   // "No" changes nothing; a backup that vanished meanwhile is reported, the rest deleted.
-  answers = {false};
+  answer = false;
   window.Act(false, true);
   EXPECT_EQ(model.rowCount(), 2);
   std::filesystem::remove(site / "c.js.bak");
-  answers = {true};
+  answer = true;
   window.Act(false, true);
   EXPECT_TRUE(window.resultText().startsWith("1 backup(s) deleted. 1 could not be deleted"))
       << window.resultText().toStdString();
