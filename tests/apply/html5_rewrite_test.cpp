@@ -2,17 +2,14 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "apply/rewriter.h"
+#include "apply/apply_run.h"
 #include "engine/search_run.h"
 #include "support/test_support.h"
 #include "text/replacement.h"
 
-namespace urlsmith {
+namespace urlsmith::testing {
 namespace {
-
-using testing::TempDir;
 
 struct Mode {
   bool allow = true;
@@ -23,7 +20,7 @@ constexpr Mode kDelete{};
 constexpr Mode kPictureUrl{true, ImageLinkModeKind::ReplaceWithUrl};
 constexpr Mode kEmptyLinks{true, ImageLinkModeKind::MakeEmpty, TextLinkModeKind::MakeEmpty};
 
-// `folder`/p.htm searched with the site and rewritten (the site's folder as ROOT).
+// `folder`/p.htm searched with the site and applied (the site's folder as ROOT).
 std::string Rewritten(const std::string& page, const std::string& folder, Mode mode, bool wide,
                       const std::function<void(SearchSession&)>& edit = {}) {
   TempDir dir;
@@ -31,28 +28,24 @@ std::string Rewritten(const std::string& page, const std::string& folder, Mode m
     dir.Write(file, "x");
   const std::string name = folder + "p.htm";
   const std::string path =
-      wide ? dir.WriteBytes(name, testing::Utf16Bytes(page, false)) : dir.Write(name, page);
-  auto session = testing::SessionOver(dir.path());
-  testing::RecordingRunView view;
+      wide ? dir.WriteBytes(name, Utf16Bytes(page, false)) : dir.Write(name, page);
+  auto session = SessionOver(dir.path());
+  RecordingRunView view;
   RunSearch(*session, view);
   if (edit) edit(*session);
-  RewriteOptions options;
+  ApplyOptions apply;
+  RewriteOptions& options = apply.Rewrite;
   options.Review.AllowLinkDeletion = mode.allow;
   options.Deletion.ImageLinkMode = mode.pictures;
   options.Deletion.ImageReplacementUrl = "pic.gif";
   options.Deletion.TextLinkMode = mode.text;
   options.Deletion.BackgroundLinkMode = ImageLinkModeKind::ReplaceWithUrl;
   options.Deletion.BackgroundReplacementUrl = "bg.gif";
-  const int file = session->FileList.FindListedFile(path);
-  const std::string bytes = testing::ReadFileBytes(path);
-  std::vector<std::uint8_t> text(bytes.begin(), bytes.end());
-  const FileEncoding encoding = session->PrepareText(file, text);
-  PageRewriter rewriter(*session, options);
-  std::vector<std::uint8_t> out;
-  rewriter.RewritePage(session->View(text, encoding), file, out);
+  EXPECT_EQ(ApplyStep(*session, apply, view).FilesFailed, 0);
+  const std::string out = ReadFileBytes(path);
   std::string result;
   for (std::size_t i = wide ? 2 : 0; i < out.size(); i += wide ? 2 : 1)
-    result.push_back(static_cast<char>(out[i]));
+    result.push_back(out[i]);
   for (std::size_t at; (at = result.find(dir.path())) != std::string::npos;)
     result.replace(at, dir.path().size(), "ROOT");
   return result;
@@ -130,4 +123,4 @@ TEST(Html5Rewrite, RelativeValuesAreWrittenFromTheBase) {
 }
 
 }  // namespace
-}  // namespace urlsmith
+}  // namespace urlsmith::testing

@@ -6,12 +6,9 @@
 #include "support/test_support.h"
 #include "text/primitives.h"
 
-namespace urlsmith {
+namespace urlsmith::testing {
 namespace {
 
-using testing::AsText;
-using testing::RowText;
-using testing::Utf16Bytes;
 using Opts = RewriteOptions;
 using TL = TextLinkModeKind;
 
@@ -25,7 +22,7 @@ struct Fixture {
   }
   void Add(std::string_view page, const std::vector<RowText>& rows, int file = 0) {
     for (const RowText& s : rows)
-      session.LinkTable.push_back(testing::RowIn(page, s, file));
+      session.LinkTable.push_back(RowIn(page, s, file));
   }
   std::vector<std::uint8_t> Rewrite(const TextView& text, const Opts& options,
                                     int* count = nullptr) {
@@ -37,7 +34,7 @@ struct Fixture {
     return out;
   }
   std::string Run(std::string_view text, const Opts& options, int* count = nullptr) {
-    return AsText(Rewrite(testing::AnsiView(text), options, count));
+    return AsText(Rewrite(AnsiView(text), options, count));
   }
 };
 
@@ -306,4 +303,4 @@ TEST(RewritePage, Utf16PagesAreRewrittenInUtf16InTheirOwnByteOrder) {
 }
 
 }  // namespace
-}  // namespace urlsmith
+}  // namespace urlsmith::testing

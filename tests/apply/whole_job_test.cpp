@@ -16,16 +16,10 @@
 #include "support/core_fixtures.h"
 #include "support/test_support.h"
 
-namespace urlsmith {
+namespace urlsmith::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Contains;
-using testing::ProcessingLine;
-using testing::ReadFileBytes;
-using testing::RecordingRunView;
-using testing::TempDir;
-using testing::Utf16Text;
 
 constexpr const char* kBroken = "<p><a href=\"missing.htm\">gone</a> <img src=\"pic.gif\"></p>\n";
 constexpr const char* kRepaired = "<p>gone <img src=\"pic.gif\"></p>\n";
@@ -40,7 +34,7 @@ std::string Times(std::string_view text, int n) {
 std::unique_ptr<SearchSession> Searched(const TempDir& dir, RecordingRunView& view,
                                         SearchOutcome outcome = SearchOutcome::Found,
                                         std::shared_ptr<FileSystem> fileSystem = nullptr) {
-  auto session = testing::SessionOver(dir.path(), std::move(fileSystem));
+  auto session = SessionOver(dir.path(), std::move(fileSystem));
   EXPECT_EQ(RunSearch(*session, view).Outcome, outcome) << view.LogText();
   return session;
 }
@@ -183,10 +177,10 @@ TEST(WholeJob, APageThatChangesAfterTheSearchIsLeftAsItIs) {
     dir.Write("pic.gif", "GIF89a");
     const std::string page = dir.Write("a.htm", kBroken);
     dir.Write("b.htm", kBroken);
-    auto faulty = std::make_shared<testing::FaultyFs>();
+    auto faulty = std::make_shared<FaultyFs>();
     bool unreadable = now == "<locked>";
-    faulty->fault = [&](testing::FaultyFs::Op op, const std::string& path, auto&) {
-      return op == testing::FaultyFs::Op::Read && unreadable && path == page ? EACCES : 0;
+    faulty->fault = [&](FaultyFs::Op op, const std::string& path, auto&) {
+      return op == FaultyFs::Op::Read && unreadable && path == page ? EACCES : 0;
     };
     RecordingRunView view;
     auto session = Searched(dir, view, SearchOutcome::Found, faulty);
@@ -208,14 +202,14 @@ TEST(WholeJob, APageThatChangesAfterTheSearchIsLeftAsItIs) {
         EXPECT_LE(out.size(), bytes.size() + 16);
       }
     }
-    auto before = testing::Tree(dir.path(), testing::TreeOf::FilesAndFolders);
+    auto before = Tree(dir.path(), TreeOf::FilesAndFolders);
     EXPECT_EQ(Apply(*session, view, 1), 1);
     const std::string failed = "failed: " + why + "; the file is unchanged";
     EXPECT_EQ(view.log[0],
               missing ? "Processing \"" + page + "\" ... " + failed
                       : ProcessingLine(page, text ? now.size() : std::strlen(kBroken), failed));
     // Only b.htm (and its new backup) differs from what was there before.
-    auto after = testing::Tree(dir.path(), testing::TreeOf::FilesAndFolders);
+    auto after = Tree(dir.path(), TreeOf::FilesAndFolders);
     EXPECT_EQ(after["b.htm.bak"], kBroken);
     after.erase("b.htm.bak");
     before["b.htm"] = kRepaired;
@@ -224,4 +218,4 @@ TEST(WholeJob, APageThatChangesAfterTheSearchIsLeftAsItIs) {
 }
 
 }  // namespace
-}  // namespace urlsmith
+}  // namespace urlsmith::testing

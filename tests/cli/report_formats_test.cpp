@@ -10,13 +10,8 @@
 
 #include "support/test_support.h"
 
-namespace urlsmith {
+namespace urlsmith::testing {
 namespace {
-
-using testing::Contains;
-using testing::RunCli;
-using testing::RunProcess;
-using testing::TempDir;
 
 const std::string kSource = URLSMITH_SOURCE_DIR;
 const std::string kJunitSchema = kSource + "/tests/cli/junit.xsd";
@@ -51,76 +46,66 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// Scans the folder "site" of `dir` into the report file there.
 std::string Report(const TempDir& dir, const std::string& format, int expectedExit = 1) {
   const std::string file = dir / ("report." + format);
   const auto r =
-      RunCli({"scan", "-q", "--no-internet", "--format", format, "--output", file, dir.path()});
+      RunCli({"scan", "-q", "--no-internet", "--format", format, "--output", file, dir / "site"});
   EXPECT_EQ(r.exitCode, expectedExit) << r.err;
   EXPECT_EQ(r.out, "");
   return file;
 }
 
 // A replacement and a broken link on line 3, a UTF-16 page with a surrogate pair, a clean page.
-struct ReportSite {
-  TempDir dir;
-  ReportSite() {
-    dir.Write("img/logo.gif", "GIF89a");
-    dir.Write("clean.htm", "<p>nothing to see</p>");
-    dir.Write("index.htm",
-              "<html>\n<body>\n<img src=\"pics/logo.gif\"> <a href=\"a|b.htm\">x</a>\n"
-              "</body></html>\n");
-    dir.WriteBytes("u16.htm", testing::Utf16Bytes("<p>\r\n\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"
-                                                  " <img src=\"pics/logo.gif\"></p>",
-                                                  false));
-  }
-};
-
-TEST(ReportFormats, JunitIsValidForCiServersWithATestCasePerFile) {
-  const auto read = [](const std::string& file) {
+TEST(ReportFormats, JunitSarifAndMarkdownCountLinesAndColumnsInCharacters) {
+  ASSERT_TRUE(std::filesystem::exists(kSarifSchema)) << "run scripts/setup: " << kSarifSchema;
+  TempDir site;
+  site.Write("site/img/logo.gif", "GIF89a");
+  site.Write("site/clean.htm", "<p>nothing to see</p>");
+  site.Write("site/index.htm",
+             "<html>\n<body>\n<img src=\"pics/logo.gif\"> <a href=\"a|b.htm\">x</a>\n"
+             "</body></html>\n");
+  site.WriteBytes("site/u16.htm", Utf16Bytes("<p>\r\n\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"
+                                             " <img src=\"pics/logo.gif\"></p>",
+                                             false));
+  // JUnit, valid for CI servers: a test case per file.
+  const auto junit = [](const std::string& file) {
     const auto valid = RunProcess({"/usr/bin/xmllint", "--noout", "--schema", kJunitSchema, file});
     EXPECT_EQ(valid.exitCode, 0) << valid.err;
     const auto r = RunProcess({"/usr/bin/python3", "-c", kReadJunit, file});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return Lines(r.out);
   };
-  ReportSite site;
-  const std::string file = Report(site.dir, "junit");
-  EXPECT_EQ(read(file), (std::vector<std::string>{"tests 3 failures 2", "clean.htm 0",
-                                                  "index.htm 2", "u16.htm 1"}));
-  EXPECT_TRUE(Contains(testing::ReadFileBytes(file),
+  const std::string file = Report(site, "junit");
+  EXPECT_EQ(junit(file), (std::vector<std::string>{"tests 3 failures 2", "clean.htm 0",
+                                                   "index.htm 2", "u16.htm 1"}));
+  EXPECT_TRUE(Contains(ReadFileBytes(file),
                        "index.htm:3:10: Replace &quot;pics/logo.gif&quot; with "
                        "&quot;img/logo.gif&quot;"));
   // Nothing to change: the report is still written, every file passing.
   TempDir clean;
-  clean.Write("a.htm", "<p>x</p>");
-  EXPECT_EQ(read(Report(clean, "junit", 0)),
+  clean.Write("site/a.htm", "<p>x</p>");
+  EXPECT_EQ(junit(Report(clean, "junit", 0)),
             (std::vector<std::string>{"tests 1 failures 0", "a.htm 0"}));
-}
 
-TEST(ReportFormats, SarifFollowsTheSchemaWithLinesAndColumnsInCharacters) {
-  ASSERT_TRUE(std::filesystem::exists(kSarifSchema)) << "run scripts/setup: " << kSarifSchema;
-  ReportSite site;
-  const std::string file = Report(site.dir, "sarif");
-  const auto read = RunProcess({"/usr/bin/python3", "-c", kReadSarif, file, kSarifSchema});
-  ASSERT_EQ(read.exitCode, 0) << read.err;
-  EXPECT_EQ(Lines(read.out),
+  const auto sarif =
+      RunProcess({"/usr/bin/python3", "-c", kReadSarif, Report(site, "sarif"), kSarifSchema});
+  ASSERT_EQ(sarif.exitCode, 0) << sarif.err;
+  EXPECT_EQ(Lines(sarif.out),
             (std::vector<std::string>{
                 "Urlsmith 2.1.0",
                 "replace-link index.htm 3 10 Replace \"pics/logo.gif\" with \"img/logo.gif\"",
                 "broken-link index.htm 3 35 Broken link \"a|b.htm\": no replacement found (link "
                 "deletion is not allowed)",
                 "replace-link u16.htm 2 14 Replace \"pics/logo.gif\" with \"img/logo.gif\""}));
-}
 
-TEST(ReportFormats, MarkdownHasATablePerFileWithEscapedCells) {
-  ReportSite site;
-  const std::vector<std::string> lines =
-      Lines(testing::ReadFileBytes(Report(site.dir, "markdown")));
-  EXPECT_TRUE(testing::Contains(lines, "## index.htm"));
-  EXPECT_TRUE(testing::Contains(lines, "| 3 | 35 | DELETE | a\\|b.htm |  |"));
-  EXPECT_TRUE(testing::Contains(lines, "| 2 | 14 | REPLACE | pics/logo.gif | img/logo.gif |"));
-  EXPECT_FALSE(testing::Contains(lines, "## clean.htm"));
-  // Every table line has its five cells: six pipes that are not escaped.
+  // Markdown: a table per file with changes; every line has its five cells, six pipes that are
+  // not escaped.
+  const std::vector<std::string> lines = Lines(ReadFileBytes(Report(site, "markdown")));
+  EXPECT_TRUE(Contains(lines, "## index.htm"));
+  EXPECT_TRUE(Contains(lines, "| 3 | 35 | DELETE | a\\|b.htm |  |"));
+  EXPECT_TRUE(Contains(lines, "| 2 | 14 | REPLACE | pics/logo.gif | img/logo.gif |"));
+  EXPECT_FALSE(Contains(lines, "## clean.htm"));
   for (const std::string& line : lines) {
     if (!line.starts_with('|')) continue;
     EXPECT_EQ(std::ranges::count(std::regex_replace(line, std::regex(R"(\\.)"), ""), '|'), 6)
@@ -159,4 +144,4 @@ TEST(ReportFormats, ModernPageOptionsOnTheCommandLine) {
 }
 
 }  // namespace
-}  // namespace urlsmith
+}  // namespace urlsmith::testing

@@ -8,7 +8,7 @@
 #include "../../fuzz/json_check.h"
 #include "support/core_fixtures.h"
 
-namespace urlsmith {
+namespace urlsmith::testing {
 namespace {
 
 using fuzzing::JsonChecker;  // the strict checker the JSON fuzz target uses
@@ -36,13 +36,12 @@ TEST(JsonString, EscapesWhatJsonRequiresAndKeepsValidUtf8) {
 
 TEST(PlanJson, ThePlanOfASmallSite) {
   // File, tag, value, span, quote, URL, replacement.
-  testing::Review review(
-      {{0, 5, 14, 11, 1, "img/x.gif", ""},
-       {0, 30, 38, 11, 1, "www.e.com", "http://www.e.com"},
-       {2, 3, 12, 9, 0, "img/X.GIF", "\"\""},
-       {2, 40, 40, 0, 0, "http://e.com/", ":::_blank"}},
-      {}, PathStyle::Posix,
-      {{"/s/index.htm", true}, {"/s/img/unused \"1\".gif", false}, {"/s/b.htm", true}});
+  Review review({{0, 5, 14, 11, 1, "img/x.gif", ""},
+                 {0, 30, 38, 11, 1, "www.e.com", "http://www.e.com"},
+                 {2, 3, 12, 9, 0, "img/X.GIF", "\"\""},
+                 {2, 40, 40, 0, 0, "http://e.com/", ":::_blank"}},
+                {}, PathStyle::Posix,
+                {{"/s/index.htm", true}, {"/s/img/unused \"1\".gif", false}, {"/s/b.htm", true}});
   review.session.FixList = {1};
   ResultStep& step = review.step;
   ShowResults(step);
@@ -87,9 +86,8 @@ TEST(PlanJson, ThePlanOfASmallSite) {
 
 // Non-UTF-8 bytes in file names (an orphan's too) and URLs, control bytes, an unlisted file.
 TEST(PlanJson, OddBytesAndUnlistedFilesStayValid) {
-  testing::Review review({{0, 1, 1, 1, 1, "a\xFF\xC3\"", "\"x\ty\""}, {7, 2, 2, 1, 1, "b\x01", ""}},
-                         {.AllowLinkDeletion = true}, PathStyle::Posix,
-                         {{"/s/caf\xE9.htm", false}});
+  Review review({{0, 1, 1, 1, 1, "a\xFF\xC3\"", "\"x\ty\""}, {7, 2, 2, 1, 1, "b\x01", ""}},
+                {.AllowLinkDeletion = true}, PathStyle::Posix, {{"/s/caf\xE9.htm", false}});
   ResultStep& step = review.step;
   ShowResults(step);
   const std::string json = PlanJson(step);
@@ -100,4 +98,4 @@ TEST(PlanJson, OddBytesAndUnlistedFilesStayValid) {
 }
 
 }  // namespace
-}  // namespace urlsmith
+}  // namespace urlsmith::testing

@@ -11,10 +11,8 @@
 #include "support/core_fixtures.h"
 #include "support/test_support.h"
 
-namespace urlsmith {
+namespace urlsmith::testing {
 namespace {
-
-using testing::Row;
 
 // Copy old is exact about letter case; a target row whose value is its tag is an addition. The
 // plain DELETE, REPLACE, TARGET (add) and relative lines are those of FillTest below.
@@ -47,15 +45,15 @@ class FillTest : public ::testing::Test {
     step.Hooks.SetCountLabel = [this](std::string_view text) { labels.emplace_back(text); };
     step.Hooks.StopPoll = [] { return Poll::Stop; };  // the build pumps messages but never stops
   }
-  testing::Review review{{Row("img/x.gif", ""), Row("a.htm", "b.htm"), Row("IMG/X.GIF", "\"\""),
-                          Row("http://e.com/", ":::_blank", 7, 7), Row("c.htm", "c.htm"),
-                          Row("A.HTM", "B.HTM"), Row("a.htm", "|||file:///s/b.htm")},
-                         {},
-                         PathStyle::Posix,
-                         {{"/s/a.htm", true},
-                          {"/s/img/unused.gif", false},
-                          {"/s/b.htm", true},
-                          {"/s/old.css", false}}};
+  Review review{{Row("img/x.gif", ""), Row("a.htm", "b.htm"), Row("IMG/X.GIF", "\"\""),
+                 Row("http://e.com/", ":::_blank", 7, 7), Row("c.htm", "c.htm"),
+                 Row("A.HTM", "B.HTM"), Row("a.htm", "|||file:///s/b.htm")},
+                {},
+                PathStyle::Posix,
+                {{"/s/a.htm", true},
+                 {"/s/img/unused.gif", false},
+                 {"/s/b.htm", true},
+                 {"/s/old.css", false}}};
   ResultStep& step = review.step;
   VectorResultList& list = review.list;
   std::vector<std::string> labels;
@@ -263,4 +261,4 @@ TEST(VectorResultList, SelectionFollowsInsertsAndDeletes) {
 }
 
 }  // namespace
-}  // namespace urlsmith
+}  // namespace urlsmith::testing

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
 
 #include "support/test_support.h"
@@ -129,13 +128,6 @@ std::vector<std::uint8_t> Utf16Units(std::string_view ascii,
 
 std::string ProcessingLine(const std::string& path, std::size_t size, std::string_view end) {
   return "Processing \"" + path + "\" (" + std::to_string(size) + " bytes) ... " + std::string(end);
-}
-
-std::set<std::string> Entries(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder))
-    names.insert(e.path().filename().string());
-  return names;
 }
 
 unsigned ModeOf(const std::string& path) {

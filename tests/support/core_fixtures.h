@@ -3,7 +3,6 @@
 
 #include <functional>
 #include <initializer_list>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,8 +83,6 @@ std::vector<std::uint8_t> Utf16Units(std::string_view ascii,
 
 // The log line of the apply run for a file of `size` bytes.
 std::string ProcessingLine(const std::string& path, std::size_t size, std::string_view end);
-// The names in a folder.
-std::set<std::string> Entries(const std::string& folder);
 // A file's permission bits (0 when it has none).
 unsigned ModeOf(const std::string& path);
 

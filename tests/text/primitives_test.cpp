@@ -12,14 +12,8 @@
 #include "support/test_support.h"
 #include "text/text_loading.h"
 
-namespace urlsmith {
+namespace urlsmith::testing {
 namespace {
-
-using testing::At;
-using Both = testing::BothForms;
-using testing::Utf16LeUnits;
-using testing::Utf16Units;
-using testing::Utf16View;
 
 constexpr Pos kEnd = -2;  // in tables: "the size of the text"
 constexpr auto kTA = ValueMode::TagAttribute, kStyle = ValueMode::StyleUrl,
@@ -57,7 +51,7 @@ TEST(FindTag, MatchesLessThanAndNameIgnoringAsciiCase) {
   // clang-format on
   for (int width : {1, 2}) {
     for (const auto& [page, name, from, expected] : cases) {
-      const Both text(page);
+      const BothForms text(page);
       EXPECT_EQ(FindTag(text.View(width), name, At(from, width)), At(expected, width))
           << page << " / " << name << " width " << width;
     }
@@ -78,7 +72,7 @@ TEST(NextAfterTag, SkipsGreaterThanFollowedByEqualsAndTrailingControls) {
   // clang-format on
   for (int width : {1, 2}) {
     for (const auto& [page, from, expected] : cases) {
-      const Both text(page);
+      const BothForms text(page);
       EXPECT_EQ(NextAfterTag(text.View(width), At(from, width)), At(expected, width))
           << page << " width " << width;
     }
@@ -116,7 +110,7 @@ TEST(FindText, StopModes) {
   // clang-format on
   for (int width : {1, 2}) {
     for (const auto& c : cases) {
-      const Both text(c.text);
+      const BothForms text(c.text);
       const TextView t = text.View(width);
       const Pos end = c.end == kEnd ? t.Size : At(c.end, width);
       EXPECT_EQ(FindText(t, end, c.needle, At(c.from, width), c.mode), At(c.expected, width))
@@ -137,7 +131,7 @@ struct ValueCase {
 
 // The quote's length goes with its kind; the outputs are optional.
 void CheckValue(const ValueCase& c, int width) {
-  const Both text(c.text);
+  const BothForms text(c.text);
   std::string value = "stale";
   int span = -1, quote = -1;
   QuoteKind kind = PAR;
@@ -280,7 +274,7 @@ TEST(FindAttribute, ReadsTheNamedAttributeOfOneTag) {
   // clang-format on
   for (int width : {1, 2}) {
     for (const auto& c : cases) {
-      const Both text(c.text);
+      const BothForms text(c.text);
       std::string value = "stale";
       Pos valuePos = 12345;
       const Pos from = At(c.from, width);
@@ -300,7 +294,7 @@ TEST(FindAttribute, ReadsTheNamedAttributeOfOneTag) {
   // clang-format on
   for (int width : {1, 2}) {
     for (const auto& [page, found] : prefixes) {
-      const Both text(page);
+      const BothForms text(page);
       EXPECT_EQ(FindAttribute(text.View(width), "on", At(2, width), nullptr, nullptr, true) != 0,
                 found)
           << page << " width " << width;
@@ -354,7 +348,7 @@ TEST(AppendUtf8, EveryLength) {
 }
 
 TEST(DetectEncoding, ReadsTheByteOrderMarkOfRealFiles) {
-  testing::TempDir dir;
+  TempDir dir;
   PosixFileSystem fs;
   // clang-format off
   const std::pair<std::string, FileEncoding> cases[] = {
@@ -376,4 +370,4 @@ TEST(DetectEncoding, ReadsTheByteOrderMarkOfRealFiles) {
 }
 
 }  // namespace
-}  // namespace urlsmith
+}  // namespace urlsmith::testing
