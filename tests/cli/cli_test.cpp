@@ -8,7 +8,6 @@
 
 #include "cli/cli_app.h"
 #include "cli/cli_run_view.h"
-#include "support/test_servers.h"
 #include "support/test_support.h"
 
 namespace urlsmith::testing {

@@ -110,15 +110,15 @@ std::vector<std::string> Review::Replacements() const {
   return values;
 }
 
-BothForms::BothForms(std::string_view text) : ansi(text), wide(Utf16LeUnits(text)) {}
+BothForms::BothForms(std::string_view text) : ansi(text), wide(Utf16Bytes(text, false, false)) {}
 
 TextView BothForms::View(int width) const {
   return width == 1 ? AnsiView(ansi) : Utf16View(wide);
 }
 
-std::vector<std::uint8_t> Utf16Units(std::string_view ascii,
+std::vector<std::uint8_t> Utf16Units(std::string_view utf8,
                                      std::initializer_list<std::uint32_t> units) {
-  std::vector<std::uint8_t> out = Utf16LeUnits(ascii);
+  std::vector<std::uint8_t> out = Utf16Bytes(utf8, false, false);
   for (const std::uint32_t u : units) {
     out.push_back(static_cast<std::uint8_t>(u & 0xFF));
     out.push_back(static_cast<std::uint8_t>(u >> 8));

@@ -77,8 +77,8 @@ struct BothForms {
 inline Pos At(Pos chars, int width) {
   return chars < 0 ? chars : chars * width;
 }
-// UTF-16LE bytes of `ascii` followed by raw units (lone surrogates included).
-std::vector<std::uint8_t> Utf16Units(std::string_view ascii,
+// UTF-16LE bytes of `utf8` without a byte-order mark, then raw units (lone surrogates too).
+std::vector<std::uint8_t> Utf16Units(std::string_view utf8,
                                      std::initializer_list<std::uint32_t> units);
 
 // The log line of the apply run for a file of `size` bytes.

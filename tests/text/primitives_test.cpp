@@ -199,23 +199,23 @@ TEST(Primitives, Utf16ValuesInTheCodePage) {
     ValueMode mode = kStyle;
   };
   const auto stray = [](std::string_view ascii, char last) {
-    auto units = Utf16LeUnits(ascii);
+    auto units = Utf16Units(ascii, {});
     units.push_back(static_cast<std::uint8_t>(last));
     return units;
   };
   constexpr auto kUtf8 = CodePage::Utf8, k1252 = CodePage::Windows1252;
   // clang-format off
   const Case cases[] = {
-      {Utf16LeUnits("\"é€😀.htm\" "), kUtf8, "é€😀.htm", 10},
-      {Utf16LeUnits("\"é€😀.htm\" "), k1252, "\xE9\x80__.htm", 10},
-      {Utf16LeUnits("(Ā) "), k1252, "_", 3},
+      {Utf16Units("\"é€😀.htm\" ", {}), kUtf8, "é€😀.htm", 10},
+      {Utf16Units("\"é€😀.htm\" ", {}), k1252, "\xE9\x80__.htm", 10},
+      {Utf16Units("(Ā) ", {}), k1252, "_", 3},
       {Utf16Units("\"", {0xD800, 'x', 0xDC00, '"', ' '}), kUtf8, "_x_", 5},
       {Utf16Units("\"", {0xDBFF, '"', ' '}), kUtf8, "_", 3},
       {Utf16Units("\"", {0xD83D, '\n', 0xDE00, '"', ' '}), kUtf8, "__", 5},
       {Utf16Units("\"", {0xDE00, 0xD83D, '"', ' '}), kUtf8, "__", 4},
       {stray("\"abc\" ", ' '), kUtf8, "abc", 5, false, kTA},
       {stray("\"abc\"", ' '), kUtf8, "", 0, false, kTA},
-      {Utf16LeUnits("<a title=\"é\" href=\"é€😀.htm\">"), kUtf8, "é€😀.htm", 36, true},
+      {Utf16Units("<a title=\"é\" href=\"é€😀.htm\">", {}), kUtf8, "é€😀.htm", 36, true},
       {Utf16Units("<a href=", {0xDC00, 'x', 0xD800, '>'}), kUtf8, "_x_", 16, true},
       {Utf16Units("<a href=x", {0xD800}), kUtf8, "x_", 16, true},
       {stray("<a href=xy", '>'), kUtf8, "xy", 16, true},
