@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "engine/curl_checker.h"
-#include "engine/file_adds.h"
 #include "engine/search_run.h"
 #include "engine/verdict_store.h"
 #include "support/engine_fixtures.h"
@@ -349,21 +348,20 @@ TEST_F(InternetCheckTest, CheckingAheadChangesNothingTheSearchFinds) {
   }
   site.Write("local0.htm", "");
   auto search = [&](int concurrency) {
-    SearchSession session;
+    auto session = testing::SessionOver(site.path());
     auto checker = std::make_unique<CurlInternetChecker>();
     checker->SetConcurrency(concurrency, 4);
-    session.SetInternetChecker(std::move(checker));
-    session.Search.FixRedirects = true;
+    session->SetInternetChecker(std::move(checker));
+    session->Search.FixRedirects = session->Search.CheckInternetUrls = true;
+    session->CacheReset();
     RecordingRunView view;
-    FolderAdd(session.FileList, session.fs(), view, true, site.path());
-    session.CacheReset();
-    EXPECT_EQ(RunSearch(session, view).Outcome, SearchOutcome::Found);
+    EXPECT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found);
     Log out = view.log;
     out.push_back(view.status());
-    for (const std::string& row : testing::RowLines(session))
+    for (const std::string& row : testing::RowLines(*session))
       out.push_back(row);
-    for (int i = 0; i < session.FileList.size(); ++i)
-      out.push_back(session.FileList.referenced(i) ? "referenced" : "orphan");
+    for (int i = 0; i < session->FileList.size(); ++i)
+      out.push_back(session->FileList.referenced(i) ? "referenced" : "orphan");
     return out;
   };
   const Log serial = search(1);
