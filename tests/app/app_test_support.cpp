@@ -6,38 +6,6 @@
 
 namespace urlsmith::testing {
 
-bool ScriptedMessages::Show(QWidget*, const app::Message& message) {
-  shown.push_back(message);
-  if (message.buttons == app::MessageButtons::Ok) return true;
-  const bool yes = !answers.empty() && answers.front();
-  if (!answers.empty()) answers.pop_front();
-  return yes;
-}
-
-QStringList ScriptedMessages::texts() const {
-  QStringList all;
-  for (const app::Message& m : shown)
-    all << m.text;
-  return all;
-}
-
-std::optional<QStringList> ScriptedDialogs::ChooseFiles(QWidget*, const QString& startFolder) {
-  lastStartFolder = startFolder;
-  return files;
-}
-
-std::optional<QString> ScriptedDialogs::ChooseFolder(QWidget*, const QString& startFolder,
-                                                     bool& addSubfolders) {
-  lastStartFolder = startFolder;
-  if (setSubfolders) addSubfolders = *setSubfolders;
-  return folder;
-}
-
-std::optional<QString> ScriptedDialogs::ChooseFile(QWidget*, const FileDialogRequest& request) {
-  lastStartFolder = QString::fromStdString(request.StartFolder);
-  return files && !files->isEmpty() ? std::optional<QString>(files->front()) : std::nullopt;
-}
-
 void Click(QAbstractButton* button) {
   ASSERT_NE(button, nullptr);
   QTest::mouseClick(button, Qt::LeftButton);

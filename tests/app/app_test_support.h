@@ -31,8 +31,19 @@ namespace urlsmith::testing {
 // Records every message; questions take `answers` in order, then "No".
 class ScriptedMessages : public app::MessageService {
  public:
-  bool Show(QWidget* owner, const app::Message& message) override;
-  QStringList texts() const;
+  bool Show(QWidget*, const app::Message& message) override {
+    shown.push_back(message);
+    if (message.buttons == app::MessageButtons::Ok) return true;
+    const bool yes = !answers.empty() && answers.front();
+    if (!answers.empty()) answers.pop_front();
+    return yes;
+  }
+  QStringList texts() const {
+    QStringList all;
+    for (const app::Message& m : shown)
+      all << m.text;
+    return all;
+  }
   std::deque<bool> answers;
   std::vector<app::Message> shown;
 };
@@ -41,10 +52,20 @@ class ScriptedMessages : public app::MessageService {
 // chooser `folder`, with its subfolder box set to `setSubfolders` when that is given.
 class ScriptedDialogs : public app::DialogService {
  public:
-  std::optional<QStringList> ChooseFiles(QWidget*, const QString& startFolder) override;
+  std::optional<QStringList> ChooseFiles(QWidget*, const QString& startFolder) override {
+    lastStartFolder = startFolder;
+    return files;
+  }
   std::optional<QString> ChooseFolder(QWidget*, const QString& startFolder,
-                                      bool& addSubfolders) override;
-  std::optional<QString> ChooseFile(QWidget*, const FileDialogRequest& request) override;
+                                      bool& addSubfolders) override {
+    lastStartFolder = startFolder;
+    if (setSubfolders) addSubfolders = *setSubfolders;
+    return folder;
+  }
+  std::optional<QString> ChooseFile(QWidget*, const FileDialogRequest& request) override {
+    lastStartFolder = QString::fromStdString(request.StartFolder);
+    return files && !files->isEmpty() ? std::optional<QString>(files->front()) : std::nullopt;
+  }
 
   std::optional<QStringList> files;
   std::optional<QString> folder;

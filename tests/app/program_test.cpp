@@ -5,7 +5,9 @@
 #include <QProcess>
 #include <QThread>
 
+#include "app/entry.h"
 #include "app/help_window.h"
+#include "app/shell_integration.h"
 #include "app/single_instance.h"
 #include "app_test_support.h"
 
@@ -14,7 +16,7 @@ namespace {
 
 struct Profile {
   Profile() { ::chmod(run.c_str(), 0700); }
-  QProcessEnvironment Environment(bool display) const {
+  std::unique_ptr<QProcess> Start(const QStringList& args, bool display, bool wait = true) const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_DATA_HOME"})
       env.remove(name);
@@ -23,11 +25,8 @@ struct Profile {
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(run));
     env.insert("URLSMITH_HANDOFF_TRACE", QString::fromStdString(temp / "trace"));
     if (display) env.insert("QT_QPA_PLATFORM", "offscreen");
-    return env;
-  }
-  std::unique_ptr<QProcess> Start(const QStringList& args, bool display, bool wait = true) const {
     auto p = std::make_unique<QProcess>();
-    p->setProcessEnvironment(Environment(display));
+    p->setProcessEnvironment(env);
     p->start(URLSMITH_WIZARD_PATH, args);
     if (wait) {
       EXPECT_TRUE(p->waitForFinished(30000)) << args.join(' ').toStdString();
@@ -131,6 +130,31 @@ TEST(Install, PutsEverythingInPlaceAndTheInstalledWizardFindsItsGuideAndUnspool)
             QString::fromStdString(prefix / "share/urlsmith/guide"));
   f.Rebuild();
   EXPECT_TRUE(f.Button(1079)->isEnabled());  // Unspool was found beside it
+}
+
+TEST(Entry, TailSwitchesAndStartPath) {
+  const char* argv[] = {"urlsmith", "/home/u/my", "site", ""};
+  EXPECT_EQ(app::CommandTail(1, argv), "");
+  EXPECT_EQ(app::CommandTail(4, argv), "/home/u/my site ");  // joined by single blanks
+  // Switches match only as the whole tail, in any case; a leading quote takes the last
+  // character with it, closing quote or not.
+  constexpr app::Job W = app::Job::Wizard;
+  const std::tuple<const char*, app::Job, const char*> cases[] = {
+      // clang-format off
+      {"-UnInstall", app::Job::Uninstall, "-UnInstall"}, {"-shell ", W, "-shell "},
+      {" -shell", W, " -shell"}, {"-shellx", W, "-shellx"}, {"", W, ""}, {"/web/site", W, "/web/site"},
+      {"\"/web/my site\"", W, "/web/my site"}, {"\"/web/site", W, "/web/sit"}, {"\"", W, ""},
+      {"/web/\"a\"", W, "/web/\"a\""},
+      // clang-format on
+  };
+  for (const auto& [tail, job, path] : cases)
+    EXPECT_EQ(std::pair(app::JobOfTail(tail), app::StartPathOfTail(tail)),
+              std::pair(job, std::string(path)))
+        << '"' << tail << '"';
+  EXPECT_EQ(app::ProgramFolder("/usr/bin/urlsmith"), "/usr/bin/");
+  EXPECT_EQ(app::ProgramFolder("/urlsmith"), "/");
+  EXPECT_EQ(app::ProgramFolder("urlsmith"), "./");
+  EXPECT_EQ(app::DesktopExec("/a\"b$c`d\\e%f"), "\"/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e%%f\" %f");
 }
 
 }  // namespace

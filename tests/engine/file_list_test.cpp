@@ -97,53 +97,39 @@ TEST(FileList, IndicesAndMarksFollowRemoveAndClear) {
   EXPECT_TRUE(list.FilesNamed("logo.gif").empty());
 }
 
-// A folder on disk to add files from.
-class FolderAddTest : public ::testing::Test {
- protected:
-  std::vector<std::string> Relative() const {
+// Each folder's files in name order ignoring case, then its subfolders depth-first; a folder
+// added again gives only what is new, ESC keeps what was added, and symbolic link loops end.
+TEST(FolderAdd, OrdersEachFolderIgnoringCaseThenSubfoldersDepthFirst) {
+  TempDir dir;
+  PosixFileSystem fs;
+  RecordingRunView view;
+  const auto relative = [&dir](const FileList& list) {
     std::vector<std::string> out;
     for (const auto& p : list.paths())
       out.push_back(p.substr(dir.path().size() + 1));
     return out;
-  }
-  TempDir dir;
-  FileList list;
-  RecordingRunView view;
-  PosixFileSystem fs;
-};
-
-TEST_F(FolderAddTest, OrdersEachFolderIgnoringCaseThenSubfoldersDepthFirst) {
+  };
   const std::string odd = "caf\xE9.htm";  // a Latin-1 name, not UTF-8: kept as it is
   for (const std::string name :
        {"B.htm", "a.gif", "noext", ".hidden", "x/2.htm", "x/z/deep.js", "Y/1.htm", odd.c_str()})
     dir.Write(name, "x");
+  ASSERT_EQ(::symlink(dir.path().c_str(), (dir / "x/loop").c_str()), 0);
+  FileList list;
   EXPECT_EQ(FolderAdd(list, fs, view, false, dir.path()).Added, 5);
-  EXPECT_EQ(Relative(), (std::vector<std::string>{".hidden", "a.gif", "B.htm", odd, "noext"}));
-  // Adding again appends only what is new, subfolders depth-first.
+  EXPECT_EQ(relative(list), (std::vector<std::string>{".hidden", "a.gif", "B.htm", odd, "noext"}));
   const AddResult r = FolderAdd(list, fs, view, true, dir.path() + "/");
   EXPECT_FALSE(r.Stopped);
   EXPECT_EQ(r.Added, 3);
-  EXPECT_EQ(Relative(), (std::vector<std::string>{".hidden", "a.gif", "B.htm", odd, "noext",
-                                                  "x/2.htm", "x/z/deep.js", "Y/1.htm"}));
+  EXPECT_EQ(relative(list), (std::vector<std::string>{".hidden", "a.gif", "B.htm", odd, "noext",
+                                                      "x/2.htm", "x/z/deep.js", "Y/1.htm"}));
   EXPECT_EQ(FolderAdd(list, fs, view, true, dir.path()).Added, 0);
   EXPECT_TRUE(view.log.empty());
-}
-
-TEST_F(FolderAddTest, EscKeepsWhatWasAddedAndSkipsSubfolders) {
-  for (const char* n : {"a.htm", "b.htm", "c.htm", "d.htm", "sub/e.htm"})
-    dir.Write(n, "x");
-  view.polls = {Poll::Go, Poll::Stop};  // ESC after the second file
-  EXPECT_TRUE(FolderAdd(list, fs, view, true, dir.path()).Stopped);
-  EXPECT_EQ(Relative(), (std::vector<std::string>{"a.htm", "b.htm"}));
-}
-
-TEST_F(FolderAddTest, MissingFoldersAndSymlinkLoopsEnd) {
   EXPECT_EQ(FolderAdd(list, fs, view, true, dir / "nope").Unlisted, 1);
-  EXPECT_TRUE(list.empty());
-  dir.Write("a.htm", "x");
-  ASSERT_EQ(::symlink(dir.path().c_str(), (dir / "loop").c_str()), 0);
-  EXPECT_FALSE(FolderAdd(list, fs, view, true, dir.path()).Stopped);
-  EXPECT_EQ(Relative(), (std::vector<std::string>{"a.htm"}));
+  EXPECT_EQ(list.size(), 8);
+  FileList stopped;
+  view.polls = {Poll::Go, Poll::Stop};  // ESC after the second file in byte order
+  EXPECT_TRUE(FolderAdd(stopped, fs, view, true, dir.path()).Stopped);
+  EXPECT_EQ(relative(stopped), (std::vector<std::string>{".hidden", "B.htm"}));
 }
 
 // A listing with a name that makes the path longer than the platform allows (the real file

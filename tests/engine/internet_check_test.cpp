@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "engine/curl_checker.h"
-#include "engine/file_adds.h"
 #include "engine/search_run.h"
 #include "engine/verdict_store.h"
 #include "support/engine_fixtures.h"
@@ -110,7 +109,8 @@ TEST_F(InternetCheckTest, TheServersAnswerDecidesTheVerdict) {
   // the selector.
   // clang-format off
   ExpectChecks("valid. ", {Http("/ok"), Http("/moved"), Http("/auth"), Http("/no-head"),
-                           Http("/no-head-501"), Http("/no-head-moved"),
+                           Http("/no-head-501"), Http("/no-head-moved"), Http("/perm"),
+                           Http("/temp"), Http("/temp307"), Http("/perm-then-temp"),
                            Http("/ok?q=two words&x=\xC3\xA9%"),
                            "HTTP://" + HostOf(*servers_->http) + "/ok?upper", Https("/ok"),
                            Ftp(""), Ftp("/"), Ftp("/docs/readme.txt"), Ftp("/empty.txt"),
@@ -118,14 +118,23 @@ TEST_F(InternetCheckTest, TheServersAnswerDecidesTheVerdict) {
                            Gopher(""), Gopher("/1/"), Gopher("/0/hello.txt"), Gopher("/1/docs")});
   // clang-format on
   // Http(""): the server has no page at "/".
-  ExpectChecks("broken. ",
-               {Http("/moved-to-missing"), Http("/forbidden"), Http("/missing"), Http("/error"),
-                Http(""), Http("/no-head-missing"), Https("/missing"), Ftp("/missing.txt"),
-                Ftp("/nodir/"), Ftp("/nodir/readme.txt"), Gopher("/0/missing.txt")});
+  ExpectChecks("broken. ", {Http("/moved-to-missing"), Http("/forbidden"), Http("/missing"),
+                            Http("/error"), Http(""), Http("/no-head-missing"),
+                            Http("/perm-missing"), Https("/missing"), Ftp("/missing.txt"),
+                            Ftp("/nodir/"), Ftp("/nodir/readme.txt"), Gopher("/0/missing.txt")});
   // A request torn down before its answer tells nothing: skipped, not broken.
   ExpectChecks("skipped. ", {Http("/reset")});
   EXPECT_EQ(checker_.connections().count(), 4u);  // one per server
   EXPECT_EQ(checker_.SkippedCount(), 1);
+  // Only moves that are all permanent (301, 308) give a final address.
+  const std::pair<std::string, std::string> moves[] = {{"/perm", Http("/ok?moved")},
+                                                       {"/moved", Http("/ok")},
+                                                       {"/temp", ""},
+                                                       {"/temp307", ""},
+                                                       {"/perm-then-temp", ""},
+                                                       {"/ok", ""}};
+  for (const auto& [path, movedTo] : moves)
+    EXPECT_EQ(checker_.MovedTo(Http(path)).value_or(""), movedTo) << path;
 }
 
 // Without the test's own authority the certificate is not trusted: the address is skipped with
@@ -166,9 +175,6 @@ TEST_F(InternetCheckTest, EachUrlIsAskedOncePerRunWhateverItsLetterCaseUntilRese
   EXPECT_EQ(checker_.verdicts().count(), 0u);
   ExpectChecks("skipped. ", {Http("/missing?no-session")});
   EXPECT_EQ(checker_.connections().count(), 0u);
-  CurlInternetChecker unopened;
-  EXPECT_EQ(unopened.CheckInternetUrl(Http("/missing"), view), UrlVerdict::Valid);
-  EXPECT_EQ(view.log, Log{LogLine(Http("/missing"), "skipped. ")});
   checker_.OpenSession();
   ExpectChecks("broken. ", {Http("/missing")});
 }
@@ -228,23 +234,6 @@ TEST_F(InternetCheckTest, AHangingConnectionCanBeSkippedStoppedOrTimedOut) {
   EXPECT_FALSE(*checker_.connections().Find(host));
   // The host is known to be out of reach: its other URLs are skipped without waiting.
   EXPECT_EQ(ExpectChecks("skipped. ", {Silent("http://") + "/d.htm"}).pollCount, 0);
-}
-
-TEST_F(InternetCheckTest, PermanentMovesOnlyGiveAFinalAddress) {
-  const struct {
-    std::string path, verdict, movedTo;  // movedTo empty: none
-  } cases[] = {
-      {"/perm", "valid. ", Http("/ok?moved")},  // 301 then 308
-      {"/temp", "valid. ", ""},                 // 302
-      {"/temp307", "valid. ", ""},              // 307
-      {"/perm-then-temp", "valid. ", ""},       // 301 then 302
-      {"/perm-missing", "broken. ", ""},        // 308 to a missing page
-      {"/ok", "valid. ", ""},
-  };
-  for (const auto& c : cases) {
-    ExpectChecks(c.verdict, {Http(c.path)});
-    EXPECT_EQ(checker_.MovedTo(Http(c.path)).value_or(""), c.movedTo) << c.path;
-  }
 }
 
 TEST_F(InternetCheckTest, BusyServersAreAskedAgainAfterTheirRetryAfter) {
@@ -311,14 +300,10 @@ TEST(InternetCheckConcurrency, NeitherTheTotalNorTheHostLimitIsExceeded) {
 TEST_F(InternetCheckTest, TheVerdictFileAnswersYoungValidVerdictsOnly) {
   TempDir cache;
   const std::string file = cache / "urlsmith/verdicts.tsv";
-  {
-    CurlInternetChecker first;
-    first.SetVerdictFile(file, 3600s);
-    first.OpenSession();
-    RecordingRunView view;
-    EXPECT_EQ(first.CheckInternetUrl(Http("/ok?kept"), view), UrlVerdict::Valid);
-    EXPECT_EQ(first.CheckInternetUrl(Http("/missing?kept"), view), UrlVerdict::Broken);
-  }  // saved as it goes
+  checker_.SetVerdictFile(file, 3600s);
+  ExpectChecks("valid. ", {Http("/ok?kept")});
+  ExpectChecks("broken. ", {Http("/missing?kept")});
+  checker_.Reset();  // saves the file
   // Without a session only the file can answer, and only while its verdicts are young enough.
   for (const auto& [age, ok] : {std::pair{3600s, "valid. "}, std::pair{0s, "skipped. "}}) {
     CurlInternetChecker later;
@@ -331,16 +316,14 @@ TEST_F(InternetCheckTest, TheVerdictFileAnswersYoungValidVerdictsOnly) {
   }
   // A damaged file is ignored with a warning and replaced by a sound one.
   cache.Write("urlsmith/verdicts.tsv", "not a verdict file\n");
-  {
-    CurlInternetChecker damaged;
-    damaged.SetVerdictFile(file, 3600s);
-    damaged.OpenSession();
-    RecordingRunView view;
-    EXPECT_EQ(damaged.CheckInternetUrl(Http("/ok?kept"), view), UrlVerdict::Valid);
-    EXPECT_EQ(view.log,
-              (Log{"The cache of Internet verdicts " + file + " cannot be read and is ignored",
-                   LogLine(Http("/ok?kept"), "valid. ")}));
-  }
+  checker_.SetVerdictFile(file, 3600s);
+  checker_.OpenSession();
+  RecordingRunView view;
+  EXPECT_EQ(checker_.CheckInternetUrl(Http("/ok?kept"), view), UrlVerdict::Valid);
+  EXPECT_EQ(view.log,
+            (Log{"The cache of Internet verdicts " + file + " cannot be read and is ignored",
+                 LogLine(Http("/ok?kept"), "valid. ")}));
+  checker_.Reset();
   VerdictStore reread(file, 3600s);
   EXPECT_FALSE(reread.Load().has_value());
   EXPECT_TRUE(reread.FindValid(Http("/OK?kept")).has_value());
@@ -365,21 +348,20 @@ TEST_F(InternetCheckTest, CheckingAheadChangesNothingTheSearchFinds) {
   }
   site.Write("local0.htm", "");
   auto search = [&](int concurrency) {
-    SearchSession session;
+    auto session = testing::SessionOver(site.path());
     auto checker = std::make_unique<CurlInternetChecker>();
     checker->SetConcurrency(concurrency, 4);
-    session.SetInternetChecker(std::move(checker));
-    session.Search.FixRedirects = true;
+    session->SetInternetChecker(std::move(checker));
+    session->Search.FixRedirects = session->Search.CheckInternetUrls = true;
+    session->CacheReset();
     RecordingRunView view;
-    FolderAdd(session.FileList, session.fs(), view, true, site.path());
-    session.CacheReset();
-    EXPECT_EQ(RunSearch(session, view).Outcome, SearchOutcome::Found);
+    EXPECT_EQ(RunSearch(*session, view).Outcome, SearchOutcome::Found);
     Log out = view.log;
     out.push_back(view.status());
-    for (const std::string& row : testing::RowLines(session))
+    for (const std::string& row : testing::RowLines(*session))
       out.push_back(row);
-    for (int i = 0; i < session.FileList.size(); ++i)
-      out.push_back(session.FileList.referenced(i) ? "referenced" : "orphan");
+    for (int i = 0; i < session->FileList.size(); ++i)
+      out.push_back(session->FileList.referenced(i) ? "referenced" : "orphan");
     return out;
   };
   const Log serial = search(1);

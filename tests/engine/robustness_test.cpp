@@ -27,7 +27,6 @@ using testing::RecordingRunView;
 using testing::TempDir;
 using namespace std::string_view_literals;
 
-// The pieces of a list separated by `separator`.
 std::vector<std::string> Split(std::string_view list, char separator = '|') {
   std::vector<std::string> out;
   for (std::size_t at = 0, end = 0; at <= list.size(); at = end + 1) {
@@ -230,7 +229,6 @@ void RunSite(unsigned seed) {
   for (const LinkEntry& row : session->LinkTable)
     filesWithRows.insert(row.FileIndex);
 
-  // The apply run with backups and deletions.
   const unsigned h = seed * 2654435761u;
   ApplyOptions options;
   DeletionOptions& deletion = options.Rewrite.Deletion;

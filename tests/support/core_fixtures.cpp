@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
 
 #include "support/test_support.h"
@@ -111,15 +110,15 @@ std::vector<std::string> Review::Replacements() const {
   return values;
 }
 
-BothForms::BothForms(std::string_view text) : ansi(text), wide(Utf16LeUnits(text)) {}
+BothForms::BothForms(std::string_view text) : ansi(text), wide(Utf16Bytes(text, false, false)) {}
 
 TextView BothForms::View(int width) const {
   return width == 1 ? AnsiView(ansi) : Utf16View(wide);
 }
 
-std::vector<std::uint8_t> Utf16Units(std::string_view ascii,
+std::vector<std::uint8_t> Utf16Units(std::string_view utf8,
                                      std::initializer_list<std::uint32_t> units) {
-  std::vector<std::uint8_t> out = Utf16LeUnits(ascii);
+  std::vector<std::uint8_t> out = Utf16Bytes(utf8, false, false);
   for (const std::uint32_t u : units) {
     out.push_back(static_cast<std::uint8_t>(u & 0xFF));
     out.push_back(static_cast<std::uint8_t>(u >> 8));
@@ -129,13 +128,6 @@ std::vector<std::uint8_t> Utf16Units(std::string_view ascii,
 
 std::string ProcessingLine(const std::string& path, std::size_t size, std::string_view end) {
   return "Processing \"" + path + "\" (" + std::to_string(size) + " bytes) ... " + std::string(end);
-}
-
-std::set<std::string> Entries(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder))
-    names.insert(e.path().filename().string());
-  return names;
 }
 
 unsigned ModeOf(const std::string& path) {

@@ -3,7 +3,6 @@
 
 #include <functional>
 #include <initializer_list>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,14 +77,12 @@ struct BothForms {
 inline Pos At(Pos chars, int width) {
   return chars < 0 ? chars : chars * width;
 }
-// UTF-16LE bytes of `ascii` followed by raw units (lone surrogates included).
-std::vector<std::uint8_t> Utf16Units(std::string_view ascii,
+// UTF-16LE bytes of `utf8` without a byte-order mark, then raw units (lone surrogates too).
+std::vector<std::uint8_t> Utf16Units(std::string_view utf8,
                                      std::initializer_list<std::uint32_t> units);
 
 // The log line of the apply run for a file of `size` bytes.
 std::string ProcessingLine(const std::string& path, std::size_t size, std::string_view end);
-// The names in a folder.
-std::set<std::string> Entries(const std::string& folder);
 // A file's permission bits (0 when it has none).
 unsigned ModeOf(const std::string& path);
 

@@ -10,7 +10,6 @@
 
 #include "engine/internet_check.h"
 #include "engine/search_model.h"
-#include "support/test_servers.h"
 #include "support/test_support.h"
 
 namespace urlsmith::testing {

@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "app/run_texts.h"
 #include "engine/file_adds.h"
@@ -112,21 +114,25 @@ bool Contains(const std::vector<std::string>& lines, std::string_view line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-Process::Process(const std::vector<std::string>& argv) {
+Process::Process(const std::vector<std::string>& argv, bool holdStdin) {
   const std::string out = io_ / "out", err = io_ / "err";
+  std::vector<char*> args;  // made before the fork: the child only calls what is safe there
+  for (const auto& a : argv)
+    args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  int in[2] = {-1, -1};
+  if (holdStdin && ::pipe2(in, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
-    ::dup2(::open("/dev/null", O_RDONLY), 0);
+    ::dup2(holdStdin ? in[0] : ::open("/dev/null", O_RDONLY), 0);
     ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
     ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-    std::vector<char*> args;
-    for (const auto& a : argv)
-      args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
     ::execv(args[0], args.data());
     ::_exit(127);
   }
+  if (holdStdin) ::close(in[0]);
+  stdin_ = in[1];
 }
 
 Process::~Process() {
@@ -134,6 +140,7 @@ Process::~Process() {
     ::kill(pid_, SIGKILL);
     Wait();
   }
+  if (stdin_ >= 0) ::close(stdin_);
 }
 
 int Process::Wait() {
@@ -146,6 +153,23 @@ int Process::Wait() {
     }
   }
   return exitCode_;
+}
+
+namespace {
+std::vector<std::string> ServerCommand(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{"/usr/bin/python3",
+                                URLSMITH_SOURCE_DIR "/tests/engine/servers/check_servers.py"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return argv;
+}
+}  // namespace
+
+ServerProcess::ServerProcess(const std::vector<std::string>& args)
+    : process_(ServerCommand(args), true) {
+  std::string out;
+  for (int i = 0; i < 400 && (out = process_.Out()).find('\n') == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  port_ = std::atoi(out.c_str());
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv) {
@@ -178,10 +202,6 @@ std::vector<std::uint8_t> Utf16Bytes(std::string_view utf8, bool bigEndian, bool
   return bytes;
 }
 
-std::vector<std::uint8_t> Utf16LeUnits(std::string_view utf8) {
-  return Utf16Bytes(utf8, false, false);
-}
-
 TextView AnsiView(std::string_view text, CodePage cp) {
   return TextView{reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<Pos>(text.size()),
                   FileEncoding::Ansi, cp};
@@ -195,15 +215,6 @@ void RecordingRunView::AppendLogLine(std::string_view text, bool continueLast) {
   }
 }
 
-void RecordingRunView::SetOverallProgress(int pos, int range) {
-  overall.emplace_back(pos, range);
-}
-void RecordingRunView::SetFileProgress(int pos, int range) {
-  file.emplace_back(pos, range);
-}
-void RecordingRunView::SetStatus(std::string_view text) {
-  statuses.emplace_back(text);
-}
 void RecordingRunView::SetKeyStatus(StatusKey key) {
   statuses.emplace_back(app::StatusKeyText(key));
 }
@@ -215,10 +226,6 @@ Poll RecordingRunView::StopPoll() {
   const Poll p = polls.front();
   polls.pop_front();
   return p;
-}
-
-void RecordingRunView::ShowError(std::string_view message) {
-  errors.emplace_back(message);
 }
 
 bool RecordingRunView::AskYesNo(std::string_view question) {

@@ -1,5 +1,6 @@
-// Helpers shared by the tests: temporary folders with real files, sessions over them, and a run
-// view that records what a run shows and answers keyboard polls from a script.
+// Helpers shared by the tests: temporary folders with real files, sessions over them, programs
+// and test servers run as processes, and a run view that records what a run shows and answers
+// keyboard polls from a script.
 #pragma once
 
 #include <sys/types.h>
@@ -61,11 +62,12 @@ LinkEntry Row(std::string url, std::string replacement, std::int32_t tagPos = 10
 bool Contains(std::string_view text, std::string_view part);
 bool Contains(const std::vector<std::string>& lines, std::string_view line);
 
-// A program started with stdin empty and its stdout and stderr going to files; killed (if it
-// still runs) and waited for when the object goes.
+// A program started with its stdout and stderr going to files and stdin empty, or with
+// `holdStdin` a pipe that stays open while the object lives; killed (if it still runs) and
+// waited for when the object goes.
 class Process {
  public:
-  explicit Process(const std::vector<std::string>& argv);
+  explicit Process(const std::vector<std::string>& argv, bool holdStdin = false);
   ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
@@ -81,6 +83,21 @@ class Process {
   TempDir io_;
   pid_t pid_ = -1;
   int exitCode_ = -1;
+  int stdin_ = -1;
+};
+
+// A test server of tests/engine/servers/check_servers.py on 127.0.0.1 (HTTP, HTTPS, FTP, Gopher,
+// or one that accepts connections and never answers), started with the script's arguments; its
+// port is the first line it prints. It also ends by itself when its stdin closes.
+class ServerProcess {
+ public:
+  explicit ServerProcess(const std::vector<std::string>& args);
+  // 0 when the server did not start.
+  int port() const { return port_; }
+
+ private:
+  Process process_;
+  int port_ = 0;
 };
 
 // Runs a program to its end with stdin empty; returns its exit status and what it printed.
@@ -104,8 +121,6 @@ std::vector<std::uint8_t> Utf16Bytes(std::string_view utf8, bool bigEndian, bool
 
 // A TextView over a string (single-byte text).
 TextView AnsiView(std::string_view text, CodePage cp = CodePage::Utf8);
-// UTF-16LE units for ASCII/UTF-8 text, without a byte-order mark (for primitive tests).
-std::vector<std::uint8_t> Utf16LeUnits(std::string_view utf8);
 inline TextView Utf16View(const std::vector<std::uint8_t>& units) {
   return TextView{units.data(), static_cast<Pos>(units.size()), FileEncoding::Utf16Le,
                   CodePage::Utf8};
@@ -117,12 +132,12 @@ class RecordingRunView : public RunView {
  public:
   void ClearLog() override { log.clear(); }
   void AppendLogLine(std::string_view text, bool continueLast) override;
-  void SetOverallProgress(int pos, int range) override;
-  void SetFileProgress(int pos, int range) override;
-  void SetStatus(std::string_view text) override;
+  void SetOverallProgress(int pos, int range) override { overall.emplace_back(pos, range); }
+  void SetFileProgress(int pos, int range) override { file.emplace_back(pos, range); }
+  void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
   void SetKeyStatus(StatusKey key) override;
   Poll StopPoll() override;
-  void ShowError(std::string_view message) override;
+  void ShowError(std::string_view message) override { errors.emplace_back(message); }
   bool AskYesNo(std::string_view question) override;
 
   std::vector<std::string> log;
