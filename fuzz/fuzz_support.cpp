@@ -16,7 +16,7 @@ ReadResult MemoryFileSystem::ReadWholeFile(const std::string& path) {
     return r;
   }
   r.Status = it->second.empty() ? ReadStatus::Empty : ReadStatus::Ok;
-  r.Bytes = it->second;
+  r.Bytes.assign(it->second.begin(), it->second.end());
   return r;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -20,7 +21,7 @@ std::string Failed(std::string_view reason) {
 
 // Whether the text read now differs from the text the link search read.
 bool ChangedSinceSearch(const SearchSession& session, int index,
-                        const std::vector<std::uint8_t>& bytes) {
+                        std::span<const std::uint8_t> bytes) {
   const auto i = static_cast<std::size_t>(index);
   if (i >= session.FileFingerprint.size() || session.FileFingerprint[i] == 0) return false;
   return session.FileFingerprint[i] != TextFingerprint(bytes);
@@ -189,7 +190,8 @@ ApplyResult ApplyRun(SearchSession& session, const ApplyOptions& options, RunVie
           // A text that comes out as it went in is left alone: the file keeps its bytes, its
           // times and its older backup.
           if (encoding == FileEncoding::Utf16Be) ByteSwapText(read.Bytes.data(), read.Bytes.size());
-          const bool unchanged = out == read.Bytes && !options.WriteUnchangedFiles;
+          const bool unchanged =
+              std::ranges::equal(out, read.Bytes) && !options.WriteUnchangedFiles;
           read.Bytes = {};
           if (unchanged) {
             skipped = "no change";

@@ -178,10 +178,12 @@ std::string ReferenceTo(const SearchSession& session, const Occurrence& at, int 
 // follow the reference. With `keepForm` the reference is written in that form, and a reference
 // that differs from the URL only in letter case is planned too.
 RowOutcome LinkEntryAt(SearchSession& session, const TextView& text, const Occurrence& at,
-                       int targetIndex, const std::string& url, const std::string& suffix,
+                       int targetIndex, std::string_view url, std::string_view suffix,
                        bool quoteFlag, const PageBase* base = nullptr,
                        const LinkForm* keepForm = nullptr) {
-  std::string stored = url + suffix;
+  std::string stored;
+  stored.reserve(url.size() + suffix.size());
+  stored.append(url).append(suffix);
   if (targetIndex < 0) {
     // A deleted attribute value stays well formed: an unquoted one is written as "".
     const bool quoted = ValueIsQuoted(text, at.valuePos, false);
@@ -262,15 +264,18 @@ std::size_t SchemeColon(std::string_view url) {
 }
 
 // The query of a local URL is no part of the file name: split it off for the lookup.
-void SplitQuery(const std::string& url, std::string& path, std::string& query) {
-  const std::size_t q = url.find('?');
-  if (q == std::string::npos) {
-    path = url;
-    query.clear();
-  } else {
-    path = url.substr(0, q);
-    query = url.substr(q);
-  }
+void SplitQuery(std::string_view url, std::string_view& path, std::string_view& query) {
+  const std::size_t q = std::min(url.find('?'), url.size());
+  path = url.substr(0, q);
+  query = url.substr(q);
+}
+
+// a followed by b, in one string.
+std::string Joined(std::string_view a, std::string_view b) {
+  std::string joined;
+  joined.reserve(a.size() + b.size());
+  joined.append(a).append(b);
+  return joined;
 }
 
 // The listed file spelled exactly as the path (after its dot steps), given the file `found`
@@ -289,9 +294,9 @@ int ExactListedFile(const SearchSession& session, std::string path, int found) {
 // A local link as the analysis resolves it: the row's URL (without query and fragment), what
 // follows it, and the form it is written in.
 struct LocalLink {
-  const std::string& rowPath;
-  const std::string& query;
-  const std::string& fragment;
+  std::string_view rowPath;
+  std::string_view query;
+  std::string_view fragment;
   LinkForm form;
   bool needsEscaping;
   const std::string& decoded;
@@ -301,7 +306,7 @@ struct LocalLink {
 // Notes a link with a fragment to page `target` for the anchor check; `outcome` is what the
 // analysis planned for the same value.
 void NoteAnchorLink(SearchSession& session, const Occurrence& at, int target,
-                    const std::string& decoded, const std::string& fragment, RowOutcome outcome) {
+                    const std::string& decoded, std::string_view fragment, RowOutcome outcome) {
   if (!session.Search.CheckAnchors || fragment.size() < 2) return;
   if (KindOfPath(session.FileList.path(target), session.pathStyle()) != FileKind::Page) return;
   AnchorCheck check;
@@ -313,7 +318,7 @@ void NoteAnchorLink(SearchSession& session, const Occurrence& at, int target,
   check.Target = target;
   check.Row = outcome == RowOutcome::Added ? session.LinkCount() - 1 : -1;
   check.Decoded = decoded;
-  check.Fragment = fragment.substr(1);
+  check.Fragment = std::string(fragment.substr(1));
   session.Anchors.Pending.push_back(std::move(check));
 }
 
@@ -323,14 +328,15 @@ RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occu
                         bool quoteFlag, std::string localPath, const LocalLink& link,
                         UrlFormKind wantedForm) {
   const PathStyle style = session.pathStyle();
-  const std::string suffix = link.query + link.fragment;
+  // What follows the path in a planned reference: only built when a reference is planned.
+  const auto suffix = [&link] { return Joined(link.query, link.fragment); };
   ConvertSeparators(localPath, false, style);
   // A join longer than the platform takes names no file.
   int found =
       localPath.size() > MaxPathLength(style) ? -1 : session.FileList.FindListedFile(localPath);
   if (found < 0) {
     const int target = SuggestReplacement(session, localPath, 0, at.fileIndex);
-    return LinkEntryAt(session, text, at, target, link.rowPath, suffix, quoteFlag, link.base);
+    return LinkEntryAt(session, text, at, target, link.rowPath, suffix(), quoteFlag, link.base);
   }
   RowOutcome outcome = RowOutcome::None;
   const int exact =
@@ -338,13 +344,13 @@ RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occu
   if (exact < 0) {
     // The server would not find it: the file's own spelling, in the link's form.
     session.FileList.SetReferenced(found);
-    outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix, quoteFlag, link.base,
+    outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix(), quoteFlag, link.base,
                           &link.form);
   } else {
     found = exact;
     session.FileList.SetReferenced(found);
     if (session.Processing.UrlForm == wantedForm) {
-      outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix, quoteFlag, link.base);
+      outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix(), quoteFlag, link.base);
     } else {
       outcome = CanonicalIfWanted(session, at, link.needsEscaping, link.decoded);
     }
@@ -381,8 +387,14 @@ ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos) {
   reading.Present = true;
   reading.Span = at.span;
   reading.Quote = at.quote;
-  reading.NeedsEscaping = EscapeUrl(raw, nullptr) > 0;
-  DecodeUrl(raw, &reading.Decoded, text.CodePage);
+  const UrlNeeds needs = WhatUrlNeeds(raw);
+  reading.NeedsEscaping = needs.Escaping;
+  // A value with nothing to decode is its own decoded form: it is moved, not copied.
+  if (!needs.Decoding) {
+    reading.Decoded = std::move(raw);
+  } else {
+    DecodeUrl(raw, &reading.Decoded, text.CodePage);
+  }
   return reading;
 }
 
@@ -446,6 +458,10 @@ PageBase ResolvePageBase(const SearchSession& session, int fileIndex, std::strin
   return base;
 }
 
+std::string PageFolderOf(const SearchSession& session, int fileIndex) {
+  return FolderWithSeparator(session.FileList.path(fileIndex), session.pathStyle());
+}
+
 std::string ResolveAgainstBase(std::string_view base, std::string_view reference) {
   const std::size_t scheme = base.find(kSchemeSeparator);
   if (scheme == std::string_view::npos) return std::string(reference);
@@ -481,22 +497,30 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   const ProcessingOptions& processing = session.Processing;
   if (!reading.Present) return RowOutcome::None;
   Occurrence at{fileIndex, tagPos, valuePos, reading.Span, reading.Quote};
+  // The page's own folder, when the caller knows it.
+  const std::string* pageFolder =
+      base != nullptr && !base->PageFolder.empty() ? &base->PageFolder : nullptr;
   if (base != nullptr && base->What == PageBase::Kind::None) base = nullptr;
 
   // 1-2. The value, whether it needs escaping, decoded (read ahead), split at its fragment.
   const bool needsEscaping = reading.NeedsEscaping;
   const std::string& decoded = reading.Decoded;
-  std::string url;
-  std::string fragment;
-  SplitFragment(decoded, &url, &fragment);
-  if (!url.empty() && url.back() == '/') url.pop_back();
+  // The URL and its fragment are views of the decoded value.
+  const std::string_view value(decoded);
+  const std::size_t hash = std::min(value.find('#'), value.size());
+  std::string_view url = value.substr(0, hash);
+  const std::string_view fragment = value.substr(hash);
+  if (!url.empty() && url.back() == '/') url.remove_suffix(1);
+  // Every scheme and drive has a colon: a URL without one, as most local links are, skips their
+  // tests.
+  const bool hasColon = url.find(':') != std::string_view::npos;
 
   // 3. Script links to delete.
-  if (processing.DeleteScriptLinks && StartsWithAny(url, kScriptSchemes)) {
+  if (processing.DeleteScriptLinks && hasColon && StartsWithAny(url, kScriptSchemes)) {
     return LinkEntryAt(session, text, at, -1, url, fragment, quoteFlag);
   }
   // 4. Links that are not checked.
-  if (url.empty() || StartsWithAny(url, kUncheckedSchemes)) {
+  if (url.empty() || (hasColon && StartsWithAny(url, kUncheckedSchemes))) {
     const RowOutcome outcome = CanonicalIfWanted(session, at, needsEscaping, decoded);
     // A fragment of the page itself (a base would lead it elsewhere).
     if (url.empty() && base == nullptr && outcome != RowOutcome::Stop) {
@@ -517,7 +541,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
       completed = "http://" + decoded;
     } else if (StartsWithIgnoreCase(url, "ftp.")) {
       completed = "ftp://" + decoded;
-    } else if (IsDrivePath(url)) {
+    } else if (hasColon && IsDrivePath(url)) {
       completed = std::string(kFileUrl) + decoded;
       ConvertSeparators(completed, true, style);
     }
@@ -528,7 +552,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     }
   }
   // 7. A forgotten "//" after the scheme name.
-  if (processing.AddProtocolSlashes) {
+  if (processing.AddProtocolSlashes && hasColon) {
     const std::size_t colon = SchemeColon(url);
     if (colon != std::string_view::npos) {
       std::string replacement;
@@ -539,20 +563,25 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
 
   // Under an Internet base a relative link is an Internet address; its rows keep the URL as
   // written.
-  const std::string shown = url;
   const bool internetBase = base != nullptr && base->What == PageBase::Kind::Internet;
-  if (internetBase && IsRelativeReference(url) &&
-      !(url.size() >= 2 && (url[0] == '/' || url[0] == '\\') &&
-        (url[1] == '/' || url[1] == '\\'))) {
-    url = ResolveAgainstBase(base->Url, url);
+  const bool resolved =
+      internetBase && IsRelativeReference(url) &&
+      !(url.size() >= 2 && (url[0] == '/' || url[0] == '\\') && (url[1] == '/' || url[1] == '\\'));
+  // url becomes the resolved address; shown stays the URL as written.
+  const std::string_view shown = url;
+  std::string resolvedUrl;
+  if (resolved) {
+    resolvedUrl = ResolveAgainstBase(base->Url, shown);
+    url = resolvedUrl;
   }
+  const bool urlHasColon = resolved ? url.find(':') != std::string_view::npos : hasColon;
 
-  std::string urlPath;
-  std::string query;
+  std::string_view urlPath;
+  std::string_view query;
   SplitQuery(url, urlPath, query);
-  std::string shownPath;
-  std::string shownQuery;
-  SplitQuery(shown, shownPath, shownQuery);
+  std::string_view shownPath = urlPath;
+  std::string_view shownQuery = query;
+  if (resolved) SplitQuery(shown, shownPath, shownQuery);
   const auto local = [&](LinkForm form) {
     return LocalLink{shownPath, shownQuery, fragment, form, needsEscaping, decoded, base};
   };
@@ -563,13 +592,13 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   if (!siteBase.empty() && urlPath.size() > siteBase.size() + 1 &&
       StartsWithIgnoreCase(urlPath, siteBase) &&
       (urlPath[siteBase.size()] == '/' || urlPath[siteBase.size()] == '\\')) {
-    std::string localPath = session.RootPath + urlPath.substr(siteBase.size() + 1);
+    std::string localPath = Joined(session.RootPath, urlPath.substr(siteBase.size() + 1));
     return ResolveLocal(session, text, at, quoteFlag, std::move(localPath),
                         local(LinkForm::SiteUrl), UrlFormKind::Relative);
   }
 
   // 9. Internet URLs.
-  if (StartsWithAny(url, kInternetSchemes)) {
+  if (urlHasColon && StartsWithAny(url, kInternetSchemes)) {
     for (const std::regex& excluded : session.Search.ExcludedUrls) {
       if (std::regex_search(url.begin(), url.end(), excluded)) return RowOutcome::None;
     }
@@ -582,8 +611,8 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
         if (session.Search.FixRedirects) {
           // The check asked for the URL without its trailing '/': a move that only puts it
           // back changes nothing.
-          if (auto moved = checker->MovedTo(url); moved && *moved + fragment != decoded) {
-            return AppendRow(session, at, shown + fragment, *moved + fragment, false);
+          if (auto moved = checker->MovedTo(url); moved && Joined(*moved, fragment) != decoded) {
+            return AppendRow(session, at, Joined(shown, fragment), Joined(*moved, fragment), false);
           }
         }
         return CanonicalIfWanted(session, at, needsEscaping, decoded);
@@ -607,14 +636,14 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
   }
 
   // 10. A local absolute URL.
-  if (StartsWithIgnoreCase(url, kFileUrl)) {
+  if (urlHasColon && StartsWithIgnoreCase(url, kFileUrl)) {
     const std::size_t skip = style == PathStyle::Windows ? kFileUrl.size() : kFileUrl.size() - 1;
-    return ResolveLocal(session, text, at, quoteFlag, urlPath.substr(skip),
+    return ResolveLocal(session, text, at, quoteFlag, std::string(urlPath.substr(skip)),
                         local(LinkForm::FileUrl), UrlFormKind::Relative);
   }
 
   // 11. Relative URLs.
-  if (!Contains(url, kSchemeSeparator)) {
+  if (!urlHasColon || !Contains(url, kSchemeSeparator)) {
     // Browsers read a '\\' in a URL as '/', whatever the platform.
     auto isUrlSeparator = [](char c) { return c == '/' || c == '\\'; };
     if (urlPath.size() >= 2 && isUrlSeparator(urlPath[0]) && isUrlSeparator(urlPath[1])) {
@@ -625,10 +654,12 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     LinkForm form = LinkForm::Relative;
     if (!urlPath.empty() && isUrlSeparator(urlPath[0])) {
       // A root-relative URL starts at the root folder of the site.
-      localPath = session.RootPath + urlPath.substr(1);
+      localPath = Joined(session.RootPath, urlPath.substr(1));
       form = LinkForm::RootRelative;
     } else if (base != nullptr && base->What == PageBase::Kind::Folder) {
-      localPath = base->Folder + urlPath;
+      localPath = Joined(base->Folder, urlPath);
+    } else if (pageFolder != nullptr) {
+      localPath = Joined(*pageFolder, urlPath);
     } else {
       localPath = FolderWithSeparator(session.FileList.path(fileIndex), style, urlPath);
     }

@@ -47,9 +47,15 @@ struct PageBase {
   Kind What = Kind::None;
   std::string Folder;  // Folder: in path form, ending in a separator
   std::string Url;     // Internet: the address without its fragment
+  // The page's own folder, ending in a separator (PageFolderOf), when the caller computed it
+  // once for all the page's links; empty otherwise.
+  std::string PageFolder;
 };
 // href is the BASE tag's value, decoded; fileIndex the page.
 PageBase ResolvePageBase(const SearchSession& session, int fileIndex, std::string_view href);
+
+// The folder of listed file fileIndex, ending in a separator: where its relative links start.
+std::string PageFolderOf(const SearchSession& session, int fileIndex);
 
 // A reference relative to an Internet base address, resolved as a browser resolves it.
 std::string ResolveAgainstBase(std::string_view base, std::string_view reference);

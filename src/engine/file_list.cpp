@@ -57,50 +57,73 @@ bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {
   return true;
 }
 
-bool HasDotSegments(std::string_view path, PathStyle style) {
+namespace {
+
+// The first '.' of the path that begins a step (at the start or after a separator); npos when
+// there is none.
+std::size_t FirstDotStep(std::string_view path, PathStyle style) {
   for (std::size_t dot = path.find('.'); dot != std::string_view::npos;
        dot = path.find('.', dot + 1)) {
-    if (dot == 0 || IsPathSeparator(path[dot - 1], style)) return true;
+    if (dot == 0 || IsPathSeparator(path[dot - 1], style)) return dot;
   }
-  return false;
+  return std::string_view::npos;
 }
 
-bool ResolveDotSegments(std::string& path, PathStyle style) {
-  // Most paths have no dot step.
-  if (!HasDotSegments(path, style)) return true;
-  if (path.size() >= 2 && path[0] == '.' && IsPathSeparator(path[1], style)) path.erase(0, 2);
-  std::size_t i = 0;
-  while (i < path.size()) {
-    if (!IsPathSeparator(path[i], style)) {
-      ++i;
-      continue;
-    }
-    const std::size_t n = path.size();
-    // "." step: the separator, '.', then a separator or the end.
-    if (i + 1 < n && path[i + 1] == '.' && (i + 2 == n || IsPathSeparator(path[i + 2], style))) {
-      path.erase(i + 1, i + 2 == n ? 1 : 2);
-      continue;
-    }
-    // ".." step: removes the folder before it together with itself.
-    if (i + 2 < n && path[i + 1] == '.' && path[i + 2] == '.' &&
-        (i + 3 == n || IsPathSeparator(path[i + 3], style))) {
-      std::size_t j = i;
+// ResolveDotSegments for a path whose first dot step begins at `first`.
+bool ResolveFrom(std::string& path, std::size_t first, PathStyle style) {
+  // One pass: the resolved path is written over the path as it is read. The part before the
+  // first step stays as it is, so the pass begins there.
+  const std::size_t n = path.size();
+  char* const out = path.data();
+  std::size_t w = first;  // the resolved part ends here
+  std::size_t r = first;  // the part still to read begins here
+  if (first == 0 && n >= 2 && path[0] == '.' && IsPathSeparator(path[1], style)) r = 2;
+  // After a separator written, the "." and ".." steps that follow it are taken out at once.
+  const auto takeSteps = [&] {
+    while (r < n && path[r] == '.') {
+      if (r + 1 == n || IsPathSeparator(path[r + 1], style)) {
+        // "." step: it goes, with the separator after it.
+        r += r + 1 == n ? 1 : 2;
+        continue;
+      }
+      if (path[r + 1] != '.' || !(r + 2 == n || IsPathSeparator(path[r + 2], style))) break;
+      // ".." step: the folder before it goes with it; the separator before that folder stays.
+      std::size_t j = w - 1;
       bool found = false;
       while (j > 0) {
         --j;
-        if (IsPathSeparator(path[j], style)) {
+        if (IsPathSeparator(out[j], style)) {
           found = true;
           break;
         }
       }
       if (!found) return false;
-      path.erase(j + 1, (i + 3 == n ? i + 3 : i + 4) - (j + 1));
-      i = j;
-      continue;
+      w = j + 1;
+      r += r + 2 == n ? 2 : 3;
     }
-    ++i;
+    return true;
+  };
+  // A first step after the start follows a separator.
+  if (first > 0 && !takeSteps()) return false;
+  while (r < n) {
+    const char c = path[r++];
+    out[w++] = c;
+    if (IsPathSeparator(c, style) && !takeSteps()) return false;
   }
+  path.resize(w);
   return true;
+}
+
+}  // namespace
+
+bool HasDotSegments(std::string_view path, PathStyle style) {
+  return FirstDotStep(path, style) != std::string_view::npos;
+}
+
+bool ResolveDotSegments(std::string& path, PathStyle style) {
+  // Most paths have no dot step.
+  const std::size_t first = FirstDotStep(path, style);
+  return first == std::string_view::npos || ResolveFrom(path, first, style);
 }
 
 int FileList::Append(std::string path) {
@@ -164,9 +187,9 @@ int FileList::FindListedFile(std::string_view path, int count) const {
   // Only a path with dot steps needs a resolved copy; the others are looked up as they are.
   std::string resolved;
   std::string_view key = path;
-  if (HasDotSegments(path, style_)) {
+  if (const std::size_t first = FirstDotStep(path, style_); first != std::string_view::npos) {
     resolved = path;
-    if (!ResolveDotSegments(resolved, style_)) return -1;
+    if (!ResolveFrom(resolved, first, style_)) return -1;
     key = resolved;
   }
   const auto it = byPath_.find(key);

@@ -34,7 +34,7 @@ class OrderedWork {
       std::lock_guard<std::mutex> lock(mutex_);
       stopping_ = true;
     }
-    changed_.notify_all();
+    slotFree_.notify_all();
     for (std::thread& t : threads_)
       t.join();
   }
@@ -50,12 +50,26 @@ class OrderedWork {
     }
     std::unique_lock<std::mutex> lock(mutex_);
     if (k > 0 && taken_ < k) {
-      // The item before is done with: its slot may be made again.
+      // The item before is done with: its slot may be made again. Idle workers are woken once
+      // half the window is free, so that a woken worker makes several items in a row.
       ready_[Slot(k - 1)] = false;
       taken_ = k;
-      changed_.notify_all();
+      if (idleWorkers_ > 0 && 2 * (taken_ + window_ - next_) >= window_) slotFree_.notify_one();
     }
-    changed_.wait(lock, [&] { return ready_[Slot(k)]; });
+    if (!ready_[Slot(k)]) {
+      if (next_ == k) {
+        // No worker has begun the item: it is made here rather than waited for.
+        ++next_;
+        lock.unlock();
+        make_(k, slots_[Slot(k)]);
+        lock.lock();
+        ready_[Slot(k)] = true;
+      } else {
+        takerWaits_ = true;
+        itemReady_.wait(lock, [&] { return ready_[Slot(k)]; });
+        takerWaits_ = false;
+      }
+    }
     return slots_[Slot(k)];
   }
 
@@ -63,21 +77,25 @@ class OrderedWork {
   std::size_t Slot(int k) const { return static_cast<std::size_t>(k % window_); }
 
   void Work() {
+    std::unique_lock<std::mutex> lock(mutex_);
     while (true) {
-      int k = 0;
-      {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock,
-                      [&] { return stopping_ || next_ >= count_ || next_ < taken_ + window_; });
-        if (stopping_ || next_ >= count_) return;
-        k = next_++;
+      // The threads wake only when there is something to do: a worker sleeps while the window is
+      // full, and the taker is woken only when it waits.
+      if (!stopping_ && next_ < count_ && next_ >= taken_ + window_) {
+        ++idleWorkers_;
+        slotFree_.wait(lock,
+                       [&] { return stopping_ || next_ >= count_ || next_ < taken_ + window_; });
+        --idleWorkers_;
       }
+      if (stopping_ || next_ >= count_) return;
+      const int k = next_++;
+      // Another slot is free as well: let the next worker take it.
+      if (idleWorkers_ > 0 && next_ < count_ && next_ < taken_ + window_) slotFree_.notify_one();
+      lock.unlock();
       make_(k, slots_[Slot(k)]);
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ready_[Slot(k)] = true;
-      }
-      changed_.notify_all();
+      lock.lock();
+      ready_[Slot(k)] = true;
+      if (takerWaits_) itemReady_.notify_one();
     }
   }
 
@@ -87,9 +105,12 @@ class OrderedWork {
   std::vector<Item> slots_;
   std::vector<bool> ready_;  // guarded by mutex_, as are the counters below
   std::mutex mutex_;
-  std::condition_variable changed_;
-  int next_ = 0;   // the next item to make
-  int taken_ = 0;  // the item being taken: items from here on may be made
+  std::condition_variable itemReady_;  // the taker waits here for its item
+  std::condition_variable slotFree_;   // idle workers wait here for a slot
+  int next_ = 0;                       // the next item to make
+  int taken_ = 0;                      // the item being taken: items from here on may be made
+  int idleWorkers_ = 0;
+  bool takerWaits_ = false;
   bool stopping_ = false;
   std::vector<std::thread> threads_;
 };

@@ -4,6 +4,10 @@
 // at the local copy of the page.
 #include "engine/saved_from.h"
 
+#include <new>
+#include <vector>
+
+#include "engine/ordered_work.h"
 #include "text/primitives.h"
 #include "text/text_loading.h"
 #include "text/url_ops.h"
@@ -16,26 +20,37 @@ constexpr std::string_view kCommentTag = "!--";
 constexpr std::string_view kSavedFromName = "saved from url";
 
 // The address of the first comment of the page that names one; empty when there is none.
-// Returns false when the user stopped the phase.
-bool FindSavedFromValue(const TextView& text, RunView& view, std::string& value) {
+// polls receives how many times the search asks the view whether to stop: once before each
+// comment it looks for.
+void FindSavedFromValue(const TextView& text, std::string& value, int& polls) {
   value.clear();
+  polls = 0;
   Pos pos = 0;
   while (true) {
-    if (view.StopPoll() == Poll::Stop) return false;
+    ++polls;
     const Pos tag = FindTag(text, kCommentTag, pos);
-    if (tag == kNone) return true;
+    if (tag == kNone) return;
     // The attribute search starts just after "<!--" (counted in characters of the text's
     // width), so that a comment written without a blank after it, <!--saved from url=...,
     // is read as well.
     const Pos from = tag + static_cast<Pos>(1 + kCommentTag.size()) * text.width();
     if (FindAttribute(text, kSavedFromName, from, &value, nullptr, false) > 0 && !value.empty()) {
-      return true;
+      return;
     }
     value.clear();
     pos = NextAfterTag(text, tag);
-    if (pos == kNone) return true;
+    if (pos == kNone) return;
   }
 }
+
+// A page of the phase, read and searched ahead of its turn.
+struct SavedFromPage {
+  ReadStatus Status = ReadStatus::Unreadable;
+  std::string Error;
+  std::size_t Size = 0;
+  std::string Value;
+  int Polls = 0;
+};
 
 // Drops the browser's length prefix, such as "(0022)", when the value has one.
 std::string_view WithoutLengthPrefix(std::string_view value) {
@@ -66,38 +81,67 @@ PhaseResult SavedFromPhase(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Searching for \"saved from url\" ... ", false);
   const PathStyle style = session.pathStyle();
   const int count = session.FileList.size();
-  int handled = 0;
+  // Only pages carry the comment; style sheets and scripts are never read here.
+  std::vector<int> pages;
   for (int i = 0; i < count; ++i) {
-    const std::string path = session.FileList.path(i);
-    // Only pages carry the comment; style sheets and scripts are never read here.
-    if (KindOfPath(path, style) != FileKind::Page) continue;
+    if (KindOfPath(session.FileList.path(i), style) == FileKind::Page) pages.push_back(i);
+  }
+
+  // Reading a page and searching its comments touch nothing but the page, its path and its
+  // encoding: the next pages are read on other threads while this one's outcome is logged,
+  // and the log, the progress and the polls come as a search on one thread makes them.
+  const SearchSession& shared = session;
+  FileSystem& fs = session.fs();
+  auto prepare = [&](int k, SavedFromPage& page) {
+    const int i = pages[static_cast<std::size_t>(k)];
+    page = SavedFromPage{};
+    try {
+      ReadResult read = fs.ReadWholeFile(shared.FileList.path(i));
+      page.Status = read.Status;
+      page.Error = std::move(read.Error);
+      page.Size = read.Bytes.size();
+      if (read.Status != ReadStatus::Ok) return;
+      const FileEncoding encoding = shared.PrepareText(i, read.Bytes);
+      FindSavedFromValue(shared.View(read.Bytes, encoding), page.Value, page.Polls);
+    } catch (const std::bad_alloc&) {
+      page = SavedFromPage{};
+      page.Error = "out of memory";
+    }
+  };
+  // A page's outcome is small (its bytes are let go once searched), so the threads may run far
+  // ahead of the log.
+  const int workers = ScanWorkerCount(session.Search);
+  OrderedWork<SavedFromPage> work(static_cast<int>(pages.size()), workers == 1 ? 0 : workers,
+                                  16 * workers, prepare);
+
+  int handled = 0;
+  for (int k = 0; k < static_cast<int>(pages.size()); ++k) {
+    const int i = pages[static_cast<std::size_t>(k)];
+    const std::string& path = session.FileList.path(i);
     view.SetOverallProgress(handled, session.ProcessableCount);
     ++handled;
 
-    ReadResult read = session.fs().ReadWholeFile(path);
-    if (read.Status == ReadStatus::Empty) continue;
-    if (read.Status != ReadStatus::Ok) {
+    SavedFromPage& page = work.Take(k);
+    if (page.Status == ReadStatus::Empty) continue;
+    if (page.Status != ReadStatus::Ok) {
       // The link search will not find this page's links either; say so here too, so that the
       // missing address is explained.
-      view.AppendLogLine(path + " ... cannot be read: " + read.Error, false);
+      view.AppendLogLine(path + " ... cannot be read: " + page.Error, false);
       continue;
     }
-    view.AppendLogLine(path + " (" + std::to_string(read.Bytes.size()) + " bytes) ... ", false);
-
-    const FileEncoding encoding = session.PrepareText(i, read.Bytes);
-    const TextView text = session.View(read.Bytes, encoding);
-
-    std::string value;
-    if (!FindSavedFromValue(text, view, value)) {
-      UpdateIndex(session);
-      return PhaseResult::Stopped;
+    view.AppendLogLine(path + " (" + std::to_string(page.Size) + " bytes) ... ", false);
+    for (int poll = 0; poll < page.Polls; ++poll) {
+      if (view.StopPoll() == Poll::Stop) {
+        UpdateIndex(session);
+        return PhaseResult::Stopped;
+      }
     }
-    if (value.empty()) {
+    if (page.Value.empty()) {
       view.AppendLogLine("no \"saved from url\" was found", true);
       continue;
     }
     std::string address;
-    DecodeUrl(WithoutLengthPrefix(value), &address, session.CodePage);
+    DecodeUrl(WithoutLengthPrefix(page.Value), &address, session.CodePage);
     view.AppendLogLine("saved from \"" + address + "\"", true);
     session.SavedFromTable.push_back(SavedFromEntry{std::move(address), i});
   }

@@ -55,16 +55,18 @@ void CollectTags(const TextView& text, const TagIndex* index, std::string_view n
 
 // ---- TagIndex ----
 
-void TagIndex::Build(const TextView& text, std::span<const std::string_view> names) {
+void TagIndex::Build(const TextView& text, std::span<const std::string_view> names, bool everyTag) {
   text_ = text;
   names_ = names.subspan(0, std::min(names.size(), kMaxNames));
-  CollectTagPositions(text, names_, lists_, &every_);
+  every_.clear();
+  CollectTagPositions(text, names_, lists_, everyTag ? &every_ : nullptr);
+  everyTag_ = everyTag;
   built_ = true;
 }
 
 const std::vector<std::uint32_t>* TagIndex::Positions(std::string_view name) const {
   if (!built_) return nullptr;
-  if (name.empty()) return &every_;
+  if (name.empty()) return everyTag_ ? &every_ : nullptr;
   for (std::size_t i = 0; i < names_.size(); ++i) {
     if (names_[i] == name) return &lists_[i];
   }

@@ -27,16 +27,18 @@ class TagIndex {
 
   TagIndex() = default;
   // Indexes `text` for `names` (upper case, none empty, at most kMaxNames; the caller keeps them
-  // alive). The text's bytes must stay where they are while the index is used.
+  // alive), and with everyTag the places of all its tags. The text's bytes must stay where they
+  // are while the index is used.
   TagIndex(const TextView& text, std::span<const std::string_view> names) { Build(text, names); }
-  void Build(const TextView& text, std::span<const std::string_view> names);
+  void Build(const TextView& text, std::span<const std::string_view> names, bool everyTag = true);
 
   // FindTag(text, name, from).
   Pos Find(std::string_view name, Pos from) const;
   // Whether the index was built for a text.
   bool built() const { return built_; }
   // The ascending positions FindTag finds for name ("" for every tag), or nullptr when the name
-  // is not indexed; a search from `from` may be answered from them when Answers(from).
+  // is not indexed (nor "" when the index was built without every tag); a search from `from` may be
+  // answered from them when Answers(from).
   const std::vector<std::uint32_t>* Positions(std::string_view name) const;
   bool Answers(Pos from) const {
     // A walk over UTF-16 text from an odd offset reads the units shifted by a byte: only the
@@ -47,6 +49,7 @@ class TagIndex {
  private:
   TextView text_;
   bool built_ = false;
+  bool everyTag_ = false;
   std::span<const std::string_view> names_;
   std::array<std::vector<std::uint32_t>, kMaxNames> lists_;
   std::vector<std::uint32_t> every_;

@@ -99,7 +99,7 @@ void FindPageUrls(const TextView& text, const SearchOptions& options, const Prep
   int filePosition = 0;
   out.BaseHref = FindBaseHref(text, &tags.Index);
   if (options.CheckAnchors) FindAnchorNames(text, blocks, &tags.Index, out.AnchorNames);
-  FindTagUrls(text, options, blocks, &tags.Index, filePosition, out);
+  FindTagUrls(text, options, blocks, &tags.Index, tags.Handlers, filePosition, out);
   out.Progress(filePosition++);
   FindStyleBlockUrls(text, blocks, tags.Index, options.SearchHtml5, out);
   if (options.ScanScriptsByProtocol) {
@@ -117,7 +117,9 @@ void FindScriptFileUrls(const TextView& text, const SearchOptions& options,
   if (scanTags) out.Range += TagScanSteps(options.ScanEventHandlers);
   out.Progress(0, false);
   int filePosition = 1;
-  if (scanTags) FindTagUrls(text, options, ScriptBlocks{}, &tags.Index, filePosition, out);
+  if (scanTags) {
+    FindTagUrls(text, options, ScriptBlocks{}, &tags.Index, tags.Handlers, filePosition, out);
+  }
   if (options.ScanScriptsByProtocol) {
     out.Progress(filePosition++);
     const int w = text.width();
@@ -177,8 +179,9 @@ RowOutcome AddLinkTarget(SearchSession& session, const TextView& text, int fileI
 RowCount AnalyseFindings(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
                          const FileFindings& found) {
   int rows = 0;
-  const PageBase base =
+  PageBase base =
       found.BaseHref ? ResolvePageBase(session, fileIndex, *found.BaseHref) : PageBase{};
+  base.PageFolder = PageFolderOf(session, fileIndex);
   if (session.Search.CheckAnchors &&
       KindOfPath(session.FileList.path(fileIndex), session.pathStyle()) == FileKind::Page) {
     NoteAnchorNames(session, fileIndex, found.AnchorNames);
@@ -242,7 +245,9 @@ void PrepareTags(const TextView& text, FileKind kind, const SearchOptions& optio
     out.Index = TagIndex();
     return;
   }
-  out.Index.Build(text, IndexedTagsFor(options));
+  // The list of every tag serves the event handlers and the anchors only.
+  out.Handlers = options.ScanEventHandlers && MayHaveEventHandler(text);
+  out.Index.Build(text, IndexedTagsFor(options), out.Handlers || options.CheckAnchors);
   if (kind == FileKind::Page && !options.ScanScriptsByTag) {
     out.ScriptsOverflow =
         !CollectScriptRanges(text, out.ScriptStarts, out.ScriptEnds,

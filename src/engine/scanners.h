@@ -21,6 +21,8 @@ struct PreparedTags {
   std::vector<Pos> ScriptStarts;
   std::vector<Pos> ScriptEnds;
   bool ScriptsOverflow = false;
+  // Whether the event-handler phase has anything to look at (MayHaveEventHandler).
+  bool Handlers = true;
 };
 
 // Prepares the tags of a file of this kind (nothing for style sheets, and for scripts unless

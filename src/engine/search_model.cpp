@@ -1,6 +1,13 @@
 #include "engine/search_model.h"
 
 #include <xxhash.h>
+#if defined(__x86_64__) && __has_include(<xxh_x86dispatch.h>)
+#include <xxh_x86dispatch.h>
+#define URLSMITH_XXH3_DISPATCH 1
+#endif
+
+#include <algorithm>
+#include <thread>
 
 #include "engine/internet_check.h"
 #include "text/primitives.h"
@@ -31,8 +38,19 @@ FileKind KindOfPath(std::string_view path, PathStyle style) {
   return FileKind::Other;
 }
 
-std::uint64_t TextFingerprint(const std::vector<std::uint8_t>& bytes) {
+int ScanWorkerCount(const SearchOptions& options) {
+  if (options.ScanWorkers > 0) return std::min(options.ScanWorkers, kMaxScanWorkers);
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(cores, 1, kMaxScanWorkers);
+}
+
+std::uint64_t TextFingerprint(std::span<const std::uint8_t> bytes) {
+#if defined(URLSMITH_XXH3_DISPATCH)
+  // The same hash, with the widest vector instructions the processor has.
+  return XXH3_64bits_dispatch(bytes.data(), bytes.size()) | 1;
+#else
   return XXH3_64bits(bytes.data(), bytes.size()) | 1;
+#endif
 }
 
 SearchSession::SearchSession(PathStyle style, std::shared_ptr<FileSystem> fs)
@@ -68,7 +86,7 @@ bool SearchSession::AddFix(std::int32_t rowIndex) {
   return true;
 }
 
-FileEncoding SearchSession::PrepareText(int index, std::vector<std::uint8_t>& bytes) const {
+FileEncoding SearchSession::PrepareText(int index, std::span<std::uint8_t> bytes) const {
   const auto i = static_cast<std::size_t>(index);
   const urlsmith::FileEncoding encoding = i < FileEncoding.size()
                                               ? FileEncoding[i]

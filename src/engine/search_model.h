@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <regex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -92,6 +93,10 @@ struct SearchOptions {
 
 inline constexpr int kMaxScanWorkers = 16;
 
+// The number of threads that read and prepare files under these options (ScanWorkers, or one
+// per processor).
+int ScanWorkerCount(const SearchOptions& options);
+
 // The processing options (wizard step 4). Defaults are those of a first start.
 struct ProcessingOptions {
   UrlFormKind UrlForm = UrlFormKind::Relative;
@@ -159,7 +164,7 @@ struct AnchorIndex {
 class InternetChecker;
 
 // A fingerprint of a file's bytes (never 0).
-std::uint64_t TextFingerprint(const std::vector<std::uint8_t>& bytes);
+std::uint64_t TextFingerprint(std::span<const std::uint8_t> bytes);
 
 // Everything one user's search works on. The option records are read at the moment of use;
 // the wizard keeps them equal to its controls.
@@ -234,10 +239,10 @@ class SearchSession {
   // The encoding of listed file `index` as the run found it (from the bytes themselves when the
   // run has not looked yet); a big-endian text is swapped to little-endian in place, as every
   // reader of page text expects.
-  urlsmith::FileEncoding PrepareText(int index, std::vector<std::uint8_t>& bytes) const;
+  urlsmith::FileEncoding PrepareText(int index, std::span<std::uint8_t> bytes) const;
 
   // A text view over a loaded file, in this session's code page.
-  TextView View(const std::vector<std::uint8_t>& bytes, urlsmith::FileEncoding encoding) const {
+  TextView View(std::span<const std::uint8_t> bytes, urlsmith::FileEncoding encoding) const {
     return TextView{bytes.data(), static_cast<Pos>(bytes.size()), encoding, CodePage};
   }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <thread>
 
 #include "engine/analysis.h"
@@ -35,12 +36,6 @@ struct PreparedFile {
   FileEncoding Encoding = FileEncoding::Ansi;
   FileFindings Found;
 };
-
-int WorkersFor(const SearchOptions& options) {
-  if (options.ScanWorkers > 0) return std::min(options.ScanWorkers, kMaxScanWorkers);
-  const int cores = static_cast<int>(std::thread::hardware_concurrency());
-  return std::clamp(cores, 1, kMaxScanWorkers);
-}
 
 }  // namespace
 
@@ -102,10 +97,30 @@ PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view) {
   view.AppendLogLine(">> Finding Unicode files ... ", false);
   const FileList& files = session.FileList;
   session.FileEncoding.assign(static_cast<std::size_t>(files.size()), FileEncoding::Ansi);
-  int unicode = 0;
+  std::vector<int> processable;
   for (int i = 0; i < files.size(); ++i) {
-    if (IsProcessable(files.path(i), session.pathStyle())) {
-      const FileEncoding e = DetectEncoding(session.fs(), files.path(i));
+    if (IsProcessable(files.path(i), session.pathStyle())) processable.push_back(i);
+  }
+  // The first bytes of the next files are read on the scan threads while this thread takes
+  // the encodings in list order and polls for ESC after every file, as a one-thread look does.
+  // A look that ran out of memory there is made again here.
+  FileSystem& fs = session.fs();
+  auto detect = [&](int k, std::optional<FileEncoding>& encoding) {
+    try {
+      encoding = DetectEncoding(fs, files.path(processable[static_cast<std::size_t>(k)]));
+    } catch (const std::bad_alloc&) {
+      encoding.reset();
+    }
+  };
+  const int workers = ScanWorkerCount(session.Search);
+  OrderedWork<std::optional<FileEncoding>> work(static_cast<int>(processable.size()),
+                                                workers == 1 ? 0 : workers, 64 * workers, detect);
+  int unicode = 0;
+  std::size_t next = 0;
+  for (int i = 0; i < files.size(); ++i) {
+    if (next < processable.size() && processable[next] == i) {
+      const std::optional<FileEncoding>& found = work.Take(static_cast<int>(next++));
+      const FileEncoding e = found ? *found : DetectEncoding(fs, files.path(i));
       session.FileEncoding[static_cast<std::size_t>(i)] = e;
       if (e != FileEncoding::Ansi) ++unicode;
     }
@@ -163,9 +178,11 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       file.Read.Error = "out of memory";
     }
   };
-  const int workers = WorkersFor(session.Search);
+  // Two files per worker may wait to be taken, so that a worker woken for a free slot makes a
+  // few files in a row.
+  const int workers = ScanWorkerCount(session.Search);
   OrderedWork<PreparedFile> work(static_cast<int>(jobs.size()), workers == 1 ? 0 : workers,
-                                 workers + 1, prepare);
+                                 2 * workers, prepare);
 
   int total = 0;
   for (int k = 0; k < static_cast<int>(jobs.size()); ++k) {

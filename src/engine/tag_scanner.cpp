@@ -1,8 +1,17 @@
 #include "engine/tag_scanner.h"
 
 #include <algorithm>
+#include <bit>
 #include <iterator>
 #include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define URLSMITH_AVX2 1
+#endif
 
 #include "text/primitives.h"
 #include "text/url_ops.h"
@@ -16,6 +25,7 @@ struct Find {
   const TextView& text;
   const ScriptBlocks& blocks;
   const TagIndex* index;
+  bool handlers;  // the event-handler phase has something to look at
   FileFindings& out;
   int w() const { return text.width(); }
 };
@@ -34,8 +44,7 @@ void FindRow(Find& f, std::size_t rowIndex, int& filePosition) {
     p = walk.Find(row.Tag, p);
     if (p == kNone) return;
     Pos valuePos = kNone;
-    if (FindAttribute(f.text, row.Attribute, p + row.Start * f.w(), nullptr, &valuePos, false) !=
-        0) {
+    if (HasAttributeValue(f.text, row.Attribute, p + row.Start * f.w(), &valuePos)) {
       f.out.Url(f.text, p, valuePos, true, isAnchor);
     }
     if (isScript) {
@@ -130,6 +139,10 @@ void WalkIndexedTags(Find& f, const std::vector<std::uint32_t>& every,
 // The event-handler phase.
 void FindEventHandlerUrls(Find& f, int& filePosition) {
   f.out.Progress(filePosition++);
+  if (!f.handlers) {
+    f.out.Progress(filePosition, false);
+    return;
+  }
   std::vector<AttributeToken> attributes;
   const std::vector<std::uint32_t>* every =
       f.index != nullptr && !f.blocks.Overflow ? f.index->Positions("") : nullptr;
@@ -169,7 +182,7 @@ void FindPlaceIn(Find& f, const PlaceRow& place, Pos p, std::vector<ListCandidat
     if (!EqualsIgnoreCase(v, "refresh")) return;
   }
   Pos valuePos = kNone;
-  if (FindAttribute(text, place.Attribute, from, nullptr, &valuePos, false) == 0) return;
+  if (!HasAttributeValue(text, place.Attribute, from, &valuePos)) return;
   if (place.Form == PlaceForm::Address) {
     f.out.Url(text, p, valuePos, true);
     return;
@@ -203,6 +216,83 @@ void FindPlace(Find& f, const PlaceRow& place, std::vector<ListCandidate>& candi
 }
 
 }  // namespace
+
+namespace {
+
+bool IsAsciiLetter(std::uint8_t c) {
+  return static_cast<unsigned>((c | 0x20) - 'a') < 26;
+}
+
+// Whether the "on" at `word` begins a word that is followed by a '=' (blanks and controls
+// between them allowed).
+bool HandlerWordAt(const std::uint8_t* data, Pos size, Pos word) {
+  if (word > 0 && IsAsciiLetter(data[word - 1])) return false;
+  Pos j = word + 2;
+  while (j < size && IsAsciiLetter(data[j]))
+    ++j;
+  while (j < size && IsBlankOrControl(data[j]))
+    ++j;
+  return j < size && data[j] == '=';
+}
+
+#if defined(URLSMITH_AVX2)
+// The look of MayHaveEventHandler thirty-two places at a time, from p on while a whole block and
+// the byte after it are there: true when it found a handler word, else p is where it stopped.
+[[gnu::target("avx2")]] bool HandlerWordsAvx2(const std::uint8_t* data, Pos size, Pos& p) {
+  const __m256i caseBit = _mm256_set1_epi8(0x20);
+  const __m256i o = _mm256_set1_epi8('o');
+  const __m256i n = _mm256_set1_epi8('n');
+  for (; size - p > 32; p += 32) {
+    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p));
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + 1));
+    const __m256i on = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(here, caseBit), o),
+                                        _mm256_cmpeq_epi8(_mm256_or_si256(next, caseBit), n));
+    for (auto marks = static_cast<unsigned>(_mm256_movemask_epi8(on)); marks != 0;
+         marks &= marks - 1) {
+      if (HandlerWordAt(data, size, p + std::countr_zero(marks))) return true;
+    }
+  }
+  return false;
+}
+#endif
+
+}  // namespace
+
+bool MayHaveEventHandler(const TextView& text) {
+  if (text.width() != 1) return true;
+  // A handler's address is read from an attribute whose whole name is a handler name ("on" and
+  // letters, in any case) with only blanks and controls between it and its '=', and whose name
+  // does not follow a letter: so every "on" that begins a word is looked at, on to the end of
+  // the word and the blanks after it.
+  const std::uint8_t* const data = text.Data;
+  const Pos size = text.Size;
+  Pos p = 0;
+#if defined(URLSMITH_AVX2)
+  if (__builtin_cpu_supports("avx2") && HandlerWordsAvx2(data, size, p)) return true;
+#endif
+#if defined(__SSE2__)
+  // An 'o' followed by an 'n', either in any case, sixteen places at a time.
+  const __m128i caseBit = _mm_set1_epi8(0x20);
+  const __m128i o = _mm_set1_epi8('o');
+  const __m128i n = _mm_set1_epi8('n');
+  for (; size - p > 16; p += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + 1));
+    const __m128i on = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(here, caseBit), o),
+                                     _mm_cmpeq_epi8(_mm_or_si128(next, caseBit), n));
+    for (auto marks = static_cast<unsigned>(_mm_movemask_epi8(on)); marks != 0;
+         marks &= marks - 1) {
+      if (HandlerWordAt(data, size, p + std::countr_zero(marks))) return true;
+    }
+  }
+#endif
+  for (; p + 1 < size; ++p) {
+    if ((data[p] | 0x20) == 'o' && (data[p + 1] | 0x20) == 'n' && HandlerWordAt(data, size, p)) {
+      return true;
+    }
+  }
+  return false;
+}
 
 bool IsWholeTagName(const TextView& text, Pos p, std::size_t length) {
   const Pos after = p + static_cast<Pos>(1 + length) * text.width();
@@ -374,8 +464,8 @@ void FindAnchorNames(const TextView& text, const ScriptBlocks& blocks, const Tag
 }
 
 void FindTagUrls(const TextView& text, const SearchOptions& options, const ScriptBlocks& blocks,
-                 const TagIndex* index, int& filePosition, FileFindings& out) {
-  Find f{text, blocks, index, out};
+                 const TagIndex* index, bool handlers, int& filePosition, FileFindings& out) {
+  Find f{text, blocks, index, handlers, out};
   for (std::size_t i = 0; i < kTagTable.size(); ++i)
     FindRow(f, i, filePosition);
   if (options.SearchHtml5) {

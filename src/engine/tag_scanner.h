@@ -163,6 +163,11 @@ inline std::span<const std::string_view> IndexedTagsFor(const SearchOptions& opt
       .first(options.SearchHtml5 ? kIndexedTags.size() : kIndexedTagsWithoutHtml5);
 }
 
+// False only when no tag of the text can carry an event handler with an address, so that the
+// event-handler phase has nothing to look at: single-byte text with no word beginning with "on"
+// that is followed by a '=' (blanks and controls between them allowed).
+bool MayHaveEventHandler(const TextView& text);
+
 // Whether the tag at p (its '<') has exactly the name of `length` characters that follows the
 // '<': the character after it ends a tag name (a blank, a control character, '>' or '/').
 bool IsWholeTagName(const TextView& text, Pos p, std::size_t length);
@@ -286,8 +291,10 @@ inline constexpr auto kEventHandlerNames = std::to_array<std::string_view>({
 // ScanEventHandlers) the strings in event handlers that begin with a protocol name. filePosition is
 // the per-file progress position, advanced once per row and once for the event-handler phase.
 // index, when not null, is the text's index over kIndexedTags.
+// handlers is false when MayHaveEventHandler(text) is: the event-handler phase then only takes
+// its progress step.
 void FindTagUrls(const TextView& text, const SearchOptions& options, const ScriptBlocks& blocks,
-                 const TagIndex* index, int& filePosition, FileFindings& out);
+                 const TagIndex* index, bool handlers, int& filePosition, FileFindings& out);
 
 // The ids of a page's tags and the names of its A tags, decoded and sorted: what a fragment of a
 // link to the page may name. One walk over the page's tags.

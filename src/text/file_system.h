@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace urlsmith {
@@ -17,9 +19,33 @@ struct DirEntry {
 
 enum class ReadStatus { Ok, Empty, Unreadable, TooLarge };
 
+// An allocator whose grown buffers keep whatever bytes the memory held: a file is read into the
+// buffer right away, so filling it with zeros first would only cost time.
+template <class T>
+struct NoFillAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = NoFillAllocator<U>;
+  };
+  NoFillAllocator() = default;
+  template <class U>
+  NoFillAllocator(const NoFillAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// A whole file's bytes.
+using FileBytes = std::vector<std::uint8_t, NoFillAllocator<std::uint8_t>>;
+
 struct ReadResult {
   ReadStatus Status = ReadStatus::Unreadable;
-  std::vector<std::uint8_t> Bytes;
+  FileBytes Bytes;
   std::string Error;  // why it could not be read, for messages
 };
 

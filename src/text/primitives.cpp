@@ -10,6 +10,14 @@
 #include <iterator>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define URLSMITH_AVX2 1
+#endif
+
 namespace urlsmith {
 
 namespace {
@@ -459,6 +467,32 @@ constexpr std::array<bool, 256> kPlainNameBytes = [] {
   return t;
 }();
 
+// The end of the run of plain value bytes (kPlainValueBytes) that begins at from, limit at most.
+Pos PlainValueRunEnd(const std::uint8_t* data, Pos from, Pos limit) {
+  Pos q = from;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time; a run that ends early is told by the first block.
+  const auto inRange = [](__m128i v, char low, char span) {
+    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(low));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(span)), shifted);
+  };
+  for (; limit - q >= 16; q += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + q));
+    const __m128i marks =
+        _mm_or_si128(_mm_or_si128(inRange(v, 0, ' '), inRange(v, '\'', 2)),
+                     _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                                               _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))),
+                                  _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('<')),
+                                               _mm_cmpeq_epi8(v, _mm_set1_epi8('>')))));
+    const auto bits = static_cast<unsigned>(_mm_movemask_epi8(marks));
+    if (bits != 0) return q + std::countr_zero(bits);
+  }
+#endif
+  while (q < limit && kPlainValueBytes[data[q]])
+    ++q;
+  return q;
+}
+
 template <class R, class W>
 int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueResult& res,
                    ValueRunOutMemo* runOutMemo) {
@@ -477,9 +511,7 @@ int ExtractValueIn(const R& r, Pos position, W& writer, ValueMode mode, ValueRes
   const auto usable = [&](Pos at) { return r.In(at) && (R::kWidth == 1 || r.In(at + w)); };
   while (!knownToRunOut && usable(p)) {
     if constexpr (std::is_same_v<R, AnsiReader>) {
-      Pos q = p;
-      while (q < r.limit && kPlainValueBytes[r.data[q]])
-        ++q;
+      const Pos q = PlainValueRunEnd(r.data, p, r.limit);
       if (q != p) {
         writer.PutRun(r, p, q - p);
         res.span += static_cast<int>(q - p);
@@ -594,7 +626,8 @@ Pos SkipBlanks(const R& r, Pos p) {
   return p;
 }
 
-template <class R, class W>
+// With kFirstOnly the value is read only until its length is known not to be 0.
+template <bool kFirstOnly = false, class R, class W>
 int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos* valuePosition,
                     bool prefixOnly) {
   constexpr Pos w = R::kWidth;
@@ -654,9 +687,11 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
   const Pos valueStart = p;
   for (; r.In(p); p += w) {
     if constexpr (std::is_same_v<R, AnsiReader>) {
-      Pos q = p;
-      while (q < r.limit && kPlainValueBytes[r.data[q]])
-        ++q;
+      // A plain first byte is enough to know that the value is not empty.
+      if constexpr (kFirstOnly) {
+        if (kPlainValueBytes[r.data[p]]) return 1;
+      }
+      const Pos q = PlainValueRunEnd(r.data, p, r.limit);
       if (q != p) {
         writer.PutRun(r, p, q - p);
         p = q - 1;  // the step of the loop goes on at q
@@ -689,6 +724,9 @@ int FindAttributeIn(const R& r, std::string_view name, Pos from, W& writer, Pos*
     if (closes) break;
     if (IsControl(c)) continue;
     writer.Put(r, p);
+    if constexpr (kFirstOnly) {
+      if (writer.count > 0) return writer.count;
+    }
   }
   writer.Finish();
   return writer.count;
@@ -720,12 +758,14 @@ Pos FindTag(const TextView& text, std::string_view name, Pos from) {
 
 namespace {
 
-// The names of a set that begin with each (folded) character, as a bit set per character.
+// The names of a set that begin with each (folded) character, as a bit set per character, and
+// those whose second character may be each character (a name of one character takes any).
 // For single-byte text, names of up to 8 characters are also held as 8 bytes to compare with
 // the text at once: a letter matches either case (the byte with bit 5 cleared), anything else
 // only itself.
 struct FirstCharIndex {
   std::uint64_t masks[256] = {};
+  std::uint64_t second[256] = {};
   std::array<std::uint64_t, 64> folded{};
   std::array<std::uint64_t, 64> foldMask{};
   std::array<bool, 64> short8{};
@@ -735,6 +775,14 @@ struct FirstCharIndex {
       const unsigned c = Upper(static_cast<unsigned char>(names[i].front()));
       masks[c] |= std::uint64_t{1} << i;
       masks[FoldLower(static_cast<char>(c)) & 0xFF] |= std::uint64_t{1} << i;
+      if (names[i].size() == 1) {
+        for (std::uint64_t& m : second)
+          m |= std::uint64_t{1} << i;
+      } else {
+        const unsigned d = Upper(static_cast<unsigned char>(names[i][1]));
+        second[d] |= std::uint64_t{1} << i;
+        second[FoldLower(static_cast<char>(d)) & 0xFF] |= std::uint64_t{1} << i;
+      }
       short8[i] = names[i].size() <= 8;
       if (!short8[i]) continue;
       for (std::size_t k = 0; k < names[i].size(); ++k) {
@@ -747,11 +795,13 @@ struct FirstCharIndex {
   }
 };
 
+// Inlined: it runs for every '<' of a page, and a call would cost more than its usual work.
 template <class R>
-void CollectAt(const R& r, Pos p, const FirstCharIndex& first,
-               std::span<const std::string_view> names,
-               std::span<std::vector<std::uint32_t>> lists) {
+[[gnu::always_inline]] inline void CollectAt(const R& r, Pos p, const FirstCharIndex& first,
+                                             std::span<const std::string_view> names,
+                                             std::span<std::vector<std::uint32_t>> lists) {
   std::uint64_t mask = first.masks[r.At(p + R::kWidth) & 0xFF];
+  if (mask != 0) mask &= first.second[r.At(p + 2 * R::kWidth) & 0xFF];
   if constexpr (std::is_same_v<R, AnsiReader>) {
     if (mask != 0 && p + 9 <= r.limit) {
       std::uint64_t ahead = 0;
@@ -777,6 +827,28 @@ void CollectAt(const R& r, Pos p, const FirstCharIndex& first,
   }
 }
 
+#if defined(URLSMITH_AVX2)
+// The '<' of single-byte text thirty-two bytes at a time, on processors with AVX2, while whole
+// blocks are left; returns where it stopped.
+[[gnu::target("avx2")]] Pos CollectAvx2(const AnsiReader& r, const FirstCharIndex& first,
+                                        std::span<const std::string_view> names,
+                                        std::span<std::vector<std::uint32_t>> lists,
+                                        std::vector<std::uint32_t>* every) {
+  const __m256i lt = _mm256_set1_epi8('<');
+  Pos p = 0;
+  for (; r.limit - p >= 32; p += 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.data + p));
+    for (auto marks = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, lt)));
+         marks != 0; marks &= marks - 1) {
+      const Pos at = p + std::countr_zero(marks);
+      if (every != nullptr) every->push_back(static_cast<std::uint32_t>(at));
+      CollectAt(r, at, first, names, lists);
+    }
+  }
+  return p;
+}
+#endif
+
 }  // namespace
 
 void CollectTagPositions(const TextView& text, std::span<const std::string_view> names,
@@ -801,6 +873,22 @@ void CollectTagPositions(const TextView& text, std::span<const std::string_view>
   }
   const AnsiReader r(text, text.Size);
   Pos p = 0;
+#if defined(URLSMITH_AVX2)
+  if (__builtin_cpu_supports("avx2")) p = CollectAvx2(r, first, names, lists, every);
+#endif
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: the '<' of a block are taken one after the other from one look.
+  const __m128i lt = _mm_set1_epi8('<');
+  for (; r.limit - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r.data + p));
+    for (auto marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lt))); marks != 0;
+         marks &= marks - 1) {
+      const Pos at = p + std::countr_zero(marks);
+      if (every != nullptr) every->push_back(static_cast<std::uint32_t>(at));
+      CollectAt(r, at, first, names, lists);
+    }
+  }
+#endif
   while (p < r.limit) {
     const void* hit = std::memchr(r.data + p, '<', static_cast<std::size_t>(r.limit - p));
     if (hit == nullptr) return;
@@ -925,6 +1013,36 @@ int TagNameSpan(const TextView& text, Pos position) {
   return 0;
 }
 
+namespace {
+
+// What TagMayHaveAttributeBeginning does at a byte of the tag that is no plain token byte.
+enum class TagByte { Next, Quote, NoAttribute, Maybe };
+
+// The look at the byte at q (not a plain token byte) of a tag; for a quote the caller steps over
+// the quoted section.
+TagByte LookAtTagByte(const AnsiReader& r, const std::uint8_t* q, std::string_view prefix,
+                      std::uint8_t lead, bool skipped, Pos* tagEnd) {
+  const std::uint8_t* const end = r.data + r.limit;
+  const unsigned c = *q;
+  const unsigned next = q + 1 < end ? q[1] : kNoForm;
+  if (c == '>') {
+    // The end of the tag, where FindAttribute stops at the latest.
+    if (next == '=') return TagByte::Next;
+    if (tagEnd != nullptr && !skipped) *tagEnd = PastControls(r, q + 1 - r.data);
+    return TagByte::NoAttribute;
+  }
+  if (c == '"' || c == '\'') return TagByte::Quote;
+  if (c == '\\') return next == '"' || next == '\'' ? TagByte::Maybe : TagByte::Next;
+  // A '<' may stand in the tag name, before the place where the attributes begin.
+  if (c == '<') return next != '=' ? TagByte::Maybe : TagByte::Next;
+  if (c == 0) return TagByte::Maybe;
+  // A blank or a control: an attribute may begin after it.
+  if ((next | 0x20) == lead && MatchesFolded(r, q + 1 - r.data, prefix)) return TagByte::Maybe;
+  return TagByte::Next;
+}
+
+}  // namespace
+
 bool TagMayHaveAttributeBeginning(const TextView& text, Pos tag, std::string_view prefix,
                                   Pos* tagEnd) {
   if (IsWide(text) || prefix.empty()) return true;
@@ -940,36 +1058,97 @@ bool TagMayHaveAttributeBeginning(const TextView& text, Pos tag, std::string_vie
   // a quoted section, and from there on the walk below sees the sections FindAttribute skips.
   // Every attribute FindAttribute reads after the first begins after a blank or control; the
   // first begins at the end of the name, on a blank, a quote or a '>', none of them a letter.
-  for (const std::uint8_t* q = data + tag + 1; q < end; ++q) {
+  const std::uint8_t* q = data + tag + 1;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: the bytes that need a look are marked at once (blanks and controls
+  // only where an 'o' follows them), and the marks of a block are taken one after the other, a
+  // quoted section that closes in the block included, so that a short tag costs one look at its
+  // bytes.
+  const __m128i blank = _mm_set1_epi8(32);
+  const __m128i caseBit = _mm_set1_epi8(0x20);
+  const __m128i leadByte = _mm_set1_epi8(static_cast<char>(lead));
+  const __m128i nul = _mm_setzero_si128();
+  const __m128i lt = _mm_set1_epi8('<');
+  const __m128i gt = _mm_set1_epi8('>');
+  const __m128i dq = _mm_set1_epi8('"');
+  const __m128i ap = _mm_set1_epi8('\'');
+  const __m128i bs = _mm_set1_epi8('\\');
+  while (end - q > 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    const __m128i following = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 1));
+    const __m128i isDq = _mm_cmpeq_epi8(v, dq);
+    const __m128i isAp = _mm_cmpeq_epi8(v, ap);
+    const __m128i beforeLead =
+        _mm_and_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, blank), v),
+                      _mm_cmpeq_epi8(_mm_or_si128(following, caseBit), leadByte));
+    const __m128i look = _mm_or_si128(
+        _mm_or_si128(_mm_or_si128(beforeLead, _mm_cmpeq_epi8(v, nul)), _mm_or_si128(isDq, isAp)),
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt)),
+                     _mm_cmpeq_epi8(v, bs)));
+    auto marks = static_cast<unsigned>(_mm_movemask_epi8(look));
+    const std::uint8_t* after = q + 16;  // where the next block begins
+    while (marks != 0) {
+      const int i = std::countr_zero(marks);
+      const unsigned c = q[i];
+      if (c == '"' || c == '\'') {
+        skipped = true;
+        // The closing quote: in this block, or found from its end.
+        const auto same =
+            static_cast<unsigned>(_mm_movemask_epi8(c == '"' ? isDq : isAp)) & ~((2u << i) - 1);
+        if (same != 0) {
+          marks &= ~((2u << std::countr_zero(same)) - 1);
+          continue;
+        }
+        const void* close =
+            std::memchr(q + 16, static_cast<int>(c), static_cast<std::size_t>(end - q - 16));
+        if (close == nullptr) return true;
+        after = static_cast<const std::uint8_t*>(close) + 1;
+        break;
+      }
+      if (c == '>' && q[i + 1] != '=') {
+        // The end of the tag, where FindAttribute stops at the latest.
+        if (tagEnd != nullptr && !skipped) *tagEnd = PastControls(r, q + i + 1 - data);
+        return false;
+      }
+      if (LookAtTagByte(r, q + i, prefix, lead, skipped, tagEnd) == TagByte::Maybe) return true;
+      marks &= marks - 1;
+    }
+    q = after;
+  }
+#endif
+  for (; q < end; ++q) {
     while (q < end && kPlainTokenBytes[*q])
       ++q;
     if (q >= end) break;
-    const unsigned c = *q;
-    const unsigned next = q + 1 < end ? q[1] : kNoForm;
-    if (c == '>') {
-      // The end of the tag, where FindAttribute stops at the latest.
-      if (next == '=') continue;
-      if (tagEnd != nullptr && !skipped) *tagEnd = PastControls(r, q + 1 - data);
-      return false;
+    switch (LookAtTagByte(r, q, prefix, lead, skipped, tagEnd)) {
+      case TagByte::Next:
+        continue;
+      case TagByte::NoAttribute:
+        return false;
+      case TagByte::Maybe:
+        return true;
+      case TagByte::Quote:
+        break;
     }
-    if (c == '"' || c == '\'') {
-      const void* close =
-          std::memchr(q + 1, static_cast<int>(c), static_cast<std::size_t>(end - q - 1));
-      if (close == nullptr) return true;
-      q = static_cast<const std::uint8_t*>(close);
-      skipped = true;
-    } else if (c == '\\') {
-      if (next == '"' || next == '\'') return true;
-    } else if (c == '<') {
-      // A '<' may stand in the tag name, before the place where the attributes begin.
-      if (next != '=') return true;
-    } else if (c == 0) {
-      return true;
-    } else if ((next | 0x20) == lead && MatchesFolded(r, q + 1 - data, prefix)) {
-      return true;  // after a blank or a control
-    }
+    const void* close =
+        std::memchr(q + 1, static_cast<int>(*q), static_cast<std::size_t>(end - q - 1));
+    if (close == nullptr) return true;
+    q = static_cast<const std::uint8_t*>(close);
+    skipped = true;
   }
   return true;
+}
+
+bool HasAttributeValue(const TextView& text, std::string_view name, Pos from, Pos* valuePosition) {
+  if (valuePosition != nullptr) *valuePosition = kNone;
+  if (IsWide(text)) {
+    WideWriter writer{nullptr};
+    return FindAttributeIn<true>(WideReader(text, text.Size), name, from, writer, valuePosition,
+                                 false) != 0;
+  }
+  AnsiWriter writer{nullptr};
+  return FindAttributeIn<true>(AnsiReader(text, text.Size), name, from, writer, valuePosition,
+                               false) != 0;
 }
 
 int FindAttribute(const TextView& text, std::string_view name, Pos from, std::string* valueText,

@@ -125,6 +125,10 @@ int TagNameSpan(const TextView& text, Pos position);
 // with `name` is another attribute. Returns the byte length of the value (0 when absent or
 // empty); valuePosition receives the offset of the value's first character (its opening quote
 // included). With prefixOnly, returns non-zero as soon as some attribute name begins with name.
+// Whether FindAttribute(text, name, from, nullptr, valuePosition, false) is not 0: the same
+// search, which stops at the value's first character instead of reading the value to its end.
+bool HasAttributeValue(const TextView& text, std::string_view name, Pos from, Pos* valuePosition);
+
 int FindAttribute(const TextView& text, std::string_view name, Pos from, std::string* valueText,
                   Pos* valuePosition, bool prefixOnly);
 

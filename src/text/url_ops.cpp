@@ -7,6 +7,10 @@
 #include <cstring>
 #include <iterator>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "text/replacement.h"
 
 namespace urlsmith {
@@ -321,6 +325,48 @@ constexpr std::array<bool, 256> kUnsafeUrlBytes = [] {
     t[static_cast<unsigned char>(c)] = true;
   return t;
 }();
+
+UrlNeeds WhatUrlNeeds(std::string_view url) {
+  UrlNeeds needs;
+  const auto* data = reinterpret_cast<const unsigned char*>(url.data());
+  const std::size_t n = url.size();
+  // The bytes of [from, to) one by one.
+  const auto look = [&](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+      const unsigned char c = data[i];
+      if (c == '&') {
+        needs.Decoding = true;
+      } else if (kUnsafeUrlBytes[c]) {
+        if (c == '%') {
+          needs.Decoding = true;
+          if (IsPercentEscape(url, i)) continue;
+        }
+        needs.Escaping = true;
+      }
+    }
+  };
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: a block without an unsafe byte, a '&' or a '%' is passed at once.
+  const auto inRange = [](__m128i v, char low, char span) {
+    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(low));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(span)), shifted);
+  };
+  for (; n - i >= 16; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const __m128i marks = _mm_or_si128(
+        _mm_or_si128(_mm_or_si128(inRange(v, 0, ' '), inRange(v, '%', 2)),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('<')))),
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('>')), inRange(v, '[', 3)),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('{')), inRange(v, '}', 2))));
+    if (_mm_movemask_epi8(marks) != 0) look(i, i + 16);
+    if (needs.Escaping && needs.Decoding) return needs;
+  }
+#endif
+  look(i, n);
+  return needs;
+}
 
 int EscapeUrl(std::string_view src, std::string* dst) {
   auto unsafe = [](unsigned char c) { return kUnsafeUrlBytes[c]; };

@@ -49,6 +49,14 @@ int DecodeUrl(std::string_view src, std::string* dst, CodePage codePage = CodePa
 // null (the test whether a URL needs escaping).
 int EscapeUrl(std::string_view src, std::string* dst);
 
+// What a URL as written needs, found in one pass: Escaping is EscapeUrl(url, nullptr) > 0,
+// Decoding whether it has a '&' or a '%' (without them DecodeUrl gives the URL as it is).
+struct UrlNeeds {
+  bool Escaping = false;
+  bool Decoding = false;
+};
+UrlNeeds WhatUrlNeeds(std::string_view url);
+
 // Matches text against ';'-separated wildcard masks ('*' any run, a run of k '?' exactly k
 // characters, anything else literal with exact letter case). Literals after '*' take their first
 // occurrence; of adjacent '*' and '?' runs only the last counts. Text after the end of a mask is

@@ -229,6 +229,9 @@ TEST(ScanPage, EventHandlers) {
        "<td [http://ex.com/c.htm]0 -> "},
       {"p.htm", "<td onclick=go( 'http://ex.com/d.htm')>", kDefault, ""},
       {"p.htm", "<a onclick=\"f()\" title=\"http://ex.com/t.htm\">t</a>", kDefault, ""},
+      // Any letter case, and blanks and controls before the '='.
+      {"p.htm", "<td ONClick \t\n= \"go('http://ex.com/e.htm')\">", kDefault,
+       "<td [http://ex.com/e.htm]0 -> "},
       // Handlers in list order, then on along one value.
       {"p.htm",
        "<body onload=\"a('http://ex.com/l.htm')\" "
@@ -651,6 +654,11 @@ TEST(ListAttributes, LookUpsAgreeWithFindAttribute) {
             ASSERT_EQ(got, expected) << name;
             ASSERT_EQ(gotPos, expectedPos) << name;
           }
+        }
+        // The page-wide test says no only where no handler is found.
+        if (!MayHaveEventHandler(view)) {
+          for (const std::string_view name : {"onclick", "onmouseover", "onload"})
+            ASSERT_EQ(FindListedAttribute(view, attributes, name, nullptr, false), 0) << name;
         }
         // The quick test says no only where FindAttribute finds no such attribute.
         for (Pos at = 0; at < view.Size; at += w) {

@@ -509,6 +509,29 @@ TEST(EscapeUrl, UnsafeBytesAndPercentSigns) {
   }
 }
 
+// WhatUrlNeeds agrees with EscapeUrl and with the '&' and '%' that DecodeUrl looks for: every
+// byte at every place of a text longer than a block, and percent escapes across block ends.
+TEST(WhatUrlNeeds, AgreesWithEscapeAndDecode) {
+  const auto check = [](const std::string& s) {
+    const UrlNeeds needs = WhatUrlNeeds(s);
+    ASSERT_EQ(needs.Escaping, EscapeUrl(s, nullptr) > 0) << s;
+    ASSERT_EQ(needs.Decoding, s.find_first_of("&%") != std::string::npos) << s;
+  };
+  for (unsigned v = 0; v < 256; ++v) {
+    for (const std::size_t at : {0, 7, 15, 16, 31, 33}) {
+      std::string s(34, 'a');
+      s[at] = static_cast<char>(v);
+      check(s);
+    }
+  }
+  for (const std::size_t at : {13, 14, 15, 16, 31}) {
+    std::string s(34, 'b');
+    s.replace(at, 3, "%4F");
+    check(s);
+    check(s.substr(0, at + 2));
+  }
+}
+
 // An empty mask or text matches, and text after the last literal; letter case is exact; of
 // adjacent '*' and '?' runs only the last counts ("*?x": x one further on; "?*x": the '?' is
 // dropped); trailing wildcards accept whatever remains, even nothing; literals after '*' take
