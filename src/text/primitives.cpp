@@ -10,13 +10,12 @@
 #include <iterator>
 #include <type_traits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define URLSMITH_AVX2 1
 #endif
+
+#include "text/byte_blocks.h"
 
 namespace urlsmith {
 
@@ -472,14 +471,10 @@ Pos PlainValueRunEnd(const std::uint8_t* data, Pos from, Pos limit) {
   Pos q = from;
 #if defined(__SSE2__)
   // Sixteen bytes at a time; a run that ends early is told by the first block.
-  const auto inRange = [](__m128i v, char low, char span) {
-    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(low));
-    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(span)), shifted);
-  };
   for (; limit - q >= 16; q += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + q));
     const __m128i marks =
-        _mm_or_si128(_mm_or_si128(inRange(v, 0, ' '), inRange(v, '\'', 2)),
+        _mm_or_si128(_mm_or_si128(blocks::InRange(v, 0, ' '), blocks::InRange(v, '\'', 2)),
                      _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
                                                _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))),
                                   _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('<')),

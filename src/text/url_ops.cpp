@@ -7,10 +7,7 @@
 #include <cstring>
 #include <iterator>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "text/byte_blocks.h"
 #include "text/replacement.h"
 
 namespace urlsmith {
@@ -348,18 +345,15 @@ UrlNeeds WhatUrlNeeds(std::string_view url) {
   std::size_t i = 0;
 #if defined(__SSE2__)
   // Sixteen bytes at a time: a block without an unsafe byte, a '&' or a '%' is passed at once.
-  const auto inRange = [](__m128i v, char low, char span) {
-    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(low));
-    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(span)), shifted);
-  };
   for (; n - i >= 16; i += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
     const __m128i marks = _mm_or_si128(
-        _mm_or_si128(_mm_or_si128(inRange(v, 0, ' '), inRange(v, '%', 2)),
+        _mm_or_si128(_mm_or_si128(blocks::InRange(v, 0, ' '), blocks::InRange(v, '%', 2)),
                      _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
                                   _mm_cmpeq_epi8(v, _mm_set1_epi8('<')))),
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('>')), inRange(v, '[', 3)),
-                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('{')), inRange(v, '}', 2))));
+        _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('>')), blocks::InRange(v, '[', 3)),
+            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('{')), blocks::InRange(v, '}', 2))));
     if (_mm_movemask_epi8(marks) != 0) look(i, i + 16);
     if (needs.Escaping && needs.Decoding) return needs;
   }
