@@ -50,6 +50,8 @@ struct Occurrence {
   Pos valuePos = 0;
   int span = 0;
   int quote = 0;
+  bool quoted = false;               // the value brings its own quotes
+  bool quotedOrParenthesis = false;  // ... or is the '(' of a style url
 };
 
 ValueMode ModeFor(Pos tagPos) {
@@ -177,24 +179,22 @@ std::string ReferenceTo(const SearchSession& session, const Occurrence& at, int 
 // What a reference to a listed file or a deletion writes. `suffix` is the query and fragment that
 // follow the reference. With `keepForm` the reference is written in that form, and a reference
 // that differs from the URL only in letter case is planned too.
-RowOutcome LinkEntryAt(SearchSession& session, const TextView& text, const Occurrence& at,
-                       int targetIndex, std::string_view url, std::string_view suffix,
-                       bool quoteFlag, const PageBase* base = nullptr,
-                       const LinkForm* keepForm = nullptr) {
+RowOutcome LinkEntryAt(SearchSession& session, const Occurrence& at, int targetIndex,
+                       std::string_view url, std::string_view suffix, bool quoteFlag,
+                       const PageBase* base = nullptr, const LinkForm* keepForm = nullptr) {
   std::string stored;
   stored.reserve(url.size() + suffix.size());
   stored.append(url).append(suffix);
   if (targetIndex < 0) {
     // A deleted attribute value stays well formed: an unquoted one is written as "".
-    const bool quoted = ValueIsQuoted(text, at.valuePos, false);
     return AppendRow(session, at, std::move(stored),
-                     ReplacementText::Deletion(quoteFlag && !quoted), false);
+                     ReplacementText::Deletion(quoteFlag && !at.quoted), false);
   }
 
   const PathStyle style = session.pathStyle();
   const std::string& targetPath = session.FileList.path(targetIndex);
-  const bool wrap = quoteFlag && !ValueIsQuoted(text, at.valuePos, true) &&
-                    targetPath.find(' ') != std::string::npos;
+  const bool wrap =
+      quoteFlag && !at.quotedOrParenthesis && targetPath.find(' ') != std::string::npos;
 
   std::string prefix;  // the base URL, kept as the user wrote it
   std::string reference =
@@ -324,9 +324,8 @@ void NoteAnchorLink(SearchSession& session, const Occurrence& at, int target,
 
 // Resolves a local path against the file list and plans what it needs. wantedForm is the URL
 // form under which a found file is written anew.
-RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occurrence& at,
-                        bool quoteFlag, std::string localPath, const LocalLink& link,
-                        UrlFormKind wantedForm) {
+RowOutcome ResolveLocal(SearchSession& session, const Occurrence& at, bool quoteFlag,
+                        std::string localPath, const LocalLink& link, UrlFormKind wantedForm) {
   const PathStyle style = session.pathStyle();
   // What follows the path in a planned reference: only built when a reference is planned.
   const auto suffix = [&link] { return Joined(link.query, link.fragment); };
@@ -336,7 +335,7 @@ RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occu
       localPath.size() > MaxPathLength(style) ? -1 : session.FileList.FindListedFile(localPath);
   if (found < 0) {
     const int target = SuggestReplacement(session, localPath, 0, at.fileIndex);
-    return LinkEntryAt(session, text, at, target, link.rowPath, suffix(), quoteFlag, link.base);
+    return LinkEntryAt(session, at, target, link.rowPath, suffix(), quoteFlag, link.base);
   }
   RowOutcome outcome = RowOutcome::None;
   const int exact =
@@ -344,13 +343,13 @@ RowOutcome ResolveLocal(SearchSession& session, const TextView& text, const Occu
   if (exact < 0) {
     // The server would not find it: the file's own spelling, in the link's form.
     session.FileList.SetReferenced(found);
-    outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix(), quoteFlag, link.base,
-                          &link.form);
+    outcome =
+        LinkEntryAt(session, at, found, link.rowPath, suffix(), quoteFlag, link.base, &link.form);
   } else {
     found = exact;
     session.FileList.SetReferenced(found);
     if (session.Processing.UrlForm == wantedForm) {
-      outcome = LinkEntryAt(session, text, at, found, link.rowPath, suffix(), quoteFlag, link.base);
+      outcome = LinkEntryAt(session, at, found, link.rowPath, suffix(), quoteFlag, link.base);
     } else {
       outcome = CanonicalIfWanted(session, at, link.needsEscaping, link.decoded);
     }
@@ -387,6 +386,8 @@ ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos) {
   reading.Present = true;
   reading.Span = at.span;
   reading.Quote = at.quote;
+  reading.Quoted = ValueIsQuoted(text, valuePos, false);
+  reading.QuotedOrParenthesis = ValueIsQuoted(text, valuePos, true);
   const UrlNeeds needs = WhatUrlNeeds(raw);
   reading.NeedsEscaping = needs.Escaping;
   // A value with nothing to decode is its own decoded form: it is moved, not copied.
@@ -404,6 +405,8 @@ ValueReading ReadSpanValue(const TextView& text, Pos from, Pos to) {
   const std::string raw = TextBetween(text, from, to);
   reading.Present = true;
   reading.Span = static_cast<int>((to - from) / text.width());
+  reading.Quoted = ValueIsQuoted(text, from, false);
+  reading.QuotedOrParenthesis = ValueIsQuoted(text, from, true);
   reading.NeedsEscaping = EscapeUrl(raw, nullptr) > 0;
   DecodeUrl(raw, &reading.Decoded, text.CodePage);
   return reading;
@@ -486,17 +489,23 @@ std::string ResolveAgainstBase(std::string_view base, std::string_view reference
 
 RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
                       Pos tagPos, Pos valuePos, bool quoteFlag) {
-  return AnalyseReadUrl(session, view, text, fileIndex, tagPos, valuePos, quoteFlag,
+  return AnalyseReadUrl(session, view, fileIndex, tagPos, valuePos, quoteFlag,
                         ReadFoundValue(text, tagPos, valuePos));
 }
 
-RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView& text,
-                          int fileIndex, Pos tagPos, Pos valuePos, bool quoteFlag,
-                          const ValueReading& reading, const PageBase* base) {
+RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, int fileIndex, Pos tagPos,
+                          Pos valuePos, bool quoteFlag, const ValueReading& reading,
+                          const PageBase* base) {
   const PathStyle style = session.pathStyle();
   const ProcessingOptions& processing = session.Processing;
   if (!reading.Present) return RowOutcome::None;
-  Occurrence at{fileIndex, tagPos, valuePos, reading.Span, reading.Quote};
+  Occurrence at{fileIndex,
+                tagPos,
+                valuePos,
+                reading.Span,
+                reading.Quote,
+                reading.Quoted,
+                reading.QuotedOrParenthesis};
   // The page's own folder, when the caller knows it.
   const std::string* pageFolder =
       base != nullptr && !base->PageFolder.empty() ? &base->PageFolder : nullptr;
@@ -517,7 +526,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
 
   // 3. Script links to delete.
   if (processing.DeleteScriptLinks && hasColon && StartsWithAny(url, kScriptSchemes)) {
-    return LinkEntryAt(session, text, at, -1, url, fragment, quoteFlag);
+    return LinkEntryAt(session, at, -1, url, fragment, quoteFlag);
   }
   // 4. Links that are not checked.
   if (url.empty() || (hasColon && StartsWithAny(url, kUncheckedSchemes))) {
@@ -593,8 +602,8 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
       StartsWithIgnoreCase(urlPath, siteBase) &&
       (urlPath[siteBase.size()] == '/' || urlPath[siteBase.size()] == '\\')) {
     std::string localPath = Joined(session.RootPath, urlPath.substr(siteBase.size() + 1));
-    return ResolveLocal(session, text, at, quoteFlag, std::move(localPath),
-                        local(LinkForm::SiteUrl), UrlFormKind::Relative);
+    return ResolveLocal(session, at, quoteFlag, std::move(localPath), local(LinkForm::SiteUrl),
+                        UrlFormKind::Relative);
   }
 
   // 9. Internet URLs.
@@ -624,7 +633,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     if (saved >= 0) {
       // The saved page is now a link target: it is no orphan.
       session.FileList.SetReferenced(saved);
-      return LinkEntryAt(session, text, at, saved, shown, fragment, quoteFlag, base);
+      return LinkEntryAt(session, at, saved, shown, fragment, quoteFlag, base);
     }
     if (!checked && session.Search.KeepUncheckedInternetUrls) {
       return CanonicalIfWanted(session, at, needsEscaping, decoded);
@@ -632,13 +641,13 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     if (!checked) ++session.UncheckedInternetChanges;
     const int target =
         session.Search.SearchByFileNames ? SuggestReplacement(session, url, 0, at.fileIndex) : -1;
-    return LinkEntryAt(session, text, at, target, shown, fragment, quoteFlag, base);
+    return LinkEntryAt(session, at, target, shown, fragment, quoteFlag, base);
   }
 
   // 10. A local absolute URL.
   if (urlHasColon && StartsWithIgnoreCase(url, kFileUrl)) {
     const std::size_t skip = style == PathStyle::Windows ? kFileUrl.size() : kFileUrl.size() - 1;
-    return ResolveLocal(session, text, at, quoteFlag, std::string(urlPath.substr(skip)),
+    return ResolveLocal(session, at, quoteFlag, std::string(urlPath.substr(skip)),
                         local(LinkForm::FileUrl), UrlFormKind::Relative);
   }
 
@@ -663,13 +672,13 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView&
     } else {
       localPath = FolderWithSeparator(session.FileList.path(fileIndex), style, urlPath);
     }
-    return ResolveLocal(session, text, at, quoteFlag, std::move(localPath), local(form),
+    return ResolveLocal(session, at, quoteFlag, std::move(localPath), local(form),
                         UrlFormKind::Absolute);
   }
 
   // 13. Any other scheme.
   if (processing.DeleteUnknownProtocols) {
-    return LinkEntryAt(session, text, at, -1, url, fragment, quoteFlag);
+    return LinkEntryAt(session, at, -1, url, fragment, quoteFlag);
   }
   return CanonicalIfWanted(session, at, needsEscaping, decoded);
 }
@@ -699,17 +708,19 @@ bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
   return true;
 }
 
-RowOutcome AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex, Pos tagPos,
-                          Pos valuePos, const std::string& url, const std::string& existingTarget,
-                          bool quoteFlag) {
+RowOutcome AddTargetEntry(SearchSession& session, int fileIndex, Pos tagPos, Pos valuePos,
+                          const ValueReading& target, const std::string& url,
+                          const std::string& existingTarget, bool quoteFlag) {
   const std::string& name = session.Processing.TargetName;
   Occurrence at{fileIndex, tagPos, tagPos, 0, 0};
   bool quoted = false;
   if (valuePos >= 0) {
     if (EqualsIgnoreCase(existingTarget, name)) return RowOutcome::None;
     at.valuePos = valuePos;
-    if (!ReadValue(text, tagPos, valuePos, nullptr, at)) return RowOutcome::None;
-    quoted = ValueIsQuoted(text, valuePos, false);
+    if (!target.Present) return RowOutcome::None;
+    at.span = target.Span;
+    at.quote = target.Quote;
+    quoted = target.Quoted;
   }
   return AppendRow(session, at, url, ReplacementText::Make(kTargetMark, name, !quoted && quoteFlag),
                    false);

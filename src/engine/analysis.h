@@ -30,6 +30,10 @@ struct ValueReading {
   int Span = 0;
   int Quote = 0;
   bool NeedsEscaping = false;
+  // Whether the value as written brings its own quotes; the second also counts the '(' of a
+  // style url, as a reference to a file does.
+  bool Quoted = false;
+  bool QuotedOrParenthesis = false;
   std::string Decoded;
 };
 ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos);
@@ -60,9 +64,10 @@ std::string PageFolderOf(const SearchSession& session, int fileIndex);
 // A reference relative to an Internet base address, resolved as a browser resolves it.
 std::string ResolveAgainstBase(std::string_view base, std::string_view reference);
 
-// AnalyseUrl with the value read ahead by ReadFoundValue; base is the page's base, if any.
-[[nodiscard]] RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, const TextView& text,
-                                        int fileIndex, Pos tagPos, Pos valuePos, bool quoteFlag,
+// AnalyseUrl with the value read ahead by ReadFoundValue (or ReadSpanValue): the page's text
+// is not needed any more. base is the page's base, if any.
+[[nodiscard]] RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, int fileIndex,
+                                        Pos tagPos, Pos valuePos, bool quoteFlag,
                                         const ValueReading& reading,
                                         const PageBase* base = nullptr);
 
@@ -80,10 +85,12 @@ bool TargetAdderQualifies(const SearchSession& session, const std::string& url,
                           const std::string* replacement);
 
 // Plans setting the link's target. valuePos is the existing target value's position, or -1 when
-// the tag has none (a new attribute is planned). Stop when the table is full.
-[[nodiscard]] RowOutcome AddTargetEntry(SearchSession& session, const TextView& text, int fileIndex,
-                                        Pos tagPos, Pos valuePos, const std::string& url,
-                                        const std::string& existingTarget, bool quoteFlag);
+// the tag has none (a new attribute is planned); target is that value as read there
+// (ReadFoundValue). Stop when the table is full.
+[[nodiscard]] RowOutcome AddTargetEntry(SearchSession& session, int fileIndex, Pos tagPos,
+                                        Pos valuePos, const ValueReading& target,
+                                        const std::string& url, const std::string& existingTarget,
+                                        bool quoteFlag);
 
 // The listed file of the same name that a broken link most likely meant, or -1, also when that
 // is `fromFile`, the page that holds the link. The chosen file is marked as referenced.

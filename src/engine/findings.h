@@ -26,6 +26,16 @@ struct ScanEvent {
   ValueReading Value;
 };
 
+// What the Link Target Adder reads of an A tag whose href was found: the href as the tag gives
+// it, and its TARGET attribute, if any (the value and where it stands).
+struct AnchorTarget {
+  std::string Href;
+  bool HasTarget = false;
+  std::string Target;
+  Pos TargetPos = kNone;
+  ValueReading TargetValue;
+};
+
 struct FileFindings {
   int Range = 0;  // the per-file progress range
   std::vector<ScanEvent> Events;
@@ -33,6 +43,9 @@ struct FileFindings {
   std::optional<std::string> BaseHref;
   // Pages, with CheckAnchors: the names a fragment may give (ids, A names), sorted.
   std::vector<std::string> AnchorNames;
+  // With the Link Target Adder on (ReadAnchorTargets): one for each Url event with Anchor set,
+  // in their order.
+  std::vector<AnchorTarget> AnchorTargets;
 
   void Progress(int step, bool poll = true) {
     ScanEvent e;

@@ -151,32 +151,28 @@ void FindStyleFileUrls(const TextView& text, const SearchOptions& options, FileF
   out.Progress(1, false);
 }
 
-// The Link Target Adder on the A tag at p, whose href value was just analysed.
-RowOutcome AddLinkTarget(SearchSession& session, const TextView& text, int fileIndex, Pos p,
+// The Link Target Adder on the A tag whose href value was just analysed.
+RowOutcome AddLinkTarget(SearchSession& session, int fileIndex, Pos p, const AnchorTarget& tag,
                          int rowsBefore, int fixesBefore) {
   const ProcessingOptions& options = session.Processing;
   if (!options.TargetAdderEnabled || session.FixCount() != fixesBefore) return RowOutcome::None;
-  // The href as the tag gives it.
-  std::string href;
-  FindAttribute(text, kTagTable[kAnchorTagRow].Attribute,
-                p + kTagTable[kAnchorTagRow].Start * text.width(), &href, nullptr, false);
   const std::string* replacement = nullptr;
   if (session.LinkCount() > rowsBefore) {
     replacement = &session.LinkTable[static_cast<std::size_t>(rowsBefore)].Replacement;
   }
-  if (!TargetAdderQualifies(session, href, replacement)) return RowOutcome::None;
-  std::string target;
-  Pos targetPos = kNone;
-  if (FindAttribute(text, "target", p + 2 * text.width(), &target, &targetPos, false) != 0) {
-    return AddTargetEntry(session, text, fileIndex, p, targetPos, href, target, true);
+  if (!TargetAdderQualifies(session, tag.Href, replacement)) return RowOutcome::None;
+  if (tag.HasTarget) {
+    return AddTargetEntry(session, fileIndex, p, tag.TargetPos, tag.TargetValue, tag.Href,
+                          tag.Target, true);
   }
   if (!options.AddsMissingTargets()) return RowOutcome::None;
-  return AddTargetEntry(session, text, fileIndex, p, kNone, href, std::string(), true);
+  return AddTargetEntry(session, fileIndex, p, kNone, ValueReading{}, tag.Href, std::string(),
+                        true);
 }
 
 // Hands a file's findings to the analysis in their order, with the file's progress and the
 // polls for ESC; writes the end of the file's log line.
-RowCount AnalyseFindings(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
+RowCount AnalyseFindings(SearchSession& session, RunView& view, int fileIndex,
                          const FileFindings& found) {
   int rows = 0;
   PageBase base =
@@ -191,6 +187,8 @@ RowCount AnalyseFindings(SearchSession& session, RunView& view, const TextView& 
     rows += RowsAdded(outcome);
     return true;
   };
+  const bool targets = session.Processing.TargetAdderEnabled;
+  std::size_t anchor = 0;
   for (const ScanEvent& e : found.Events) {
     switch (e.What) {
       case ScanEvent::Kind::Progress:
@@ -203,12 +201,13 @@ RowCount AnalyseFindings(SearchSession& session, RunView& view, const TextView& 
       case ScanEvent::Kind::Url: {
         const int rowsBefore = session.LinkCount();
         const int fixesBefore = session.FixCount();
-        if (!count(AnalyseReadUrl(session, view, text, fileIndex, e.TagPos, e.ValuePos, e.QuoteFlag,
+        if (!count(AnalyseReadUrl(session, view, fileIndex, e.TagPos, e.ValuePos, e.QuoteFlag,
                                   e.Value, &base))) {
           return RowCount::Stop(rows);
         }
-        if (e.Anchor &&
-            !count(AddLinkTarget(session, text, fileIndex, e.TagPos, rowsBefore, fixesBefore))) {
+        if (e.Anchor && targets && anchor < found.AnchorTargets.size() &&
+            !count(AddLinkTarget(session, fileIndex, e.TagPos, found.AnchorTargets[anchor++],
+                                 rowsBefore, fixesBefore))) {
           return RowCount::Stop(rows);
         }
         if (view.StopPoll() == Poll::Stop) return RowCount::Stop(rows);
@@ -221,15 +220,11 @@ RowCount AnalyseFindings(SearchSession& session, RunView& view, const TextView& 
 }
 
 RowCount ScanFile(SearchSession& session, RunView& view, const TextView& text,
-                  const std::string& path, int fileIndex, FileKind kind,
-                  const FileFindings* found) {
-  view.AppendLogLine(FileLogLine(path, text.Size), false);
-  FileFindings own;
-  if (found == nullptr) {
-    FindFileUrls(text, kind, session.Search, own);
-    found = &own;
-  }
-  return AnalyseFindings(session, view, text, fileIndex, *found);
+                  const std::string& path, int fileIndex, FileKind kind) {
+  FileFindings found;
+  FindFileUrls(text, kind, session.Search, found);
+  if (session.Processing.TargetAdderEnabled) ReadAnchorTargets(text, found);
+  return AnalyseFoundFile(session, view, path, fileIndex, text.Size, found);
 }
 
 }  // namespace
@@ -280,19 +275,39 @@ void FindFileUrls(const TextView& text, FileKind kind, const SearchOptions& opti
   }
 }
 
+void ReadAnchorTargets(const TextView& text, FileFindings& found) {
+  found.AnchorTargets.clear();
+  for (const ScanEvent& e : found.Events) {
+    if (e.What != ScanEvent::Kind::Url || !e.Anchor) continue;
+    AnchorTarget& tag = found.AnchorTargets.emplace_back();
+    const Pos p = e.TagPos;
+    FindAttribute(text, kTagTable[kAnchorTagRow].Attribute,
+                  p + kTagTable[kAnchorTagRow].Start * text.width(), &tag.Href, nullptr, false);
+    tag.HasTarget = FindAttribute(text, "target", p + 2 * text.width(), &tag.Target, &tag.TargetPos,
+                                  false) != 0;
+    if (tag.HasTarget) tag.TargetValue = ReadFoundValue(text, p, tag.TargetPos);
+  }
+}
+
+RowCount AnalyseFoundFile(SearchSession& session, RunView& view, const std::string& path,
+                          int fileIndex, Pos size, const FileFindings& found) {
+  view.AppendLogLine(FileLogLine(path, size), false);
+  return AnalyseFindings(session, view, fileIndex, found);
+}
+
 RowCount ScanPage(SearchSession& session, RunView& view, const TextView& text,
-                  const std::string& path, int fileIndex, const FileFindings* found) {
-  return ScanFile(session, view, text, path, fileIndex, FileKind::Page, found);
+                  const std::string& path, int fileIndex) {
+  return ScanFile(session, view, text, path, fileIndex, FileKind::Page);
 }
 
 RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
-                        const std::string& path, int fileIndex, const FileFindings* found) {
-  return ScanFile(session, view, text, path, fileIndex, FileKind::Script, found);
+                        const std::string& path, int fileIndex) {
+  return ScanFile(session, view, text, path, fileIndex, FileKind::Script);
 }
 
 RowCount ScanStyleFile(SearchSession& session, RunView& view, const TextView& text,
-                       const std::string& path, int fileIndex, const FileFindings* found) {
-  return ScanFile(session, view, text, path, fileIndex, FileKind::Style, found);
+                       const std::string& path, int fileIndex) {
+  return ScanFile(session, view, text, path, fileIndex, FileKind::Style);
 }
 
 }  // namespace urlsmith

@@ -35,15 +35,23 @@ void PrepareTags(const TextView& text, FileKind kind, const SearchOptions& optio
 void FindFileUrls(const TextView& text, FileKind kind, const SearchOptions& options,
                   FileFindings& out);
 
-// The scanners: each writes the file's log line, hands the file's findings (found ahead, or
-// found here when given none) to the analysis and counts the rows it added.
+// What the Link Target Adder needs of the A tags of found addresses (FileFindings::
+// AnchorTargets). Reads the text alone, so it may run on any thread.
+void ReadAnchorTargets(const TextView& text, FileFindings& found);
+
+// Writes the file's log line and hands the findings made ahead (FindFileUrls, and
+// ReadAnchorTargets when the Link Target Adder is on) to the analysis; counts the rows it added.
+// The file's text is not needed any more.
+RowCount AnalyseFoundFile(SearchSession& session, RunView& view, const std::string& path,
+                          int fileIndex, Pos size, const FileFindings& found);
+
+// The scanners: each finds the addresses of the file and hands them to AnalyseFoundFile.
 RowCount ScanPage(SearchSession& session, RunView& view, const TextView& text,
-                  const std::string& path, int fileIndex, const FileFindings* found = nullptr);
+                  const std::string& path, int fileIndex);
 RowCount ScanScriptFile(SearchSession& session, RunView& view, const TextView& text,
-                        const std::string& path, int fileIndex,
-                        const FileFindings* found = nullptr);
+                        const std::string& path, int fileIndex);
 RowCount ScanStyleFile(SearchSession& session, RunView& view, const TextView& text,
-                       const std::string& path, int fileIndex, const FileFindings* found = nullptr);
+                       const std::string& path, int fileIndex);
 
 // The first part of a scanned file's log line: the path and its size.
 std::string FileLogLine(const std::string& path, Pos size);

@@ -29,11 +29,16 @@ std::size_t FolderLength(std::string_view path, PathStyle style) {
   return sep == std::string_view::npos ? 0 : sep;
 }
 
-// A file of the link search, read and prepared for its scan ahead of it.
+// How many files per worker may wait, searched, for their analysis.
+constexpr int kFindingsAhead = 16;
+
+// A file of the link search, read and searched ahead of its analysis. Its text is let go once
+// searched: the findings are all the analysis reads.
 struct PreparedFile {
-  ReadResult Read;
+  ReadStatus Status = ReadStatus::Unreadable;
+  std::string Error;
+  Pos Size = 0;
   std::uint64_t Fingerprint = 0;
-  FileEncoding Encoding = FileEncoding::Ansi;
   FileFindings Found;
 };
 
@@ -157,32 +162,40 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   // and the rows and the log still come in list order.
   const SearchSession& shared = session;
   FileSystem& fs = session.fs();
+  const bool targets = session.Processing.TargetAdderEnabled;
   auto prepare = [&](int k, PreparedFile& file) {
     const Job& job = jobs[static_cast<std::size_t>(k)];
-    file.Read = ReadResult{};
+    file.Status = ReadStatus::Unreadable;
+    file.Error.clear();
+    file.Size = 0;
     file.Fingerprint = 0;
     file.Found = FileFindings{};
     if (job.TooLong) return;
     try {
-      file.Read = fs.ReadWholeFile(shared.FileList.path(job.Index));
-      if (file.Read.Status != ReadStatus::Ok) return;
-      file.Fingerprint = TextFingerprint(file.Read.Bytes);
-      file.Encoding = shared.PrepareText(job.Index, file.Read.Bytes);
-      TextView text = shared.View(file.Read.Bytes, file.Encoding);
+      ReadResult read = fs.ReadWholeFile(shared.FileList.path(job.Index));
+      file.Status = read.Status;
+      file.Error = std::move(read.Error);
+      if (read.Status != ReadStatus::Ok) return;
+      file.Size = static_cast<Pos>(read.Bytes.size());
+      file.Fingerprint = TextFingerprint(read.Bytes);
+      const FileEncoding encoding = shared.PrepareText(job.Index, read.Bytes);
+      TextView text = shared.View(read.Bytes, encoding);
       ValueRunOutMemo runOut;
       text.RunOut = &runOut;
       FindFileUrls(text, job.Kind, shared.Search, file.Found);
+      if (targets) ReadAnchorTargets(text, file.Found);
     } catch (const std::bad_alloc&) {
       file.Found = FileFindings{};
-      file.Read = ReadResult{};
-      file.Read.Error = "out of memory";
+      file.Status = ReadStatus::Unreadable;
+      file.Error = "out of memory";
     }
   };
-  // Two files per worker may wait to be taken, so that a worker woken for a free slot makes a
-  // few files in a row.
+  // A file's findings are far smaller than its text, so the workers may run well ahead of the
+  // analysis: a file with many links to analyse does not hold them up, nor a large file the
+  // analysis.
   const int workers = ScanWorkerCount(session.Search);
   OrderedWork<PreparedFile> work(static_cast<int>(jobs.size()), workers == 1 ? 0 : workers,
-                                 2 * workers, prepare);
+                                 kFindingsAhead * workers, prepare);
 
   int total = 0;
   for (int k = 0; k < static_cast<int>(jobs.size()); ++k) {
@@ -194,32 +207,14 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       view.AppendLogLine(path + " ... skipped: the path is too long", false);
       continue;
     }
-    if (file.Read.Status == ReadStatus::Empty) continue;
-    if (file.Read.Status != ReadStatus::Ok) {
+    if (file.Status == ReadStatus::Empty) continue;
+    if (file.Status != ReadStatus::Ok) {
       // Say why a page was not searched, so that a webmaster does not take it for clean.
-      view.AppendLogLine(path + " ... cannot be read: " + file.Read.Error, false);
+      view.AppendLogLine(path + " ... cannot be read: " + file.Error, false);
       continue;
     }
     session.FileFingerprint[static_cast<std::size_t>(job.Index)] = file.Fingerprint;
-    TextView text = session.View(file.Read.Bytes, file.Encoding);
-    ValueRunOutMemo runOut;
-    text.RunOut = &runOut;
-    RowCount r;
-    switch (job.Kind) {
-      case FileKind::Page:
-        r = ScanPage(session, view, text, path, job.Index, &file.Found);
-        break;
-      case FileKind::Script:
-        r = ScanScriptFile(session, view, text, path, job.Index, &file.Found);
-        break;
-      case FileKind::Style:
-        r = ScanStyleFile(session, view, text, path, job.Index, &file.Found);
-        break;
-      case FileKind::Other:
-        break;
-    }
-    // The rows keep positions, not text.
-    file.Read.Bytes = {};
+    const RowCount r = AnalyseFoundFile(session, view, path, job.Index, file.Size, file.Found);
     file.Found = FileFindings{};
     if (r.Stopped) return RowCount::Stop(total);
     total += r.Rows;

@@ -79,7 +79,7 @@ class Site {
     const RowCount count =
         (kind == FileKind::Page     ? ScanPage
          : kind == FileKind::Script ? ScanScriptFile
-                                    : ScanStyleFile)(session, view, text, path, index, nullptr);
+                                    : ScanStyleFile)(session, view, text, path, index);
     stopped = count.Stopped;
     return count.Rows;
   }
