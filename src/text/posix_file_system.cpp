@@ -73,12 +73,15 @@ std::string FolderPart(const std::string& path) {
   return path.substr(0, slash);
 }
 
-// Opens a regular file for reading, or gives -1 with errno set. A named pipe, device or folder
-// with a web file's name is refused at once: opening or reading it could block the run forever.
-int OpenRegularFile(const std::string& path) {
+// Files from this size on are read with the advice that they are read from start to end.
+constexpr off_t kSequentialAdviceSize = off_t{1} << 20;
+
+// Opens a regular file for reading (st receives what it is), or gives -1 with errno set. A
+// named pipe, device or folder with a web file's name is refused at once: opening or reading it
+// could block the run forever.
+int OpenRegularFile(const std::string& path, struct stat& st) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return -1;
-  struct stat st {};
   if (::fstat(fd, &st) != 0) {
     const int e = errno;
     ::close(fd);
@@ -90,8 +93,7 @@ int OpenRegularFile(const std::string& path) {
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     return -1;
   }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  // O_NONBLOCK has no effect on the reads of a regular file: it stays set.
   return fd;
 }
 
@@ -152,14 +154,10 @@ void FileSystem::SyncFolder(const std::string&) {}
 
 ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
   ReadResult result;
-  Fd file(OpenRegularFile(path));
+  struct stat st {};
+  Fd file(OpenRegularFile(path, st));
   if (file.fd < 0) {
     result.Error = errno == EINVAL ? "not a regular file" : std::strerror(errno);
-    return result;
-  }
-  struct stat st {};
-  if (::fstat(file.fd, &st) != 0) {
-    result.Error = std::strerror(errno);
     return result;
   }
   if (st.st_size == 0) {
@@ -172,7 +170,9 @@ ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
     return result;
   }
 #ifdef POSIX_FADV_SEQUENTIAL
-  ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  // A larger read-ahead pays for a large file that is not cached yet; for the usual page it is
+  // one more system call.
+  if (st.st_size >= kSequentialAdviceSize) ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
   const auto size = static_cast<std::size_t>(st.st_size);
   try {
@@ -201,7 +201,8 @@ ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
 
 std::optional<std::vector<std::uint8_t>> PosixFileSystem::ReadPrefix(const std::string& path,
                                                                      std::size_t count) {
-  Fd file(OpenRegularFile(path));
+  struct stat st {};
+  Fd file(OpenRegularFile(path, st));
   if (file.fd < 0) return std::nullopt;
   std::vector<std::uint8_t> bytes(count);
   const ssize_t got = ReadFully(file.fd, bytes.data(), count);
