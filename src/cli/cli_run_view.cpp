@@ -66,13 +66,29 @@ void CliRunView::FlushPending() {
   if (!hasPending_) return;
   ClearProgress();
   if (!quiet_) {
-    // Without a terminal the line's text is already out (see AppendLogLine): only end it.
-    if (interactive_) std::fwrite(pending_.data(), 1, pending_.size(), err_);
-    std::fputc('\n', err_);
+    if (interactive_) {
+      std::fwrite(pending_.data(), 1, pending_.size(), err_);
+      std::fputc('\n', err_);
+      std::fflush(err_);
+    } else {
+      // Without a terminal the line's text is already on its way (see AppendLogLine): only
+      // end it.
+      unwritten_ += '\n';
+      WriteUnwritten(false);
+    }
   }
-  std::fflush(err_);
   pending_.clear();
   hasPending_ = false;
+}
+
+void CliRunView::WriteUnwritten(bool now) {
+  if (unwritten_.empty()) return;
+  const auto time = std::chrono::steady_clock::now();
+  if (!now && time - lastWrite_ < kWriteInterval) return;
+  std::fwrite(unwritten_.data(), 1, unwritten_.size(), err_);
+  std::fflush(err_);
+  unwritten_.clear();
+  lastWrite_ = time;
 }
 
 void CliRunView::AppendLogLine(std::string_view text, bool continueLast) {
@@ -80,10 +96,11 @@ void CliRunView::AppendLogLine(std::string_view text, bool continueLast) {
   pending_ += text;
   hasPending_ = true;
   if (!interactive_ && !quiet_) {
-    // Into a file or a pipe the text goes at once, so a reader sees which address is being
-    // checked while the check hangs.
-    std::fwrite(text.data(), 1, text.size(), err_);
-    std::fflush(err_);
+    // Into a file or a pipe the log goes out every few tenths of a second, and at once before
+    // an Internet check (SetKeyStatus), so a reader sees which address is being checked while
+    // the check hangs.
+    unwritten_ += text;
+    WriteUnwritten(false);
   }
   DrawProgress(false);
 }
@@ -105,6 +122,7 @@ void CliRunView::SetStatus(std::string_view text) {
 }
 
 void CliRunView::SetKeyStatus(StatusKey key) {
+  WriteUnwritten(true);
   // On the command line Ctrl-C stops and Ctrl-\ skips.
   switch (key) {
     case StatusKey::PressEscToStop:
@@ -145,12 +163,14 @@ Poll CliRunView::StopPoll() {
     gSkipRequests.store(0);
     return Poll::Skip;
   }
+  WriteUnwritten(false);
   DrawProgress(false);
   return Poll::Go;
 }
 
 void CliRunView::ShowError(std::string_view message) {
   FlushPending();
+  WriteUnwritten(true);
   ClearProgress();
   std::string text(message);
   std::fprintf(err_, "urlsmith-cli: %s\n", text.c_str());
@@ -159,6 +179,7 @@ void CliRunView::ShowError(std::string_view message) {
 
 bool CliRunView::AskYesNo(std::string_view question) {
   FlushPending();
+  WriteUnwritten(true);
   ClearProgress();
   if (assumeYes_) return true;
   if (!interactive_ || !::isatty(STDIN_FILENO)) return false;
@@ -172,6 +193,7 @@ bool CliRunView::AskYesNo(std::string_view question) {
 
 void CliRunView::Finish() {
   FlushPending();
+  WriteUnwritten(true);
   ClearProgress();
 }
 

@@ -1,6 +1,6 @@
-// The run view of the command line: the run log goes to stderr line by line; on a terminal a
-// one-line progress display is kept under it. Ctrl-C acts as ESC (stop), Ctrl-\ as F10 (skip
-// the URL being checked).
+// The run view of the command line: the run log goes to stderr, on a terminal line by line
+// under a one-line progress display, into a file or a pipe a few times a second. Ctrl-C acts as ESC
+// (stop), Ctrl-\ as F10 (skip the URL being checked).
 #pragma once
 
 #include <chrono>
@@ -41,6 +41,10 @@ class CliRunView : public RunView {
 
  private:
   void FlushPending();
+  // Without a terminal: writes the log text not written yet, when `now` or when the last write
+  // is kWriteInterval ago.
+  void WriteUnwritten(bool now);
+  static constexpr std::chrono::milliseconds kWriteInterval{200};
   void ClearProgress();
   void DrawProgress(bool force);
 
@@ -54,6 +58,8 @@ class CliRunView : public RunView {
   int overallPos_ = 0, overallRange_ = 0;
   bool progressShown_ = false;
   std::chrono::steady_clock::time_point lastDraw_{};
+  std::string unwritten_;
+  std::chrono::steady_clock::time_point lastWrite_{};
 };
 
 }  // namespace urlsmith::cli

@@ -214,8 +214,9 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       continue;
     }
     session.FileFingerprint[static_cast<std::size_t>(job.Index)] = file.Fingerprint;
+    // The findings are let go by the worker that makes the slot's next file: memory is freed
+    // on the thread that took it.
     const RowCount r = AnalyseFoundFile(session, view, path, job.Index, file.Size, file.Found);
-    file.Found = FileFindings{};
     if (r.Stopped) return RowCount::Stop(total);
     total += r.Rows;
   }
