@@ -8,16 +8,17 @@ void MemoryFileSystem::Put(std::string path, std::vector<std::uint8_t> bytes) {
   files_[std::move(path)] = std::move(bytes);
 }
 
-ReadResult MemoryFileSystem::ReadWholeFile(const std::string& path) {
-  ReadResult r;
+void MemoryFileSystem::ReadWholeFile(const std::string& path, ReadResult& into) {
+  into.Error.clear();
   const auto it = files_.find(path);
   if (it == files_.end()) {
-    r.Error = "No such file";
-    return r;
+    into.Status = ReadStatus::Unreadable;
+    into.Bytes.clear();
+    into.Error = "No such file";
+    return;
   }
-  r.Status = it->second.empty() ? ReadStatus::Empty : ReadStatus::Ok;
-  r.Bytes.assign(it->second.begin(), it->second.end());
-  return r;
+  into.Status = it->second.empty() ? ReadStatus::Empty : ReadStatus::Ok;
+  into.Bytes.assign(it->second.begin(), it->second.end());
 }
 
 std::optional<std::vector<std::uint8_t>> MemoryFileSystem::ReadPrefix(const std::string& path,

@@ -20,7 +20,8 @@ class MemoryFileSystem : public FileSystem {
  public:
   void Put(std::string path, std::vector<std::uint8_t> bytes);
 
-  ReadResult ReadWholeFile(const std::string& path) override;
+  using FileSystem::ReadWholeFile;
+  void ReadWholeFile(const std::string& path, ReadResult& into) override;
   std::optional<std::vector<std::uint8_t>> ReadPrefix(const std::string& path,
                                                       std::size_t count) override;
   std::optional<std::vector<DirEntry>> ListFolder(const std::string& folder) override;

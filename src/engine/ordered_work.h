@@ -16,17 +16,18 @@ namespace urlsmith {
 template <typename Item>
 class OrderedWork {
  public:
-  // Makes items 0 to count - 1 with make(k, item) on `workers` threads (0: each item is made
-  // on the calling thread when it is taken). The item a slot holds is reused, so make assigns
-  // every field it fills.
-  OrderedWork(int count, int workers, int window, std::function<void(int, Item&)> make)
+  // Makes items 0 to count - 1 with make(k, item, thread) on `workers` threads (0: each item is
+  // made on the calling thread when it is taken). The item a slot holds is reused, so make
+  // assigns every field it fills. `thread` tells the threads apart, so that each may keep a
+  // buffer of its own: 0 to workers - 1 for the workers, `workers` for the calling thread.
+  OrderedWork(int count, int workers, int window, std::function<void(int, Item&, int)> make)
       : count_(count),
         window_(window < 1 ? 1 : window),
         make_(std::move(make)),
         slots_(static_cast<std::size_t>(workers > 0 ? window_ : 1)),
         ready_(slots_.size(), false) {
     for (int i = 0; i < workers; ++i)
-      threads_.emplace_back([this] { Work(); });
+      threads_.emplace_back([this, i] { Work(i); });
   }
 
   ~OrderedWork() {
@@ -45,7 +46,7 @@ class OrderedWork {
   // Item k, once made. Items are taken in order, each once; taking one releases the one before.
   Item& Take(int k) {
     if (threads_.empty()) {
-      make_(k, slots_[0]);
+      make_(k, slots_[0], 0);
       return slots_[0];
     }
     std::unique_lock<std::mutex> lock(mutex_);
@@ -61,7 +62,7 @@ class OrderedWork {
         // No worker has begun the item: it is made here rather than waited for.
         ++next_;
         lock.unlock();
-        make_(k, slots_[Slot(k)]);
+        make_(k, slots_[Slot(k)], static_cast<int>(threads_.size()));
         lock.lock();
         ready_[Slot(k)] = true;
       } else {
@@ -76,7 +77,7 @@ class OrderedWork {
  private:
   std::size_t Slot(int k) const { return static_cast<std::size_t>(k % window_); }
 
-  void Work() {
+  void Work(int thread) {
     std::unique_lock<std::mutex> lock(mutex_);
     while (true) {
       // The threads wake only when there is something to do: a worker sleeps while the window is
@@ -92,7 +93,7 @@ class OrderedWork {
       // Another slot is free as well: let the next worker take it.
       if (idleWorkers_ > 0 && next_ < count_ && next_ < taken_ + window_) slotFree_.notify_one();
       lock.unlock();
-      make_(k, slots_[Slot(k)]);
+      make_(k, slots_[Slot(k)], thread);
       lock.lock();
       ready_[Slot(k)] = true;
       if (takerWaits_) itemReady_.notify_one();
@@ -101,7 +102,7 @@ class OrderedWork {
 
   const int count_;
   const int window_;
-  std::function<void(int, Item&)> make_;
+  std::function<void(int, Item&, int)> make_;
   std::vector<Item> slots_;
   std::vector<bool> ready_;  // guarded by mutex_, as are the counters below
   std::mutex mutex_;

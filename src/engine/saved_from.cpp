@@ -92,25 +92,29 @@ PhaseResult SavedFromPhase(SearchSession& session, RunView& view) {
   // and the log, the progress and the polls come as a search on one thread makes them.
   const SearchSession& shared = session;
   FileSystem& fs = session.fs();
-  auto prepare = [&](int k, SavedFromPage& page) {
+  // A read buffer per thread, which grows to the largest page it reads.
+  const int workers = ScanWorkerCount(session.Search);
+  std::vector<ReadResult> reads(static_cast<std::size_t>(workers + 1));
+  auto prepare = [&](int k, SavedFromPage& page, int thread) {
     const int i = pages[static_cast<std::size_t>(k)];
     page = SavedFromPage{};
     try {
-      ReadResult read = fs.ReadWholeFile(shared.FileList.path(i));
+      ReadResult& read = reads[static_cast<std::size_t>(thread)];
+      fs.ReadWholeFile(shared.FileList.path(i), read);
       page.Status = read.Status;
-      page.Error = std::move(read.Error);
+      page.Error = read.Error;
       page.Size = read.Bytes.size();
       if (read.Status != ReadStatus::Ok) return;
       const FileEncoding encoding = shared.PrepareText(i, read.Bytes);
       FindSavedFromValue(shared.View(read.Bytes, encoding), page.Value, page.Polls);
     } catch (const std::bad_alloc&) {
+      reads[static_cast<std::size_t>(thread)] = ReadResult{};
       page = SavedFromPage{};
       page.Error = "out of memory";
     }
   };
-  // A page's outcome is small (its bytes are let go once searched), so the threads may run far
-  // ahead of the log.
-  const int workers = ScanWorkerCount(session.Search);
+  // A page's outcome is small (its bytes stay in the thread's buffer), so the threads may run
+  // far ahead of the log.
   OrderedWork<SavedFromPage> work(static_cast<int>(pages.size()), workers == 1 ? 0 : workers,
                                   16 * workers, prepare);
 

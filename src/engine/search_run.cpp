@@ -110,7 +110,7 @@ PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view) {
   // the encodings in list order and polls for ESC after every file, as a one-thread look does.
   // A look that ran out of memory there is made again here.
   FileSystem& fs = session.fs();
-  auto detect = [&](int k, std::optional<FileEncoding>& encoding) {
+  auto detect = [&](int k, std::optional<FileEncoding>& encoding, int) {
     try {
       encoding = DetectEncoding(fs, files.path(processable[static_cast<std::size_t>(k)]));
     } catch (const std::bad_alloc&) {
@@ -163,7 +163,10 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   const SearchSession& shared = session;
   FileSystem& fs = session.fs();
   const bool targets = session.Processing.TargetAdderEnabled;
-  auto prepare = [&](int k, PreparedFile& file) {
+  // A read buffer per thread, which grows to the largest file it reads.
+  const int workers = ScanWorkerCount(session.Search);
+  std::vector<ReadResult> reads(static_cast<std::size_t>(workers + 1));
+  auto prepare = [&](int k, PreparedFile& file, int thread) {
     const Job& job = jobs[static_cast<std::size_t>(k)];
     file.Status = ReadStatus::Unreadable;
     file.Error.clear();
@@ -172,9 +175,10 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
     file.Found = FileFindings{};
     if (job.TooLong) return;
     try {
-      ReadResult read = fs.ReadWholeFile(shared.FileList.path(job.Index));
+      ReadResult& read = reads[static_cast<std::size_t>(thread)];
+      fs.ReadWholeFile(shared.FileList.path(job.Index), read);
       file.Status = read.Status;
-      file.Error = std::move(read.Error);
+      file.Error = read.Error;
       if (read.Status != ReadStatus::Ok) return;
       file.Size = static_cast<Pos>(read.Bytes.size());
       file.Fingerprint = TextFingerprint(read.Bytes);
@@ -185,6 +189,7 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       FindFileUrls(text, job.Kind, shared.Search, file.Found);
       if (targets) ReadAnchorTargets(text, file.Found);
     } catch (const std::bad_alloc&) {
+      reads[static_cast<std::size_t>(thread)] = ReadResult{};
       file.Found = FileFindings{};
       file.Status = ReadStatus::Unreadable;
       file.Error = "out of memory";
@@ -193,7 +198,6 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   // A file's findings are far smaller than its text, so the workers may run well ahead of the
   // analysis: a file with many links to analyse does not hold them up, nor a large file the
   // analysis.
-  const int workers = ScanWorkerCount(session.Search);
   OrderedWork<PreparedFile> work(static_cast<int>(jobs.size()), workers == 1 ? 0 : workers,
                                  kFindingsAhead * workers, prepare);
 

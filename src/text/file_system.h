@@ -72,8 +72,14 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   // The whole file in one buffer. Size 0 gives Empty; files of 2 GiB or more give TooLarge.
-  // The link search calls this from several threads at once.
-  virtual ReadResult ReadWholeFile(const std::string& path) = 0;
+  // The link search calls this from several threads at once. `into` is filled anew, its
+  // buffer reused: a reader of many files allocates only for the largest.
+  virtual void ReadWholeFile(const std::string& path, ReadResult& into) = 0;
+  ReadResult ReadWholeFile(const std::string& path) {
+    ReadResult result;
+    ReadWholeFile(path, result);
+    return result;
+  }
   // Up to `count` bytes from the start of the file (fewer when it is shorter); nullopt when it
   // cannot be opened or read.
   virtual std::optional<std::vector<std::uint8_t>> ReadPrefix(const std::string& path,
@@ -112,7 +118,8 @@ class FileSystem {
 
 class PosixFileSystem : public FileSystem {
  public:
-  ReadResult ReadWholeFile(const std::string& path) override;
+  using FileSystem::ReadWholeFile;
+  void ReadWholeFile(const std::string& path, ReadResult& result) override;
   std::optional<std::vector<std::uint8_t>> ReadPrefix(const std::string& path,
                                                       std::size_t count) override;
   std::optional<std::vector<DirEntry>> ListFolder(const std::string& folder) override;

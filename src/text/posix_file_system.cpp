@@ -152,22 +152,24 @@ bool FileSystem::Remove(const std::string&, std::string* error) {
 }
 void FileSystem::SyncFolder(const std::string&) {}
 
-ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
-  ReadResult result;
+void PosixFileSystem::ReadWholeFile(const std::string& path, ReadResult& result) {
+  result.Status = ReadStatus::Unreadable;
+  result.Bytes.clear();
+  result.Error.clear();
   struct stat st {};
   Fd file(OpenRegularFile(path, st));
   if (file.fd < 0) {
     result.Error = errno == EINVAL ? "not a regular file" : std::strerror(errno);
-    return result;
+    return;
   }
   if (st.st_size == 0) {
     result.Status = ReadStatus::Empty;
-    return result;
+    return;
   }
   if (st.st_size >= static_cast<off_t>(std::numeric_limits<std::int32_t>::max())) {
     result.Status = ReadStatus::TooLarge;
     result.Error = "file too large";
-    return result;
+    return;
   }
 #ifdef POSIX_FADV_SEQUENTIAL
   // A larger read-ahead pays for a large file that is not cached yet; for the usual page it is
@@ -179,24 +181,23 @@ ReadResult PosixFileSystem::ReadWholeFile(const std::string& path) {
     result.Bytes.resize(size);
   } catch (const std::bad_alloc&) {
     result.Error = "out of memory";
-    return result;
+    return;
   }
   const ssize_t got = ReadFully(file.fd, result.Bytes.data(), size);
   if (got < 0) {
     result.Error = std::strerror(errno);
     result.Bytes.clear();
-    return result;
+    return;
   }
   if (static_cast<std::size_t>(got) != size) {
     // The file shrank while it was read: take what is there, as it is now.
     result.Bytes.resize(static_cast<std::size_t>(got));
     if (got == 0) {
       result.Status = ReadStatus::Empty;
-      return result;
+      return;
     }
   }
   result.Status = ReadStatus::Ok;
-  return result;
 }
 
 std::optional<std::vector<std::uint8_t>> PosixFileSystem::ReadPrefix(const std::string& path,

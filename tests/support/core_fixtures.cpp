@@ -26,14 +26,13 @@ std::int32_t Find(std::string_view page, std::string_view needle, std::size_t fr
 
 }  // namespace
 
-ReadResult FaultyFs::ReadWholeFile(const std::string& path) {
+void FaultyFs::ReadWholeFile(const std::string& path, ReadResult& into) {
   if (const int code = Fault(Op::Read, path); code != 0) {
-    ReadResult r;
-    r.Status = ReadStatus::Unreadable;
-    r.Error = std::strerror(code);
-    return r;
+    into = ReadResult{};
+    into.Error = std::strerror(code);
+    return;
   }
-  return PosixFileSystem::ReadWholeFile(path);
+  PosixFileSystem::ReadWholeFile(path, into);
 }
 
 std::optional<std::vector<std::uint8_t>> FaultyFs::ReadPrefix(const std::string& path,

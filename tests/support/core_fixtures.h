@@ -22,7 +22,8 @@ class FaultyFs : public PosixFileSystem {
   enum class Op { Read, Write, Link, Rename };
   std::function<int(Op, const std::string& path, const std::string& to)> fault;
 
-  ReadResult ReadWholeFile(const std::string& path) override;
+  using PosixFileSystem::ReadWholeFile;
+  void ReadWholeFile(const std::string& path, ReadResult& into) override;
   std::optional<std::vector<std::uint8_t>> ReadPrefix(const std::string& path,
                                                       std::size_t count) override;
   std::optional<std::string> WriteTempFile(const std::string& nearPath,
