@@ -1,6 +1,5 @@
 #include "app/about_box.h"
 
-#include <curl/curl.h>
 #include <openjpeg.h>
 
 #include <QDesktopServices>
@@ -12,6 +11,7 @@
 
 #include "app/pictures.h"
 #include "app/steps/controls.h"
+#include "engine/curl_library.h"
 
 namespace urlsmith::app {
 
@@ -35,7 +35,11 @@ QCursor HandCursor() {
 }  // namespace
 
 QString AboutText() {
-  const curl_version_info_data* curl = curl_version_info(CURLVERSION_NOW);
+  // libcurl is loaded here if no address was checked yet.
+  const CurlApi* curl = Curl();
+  const QString curlVersion =
+      curl != nullptr ? QString::fromLatin1(curl->version_info(CURLVERSION_NOW)->version)
+                      : QStringLiteral("(not loaded)");
   return QStringLiteral(
              "<p><b>Urlsmith 2.01.1</b><br>Finds and repairs the broken links of a web site on "
              "your disk.<br>Copyright &copy; Brindlecove Software. All rights reserved.</p>"
@@ -55,8 +59,7 @@ QString AboutText() {
              "two-clause BSD licence, provided that the copyright notice, the conditions and "
              "the disclaimer are kept. THIS SOFTWARE IS PROVIDED BY THE COPYRIGHT HOLDERS "
              "&quot;AS IS&quot; AND ANY EXPRESS OR IMPLIED WARRANTIES ARE DISCLAIMED.</p>")
-      .arg(QString::fromLatin1(qVersion()), QString::fromLatin1(curl->version),
-           QString::fromLatin1(opj_version()));
+      .arg(QString::fromLatin1(qVersion()), curlVersion, QString::fromLatin1(opj_version()));
 }
 
 AboutBox::AboutBox(QWidget* owner, Opener open)

@@ -1,12 +1,11 @@
 #include "engine/curl_checker.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <deque>
 #include <optional>
 #include <unordered_map>
 
+#include "engine/curl_library.h"
 #include "engine/verdict_store.h"
 
 #include "text/url_ops.h"
@@ -14,6 +13,10 @@
 namespace urlsmith {
 
 // How a check runs on libcurl.
+//
+// libcurl is loaded when the first address of a run with an open session is to be asked (see
+// curl_library.h), so that the checker costs nothing to a run that asks no address. When it
+// cannot be loaded the run log says why, once per run, and every address is skipped.
 //
 // The session is one multi handle; every transfer gets its own request handle. libcurl keeps
 // the live connections (and resolved names) in the multi handle, so requests to a host already
@@ -114,17 +117,17 @@ std::string RequestUrl(std::string_view url, std::size_t pathStart) {
 }
 
 void Prepare(CURL* h, const std::string& url, const Settings& s) {
-  curl_easy_reset(h);
-  curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(h, CURLOPT_USERAGENT, kAgent);
-  curl_easy_setopt(h, CURLOPT_PROXY, "");  // direct access, whatever the environment says
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, s.connectMs);
-  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, s.requestMs);
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, kRedirectProtocols);
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, DiscardBody);
-  if (!s.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, s.caFile.c_str());
+  Curl()->easy_reset(h);
+  Curl()->easy_setopt(h, CURLOPT_URL, url.c_str());
+  Curl()->easy_setopt(h, CURLOPT_USERAGENT, kAgent);
+  Curl()->easy_setopt(h, CURLOPT_PROXY, "");  // direct access, whatever the environment says
+  Curl()->easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  Curl()->easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, s.connectMs);
+  Curl()->easy_setopt(h, CURLOPT_TIMEOUT_MS, s.requestMs);
+  Curl()->easy_setopt(h, CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
+  Curl()->easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, kRedirectProtocols);
+  Curl()->easy_setopt(h, CURLOPT_WRITEFUNCTION, DiscardBody);
+  if (!s.caFile.empty()) Curl()->easy_setopt(h, CURLOPT_CAINFO, s.caFile.c_str());
 }
 
 // The URL of the connect-only transfer that stands for connecting to the host; empty when the
@@ -143,20 +146,20 @@ std::string ConnectionUrl(Scheme scheme, std::string_view host) {
   // https: the same host and port (443 unless the host text names one), spoken to as http so
   // that only the TCP connection is made.
   std::string result;
-  CURLU* u = curl_url();
+  CURLU* u = Curl()->url();
   if (u == nullptr) return result;
   const std::string https = "https://" + std::string(host) + "/";
   char* port = nullptr;
-  if (curl_url_set(u, CURLUPART_URL, https.c_str(), 0) == CURLUE_OK &&
-      curl_url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK &&
-      curl_url_set(u, CURLUPART_SCHEME, "http", 0) == CURLUE_OK &&
-      curl_url_set(u, CURLUPART_PORT, port, 0) == CURLUE_OK) {
+  if (Curl()->url_set(u, CURLUPART_URL, https.c_str(), 0) == CURLUE_OK &&
+      Curl()->url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK &&
+      Curl()->url_set(u, CURLUPART_SCHEME, "http", 0) == CURLUE_OK &&
+      Curl()->url_set(u, CURLUPART_PORT, port, 0) == CURLUE_OK) {
     char* text = nullptr;
-    if (curl_url_get(u, CURLUPART_URL, &text, 0) == CURLUE_OK) result = text;
-    curl_free(text);
+    if (Curl()->url_get(u, CURLUPART_URL, &text, 0) == CURLUE_OK) result = text;
+    Curl()->free(text);
   }
-  curl_free(port);
-  curl_url_cleanup(u);
+  Curl()->free(port);
+  Curl()->url_cleanup(u);
   return result;
 }
 
@@ -234,15 +237,16 @@ struct CurlInternetChecker::Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
   ~Session() {
-    if (multi != nullptr) curl_multi_cleanup(multi);
+    if (multi != nullptr) Curl()->multi_cleanup(multi);
   }
 
   static std::unique_ptr<Session> Open(int connections) {
     auto s = std::make_unique<Session>();
-    s->multi = curl_multi_init();
+    s->multi = Curl()->multi_init();
     if (s->multi == nullptr) return nullptr;
     // Idle connections kept for reuse: enough for every transfer that may run at once.
-    curl_multi_setopt(s->multi, CURLMOPT_MAXCONNECTS, static_cast<long>(std::max(16, connections)));
+    Curl()->multi_setopt(s->multi, CURLMOPT_MAXCONNECTS,
+                         static_cast<long>(std::max(16, connections)));
     return s;
   }
 };
@@ -280,22 +284,22 @@ struct CurlInternetChecker::Job {
 
   // Makes the transfer of the current step; false when it cannot be made.
   bool Start(const Settings& s) {
-    easy = curl_easy_init();
+    easy = Curl()->easy_init();
     if (easy == nullptr) return false;
     probe = BodyProbe{};
     notes = HeaderNotes{};
     error[0] = '\0';
     auto http = [&](bool head) {
       Prepare(easy, parts.requestUrl, s);
-      curl_easy_setopt(easy, head ? CURLOPT_NOBODY : CURLOPT_HTTPGET, 1L);
-      curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-      curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
-      curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, NoteHeader);
-      curl_easy_setopt(easy, CURLOPT_HEADERDATA, &notes);
+      Curl()->easy_setopt(easy, head ? CURLOPT_NOBODY : CURLOPT_HTTPGET, 1L);
+      Curl()->easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+      Curl()->easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+      Curl()->easy_setopt(easy, CURLOPT_HEADERFUNCTION, NoteHeader);
+      Curl()->easy_setopt(easy, CURLOPT_HEADERDATA, &notes);
       if (!head) {
         // Some servers refuse HEAD. They get one GET, ended at the first byte of the body.
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, ProbeBody);
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &probe);
+        Curl()->easy_setopt(easy, CURLOPT_WRITEFUNCTION, ProbeBody);
+        Curl()->easy_setopt(easy, CURLOPT_WRITEDATA, &probe);
       }
     };
     switch (step) {
@@ -303,7 +307,7 @@ struct CurlInternetChecker::Job {
         const std::string target = ConnectionUrl(parts.scheme, parts.host);
         if (target.empty()) return false;
         Prepare(easy, target, s);
-        curl_easy_setopt(easy, CURLOPT_CONNECT_ONLY, 1L);
+        Curl()->easy_setopt(easy, CURLOPT_CONNECT_ONLY, 1L);
         break;
       }
       case Step::Head:
@@ -315,51 +319,67 @@ struct CurlInternetChecker::Job {
       case Step::FtpFile:
         // The path is looked up as a file first (size and date, no data), then as a folder.
         Prepare(easy, parts.requestUrl, s);
-        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-        curl_easy_setopt(easy, CURLOPT_FILETIME, 1L);
+        Curl()->easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        Curl()->easy_setopt(easy, CURLOPT_FILETIME, 1L);
         break;
       case Step::FtpFolder:
         Prepare(easy, parts.requestUrl + "/", s);
-        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        Curl()->easy_setopt(easy, CURLOPT_NOBODY, 1L);
         break;
       case Step::Gopher:
         // The selector is fetched; its first line tells a served item from an error item.
         probe.keep = kGopherProbeBytes;
         Prepare(easy, parts.requestUrl, s);
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, ProbeBody);
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &probe);
+        Curl()->easy_setopt(easy, CURLOPT_WRITEFUNCTION, ProbeBody);
+        Curl()->easy_setopt(easy, CURLOPT_WRITEDATA, &probe);
         break;
     }
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error);
-    curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
+    Curl()->easy_setopt(easy, CURLOPT_ERRORBUFFER, error);
+    Curl()->easy_setopt(easy, CURLOPT_PRIVATE, this);
     return true;
   }
 
   void Drop(CURLM* multi) {
     if (easy == nullptr) return;
-    curl_multi_remove_handle(multi, easy);
-    curl_easy_cleanup(easy);  // a connect-only connection is never reused: this closes it
+    Curl()->multi_remove_handle(multi, easy);
+    Curl()->easy_cleanup(easy);  // a connect-only connection is never reused: this closes it
     easy = nullptr;
   }
 };
 
-CurlInternetChecker::CurlInternetChecker()
-    : globalReady_(curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK) {}
+CurlInternetChecker::CurlInternetChecker() = default;
 
 CurlInternetChecker::~CurlInternetChecker() {
   SaveVerdicts();
   session_.reset();
-  if (globalReady_) curl_global_cleanup();
 }
 
 void CurlInternetChecker::OpenSession() {
   skipped_ = 0;
-  if (session_ == nullptr && globalReady_) session_ = Session::Open(maxConcurrency_);
+  sessionOpen_ = true;
+  loadFaultTold_ = false;
+}
+
+bool CurlInternetChecker::SessionReady(RunView& view) {
+  if (session_ != nullptr) return true;
+  if (!sessionOpen_) return false;
+  if (Curl() == nullptr) {
+    if (!loadFaultTold_) {
+      view.AppendLogLine("Internet addresses cannot be checked: libcurl could not be loaded (" +
+                             std::string(CurlLoadError()) + ")",
+                         false);
+      loadFaultTold_ = true;
+    }
+    return false;
+  }
+  session_ = Session::Open(maxConcurrency_);
+  return session_ != nullptr;
 }
 
 void CurlInternetChecker::Reset() {
   SaveVerdicts();
   session_.reset();
+  sessionOpen_ = false;
   verdicts_.Clear();
   connections_.Clear();
   ahead_.clear();
@@ -395,11 +415,9 @@ UrlVerdict CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& 
     return *known ? UrlVerdict::Valid : UrlVerdict::Broken;
 
   TellStoreWarning(view);
-  view.SetKeyStatus(StatusKey::CheckingPressF10);
-  view.AppendLogLine("Checking \"" + std::string(url) + "\" in the Internet ... ", false);
-
   Answer answer;
-  bool fresh = true;  // asked now, not taken from the verdict file
+  bool fresh = true;           // asked now, not taken from the verdict file
+  std::optional<Parts> parts;  // to be asked
   const std::string folded = ToLowerAscii(url);
   if (const auto ahead = ahead_.find(folded); ahead != ahead_.end()) {
     answer = std::move(ahead->second);
@@ -407,7 +425,13 @@ UrlVerdict CurlInternetChecker::CheckInternetUrl(std::string_view url, RunView& 
   } else if (const auto kept = store_ ? store_->FindValid(url) : std::nullopt) {
     answer = Answer{Outcome::Valid, {}, *kept};
     fresh = false;
-  } else if (auto parts = SplitUrl(url); parts && session_ != nullptr) {
+  } else {
+    parts = SplitUrl(url);
+    if (parts && !SessionReady(view)) parts.reset();
+  }
+  view.SetKeyStatus(StatusKey::CheckingPressF10);
+  view.AppendLogLine("Checking \"" + std::string(url) + "\" in the Internet ... ", false);
+  if (parts) {
     std::vector<Job> jobs(1);
     jobs[0].url = std::string(url);
     jobs[0].parts = std::move(*parts);
@@ -439,7 +463,6 @@ void CurlInternetChecker::Record(std::string_view url, const Answer& answer, boo
 
 UrlVerdict CurlInternetChecker::CheckAhead(const std::vector<std::string>& urls, RunView& view) {
   TellStoreWarning(view);
-  if (session_ == nullptr) return UrlVerdict::Valid;
   std::vector<Job> jobs;
   std::unordered_map<std::string, bool> seen;
   for (const std::string& url : urls) {
@@ -455,7 +478,7 @@ UrlVerdict CurlInternetChecker::CheckAhead(const std::vector<std::string>& urls,
     job.url = url;
     job.parts = std::move(*parts);
   }
-  if (jobs.empty()) return UrlVerdict::Valid;
+  if (jobs.empty() || !SessionReady(view)) return UrlVerdict::Valid;
   view.SetKeyStatus(StatusKey::CheckingPressF10);
   const BatchEnd end = RunJobs(jobs, view, maxConcurrency_, hostConcurrency_, true);
   if (end == BatchEnd::Stopped) return UrlVerdict::Stopped;
@@ -534,11 +557,11 @@ CurlInternetChecker::BatchEnd CurlInternetChecker::RunJobs(std::vector<Job>& job
       return;
     }
     long status = 0;
-    curl_easy_getinfo(job.easy, CURLINFO_RESPONSE_CODE, &status);
+    Curl()->easy_getinfo(job.easy, CURLINFO_RESPONSE_CODE, &status);
     curl_off_t retryAfter = 0;
-    curl_easy_getinfo(job.easy, CURLINFO_RETRY_AFTER, &retryAfter);
+    Curl()->easy_getinfo(job.easy, CURLINFO_RETRY_AFTER, &retryAfter);
     char* effective = nullptr;
-    curl_easy_getinfo(job.easy, CURLINFO_EFFECTIVE_URL, &effective);
+    Curl()->easy_getinfo(job.easy, CURLINFO_EFFECTIVE_URL, &effective);
     const std::string finalUrl = effective == nullptr ? std::string() : effective;
     const std::string error = job.error;
     const bool probeEnded = code == CURLE_OK || (code == CURLE_WRITE_ERROR && job.probe.stopped);
@@ -555,9 +578,9 @@ CurlInternetChecker::BatchEnd CurlInternetChecker::RunJobs(std::vector<Job>& job
       return;
     }
     if (code == CURLE_PEER_FAILED_VERIFICATION) {
-      finish(
-          job, strictTls_ ? Outcome::Broken : Outcome::Skipped,
-          "certificate error: " + (error.empty() ? std::string(curl_easy_strerror(code)) : error));
+      finish(job, strictTls_ ? Outcome::Broken : Outcome::Skipped,
+             "certificate error: " +
+                 (error.empty() ? std::string(Curl()->easy_strerror(code)) : error));
       return;
     }
     switch (job.step) {
@@ -639,7 +662,7 @@ CurlInternetChecker::BatchEnd CurlInternetChecker::RunJobs(std::vector<Job>& job
         host.waiting.pop_front();
         ++host.active;
         ++running;
-        if (!job.Start(settings) || curl_multi_add_handle(multi, job.easy) != CURLM_OK) {
+        if (!job.Start(settings) || Curl()->multi_add_handle(multi, job.easy) != CURLM_OK) {
           settle(job, CURLE_FAILED_INIT);
         }
       }
@@ -647,15 +670,15 @@ CurlInternetChecker::BatchEnd CurlInternetChecker::RunJobs(std::vector<Job>& job
     if (remaining == 0) break;
 
     int stillRunning = 0;
-    if (curl_multi_perform(multi, &stillRunning) != CURLM_OK) {
+    if (Curl()->multi_perform(multi, &stillRunning) != CURLM_OK) {
       end = BatchEnd::Skipped;
       break;
     }
     int queued = 0;
-    while (CURLMsg* msg = curl_multi_info_read(multi, &queued)) {
+    while (CURLMsg* msg = Curl()->multi_info_read(multi, &queued)) {
       if (msg->msg != CURLMSG_DONE) continue;
       Job* job = nullptr;
-      curl_easy_getinfo(msg->easy_handle, CURLINFO_PRIVATE, &job);
+      Curl()->easy_getinfo(msg->easy_handle, CURLINFO_PRIVATE, &job);
       if (job != nullptr) settle(*job, msg->data.result);
     }
     if (remaining == 0) break;
@@ -679,7 +702,7 @@ CurlInternetChecker::BatchEnd CurlInternetChecker::RunJobs(std::vector<Job>& job
       view.SetOverallProgress(static_cast<int>(jobs.size() - remaining),
                               static_cast<int>(jobs.size()));
     }
-    if (curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
+    if (Curl()->multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
       end = BatchEnd::Skipped;
       break;
     }

@@ -104,6 +104,7 @@ class CurlInternetChecker : public InternetChecker {
   CurlInternetChecker& operator=(const CurlInternetChecker&) = delete;
 
   // Opens the session unless one is open already (a second pass keeps the live connections).
+  // libcurl is loaded, and the session's connections made, only when an address is asked.
   void OpenSession() override;
   // Closes every connection and the session, and forgets all verdicts and hosts.
   void Reset() override;
@@ -152,11 +153,16 @@ class CurlInternetChecker : public InternetChecker {
   // Ends the log line of url with its verdict and remembers it (in the verdict file too when
   // fresh, that is not taken from there).
   void Record(std::string_view url, const Answer& answer, bool fresh, RunView& view);
+  // Whether addresses can be asked: the session is open and libcurl loaded (the first time
+  // here, which also makes the session's multi handle). When libcurl cannot be loaded, the log
+  // says why, once per session.
+  bool SessionReady(RunView& view);
   void SaveVerdicts();
   void TellStoreWarning(RunView& view);
 
-  int skipped_ = 0;  // this run's
-  bool globalReady_ = false;
+  int skipped_ = 0;             // this run's
+  bool sessionOpen_ = false;    // OpenSession was called, and Reset not since
+  bool loadFaultTold_ = false;  // the log said why libcurl is not there
   std::unique_ptr<Session> session_;
   VerdictCache verdicts_;
   ConnectionCache connections_;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -85,6 +86,23 @@ TEST(Cli, TheFileListAndTheRunLog) {
                        "1 file(s) found"));
   EXPECT_TRUE(Contains(RunCli({"scan", "--no-internet", page, page}).err, "1 file(s) found"));
   EXPECT_EQ(RunCli({"scan", "-q", "--no-internet", dir.path()}).err, "");
+}
+
+TEST(Cli, WithoutLibcurlTheLogSaysWhyOnceAndTheAddressesAreSkipped) {
+  TempDir dir;
+  dir.Write("a.htm",
+            "<a href=\"http://127.0.0.1:1/a\">a</a> <a href=\"ftp://127.0.0.1:1/b\">b</a>");
+  const std::string why =
+      "Internet addresses cannot be checked: libcurl could not be loaded (libcurl-missing.so.4: ";
+  ::setenv("URLSMITH_LIBCURL", "libcurl-missing.so.4", 1);
+  for (const char* concurrency : {"32", "1"}) {  // checked ahead, or one by one
+    const ProcessResult r = RunCli({"scan", "--max-concurrency", concurrency, dir.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(why), r.err.rfind(why)) << r.err;
+    EXPECT_TRUE(Contains(r.err, "2 Internet address(es) could not be checked")) << r.err;
+  }
+  ::unsetenv("URLSMITH_LIBCURL");
 }
 
 TEST(Cli, TheExampleSiteIsReviewedFixedAndRestored) {
