@@ -163,8 +163,12 @@ Poll CliRunView::StopPoll() {
     gSkipRequests.store(0);
     return Poll::Skip;
   }
-  WriteUnwritten(false);
-  DrawProgress(false);
+  // The search polls after every address, an Internet check every hundredth of a second: the
+  // clock is read at every few polls only.
+  if (++polls_ % kPollsPerClockRead == 0) {
+    WriteUnwritten(false);
+    DrawProgress(false);
+  }
   return Poll::Go;
 }
 

@@ -45,6 +45,7 @@ class CliRunView : public RunView {
   // is kWriteInterval ago.
   void WriteUnwritten(bool now);
   static constexpr std::chrono::milliseconds kWriteInterval{200};
+  static constexpr unsigned kPollsPerClockRead = 16;
   void ClearProgress();
   void DrawProgress(bool force);
 
@@ -60,6 +61,7 @@ class CliRunView : public RunView {
   std::chrono::steady_clock::time_point lastDraw_{};
   std::string unwritten_;
   std::chrono::steady_clock::time_point lastWrite_{};
+  unsigned polls_ = 0;
 };
 
 }  // namespace urlsmith::cli
