@@ -30,7 +30,7 @@ std::size_t FolderLength(std::string_view path, PathStyle style) {
 }
 
 // How many files per worker may wait, searched, for their analysis.
-constexpr int kFindingsAhead = 16;
+constexpr int kFindingsAhead = 8;
 
 // A file of the link search, read and searched ahead of its analysis. Its text is let go once
 // searched: the findings are all the analysis reads.
