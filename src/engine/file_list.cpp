@@ -184,11 +184,12 @@ void FileList::IndexAppended(int index) {
 }
 
 int FileList::FindListedFile(std::string_view path, int count) const {
-  // Only a path with dot steps needs a resolved copy; the others are looked up as they are.
-  std::string resolved;
+  // Only a path with dot steps needs a resolved copy; the others are looked up as they are. The
+  // copy is made in a buffer of the thread's that is kept from lookup to lookup.
+  thread_local std::string resolved;
   std::string_view key = path;
   if (const std::size_t first = FirstDotStep(path, style_); first != std::string_view::npos) {
-    resolved = path;
+    resolved.assign(path);
     if (!ResolveFrom(resolved, first, style_)) return -1;
     key = resolved;
   }

@@ -64,6 +64,13 @@ void TagIndex::Build(const TextView& text, std::span<const std::string_view> nam
   built_ = true;
 }
 
+std::size_t TagIndex::IndexedCount() const {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < names_.size(); ++i)
+    count += lists_[i].size();
+  return count;
+}
+
 const std::vector<std::uint32_t>* TagIndex::Positions(std::string_view name) const {
   if (!built_) return nullptr;
   if (name.empty()) return everyTag_ ? &every_ : nullptr;

@@ -40,6 +40,8 @@ class TagIndex {
   // is not indexed (nor "" when the index was built without every tag); a search from `from` may be
   // answered from them when Answers(from).
   const std::vector<std::uint32_t>* Positions(std::string_view name) const;
+  // How many places the lists of the names hold together.
+  std::size_t IndexedCount() const;
   bool Answers(Pos from) const {
     // A walk over UTF-16 text from an odd offset reads the units shifted by a byte: only the
     // text can answer that.

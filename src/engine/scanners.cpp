@@ -96,6 +96,8 @@ void FindPageUrls(const TextView& text, const SearchOptions& options, const Prep
   }
   // The tag scan, the STYLE phase and the script phase.
   out.Range = TagScanSteps(options.ScanEventHandlers) + 1 + (options.ScanScriptsByProtocol ? 1 : 0);
+  // Most addresses of a page are values of indexed tags: room for them at once.
+  out.Events.reserve(tags.Index.IndexedCount() + static_cast<std::size_t>(out.Range) + 8);
   int filePosition = 0;
   out.BaseHref = FindBaseHref(text, &tags.Index);
   if (options.CheckAnchors) FindAnchorNames(text, blocks, &tags.Index, out.AnchorNames);
@@ -251,22 +253,20 @@ void PrepareTags(const TextView& text, FileKind kind, const SearchOptions& optio
 }
 
 void FindFileUrls(const TextView& text, FileKind kind, const SearchOptions& options,
-                  FileFindings& out) {
+                  FileFindings& out, PreparedTags* scratch) {
   out.Range = 0;
   out.Events.clear();
+  PreparedTags own;
+  PreparedTags& tags = scratch != nullptr ? *scratch : own;
   switch (kind) {
-    case FileKind::Page: {
-      PreparedTags tags;
+    case FileKind::Page:
       PrepareTags(text, kind, options, tags);
       FindPageUrls(text, options, tags, out);
       break;
-    }
-    case FileKind::Script: {
-      PreparedTags tags;
+    case FileKind::Script:
       PrepareTags(text, kind, options, tags);
       FindScriptFileUrls(text, options, tags, out);
       break;
-    }
     case FileKind::Style:
       FindStyleFileUrls(text, options, out);
       break;

@@ -31,9 +31,10 @@ void PrepareTags(const TextView& text, FileKind kind, const SearchOptions& optio
                  PreparedTags& out);
 
 // Finds the addresses of a file of this kind, in the order the analysis takes them. Reads the
-// text and the options only, so it may run on any thread.
+// text and the options only, so it may run on any thread. A thread that finds the addresses of
+// many files may hand in its own `scratch`, whose lists are then reused from file to file.
 void FindFileUrls(const TextView& text, FileKind kind, const SearchOptions& options,
-                  FileFindings& out);
+                  FileFindings& out, PreparedTags* scratch = nullptr);
 
 // What the Link Target Adder needs of the A tags of found addresses (FileFindings::
 // AnchorTargets). Reads the text alone, so it may run on any thread.

@@ -166,6 +166,7 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   // A read buffer per thread, which grows to the largest file it reads.
   const int workers = ScanWorkerCount(session.Search);
   std::vector<ReadResult> reads(static_cast<std::size_t>(workers + 1));
+  std::vector<PreparedTags> tags(static_cast<std::size_t>(workers + 1));
   auto prepare = [&](int k, PreparedFile& file, int thread) {
     const Job& job = jobs[static_cast<std::size_t>(k)];
     file.Status = ReadStatus::Unreadable;
@@ -186,10 +187,12 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       TextView text = shared.View(read.Bytes, encoding);
       ValueRunOutMemo runOut;
       text.RunOut = &runOut;
-      FindFileUrls(text, job.Kind, shared.Search, file.Found);
+      FindFileUrls(text, job.Kind, shared.Search, file.Found,
+                   &tags[static_cast<std::size_t>(thread)]);
       if (targets) ReadAnchorTargets(text, file.Found);
     } catch (const std::bad_alloc&) {
       reads[static_cast<std::size_t>(thread)] = ReadResult{};
+      tags[static_cast<std::size_t>(thread)] = PreparedTags{};
       file.Found = FileFindings{};
       file.Status = ReadStatus::Unreadable;
       file.Error = "out of memory";
