@@ -4,6 +4,7 @@
 // stays at a few files whatever the size of the site.
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -66,8 +67,14 @@ class OrderedWork {
         lock.lock();
         ready_[Slot(k)] = true;
       } else {
+        // The taker sleeps until a few items are ready, not just this one: each wake-up costs
+        // both threads a switch, and the workers go on making the items meanwhile. Every item
+        // up to the one waited for lies in the window, so the workers make it.
+        const int last = std::min({k + std::max(window_ / 2, 1), count_, taken_ + window_}) - 1;
+        takerSlot_ = Slot(k);
+        waitedSlot_ = Slot(last);
         takerWaits_ = true;
-        itemReady_.wait(lock, [&] { return ready_[Slot(k)]; });
+        itemReady_.wait(lock, [&] { return ready_[Slot(k)] && ready_[waitedSlot_]; });
         takerWaits_ = false;
       }
     }
@@ -96,7 +103,9 @@ class OrderedWork {
       make_(k, slots_[Slot(k)], thread);
       lock.lock();
       ready_[Slot(k)] = true;
-      if (takerWaits_) itemReady_.notify_one();
+      if (takerWaits_ && (Slot(k) == takerSlot_ || Slot(k) == waitedSlot_)) {
+        itemReady_.notify_one();
+      }
     }
   }
 
@@ -112,6 +121,8 @@ class OrderedWork {
   int taken_ = 0;                      // the item being taken: items from here on may be made
   int idleWorkers_ = 0;
   bool takerWaits_ = false;
+  std::size_t takerSlot_ = 0;   // the slot of the item the taker waits for
+  std::size_t waitedSlot_ = 0;  // ... and of the last item it waits for with it
   bool stopping_ = false;
   std::vector<std::thread> threads_;
 };
