@@ -322,10 +322,11 @@ void NoteAnchorLink(SearchSession& session, const Occurrence& at, int target,
   session.Anchors.Pending.push_back(std::move(check));
 }
 
-// Resolves a local path against the file list and plans what it needs. wantedForm is the URL
-// form under which a found file is written anew.
+// Resolves a local path against the file list and plans what it needs (localPath is the
+// caller's and is changed). wantedForm is the URL form under which a found file is written
+// anew.
 RowOutcome ResolveLocal(SearchSession& session, const Occurrence& at, bool quoteFlag,
-                        std::string localPath, const LocalLink& link, UrlFormKind wantedForm) {
+                        std::string& localPath, const LocalLink& link, UrlFormKind wantedForm) {
   const PathStyle style = session.pathStyle();
   // What follows the path in a planned reference: only built when a reference is planned.
   const auto suffix = [&link] { return Joined(link.query, link.fragment); };
@@ -602,7 +603,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, int fileIndex, 
       StartsWithIgnoreCase(urlPath, siteBase) &&
       (urlPath[siteBase.size()] == '/' || urlPath[siteBase.size()] == '\\')) {
     std::string localPath = Joined(session.RootPath, urlPath.substr(siteBase.size() + 1));
-    return ResolveLocal(session, at, quoteFlag, std::move(localPath), local(LinkForm::SiteUrl),
+    return ResolveLocal(session, at, quoteFlag, localPath, local(LinkForm::SiteUrl),
                         UrlFormKind::Relative);
   }
 
@@ -647,8 +648,9 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, int fileIndex, 
   // 10. A local absolute URL.
   if (urlHasColon && StartsWithIgnoreCase(url, kFileUrl)) {
     const std::size_t skip = style == PathStyle::Windows ? kFileUrl.size() : kFileUrl.size() - 1;
-    return ResolveLocal(session, at, quoteFlag, std::string(urlPath.substr(skip)),
-                        local(LinkForm::FileUrl), UrlFormKind::Relative);
+    std::string localPath(urlPath.substr(skip));
+    return ResolveLocal(session, at, quoteFlag, localPath, local(LinkForm::FileUrl),
+                        UrlFormKind::Relative);
   }
 
   // 11. Relative URLs.
@@ -659,21 +661,22 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, int fileIndex, 
       // A network-path reference (//host/path) names another server: nothing local to check.
       return CanonicalIfWanted(session, at, needsEscaping, decoded);
     }
-    std::string localPath;
+    // Most links of a page are relative: their paths are joined in a buffer of the thread's
+    // that is kept from link to link.
+    thread_local std::string localPath;
     LinkForm form = LinkForm::Relative;
     if (!urlPath.empty() && isUrlSeparator(urlPath[0])) {
       // A root-relative URL starts at the root folder of the site.
-      localPath = Joined(session.RootPath, urlPath.substr(1));
+      localPath.assign(session.RootPath).append(urlPath.substr(1));
       form = LinkForm::RootRelative;
     } else if (base != nullptr && base->What == PageBase::Kind::Folder) {
-      localPath = Joined(base->Folder, urlPath);
+      localPath.assign(base->Folder).append(urlPath);
     } else if (pageFolder != nullptr) {
-      localPath = Joined(*pageFolder, urlPath);
+      localPath.assign(*pageFolder).append(urlPath);
     } else {
       localPath = FolderWithSeparator(session.FileList.path(fileIndex), style, urlPath);
     }
-    return ResolveLocal(session, at, quoteFlag, std::move(localPath), local(form),
-                        UrlFormKind::Absolute);
+    return ResolveLocal(session, at, quoteFlag, localPath, local(form), UrlFormKind::Absolute);
   }
 
   // 13. Any other scheme.
