@@ -171,15 +171,51 @@ void FileList::Clear() {
 
 void FileList::RebuildIndex() {
   byPath_.clear();
+  byPathCount_ = 0;
   byName_.clear();
   byNameValid_ = false;
   for (int i = 0; i < size(); ++i)
     IndexAppended(i);
 }
 
+namespace {
+
+std::uint32_t TagOf(std::uint64_t hash) {
+  return static_cast<std::uint32_t>(hash >> 32);
+}
+
+}  // namespace
+
+void FileList::GrowPathIndex() {
+  std::vector<PathSlot> old = std::move(byPath_);
+  byPath_.assign(std::max(kMinPathSlots, 2 * old.size()), PathSlot{});
+  const std::size_t mask = byPath_.size() - 1;
+  for (const PathSlot& s : old) {
+    if (s.Index < 0) continue;
+    const std::uint64_t h = FoldedHash{}(paths_[static_cast<std::size_t>(s.Index)]);
+    std::size_t i = h & mask;
+    while (byPath_[i].Index >= 0)
+      i = (i + 1) & mask;
+    byPath_[i] = s;
+  }
+}
+
 void FileList::IndexAppended(int index) {
   const std::string& path = paths_[static_cast<std::size_t>(index)];
-  byPath_.try_emplace(path, index);
+  if (2 * (byPathCount_ + 1) > byPath_.size()) GrowPathIndex();
+  const std::uint64_t h = FoldedHash{}(path);
+  const std::uint32_t tag = TagOf(h);
+  const std::size_t mask = byPath_.size() - 1;
+  for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+    PathSlot& s = byPath_[i];
+    if (s.Index < 0) {
+      s = PathSlot{tag, index};
+      ++byPathCount_;
+      break;
+    }
+    // A path listed before keeps its lower index.
+    if (s.Tag == tag && FoldedEqual{}(paths_[static_cast<std::size_t>(s.Index)], path)) break;
+  }
   if (byNameValid_) byName_[std::string(FileNameOf(path, style_))].push_back(index);
 }
 
@@ -193,9 +229,17 @@ int FileList::FindListedFile(std::string_view path, int count) const {
     if (!ResolveFrom(resolved, first, style_)) return -1;
     key = resolved;
   }
-  const auto it = byPath_.find(key);
-  if (it == byPath_.end() || it->second >= count) return -1;
-  return it->second;
+  if (byPath_.empty()) return -1;
+  const std::uint64_t h = FoldedHash{}(key);
+  const std::uint32_t tag = TagOf(h);
+  const std::size_t mask = byPath_.size() - 1;
+  for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+    const PathSlot& s = byPath_[i];
+    if (s.Index < 0) return -1;
+    if (s.Tag == tag && FoldedEqual{}(paths_[static_cast<std::size_t>(s.Index)], key)) {
+      return s.Index < count ? s.Index : -1;
+    }
+  }
 }
 
 const std::vector<int>& FileList::FilesNamed(std::string_view name) const {

@@ -60,12 +60,25 @@ class FileList {
  private:
   void RebuildIndex();
   void IndexAppended(int index);
+  // Doubles the path index (at least kMinPathSlots slots) and places every entry anew.
+  void GrowPathIndex();
+
+  // A slot of the path index: the high half of the folded path's hash and the lowest index of
+  // the files with that path (-1: the slot is free).
+  struct PathSlot {
+    std::uint32_t Tag = 0;
+    std::int32_t Index = -1;
+  };
+  static constexpr std::size_t kMinPathSlots = 16;
 
   PathStyle style_;
   std::vector<std::string> paths_;
   std::vector<std::uint8_t> marks_;
-  // Path (letter case ignored) -> lowest index with that path.
-  std::unordered_map<std::string, int, FoldedHash, FoldedEqual> byPath_;
+  // Path (letter case ignored) -> lowest index with that path: open addressing with linear
+  // probes over a power-of-two table at most half full; the keys are the listed paths
+  // themselves, so a lookup reads the slots and the one path it compares.
+  std::vector<PathSlot> byPath_;
+  std::size_t byPathCount_ = 0;
   // File name (letter case ignored) -> ascending indices; built on first use.
   mutable std::unordered_map<std::string, std::vector<int>, FoldedHash, FoldedEqual> byName_;
   mutable bool byNameValid_ = false;
