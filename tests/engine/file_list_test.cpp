@@ -61,6 +61,24 @@ TEST(FileList, FindListedFileIgnoresAsciiCaseAndHonoursCount) {
     EXPECT_EQ(list.FindListedFile(c.path, c.count), c.found) << c.path;
 }
 
+// Many files: the index grows while equal paths (ignoring case) keep the first index.
+TEST(FileList, LookupsHoldAsTheListGrows) {
+  FileList list(PathStyle::Posix);
+  for (int i = 0; i < 3000; ++i)
+    list.Append("/site/d" + std::to_string(i % 50) + "/page" + std::to_string(i) + ".htm");
+  for (int i = 0; i < 3000; i += 7)
+    list.Append("/SITE/D" + std::to_string(i % 50) + "/PAGE" + std::to_string(i) + ".HTM");
+  for (int i = 0; i < 3000; ++i) {
+    const std::string path = "/site/d" + std::to_string(i % 50) + "/page" + std::to_string(i);
+    ASSERT_EQ(list.FindListedFile(path + ".htm"), i);
+    ASSERT_EQ(list.FindListedFile("/Site/x/../D" + std::to_string(i % 50) + "/Page" +
+                                  std::to_string(i) + ".htm"),
+              i);
+    ASSERT_EQ(list.FindListedFile(path + ".html"), -1);
+  }
+  EXPECT_EQ(list.FindListedFile(list.path(3000)), 0);
+}
+
 TEST(FileList, IndicesAndMarksFollowRemoveAndClear) {
   const std::vector<std::string> all = {"/s/img/logo.gif", "/s/b.htm", "/s/old/LOGO.gif",
                                         "/s/d.htm"};
