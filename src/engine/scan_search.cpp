@@ -298,13 +298,18 @@ bool ScriptCommentTracker::InComment(Pos position) {
         break;
       }
     }
-    const unsigned char c = CharAt(text_, k);
+    // The character at a position, read in place in single-byte text.
+    const auto at = [&](Pos p) -> unsigned char {
+      return narrow && p >= 0 && p < text_.Size ? text_.Data[p] : CharAt(text_, p);
+    };
+    const unsigned char c = at(k);
     if (IsLineBreak(c)) {
       lineComment_ = false;
     } else if (c == '/') {
-      const bool runGoesOn = k - w >= 0 && CharAt(text_, k - w) == '/';
-      if (!runGoesOn) runAfterColon_ = k - w >= 0 && CharAt(text_, k - w) == ':';
-      if (!runAfterColon_ && CharAt(text_, k + w) == '/') lineComment_ = true;
+      const unsigned char before = k - w >= 0 ? at(k - w) : 0;
+      const bool runGoesOn = k - w >= 0 && before == '/';
+      if (!runGoesOn) runAfterColon_ = k - w >= 0 && before == ':';
+      if (!runAfterColon_ && at(k + w) == '/') lineComment_ = true;
     }
     k += w;
   }
