@@ -5,6 +5,7 @@
 #include "engine/saved_from.h"
 
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "engine/ordered_work.h"
@@ -43,15 +44,6 @@ void FindSavedFromValue(const TextView& text, std::string& value, int& polls) {
   }
 }
 
-// A page of the phase, read and searched ahead of its turn.
-struct SavedFromPage {
-  ReadStatus Status = ReadStatus::Unreadable;
-  std::string Error;
-  std::size_t Size = 0;
-  std::string Value;
-  int Polls = 0;
-};
-
 // Drops the browser's length prefix, such as "(0022)", when the value has one.
 std::string_view WithoutLengthPrefix(std::string_view value) {
   if (value.empty() || value.front() != '(') return value;
@@ -77,7 +69,57 @@ void UpdateIndex(SearchSession& session) {
 
 }  // namespace
 
-PhaseResult SavedFromPhase(SearchSession& session, RunView& view) {
+void SearchPageForSavedFrom(const SearchSession& session, FileSystem& fs, int fileIndex,
+                            ReadResult& buffer, SavedFromPage& page,
+                            std::optional<FileEncoding>& encoding) {
+  page = SavedFromPage{};
+  encoding.reset();
+  try {
+    fs.ReadWholeFile(session.FileList.path(fileIndex), buffer);
+    page.Status = buffer.Status;
+    page.Error = buffer.Error;
+    page.Size = buffer.Bytes.size();
+    if (buffer.Status == ReadStatus::Empty) encoding = FileEncoding::Ansi;
+    if (buffer.Status != ReadStatus::Ok) return;
+    const FileEncoding e = DetectEncodingFromBytes(buffer.Bytes.data(), buffer.Bytes.size());
+    encoding = e;
+    if (e == FileEncoding::Utf16Be) ByteSwapText(buffer.Bytes.data(), buffer.Bytes.size());
+    FindSavedFromValue(session.View(buffer.Bytes, e), page.Value, page.Polls);
+  } catch (const std::bad_alloc&) {
+    buffer = ReadResult{};
+    page = SavedFromPage{};
+    page.Error = "out of memory";
+    encoding.reset();
+  }
+}
+
+void SavedFromLooks::Add(SavedFromPage&& page) {
+  Compact c;
+  c.Size = page.Size;
+  c.Polls = page.Polls;
+  c.Status = page.Status;
+  std::string& text = page.Status == ReadStatus::Ok ? page.Value : page.Error;
+  if (!text.empty()) {
+    c.Text = static_cast<std::int32_t>(texts_.size());
+    texts_.push_back(std::move(text));
+  }
+  pages_.push_back(c);
+}
+
+SavedFromPage SavedFromLooks::Get(std::size_t k) const {
+  const Compact& c = pages_[k];
+  SavedFromPage page;
+  page.Size = static_cast<std::size_t>(c.Size);
+  page.Polls = c.Polls;
+  page.Status = c.Status;
+  if (c.Text >= 0) {
+    (c.Status == ReadStatus::Ok ? page.Value : page.Error) =
+        texts_[static_cast<std::size_t>(c.Text)];
+  }
+  return page;
+}
+
+PhaseResult SavedFromPhase(SearchSession& session, RunView& view, const SavedFromLooks* looks) {
   view.AppendLogLine(">> Searching for \"saved from url\" ... ", false);
   const PathStyle style = session.pathStyle();
   const int count = session.FileList.size();
@@ -114,9 +156,13 @@ PhaseResult SavedFromPhase(SearchSession& session, RunView& view) {
     }
   };
   // A page's outcome is small (its bytes stay in the thread's buffer), so the threads may run
-  // far ahead of the log.
-  OrderedWork<SavedFromPage> work(static_cast<int>(pages.size()), workers == 1 ? 0 : workers,
-                                  16 * workers, prepare);
+  // far ahead of the log. When the Unicode look searched every page already, nothing is read.
+  const bool looked = looks != nullptr && looks->size() == pages.size();
+  std::optional<OrderedWork<SavedFromPage>> work;
+  if (!looked) {
+    work.emplace(static_cast<int>(pages.size()), workers == 1 ? 0 : workers, 16 * workers, prepare);
+  }
+  SavedFromPage lookedPage;
 
   int handled = 0;
   for (int k = 0; k < static_cast<int>(pages.size()); ++k) {
@@ -125,7 +171,8 @@ PhaseResult SavedFromPhase(SearchSession& session, RunView& view) {
     view.SetOverallProgress(handled, session.ProcessableCount);
     ++handled;
 
-    SavedFromPage& page = work.Take(k);
+    if (looked) lookedPage = looks->Get(static_cast<std::size_t>(k));
+    SavedFromPage& page = looked ? lookedPage : work->Take(k);
     if (page.Status == ReadStatus::Empty) continue;
     if (page.Status != ReadStatus::Ok) {
       // The link search will not find this page's links either; say so here too, so that the

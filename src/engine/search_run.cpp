@@ -98,36 +98,54 @@ PhaseResult CountProcessableFiles(SearchSession& session, RunView& view) {
   return PhaseResult::Completed;
 }
 
-PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view) {
+PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view, SavedFromLooks* looks) {
   view.AppendLogLine(">> Finding Unicode files ... ", false);
   const FileList& files = session.FileList;
+  const PathStyle style = session.pathStyle();
   session.FileEncoding.assign(static_cast<std::size_t>(files.size()), FileEncoding::Ansi);
   std::vector<int> processable;
   for (int i = 0; i < files.size(); ++i) {
-    if (IsProcessable(files.path(i), session.pathStyle())) processable.push_back(i);
+    if (IsProcessable(files.path(i), style)) processable.push_back(i);
   }
   // The first bytes of the next files are read on the scan threads while this thread takes
   // the encodings in list order and polls for ESC after every file, as a one-thread look does.
-  // A look that ran out of memory there is made again here.
+  // A look that ran out of memory there is made again here. With `looks`, pages are read whole
+  // and searched for "saved from url" at the same time, so that the phase after this one need
+  // not read them again.
+  struct Look {
+    std::optional<FileEncoding> Encoding;
+    bool Page = false;
+    SavedFromPage Saved;
+  };
+  const SearchSession& shared = session;
   FileSystem& fs = session.fs();
-  auto detect = [&](int k, std::optional<FileEncoding>& encoding, int) {
+  const int workers = ScanWorkerCount(session.Search);
+  std::vector<ReadResult> reads(static_cast<std::size_t>(workers + 1));
+  auto detect = [&](int k, Look& look, int thread) {
+    const int i = processable[static_cast<std::size_t>(k)];
+    look.Page = looks != nullptr && KindOfPath(files.path(i), style) == FileKind::Page;
+    if (look.Page) {
+      SearchPageForSavedFrom(shared, fs, i, reads[static_cast<std::size_t>(thread)], look.Saved,
+                             look.Encoding);
+      return;
+    }
     try {
-      encoding = DetectEncoding(fs, files.path(processable[static_cast<std::size_t>(k)]));
+      look.Encoding = DetectEncoding(fs, files.path(i));
     } catch (const std::bad_alloc&) {
-      encoding.reset();
+      look.Encoding.reset();
     }
   };
-  const int workers = ScanWorkerCount(session.Search);
-  OrderedWork<std::optional<FileEncoding>> work(static_cast<int>(processable.size()),
-                                                workers == 1 ? 0 : workers, 64 * workers, detect);
+  OrderedWork<Look> work(static_cast<int>(processable.size()), workers == 1 ? 0 : workers,
+                         64 * workers, detect);
   int unicode = 0;
   std::size_t next = 0;
   for (int i = 0; i < files.size(); ++i) {
     if (next < processable.size() && processable[next] == i) {
-      const std::optional<FileEncoding>& found = work.Take(static_cast<int>(next++));
-      const FileEncoding e = found ? *found : DetectEncoding(fs, files.path(i));
+      Look& look = work.Take(static_cast<int>(next++));
+      const FileEncoding e = look.Encoding ? *look.Encoding : DetectEncoding(fs, files.path(i));
       session.FileEncoding[static_cast<std::size_t>(i)] = e;
       if (e != FileEncoding::Ansi) ++unicode;
+      if (look.Page) looks->Add(std::move(look.Saved));
     }
     if (view.StopPoll() == Poll::Stop) return PhaseResult::Stopped;
   }
@@ -244,8 +262,12 @@ SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
   if (session.RootPath.empty()) {
     if (FindRootPath(session, view) == PhaseResult::Stopped) return stopped();
     if (CountProcessableFiles(session, view) == PhaseResult::Stopped) return stopped();
-    if (FindUnicodeFiles(session, view) == PhaseResult::Stopped) return stopped();
-    if (session.Search.UseSavedFromUrl && SavedFromPhase(session, view) == PhaseResult::Stopped) {
+    SavedFromLooks looks;
+    const bool savedFrom = session.Search.UseSavedFromUrl;
+    if (FindUnicodeFiles(session, view, savedFrom ? &looks : nullptr) == PhaseResult::Stopped) {
+      return stopped();
+    }
+    if (savedFrom && SavedFromPhase(session, view, &looks) == PhaseResult::Stopped) {
       return stopped();
     }
   }

@@ -4,6 +4,7 @@
 
 #include "engine/outcomes.h"
 #include "engine/run_view.h"
+#include "engine/saved_from.h"
 #include "engine/search_model.h"
 
 namespace urlsmith {
@@ -38,7 +39,10 @@ SearchResult RunSearch(SearchSession& session, RunView& view);
 // The phases before the link search.
 [[nodiscard]] PhaseResult FindRootPath(SearchSession& session, RunView& view);
 [[nodiscard]] PhaseResult CountProcessableFiles(SearchSession& session, RunView& view);
-[[nodiscard]] PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view);
+// With `looks`, the Unicode look also searches every page for "saved from url" (see
+// SavedFromLooks).
+[[nodiscard]] PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view,
+                                           SavedFromLooks* looks = nullptr);
 // The link search over all files: the rows added, or stopped (ESC, or the tables became full).
 RowCount SearchBrokenLinks(SearchSession& session, RunView& view);
 

@@ -204,8 +204,9 @@ TEST(ExampleSite, PlansExactlyTheseChanges) {
 using Table = std::vector<std::pair<std::string, int>>;
 
 // Pages listed in the order written; the earlier phases (processable count and encodings) run
-// as a search would run them.
-class SavedFromTest : public ::testing::Test {
+// as a search would run them: with the parameter, the Unicode look searches the pages on its
+// way and the phase reads nothing.
+class SavedFromTest : public ::testing::TestWithParam<bool> {
  protected:
   std::string Page(const std::string& name, const std::string& bytes) {
     return session_.FileList.path(session_.FileList.Append(dir_.Write(name, bytes)));
@@ -213,8 +214,10 @@ class SavedFromTest : public ::testing::Test {
   PhaseResult Run(RecordingRunView& view) {
     RecordingRunView quiet;
     EXPECT_EQ(CountProcessableFiles(session_, quiet), PhaseResult::Completed);
-    EXPECT_EQ(FindUnicodeFiles(session_, quiet), PhaseResult::Completed);
-    return SavedFromPhase(session_, view);
+    SavedFromLooks looks;
+    SavedFromLooks* const looked = GetParam() ? &looks : nullptr;
+    EXPECT_EQ(FindUnicodeFiles(session_, quiet, looked), PhaseResult::Completed);
+    return SavedFromPhase(session_, view, looked);
   }
   static std::string Line(const std::string& path, std::size_t size, const std::string& address) {
     return path + " (" + std::to_string(size) + " bytes) ... " +
@@ -233,7 +236,7 @@ class SavedFromTest : public ::testing::Test {
 
 constexpr char kHeading[] = ">> Searching for \"saved from url\" ... ";
 
-TEST_F(SavedFromTest, AddressesOfSavedPages) {
+TEST_P(SavedFromTest, AddressesOfSavedPages) {
   const struct {
     const char* name;
     std::string text;
@@ -271,7 +274,7 @@ TEST_F(SavedFromTest, AddressesOfSavedPages) {
 
 // Style sheets, scripts and other files are never read; empty pages are passed over silently,
 // pages that cannot be read say so.
-TEST_F(SavedFromTest, OnlyPagesAreReadInAnyEncoding) {
+TEST_P(SavedFromTest, OnlyPagesAreReadInAnyEncoding) {
   const std::string text = "<html><!-- saved from url=(0022)http://www.example.com/ --><p>";
   const std::string le = Page("le.htm", testing::Utf16Text(text));
   const std::string be =
@@ -302,7 +305,7 @@ TEST_F(SavedFromTest, OnlyPagesAreReadInAnyEncoding) {
 
 // The lookup takes the first page of an address ignoring case, and follows the table through
 // a second search after the processing options (cache reset).
-TEST_F(SavedFromTest, LookupTakesTheFirstPageIgnoringCase) {
+TEST_P(SavedFromTest, LookupTakesTheFirstPageIgnoringCase) {
   Page("first.htm", "<!-- saved from url=(0024)http://www.example.com/A -->");
   Page("other.htm", "<!-- saved from url=(0024)http://www.example.com/B -->");
   Page("second.htm", "<!-- saved from url=(0024)HTTP://WWW.EXAMPLE.COM/a -->");
@@ -333,6 +336,8 @@ TEST_F(SavedFromTest, LookupTakesTheFirstPageIgnoringCase) {
   EXPECT_EQ(FindSavedFromPage(session_, "http://b.example/"), -1);
   EXPECT_EQ(FindSavedFromPage(session_, "http://c.example/"), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(ReadOnceOrTwice, SavedFromTest, ::testing::Bool());
 
 // ---- HTML5 places, a page's base, the anchor check and letter case for case-sensitive servers --
 
