@@ -71,7 +71,6 @@ class OrderedWork {
         // both threads a switch, and the workers go on making the items meanwhile. Every item
         // up to the one waited for lies in the window, so the workers make it.
         const int last = std::min({k + std::max(window_ / 2, 1), count_, taken_ + window_}) - 1;
-        takerSlot_ = Slot(k);
         waitedSlot_ = Slot(last);
         takerWaits_ = true;
         itemReady_.wait(lock, [&] { return ready_[Slot(k)] && ready_[waitedSlot_]; });
@@ -103,7 +102,8 @@ class OrderedWork {
       make_(k, slots_[Slot(k)], thread);
       lock.lock();
       ready_[Slot(k)] = true;
-      if (takerWaits_ && (Slot(k) == takerSlot_ || Slot(k) == waitedSlot_)) {
+      // The taker waits for item taken_ and the one in waitedSlot_.
+      if (takerWaits_ && (Slot(k) == Slot(taken_) || Slot(k) == waitedSlot_)) {
         itemReady_.notify_one();
       }
     }
@@ -121,8 +121,7 @@ class OrderedWork {
   int taken_ = 0;                      // the item being taken: items from here on may be made
   int idleWorkers_ = 0;
   bool takerWaits_ = false;
-  std::size_t takerSlot_ = 0;   // the slot of the item the taker waits for
-  std::size_t waitedSlot_ = 0;  // ... and of the last item it waits for with it
+  std::size_t waitedSlot_ = 0;  // the last item the waiting taker waits for
   bool stopping_ = false;
   std::vector<std::thread> threads_;
 };

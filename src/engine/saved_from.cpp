@@ -138,22 +138,9 @@ PhaseResult SavedFromPhase(SearchSession& session, RunView& view, const SavedFro
   const int workers = ScanWorkerCount(session.Search);
   std::vector<ReadResult> reads(static_cast<std::size_t>(workers + 1));
   auto prepare = [&](int k, SavedFromPage& page, int thread) {
-    const int i = pages[static_cast<std::size_t>(k)];
-    page = SavedFromPage{};
-    try {
-      ReadResult& read = reads[static_cast<std::size_t>(thread)];
-      fs.ReadWholeFile(shared.FileList.path(i), read);
-      page.Status = read.Status;
-      page.Error = read.Error;
-      page.Size = read.Bytes.size();
-      if (read.Status != ReadStatus::Ok) return;
-      const FileEncoding encoding = shared.PrepareText(i, read.Bytes);
-      FindSavedFromValue(shared.View(read.Bytes, encoding), page.Value, page.Polls);
-    } catch (const std::bad_alloc&) {
-      reads[static_cast<std::size_t>(thread)] = ReadResult{};
-      page = SavedFromPage{};
-      page.Error = "out of memory";
-    }
+    std::optional<FileEncoding> encoding;
+    SearchPageForSavedFrom(shared, fs, pages[static_cast<std::size_t>(k)],
+                           reads[static_cast<std::size_t>(thread)], page, encoding);
   };
   // A page's outcome is small (its bytes stay in the thread's buffer), so the threads may run
   // far ahead of the log. When the Unicode look searched every page already, nothing is read.

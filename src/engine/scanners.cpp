@@ -189,8 +189,7 @@ RowCount AnalyseFindings(SearchSession& session, RunView& view, int fileIndex,
     rows += RowsAdded(outcome);
     return true;
   };
-  const bool targets = session.Processing.TargetAdderEnabled;
-  std::size_t anchor = 0;
+  std::size_t anchor = 0;  // the next of found.AnchorTargets (none: the adder is off)
   for (const ScanEvent& e : found.Events) {
     switch (e.What) {
       case ScanEvent::Kind::Progress:
@@ -207,7 +206,7 @@ RowCount AnalyseFindings(SearchSession& session, RunView& view, int fileIndex,
                                   e.Value, &base))) {
           return RowCount::Stop(rows);
         }
-        if (e.Anchor && targets && anchor < found.AnchorTargets.size() &&
+        if (e.Anchor && anchor < found.AnchorTargets.size() &&
             !count(AddLinkTarget(session, fileIndex, e.TagPos, found.AnchorTargets[anchor++],
                                  rowsBefore, fixesBefore))) {
           return RowCount::Stop(rows);
@@ -224,8 +223,7 @@ RowCount AnalyseFindings(SearchSession& session, RunView& view, int fileIndex,
 RowCount ScanFile(SearchSession& session, RunView& view, const TextView& text,
                   const std::string& path, int fileIndex, FileKind kind) {
   FileFindings found;
-  FindFileUrls(text, kind, session.Search, found);
-  if (session.Processing.TargetAdderEnabled) ReadAnchorTargets(text, found);
+  FindAnalysedFindings(session, text, kind, found);
   return AnalyseFoundFile(session, view, path, fileIndex, text.Size, found);
 }
 
@@ -287,6 +285,12 @@ void ReadAnchorTargets(const TextView& text, FileFindings& found) {
                                   false) != 0;
     if (tag.HasTarget) tag.TargetValue = ReadFoundValue(text, p, tag.TargetPos);
   }
+}
+
+void FindAnalysedFindings(const SearchSession& session, const TextView& text, FileKind kind,
+                          FileFindings& out, PreparedTags* scratch) {
+  FindFileUrls(text, kind, session.Search, out, scratch);
+  if (session.Processing.TargetAdderEnabled) ReadAnchorTargets(text, out);
 }
 
 RowCount AnalyseFoundFile(SearchSession& session, RunView& view, const std::string& path,

@@ -40,9 +40,13 @@ void FindFileUrls(const TextView& text, FileKind kind, const SearchOptions& opti
 // AnchorTargets). Reads the text alone, so it may run on any thread.
 void ReadAnchorTargets(const TextView& text, FileFindings& found);
 
-// Writes the file's log line and hands the findings made ahead (FindFileUrls, and
-// ReadAnchorTargets when the Link Target Adder is on) to the analysis; counts the rows it added.
-// The file's text is not needed any more.
+// Everything the analysis of the file reads: FindFileUrls, and ReadAnchorTargets when the Link
+// Target Adder is on. Reads the text, the options and nothing else of the session.
+void FindAnalysedFindings(const SearchSession& session, const TextView& text, FileKind kind,
+                          FileFindings& out, PreparedTags* scratch = nullptr);
+
+// Writes the file's log line and hands the findings made ahead (FindAnalysedFindings) to the
+// analysis; counts the rows it added. The file's text is not needed any more.
 RowCount AnalyseFoundFile(SearchSession& session, RunView& view, const std::string& path,
                           int fileIndex, Pos size, const FileFindings& found);
 

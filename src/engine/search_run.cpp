@@ -180,7 +180,6 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   // and the rows and the log still come in list order.
   const SearchSession& shared = session;
   FileSystem& fs = session.fs();
-  const bool targets = session.Processing.TargetAdderEnabled;
   // A read buffer per thread, which grows to the largest file it reads.
   const int workers = ScanWorkerCount(session.Search);
   std::vector<ReadResult> reads(static_cast<std::size_t>(workers + 1));
@@ -205,9 +204,8 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
       TextView text = shared.View(read.Bytes, encoding);
       ValueRunOutMemo runOut;
       text.RunOut = &runOut;
-      FindFileUrls(text, job.Kind, shared.Search, file.Found,
-                   &tags[static_cast<std::size_t>(thread)]);
-      if (targets) ReadAnchorTargets(text, file.Found);
+      FindAnalysedFindings(shared, text, job.Kind, file.Found,
+                           &tags[static_cast<std::size_t>(thread)]);
     } catch (const std::bad_alloc&) {
       reads[static_cast<std::size_t>(thread)] = ReadResult{};
       tags[static_cast<std::size_t>(thread)] = PreparedTags{};
