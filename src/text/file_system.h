@@ -2,8 +2,10 @@
 // inject failures.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,9 +22,12 @@ struct DirEntry {
 enum class ReadStatus { Ok, Empty, Unreadable, TooLarge };
 
 // An allocator whose grown buffers keep whatever bytes the memory held: a file is read into the
-// buffer right away, so filling it with zeros first would only cost time.
+// buffer right away, so filling it with zeros first would only cost time. The buffers begin on a
+// cache line: the kernel copies a file into a buffer that is not 32-byte aligned up to three
+// times slower on some processors, and that copy is a large part of a search.
 template <class T>
 struct NoFillAllocator : std::allocator<T> {
+  static constexpr std::size_t kAlignment = 64;
   template <class U>
   struct rebind {
     using other = NoFillAllocator<U>;
@@ -30,6 +35,13 @@ struct NoFillAllocator : std::allocator<T> {
   NoFillAllocator() = default;
   template <class U>
   NoFillAllocator(const NoFillAllocator<U>&) noexcept {}
+  T* allocate(std::size_t n) {
+    if (n > std::allocator_traits<std::allocator<T>>::max_size(*this)) throw std::bad_alloc();
+    return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{kAlignment}));
+  }
+  void deallocate(T* p, std::size_t n) noexcept {
+    ::operator delete(p, n * sizeof(T), std::align_val_t{kAlignment});
+  }
   template <class U>
   void construct(U* p) noexcept {
     ::new (static_cast<void*>(p)) U;
