@@ -74,7 +74,7 @@ bool ReadValue(const TextView& text, Pos tagPos, Pos valuePos, std::string* valu
 // The address inside a style "url(...)": the parenthesis is the value's quote, so blanks and
 // quotes written inside it, as in url( "a.gif" ), are still part of the value read. They are no
 // part of the address.
-std::string UnquotedStyleValue(std::string_view value) {
+std::string_view UnquotedStyleValue(std::string_view value) {
   while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
     value.remove_prefix(1);
   while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
@@ -83,7 +83,7 @@ std::string UnquotedStyleValue(std::string_view value) {
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
-  return std::string(value);
+  return value;
 }
 
 // Whether the value as written at valuePos brings its own quotes: a double quote, an apostrophe,
@@ -215,15 +215,16 @@ RowOutcome LinkEntryAt(SearchSession& session, const Occurrence& at, int targetI
                    ReplacementText::Plain(ReplacementText::Make("", replacement, wrap)), false);
 }
 
-RowOutcome CanonicalAt(SearchSession& session, const Occurrence& at, const std::string& decoded) {
+RowOutcome CanonicalAt(SearchSession& session, const Occurrence& at, std::string_view decoded) {
   std::string escaped;
   if (EscapeUrl(decoded, &escaped) == 0) return RowOutcome::None;
-  return AppendRow(session, at, decoded, ReplacementText::Plain(std::move(escaped)), false);
+  return AppendRow(session, at, std::string(decoded), ReplacementText::Plain(std::move(escaped)),
+                   false);
 }
 
 // The escaped form when it is wanted and the value needs it; else nothing.
 RowOutcome CanonicalIfWanted(SearchSession& session, const Occurrence& at, bool needsEscaping,
-                             const std::string& decoded) {
+                             std::string_view decoded) {
   if (session.Processing.CanonicalizeUrls && needsEscaping) {
     return CanonicalAt(session, at, decoded);
   }
@@ -299,14 +300,14 @@ struct LocalLink {
   std::string_view fragment;
   LinkForm form;
   bool needsEscaping;
-  const std::string& decoded;
+  std::string_view decoded;
   const PageBase* base;
 };
 
 // Notes a link with a fragment to page `target` for the anchor check; `outcome` is what the
 // analysis planned for the same value.
 void NoteAnchorLink(SearchSession& session, const Occurrence& at, int target,
-                    const std::string& decoded, std::string_view fragment, RowOutcome outcome) {
+                    std::string_view decoded, std::string_view fragment, RowOutcome outcome) {
   if (!session.Search.CheckAnchors || fragment.size() < 2) return;
   if (KindOfPath(session.FileList.path(target), session.pathStyle()) != FileKind::Page) return;
   AnchorCheck check;
@@ -378,11 +379,11 @@ std::string_view UrlExtension(std::string_view url) {
 
 }  // namespace
 
-ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos) {
+ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos, ValueStore& store) {
   ValueReading reading;
   Occurrence at;
-  std::string raw;
-  if (!ReadValue(text, tagPos, valuePos, &raw, at)) return reading;
+  if (!ReadValue(text, tagPos, valuePos, &store.Raw, at)) return reading;
+  std::string_view raw = store.Raw;
   if (tagPos == kTagPosStyle) raw = UnquotedStyleValue(raw);
   reading.Present = true;
   reading.Span = at.span;
@@ -391,16 +392,17 @@ ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos) {
   reading.QuotedOrParenthesis = ValueIsQuoted(text, valuePos, true);
   const UrlNeeds needs = WhatUrlNeeds(raw);
   reading.NeedsEscaping = needs.Escaping;
-  // A value with nothing to decode is its own decoded form: it is moved, not copied.
+  // A value with nothing to decode is its own decoded form.
   if (!needs.Decoding) {
-    reading.Decoded = std::move(raw);
+    reading.Decoded = store.Keep(raw);
   } else {
-    DecodeUrl(raw, &reading.Decoded, text.CodePage);
+    DecodeUrl(raw, &store.Decoded, text.CodePage);
+    reading.Decoded = store.Keep(store.Decoded);
   }
   return reading;
 }
 
-ValueReading ReadSpanValue(const TextView& text, Pos from, Pos to) {
+ValueReading ReadSpanValue(const TextView& text, Pos from, Pos to, ValueStore& store) {
   ValueReading reading;
   if (from < 0 || to <= from || to > text.Size) return reading;
   const std::string raw = TextBetween(text, from, to);
@@ -409,7 +411,8 @@ ValueReading ReadSpanValue(const TextView& text, Pos from, Pos to) {
   reading.Quoted = ValueIsQuoted(text, from, false);
   reading.QuotedOrParenthesis = ValueIsQuoted(text, from, true);
   reading.NeedsEscaping = EscapeUrl(raw, nullptr) > 0;
-  DecodeUrl(raw, &reading.Decoded, text.CodePage);
+  DecodeUrl(raw, &store.Decoded, text.CodePage);
+  reading.Decoded = store.Keep(store.Decoded);
   return reading;
 }
 
@@ -490,8 +493,9 @@ std::string ResolveAgainstBase(std::string_view base, std::string_view reference
 
 RowOutcome AnalyseUrl(SearchSession& session, RunView& view, const TextView& text, int fileIndex,
                       Pos tagPos, Pos valuePos, bool quoteFlag) {
+  ValueStore store;
   return AnalyseReadUrl(session, view, fileIndex, tagPos, valuePos, quoteFlag,
-                        ReadFoundValue(text, tagPos, valuePos));
+                        ReadFoundValue(text, tagPos, valuePos, store));
 }
 
 RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, int fileIndex, Pos tagPos,
@@ -514,7 +518,7 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, int fileIndex, 
 
   // 1-2. The value, whether it needs escaping, decoded (read ahead), split at its fragment.
   const bool needsEscaping = reading.NeedsEscaping;
-  const std::string& decoded = reading.Decoded;
+  const std::string_view decoded = reading.Decoded;
   // The URL and its fragment are views of the decoded value.
   const std::string_view value(decoded);
   const std::size_t hash = std::min(value.find('#'), value.size());
@@ -541,24 +545,24 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, int fileIndex, 
   // 5. A forgotten "mailto:".
   if (processing.AddProtocolNames && IsBareMailAddress(url)) {
     std::string replacement;
-    EscapeUrl("mailto:" + decoded, &replacement);
-    return AppendRow(session, at, decoded, std::move(replacement), false);
+    EscapeUrl(std::string("mailto:").append(decoded), &replacement);
+    return AppendRow(session, at, std::string(decoded), std::move(replacement), false);
   }
   // 6. A forgotten protocol name.
   if (processing.AddProtocolNames && url.size() >= 4) {
     std::string completed;
     if (StartsWithIgnoreCase(url, "www.")) {
-      completed = "http://" + decoded;
+      completed.assign("http://").append(decoded);
     } else if (StartsWithIgnoreCase(url, "ftp.")) {
-      completed = "ftp://" + decoded;
+      completed.assign("ftp://").append(decoded);
     } else if (hasColon && IsDrivePath(url)) {
-      completed = std::string(kFileUrl) + decoded;
+      completed.assign(kFileUrl).append(decoded);
       ConvertSeparators(completed, true, style);
     }
     if (!completed.empty()) {
       std::string replacement;
       EscapeUrl(completed, &replacement);
-      return AppendRow(session, at, decoded, std::move(replacement), true);
+      return AppendRow(session, at, std::string(decoded), std::move(replacement), true);
     }
   }
   // 7. A forgotten "//" after the scheme name.
@@ -566,8 +570,11 @@ RowOutcome AnalyseReadUrl(SearchSession& session, RunView& view, int fileIndex, 
     const std::size_t colon = SchemeColon(url);
     if (colon != std::string_view::npos) {
       std::string replacement;
-      EscapeUrl(decoded.substr(0, colon + 1) + "//" + decoded.substr(colon + 1), &replacement);
-      return AppendRow(session, at, decoded, ReplacementText::Plain(std::move(replacement)), true);
+      std::string slashed(decoded.substr(0, colon + 1));
+      slashed.append("//").append(decoded.substr(colon + 1));
+      EscapeUrl(slashed, &replacement);
+      return AppendRow(session, at, std::string(decoded),
+                       ReplacementText::Plain(std::move(replacement)), true);
     }
   }
 

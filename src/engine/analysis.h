@@ -12,6 +12,7 @@
 #include "engine/outcomes.h"
 #include "engine/run_view.h"
 #include "engine/search_model.h"
+#include "engine/value_store.h"
 
 namespace urlsmith {
 
@@ -34,13 +35,14 @@ struct ValueReading {
   // style url, as a reference to a file does.
   bool Quoted = false;
   bool QuotedOrParenthesis = false;
-  std::string Decoded;
+  // Kept in the ValueStore the reading was made with.
+  std::string_view Decoded;
 };
-ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos);
+ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos, ValueStore& store);
 
 // The reading of an address that is a part of a value (an image candidate, the address of a
 // refresh): the characters from `from` up to `to`, without quotes of its own.
-ValueReading ReadSpanValue(const TextView& text, Pos from, Pos to);
+ValueReading ReadSpanValue(const TextView& text, Pos from, Pos to, ValueStore& store);
 
 // A page's <base href>, as its links are resolved against it: a local folder (relative links
 // start there, and relative replacements are written from there), an Internet address

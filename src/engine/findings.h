@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/analysis.h"
+#include "engine/value_store.h"
 #include "text/text_types.h"
 
 namespace urlsmith {
@@ -37,8 +38,12 @@ struct AnchorTarget {
 };
 
 struct FileFindings {
+  static constexpr std::size_t kKeptEvents = 1024;
+
   int Range = 0;  // the per-file progress range
   std::vector<ScanEvent> Events;
+  // The decoded values that the events' and the anchor targets' readings view.
+  ValueStore Values;
   // Pages: the href of the first BASE tag that has one, decoded.
   std::optional<std::string> BaseHref;
   // Pages, with CheckAnchors: the names a fragment may give (ids, A names), sorted.
@@ -46,6 +51,21 @@ struct FileFindings {
   // With the Link Target Adder on (ReadAnchorTargets): one for each Url event with Anchor set,
   // in their order.
   std::vector<AnchorTarget> AnchorTargets;
+
+  // Empties the findings for another file. Small lists and the first room of the values are
+  // kept, so that a slot that takes file after file does not allocate them anew each time.
+  void Clear() {
+    Range = 0;
+    if (Events.capacity() > kKeptEvents) {
+      std::vector<ScanEvent>().swap(Events);
+    } else {
+      Events.clear();
+    }
+    Values.Clear();
+    BaseHref.reset();
+    AnchorNames.clear();
+    AnchorTargets.clear();
+  }
 
   void Progress(int step, bool poll = true) {
     ScanEvent e;
@@ -59,7 +79,7 @@ struct FileFindings {
     e.ValuePos = valuePos;
     e.QuoteFlag = quoteFlag;
     e.Anchor = anchor;
-    e.Value = ReadFoundValue(text, tagPos, valuePos);
+    e.Value = ReadFoundValue(text, tagPos, valuePos, Values);
     Events.push_back(std::move(e));
   }
   // An address read by the finder itself (a part of a value).

@@ -283,7 +283,7 @@ void ReadAnchorTargets(const TextView& text, FileFindings& found) {
                   p + kTagTable[kAnchorTagRow].Start * text.width(), &tag.Href, nullptr, false);
     tag.HasTarget = FindAttribute(text, "target", p + 2 * text.width(), &tag.Target, &tag.TargetPos,
                                   false) != 0;
-    if (tag.HasTarget) tag.TargetValue = ReadFoundValue(text, p, tag.TargetPos);
+    if (tag.HasTarget) tag.TargetValue = ReadFoundValue(text, p, tag.TargetPos, found.Values);
   }
 }
 

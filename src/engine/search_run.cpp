@@ -190,7 +190,7 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
     file.Error.clear();
     file.Size = 0;
     file.Fingerprint = 0;
-    file.Found = FileFindings{};
+    file.Found.Clear();
     if (job.TooLong) return;
     try {
       ReadResult& read = reads[static_cast<std::size_t>(thread)];

@@ -193,14 +193,15 @@ void FindPlaceIn(Find& f, const PlaceRow& place, Pos p, std::vector<ListCandidat
     Pos start = kNone;
     Pos end = kNone;
     if (RefreshAddress(text, content.Start, content.End, start, end)) {
-      f.out.UrlRead(p, start, false, ReadSpanValue(text, start, end));
+      f.out.UrlRead(p, start, false, ReadSpanValue(text, start, end, f.out.Values));
     }
     return;
   }
   // A candidate of an unquoted list is the whole value: its deletion needs quotes.
   ListCandidates(text, content.Start, content.End, candidates);
   for (const ListCandidate& c : candidates)
-    f.out.UrlRead(p, c.Start, content.Quote == 0, ReadSpanValue(text, c.Start, c.UrlEnd));
+    f.out.UrlRead(p, c.Start, content.Quote == 0,
+                  ReadSpanValue(text, c.Start, c.UrlEnd, f.out.Values));
 }
 
 // One HTML5 place: its tags in text order, found through the page's index.

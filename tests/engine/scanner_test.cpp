@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/findings.h"
 #include "engine/scan_search.h"
 #include "engine/tag_scanner.h"
 #include "support/core_fixtures.h"
@@ -631,6 +632,31 @@ TEST(TagIndex, AnswersAsTheSearchInTheText) {
       ASSERT_EQ(TagNameSpan(view, at), span) << "at " << at;
     }
   });
+}
+
+// The values a file's findings keep stay whole while more are read (small, long and one longer
+// than any room the findings keep), and after the findings are emptied for the next file.
+TEST(FileFindings, KeepEveryValueFromFileToFile) {
+  FileFindings found;
+  for (const std::size_t longest : {std::size_t{40}, std::size_t{300000}}) {
+    std::vector<std::string> hrefs;
+    std::string page = "<html><body>";
+    for (std::size_t i = 0; i < 600; ++i) {
+      std::string href = "f" + std::to_string(i) + std::string(i % 97, 'x') + ".htm";
+      if (i == 300) href = std::string(longest, 'y') + "%20.htm";
+      page += "<a href=\"" + href + "\">x</a>\n";
+      hrefs.push_back(href == std::string(longest, 'y') + "%20.htm"
+                          ? std::string(longest, 'y') + " .htm"
+                          : href);
+    }
+    const TextView text = testing::AnsiView(page);
+    found.Clear();
+    FindFileUrls(text, FileKind::Page, SearchOptions{}, found);
+    std::vector<std::string> seen;
+    for (const ScanEvent& e : found.Events)
+      if (e.What == ScanEvent::Kind::Url) seen.emplace_back(e.Value.Decoded);
+    EXPECT_EQ(seen, hrefs) << "longest value " << longest;
+  }
 }
 
 // The attributes of a tag listed once give what FindAttribute gives for every name.
