@@ -1,7 +1,9 @@
 // Work items made on a few threads and taken one after the other in their own order: the link
 // search reads and prepares the next files while it scans the current one, and still sees every
 // file in list order. At most `window` items are made ahead of the one being taken, so memory
-// stays at a few files whatever the size of the site.
+// stays at a few files whatever the size of the site. The taking thread makes items too, when
+// the one it takes is not begun yet and while it would otherwise wait: work for N processors
+// starts N - 1 workers.
 #pragma once
 
 #include <algorithm>
@@ -67,6 +69,18 @@ class OrderedWork {
         lock.lock();
         ready_[Slot(k)] = true;
       } else {
+        // While a worker makes the item, the taker makes the next ones no worker has begun,
+        // as far as the window goes, instead of sleeping: its processor is not left idle.
+        const int taker = static_cast<int>(threads_.size());
+        while (!ready_[Slot(k)] && next_ < count_ && next_ < taken_ + window_) {
+          const int j = next_++;
+          lock.unlock();
+          make_(j, slots_[Slot(j)], taker);
+          lock.lock();
+          ready_[Slot(j)] = true;
+        }
+      }
+      if (!ready_[Slot(k)]) {
         // The taker sleeps until a few items are ready, not just this one: each wake-up costs
         // both threads a switch, and the workers go on making the items meanwhile. Every item
         // up to the one waited for lies in the window, so the workers make it.

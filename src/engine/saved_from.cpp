@@ -147,7 +147,8 @@ PhaseResult SavedFromPhase(SearchSession& session, RunView& view, const SavedFro
   const bool looked = looks != nullptr && looks->size() == pages.size();
   std::optional<OrderedWork<SavedFromPage>> work;
   if (!looked) {
-    work.emplace(static_cast<int>(pages.size()), workers == 1 ? 0 : workers, 16 * workers, prepare);
+    // The run's thread is one of the threads that read.
+    work.emplace(static_cast<int>(pages.size()), workers - 1, 16 * workers, prepare);
   }
   SavedFromPage lookedPage;
 

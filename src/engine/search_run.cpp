@@ -29,8 +29,9 @@ std::size_t FolderLength(std::string_view path, PathStyle style) {
   return sep == std::string_view::npos ? 0 : sep;
 }
 
-// How many files per worker may wait, searched, for their analysis.
-constexpr int kFindingsAhead = 8;
+// How many files per searching thread may wait, searched, for their analysis: enough for the
+// other threads to go on while the analysis takes the many links of a large page.
+constexpr int kFindingsAhead = 32;
 
 // A file of the link search, read and searched ahead of its analysis. Its text is let go once
 // searched: the findings are all the analysis reads.
@@ -135,8 +136,8 @@ PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view, SavedFromLoo
       look.Encoding.reset();
     }
   };
-  OrderedWork<Look> work(static_cast<int>(processable.size()), workers == 1 ? 0 : workers,
-                         64 * workers, detect);
+  // The run's thread is one of the threads that look.
+  OrderedWork<Look> work(static_cast<int>(processable.size()), workers - 1, 64 * workers, detect);
   int unicode = 0;
   std::size_t next = 0;
   for (int i = 0; i < files.size(); ++i) {
@@ -216,8 +217,8 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   };
   // A file's findings are far smaller than its text, so the workers may run well ahead of the
   // analysis: a file with many links to analyse does not hold them up, nor a large file the
-  // analysis.
-  OrderedWork<PreparedFile> work(static_cast<int>(jobs.size()), workers == 1 ? 0 : workers,
+  // analysis. The run's thread is one of the threads that read and search.
+  OrderedWork<PreparedFile> work(static_cast<int>(jobs.size()), workers - 1,
                                  kFindingsAhead * workers, prepare);
 
   int total = 0;

@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "engine/ordered_work.h"
 #include "engine/saved_from.h"
 #include "engine/tag_scanner.h"
 #include "support/core_fixtures.h"
@@ -576,6 +580,35 @@ TEST(Anchors, FragmentsThatNameNoElementAreReportedAndCaseSlipsMended) {
       EXPECT_EQ(PageRows(files, "a.htm", "<p id=\"self\"><a href=\"" + c.link + "\">a</a>",
                          [check](SearchSession& s) { s.Search.CheckAnchors = check; }),
                 expected);
+    }
+  }
+}
+
+// Every item is made once, on a worker or on the taking thread (which makes items while it would
+// wait), and taken in order, whatever the number of workers, the window and the items' pace.
+TEST(OrderedWork, EveryItemOnceAndInOrder) {
+  const std::thread::id taker = std::this_thread::get_id();
+  for (const int workers : {0, 1, 3}) {
+    for (const int window : {1, 4, 64}) {
+      for (const int count : {0, 1, 150}) {
+        std::vector<std::atomic<int>> made(static_cast<std::size_t>(count));
+        std::atomic<bool> threadsRight = true;
+        OrderedWork<int> work(count, workers, window, [&](int k, int& item, int thread) {
+          made[static_cast<std::size_t>(k)]++;
+          if (thread < 0 || thread > workers ||
+              (thread == workers) != (std::this_thread::get_id() == taker))
+            threadsRight = false;
+          if (k % 7 == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+          item = k;
+        });
+        for (int k = 0; k < count; ++k) {
+          ASSERT_EQ(work.Take(k), k) << workers << " workers, window " << window;
+          if (k % 11 == 0) std::this_thread::sleep_for(std::chrono::microseconds(300));
+        }
+        for (const std::atomic<int>& m : made)
+          EXPECT_EQ(m.load(), 1) << workers << " workers, window " << window;
+        EXPECT_TRUE(threadsRight);
+      }
     }
   }
 }
