@@ -85,7 +85,7 @@ struct RunState {
 }  // namespace
 
 PhaseResult CollectInternetAddresses(SearchSession& session, RunView& view,
-                                     std::vector<std::string>& addresses) {
+                                     std::vector<std::string>& addresses, ReadBuffers* buffers) {
   addresses.clear();
   RunState saved = RunState::Of(session);
   auto noting = std::make_unique<NotingChecker>();
@@ -94,7 +94,7 @@ PhaseResult CollectInternetAddresses(SearchSession& session, RunView& view,
   const bool checkOff = session.InternetCheckOff;
   session.InternetCheckOff = false;
   CollectingView quiet(view);
-  (void)SearchBrokenLinks(session, quiet);
+  (void)SearchBrokenLinks(session, quiet, buffers);
   session.InternetCheckOff = checkOff;
   addresses = notes->Take();
   session.ExchangeInternetChecker(std::move(own));
@@ -106,13 +106,13 @@ PhaseResult CollectInternetAddresses(SearchSession& session, RunView& view,
   return PhaseResult::Completed;
 }
 
-PhaseResult CheckInternetAhead(SearchSession& session, RunView& view) {
+PhaseResult CheckInternetAhead(SearchSession& session, RunView& view, ReadBuffers* buffers) {
   InternetChecker* checker = session.internet();
   if (session.InternetCheckOff || checker == nullptr || !checker->ChecksAhead())
     return PhaseResult::Completed;
   std::vector<std::string> addresses;
   view.SetStatus("Collecting Internet addresses ...");
-  if (CollectInternetAddresses(session, view, addresses) == PhaseResult::Stopped)
+  if (CollectInternetAddresses(session, view, addresses, buffers) == PhaseResult::Stopped)
     return PhaseResult::Stopped;
   if (checker->CheckAhead(addresses, view) == UrlVerdict::Stopped) return PhaseResult::Stopped;
   view.SetKeyStatus(StatusKey::PressEscToStop);

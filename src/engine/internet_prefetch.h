@@ -15,10 +15,12 @@ namespace urlsmith {
 // The distinct Internet addresses (no fragment) the link search would ask the checker about,
 // in the order it would ask. The session is left exactly as it was. Empty when stopped (ESC).
 [[nodiscard]] PhaseResult CollectInternetAddresses(SearchSession& session, RunView& view,
-                                                   std::vector<std::string>& addresses);
+                                                   std::vector<std::string>& addresses,
+                                                   ReadBuffers* buffers = nullptr);
 
 // Collects the addresses and has the session's checker check them ahead, when Internet checks
 // are on and the checker works that way. Nothing is logged; Stopped at ESC.
-[[nodiscard]] PhaseResult CheckInternetAhead(SearchSession& session, RunView& view);
+[[nodiscard]] PhaseResult CheckInternetAhead(SearchSession& session, RunView& view,
+                                             ReadBuffers* buffers = nullptr);
 
 }  // namespace urlsmith

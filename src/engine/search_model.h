@@ -97,6 +97,10 @@ inline constexpr int kMaxScanWorkers = 16;
 // per processor).
 int ScanWorkerCount(const SearchOptions& options);
 
+// The read buffers of those threads, one each. The phases of a run that read files hand them on
+// to one another, so that a page read again is read into memory already in use.
+using ReadBuffers = std::vector<ReadResult>;
+
 // The processing options (wizard step 4). Defaults are those of a first start.
 struct ProcessingOptions {
   UrlFormKind UrlForm = UrlFormKind::Relative;

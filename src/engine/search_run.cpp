@@ -99,7 +99,8 @@ PhaseResult CountProcessableFiles(SearchSession& session, RunView& view) {
   return PhaseResult::Completed;
 }
 
-PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view, SavedFromLooks* looks) {
+PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view, SavedFromLooks* looks,
+                             ReadBuffers* buffers) {
   view.AppendLogLine(">> Finding Unicode files ... ", false);
   const FileList& files = session.FileList;
   const PathStyle style = session.pathStyle();
@@ -121,7 +122,10 @@ PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view, SavedFromLoo
   const SearchSession& shared = session;
   FileSystem& fs = session.fs();
   const int workers = ScanWorkerCount(session.Search);
-  std::vector<ReadResult> reads(static_cast<std::size_t>(workers + 1));
+  ReadBuffers own;
+  ReadBuffers& reads = buffers != nullptr ? *buffers : own;
+  if (reads.size() < static_cast<std::size_t>(workers))
+    reads.resize(static_cast<std::size_t>(workers));
   auto detect = [&](int k, Look& look, int thread) {
     const int i = processable[static_cast<std::size_t>(k)];
     look.Page = looks != nullptr && KindOfPath(files.path(i), style) == FileKind::Page;
@@ -154,7 +158,7 @@ PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view, SavedFromLoo
   return PhaseResult::Completed;
 }
 
-RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
+RowCount SearchBrokenLinks(SearchSession& session, RunView& view, ReadBuffers* buffers) {
   view.AppendLogLine(">> Searching for broken links ...", false);
   const PathStyle style = session.pathStyle();
   const int n = session.FileList.size();
@@ -183,8 +187,11 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
   FileSystem& fs = session.fs();
   // A read buffer per thread, which grows to the largest file it reads.
   const int workers = ScanWorkerCount(session.Search);
-  std::vector<ReadResult> reads(static_cast<std::size_t>(workers + 1));
-  std::vector<PreparedTags> tags(static_cast<std::size_t>(workers + 1));
+  ReadBuffers own;
+  ReadBuffers& reads = buffers != nullptr ? *buffers : own;
+  if (reads.size() < static_cast<std::size_t>(workers))
+    reads.resize(static_cast<std::size_t>(workers));
+  std::vector<PreparedTags> tags(static_cast<std::size_t>(workers));
   auto prepare = [&](int k, PreparedFile& file, int thread) {
     const Job& job = jobs[static_cast<std::size_t>(k)];
     file.Status = ReadStatus::Unreadable;
@@ -250,6 +257,8 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view) {
 SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
   session.SearchBusy = true;
   SearchResult result;
+  // The threads' read buffers, from the first phase that reads files to the link search.
+  ReadBuffers reads;
   auto stopped = [&]() {
     if (session.TableFull) view.ShowError(TableFullMessage());
     view.SetStatus("Stopped");
@@ -263,15 +272,16 @@ SearchResult RunSearchPhases(SearchSession& session, RunView& view) {
     if (CountProcessableFiles(session, view) == PhaseResult::Stopped) return stopped();
     SavedFromLooks looks;
     const bool savedFrom = session.Search.UseSavedFromUrl;
-    if (FindUnicodeFiles(session, view, savedFrom ? &looks : nullptr) == PhaseResult::Stopped) {
+    if (FindUnicodeFiles(session, view, savedFrom ? &looks : nullptr, &reads) ==
+        PhaseResult::Stopped) {
       return stopped();
     }
     if (savedFrom && SavedFromPhase(session, view, &looks) == PhaseResult::Stopped) {
       return stopped();
     }
   }
-  if (CheckInternetAhead(session, view) == PhaseResult::Stopped) return stopped();
-  const RowCount search = SearchBrokenLinks(session, view);
+  if (CheckInternetAhead(session, view, &reads) == PhaseResult::Stopped) return stopped();
+  const RowCount search = SearchBrokenLinks(session, view, &reads);
   if (search.Stopped) return stopped();
   int total = search.Rows;
   if (session.Search.CheckAnchors) {

@@ -40,11 +40,12 @@ SearchResult RunSearch(SearchSession& session, RunView& view);
 [[nodiscard]] PhaseResult FindRootPath(SearchSession& session, RunView& view);
 [[nodiscard]] PhaseResult CountProcessableFiles(SearchSession& session, RunView& view);
 // With `looks`, the Unicode look also searches every page for "saved from url" (see
-// SavedFromLooks).
+// SavedFromLooks). The phases that read files read into `buffers` when they are given.
 [[nodiscard]] PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view,
-                                           SavedFromLooks* looks = nullptr);
+                                           SavedFromLooks* looks = nullptr,
+                                           ReadBuffers* buffers = nullptr);
 // The link search over all files: the rows added, or stopped (ESC, or the tables became full).
-RowCount SearchBrokenLinks(SearchSession& session, RunView& view);
+RowCount SearchBrokenLinks(SearchSession& session, RunView& view, ReadBuffers* buffers = nullptr);
 
 // The overall progress bar for item i of n: range 0..n, position i + 1.
 inline void SetOverallProgress(RunView& view, int i, int n) {
