@@ -87,6 +87,42 @@ constexpr std::array<Entity, kEntityCount> MakeEntityTable() {
 // The entities that DecodeUrl knows, tried in this order.
 constexpr std::array<Entity, kEntityCount> kEntityTable = MakeEntityTable();
 
+// The entities by the character after their '&', each group in table order: only the group of
+// the text's character can match, and its first match is the table's first.
+struct EntityGroups {
+  std::array<std::uint8_t, kEntityCount> order{};
+  std::array<std::uint16_t, 257> begin{};  // group c: order[begin[c]] up to order[begin[c + 1]]
+};
+
+constexpr EntityGroups MakeEntityGroups() {
+  static_assert(kEntityCount <= 256);
+  EntityGroups groups;
+  std::array<std::uint16_t, 257> next{};
+  for (const Entity& e : kEntityTable)
+    ++groups.begin[static_cast<unsigned char>(e.name[1]) + 1];
+  for (std::size_t c = 1; c < groups.begin.size(); ++c)
+    groups.begin[c] = static_cast<std::uint16_t>(groups.begin[c] + groups.begin[c - 1]);
+  next = groups.begin;
+  for (std::size_t k = 0; k < kEntityTable.size(); ++k) {
+    const auto c = static_cast<unsigned char>(kEntityTable[k].name[1]);
+    groups.order[next[c]++] = static_cast<std::uint8_t>(k);
+  }
+  return groups;
+}
+
+constexpr EntityGroups kEntityGroups = MakeEntityGroups();
+
+// The first entity of the table that `rest` (which begins with '&') begins with, or null.
+const Entity* EntityAt(std::string_view rest) {
+  if (rest.size() < 2) return nullptr;
+  const auto c = static_cast<unsigned char>(rest[1]);
+  for (std::size_t k = kEntityGroups.begin[c]; k < kEntityGroups.begin[c + 1]; ++k) {
+    const Entity& e = kEntityTable[kEntityGroups.order[k]];
+    if (rest.starts_with(e.name)) return &e;
+  }
+  return nullptr;
+}
+
 void AppendCharacter(std::string& out, unsigned char code, CodePage codePage) {
   if (code < 0x80 || codePage == CodePage::Windows1252) {
     out += static_cast<char>(code);
@@ -291,11 +327,7 @@ int DecodeUrl(std::string_view src, std::string* dst, CodePage codePage) {
       continue;
     }
     if (src[i] == '&') {
-      const std::string_view rest = src.substr(i);
-      const auto entity =
-          std::find_if(kEntityTable.begin(), kEntityTable.end(),
-                       [rest](const Entity& e) { return rest.starts_with(e.name); });
-      if (entity != kEntityTable.end()) {
+      if (const Entity* entity = EntityAt(src.substr(i)); entity != nullptr) {
         AppendCharacter(out, entity->code, codePage);
         i += entity->name.size();
         ++count;

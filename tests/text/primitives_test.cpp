@@ -475,7 +475,7 @@ TEST(DecodeUrl, EscapesAndEntities) {
       {"&amp;amp;", "&amp;", 1}, {"&amp;&lt;&gt;&quot;", "&<>\"", 4}, {"a&b", "a&b", 0},
       {"&#233;", "&#233;", 0}, {"&euro;", "&euro;", 0}, {"", "", 0}, {"%E9&eacute;", "\xE9\xE9", 2},
       {"&&amp;", "&&", 1}, {"&nbsp;&yuml;", "\xA0\xFF", 2},
-      {"&ETH;&eth;&times;", "\xD0\xF0\xD7", 3},
+      {"&ETH;&eth;&times;", "\xD0\xF0\xD7", 3}, {"&iexcl;&THORN;&szlig;&divide;", "\xA1\xDE\xDF\xF7", 4},
       {"caf&eacute;.htm", "caf\xC3\xA9.htm", 1, kUtf8}, {"a&nbsp;", "a\xC2\xA0", 1, kUtf8},
       {"&amp;&quot;", "&\"", 2, kUtf8}, {"caf%C3%A9%E9", "caf\xC3\xA9\xE9", 3, kUtf8},
       {"ab%00cd%41", "ab", 2, kUtf8}, {"%00", "", 1, kUtf8},
