@@ -248,8 +248,15 @@ bool HandlerWordAt(const std::uint8_t* data, Pos size, Pos word) {
     const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + 1));
     const __m256i on = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(here, caseBit), o),
                                         _mm256_cmpeq_epi8(_mm256_or_si256(next, caseBit), n));
-    for (auto marks = static_cast<unsigned>(_mm256_movemask_epi8(on)); marks != 0;
-         marks &= marks - 1) {
+    auto marks = static_cast<unsigned>(_mm256_movemask_epi8(on));
+    if (marks != 0 && p > 0) {
+      // An "on" after a letter begins no word ("json", "function"): those are not looked at.
+      const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p - 1));
+      const __m256i x = _mm256_sub_epi8(_mm256_or_si256(before, caseBit), _mm256_set1_epi8('a'));
+      const __m256i letter = _mm256_cmpeq_epi8(_mm256_min_epu8(x, _mm256_set1_epi8(25)), x);
+      marks &= ~static_cast<unsigned>(_mm256_movemask_epi8(letter));
+    }
+    for (; marks != 0; marks &= marks - 1) {
       if (HandlerWordAt(data, size, p + std::countr_zero(marks))) return true;
     }
   }
@@ -281,8 +288,15 @@ bool MayHaveEventHandler(const TextView& text) {
     const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + 1));
     const __m128i on = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(here, caseBit), o),
                                      _mm_cmpeq_epi8(_mm_or_si128(next, caseBit), n));
-    for (auto marks = static_cast<unsigned>(_mm_movemask_epi8(on)); marks != 0;
-         marks &= marks - 1) {
+    auto marks = static_cast<unsigned>(_mm_movemask_epi8(on));
+    if (marks != 0 && p > 0) {
+      // An "on" after a letter begins no word: those are not looked at.
+      const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p - 1));
+      const __m128i x = _mm_sub_epi8(_mm_or_si128(before, caseBit), _mm_set1_epi8('a'));
+      const __m128i letter = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(25)), x);
+      marks &= ~static_cast<unsigned>(_mm_movemask_epi8(letter));
+    }
+    for (; marks != 0; marks &= marks - 1) {
       if (HandlerWordAt(data, size, p + std::countr_zero(marks))) return true;
     }
   }
