@@ -39,8 +39,8 @@ struct NoFillAllocator : std::allocator<T> {
     if (n > std::allocator_traits<std::allocator<T>>::max_size(*this)) throw std::bad_alloc();
     return static_cast<T*>(::operator new (n * sizeof(T), std::align_val_t{kAlignment}));
   }
-  void deallocate(T* p, std::size_t n) noexcept {
-    ::operator delete (p, n * sizeof(T), std::align_val_t{kAlignment});
+  void deallocate(T* p, std::size_t) noexcept {
+    ::operator delete (p, std::align_val_t{kAlignment});
   }
   template <class U>
   void construct(U* p) noexcept {
