@@ -381,15 +381,24 @@ std::string_view UrlExtension(std::string_view url) {
 
 ValueReading ReadFoundValue(const TextView& text, Pos tagPos, Pos valuePos, ValueStore& store) {
   ValueReading reading;
-  Occurrence at;
-  if (!ReadValue(text, tagPos, valuePos, &store.Raw, at)) return reading;
-  std::string_view raw = store.Raw;
-  if (tagPos == kTagPosStyle) raw = UnquotedStyleValue(raw);
+  std::string_view raw;
+  if (tagPos != kTagPosStyle && valuePos >= 0 && PlainQuotedValue(text, valuePos, raw)) {
+    // Most values: quoted, and nothing in them but plain characters. They are taken as they
+    // stand in the text.
+    reading.Span = static_cast<int>(raw.size()) + 2;
+    reading.Quote = 1;
+    reading.Quoted = reading.QuotedOrParenthesis = true;
+  } else {
+    Occurrence at;
+    if (!ReadValue(text, tagPos, valuePos, &store.Raw, at)) return reading;
+    raw = store.Raw;
+    if (tagPos == kTagPosStyle) raw = UnquotedStyleValue(raw);
+    reading.Span = at.span;
+    reading.Quote = at.quote;
+    reading.Quoted = ValueIsQuoted(text, valuePos, false);
+    reading.QuotedOrParenthesis = ValueIsQuoted(text, valuePos, true);
+  }
   reading.Present = true;
-  reading.Span = at.span;
-  reading.Quote = at.quote;
-  reading.Quoted = ValueIsQuoted(text, valuePos, false);
-  reading.QuotedOrParenthesis = ValueIsQuoted(text, valuePos, true);
   const UrlNeeds needs = WhatUrlNeeds(raw);
   reading.NeedsEscaping = needs.Escaping;
   // A value with nothing to decode is its own decoded form.

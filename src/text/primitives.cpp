@@ -952,6 +952,21 @@ int ExtractValue(const TextView& text, Pos position, std::string* valueOut, Valu
   return count;
 }
 
+bool PlainQuotedValue(const TextView& text, Pos position, std::string_view& content) {
+  if (IsWide(text) || position < 0 || position + 1 >= text.Size) return false;
+  const std::uint8_t* data = text.Data;
+  const std::uint8_t quote = data[position];
+  if (quote != '"' && quote != '\'') return false;
+  // A quote, apostrophe or backslash right after it may open a second quote (as in "' or "\").
+  const Pos start = position + 1;
+  if (!kPlainValueBytes[data[start]] && data[start] != quote) return false;
+  const Pos end = PlainValueRunEnd(data, start, text.Size);
+  if (end >= text.Size || data[end] != quote) return false;
+  content = std::string_view(reinterpret_cast<const char*>(data + start),
+                             static_cast<std::size_t>(end - start));
+  return true;
+}
+
 std::string TextBetween(const TextView& text, Pos from, Pos end) {
   std::string out;
   end = std::min(end, text.Size);

@@ -112,6 +112,13 @@ struct ExtractedValue {
 int ExtractValue(const TextView& text, Pos position, std::string* valueOut, ValueMode mode,
                  int* spanOut, int* quoteOut, QuoteKind* kindOut = nullptr);
 
+// The common value of a tag attribute, read at once: in single-byte text, a double quote or an
+// apostrophe at `position` whose content up to the same quote holds no quote, backslash,
+// parenthesis, tag bracket, blank or control. Gives that content as it stands in the text, which
+// is what ExtractValue(text, position, ..., ValueMode::TagAttribute, ...) reads there (its span
+// is the content's length plus 2 and its quote 1); false for any other value.
+bool PlainQuotedValue(const TextView& text, Pos position, std::string_view& content);
+
 // The characters from `from` up to `end` as ExtractValue writes a value's characters: UTF-8 (or
 // the code page's bytes), control characters left out, a NUL ending the text.
 std::string TextBetween(const TextView& text, Pos from, Pos end);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -186,6 +187,54 @@ TEST(ExtractValue, QuotesSpansAndEnds) {
     CheckValue(c, 1);
     CheckValue({c.text, c.mode, "", 0, c.kind}, 2);
   }
+}
+
+// Where the quick reading of a quoted plain value says yes, it reads what ExtractValue reads;
+// at every place of texts made of quotes, backslashes, brackets, controls and plain runs.
+TEST(PlainQuotedValue, ReadsWhatExtractValueReads) {
+  const std::vector<std::string> pieces = {"\"",
+                                           "'",
+                                           "\\",
+                                           "(",
+                                           ")",
+                                           "<",
+                                           ">",
+                                           "=",
+                                           " ",
+                                           "\t",
+                                           "\x01",
+                                           "a",
+                                           "b",
+                                           "x.htm",
+                                           "%20",
+                                           "&amp;",
+                                           "\xC3\xA9",
+                                           std::string(1, '\0'),
+                                           "abcdefghijklmnopqrstuvwxyz"};
+  std::mt19937 rng(7);
+  int quick = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string s;
+    for (int i = 1 + static_cast<int>(rng() % 12); i > 0; --i)
+      s += pieces[rng() % pieces.size()];
+    const TextView text = testing::AnsiView(s);
+    for (Pos at = -1; at <= text.Size; ++at) {
+      std::string_view content;
+      if (!PlainQuotedValue(text, at, content)) continue;
+      ++quick;
+      std::string value;
+      int span = 0;
+      int quote = 0;
+      ExtractValue(text, at, &value, ValueMode::TagAttribute, &span, &quote);
+      ASSERT_EQ(std::tuple(std::string(content), static_cast<int>(content.size()) + 2, 1),
+                std::tuple(value, span, quote))
+          << "text '" << s << "' at " << at;
+    }
+  }
+  EXPECT_GT(quick, 500);
+  std::string_view content;
+  const std::vector<std::uint8_t> wide = Utf16Units("\"a\"", {});
+  EXPECT_FALSE(PlainQuotedValue(testing::Utf16View(wide), 0, content));
 }
 
 // UTF-16 values are written in the code page; lone surrogates (a high one last in the text too)
