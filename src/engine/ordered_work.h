@@ -60,36 +60,26 @@ class OrderedWork {
       taken_ = k;
       if (idleWorkers_ > 0 && 2 * (taken_ + window_ - next_) >= window_) slotFree_.notify_one();
     }
+    // Until the item is ready, the taker makes the items no worker has begun, as far as the
+    // window goes: the item itself when no worker has begun it, else the ones after it, so that
+    // its processor is not left idle while a worker makes the item.
+    const int taker = static_cast<int>(threads_.size());
+    while (!ready_[Slot(k)] && next_ < count_ && next_ < taken_ + window_) {
+      const int j = next_++;
+      lock.unlock();
+      make_(j, slots_[Slot(j)], taker);
+      lock.lock();
+      ready_[Slot(j)] = true;
+    }
     if (!ready_[Slot(k)]) {
-      if (next_ == k) {
-        // No worker has begun the item: it is made here rather than waited for.
-        ++next_;
-        lock.unlock();
-        make_(k, slots_[Slot(k)], static_cast<int>(threads_.size()));
-        lock.lock();
-        ready_[Slot(k)] = true;
-      } else {
-        // While a worker makes the item, the taker makes the next ones no worker has begun,
-        // as far as the window goes, instead of sleeping: its processor is not left idle.
-        const int taker = static_cast<int>(threads_.size());
-        while (!ready_[Slot(k)] && next_ < count_ && next_ < taken_ + window_) {
-          const int j = next_++;
-          lock.unlock();
-          make_(j, slots_[Slot(j)], taker);
-          lock.lock();
-          ready_[Slot(j)] = true;
-        }
-      }
-      if (!ready_[Slot(k)]) {
-        // The taker sleeps until a few items are ready, not just this one: each wake-up costs
-        // both threads a switch, and the workers go on making the items meanwhile. Every item
-        // up to the one waited for lies in the window, so the workers make it.
-        const int last = std::min({k + std::max(window_ / 2, 1), count_, taken_ + window_}) - 1;
-        waitedSlot_ = Slot(last);
-        takerWaits_ = true;
-        itemReady_.wait(lock, [&] { return ready_[Slot(k)] && ready_[waitedSlot_]; });
-        takerWaits_ = false;
-      }
+      // The taker sleeps until a few items are ready, not just this one: each wake-up costs
+      // both threads a switch, and the workers go on making the items meanwhile. Every item
+      // up to the one waited for lies in the window, so the workers make it.
+      const int last = std::min({k + std::max(window_ / 2, 1), count_, taken_ + window_}) - 1;
+      waitedSlot_ = Slot(last);
+      takerWaits_ = true;
+      itemReady_.wait(lock, [&] { return ready_[Slot(k)] && ready_[waitedSlot_]; });
+      takerWaits_ = false;
     }
     return slots_[Slot(k)];
   }

@@ -29,6 +29,14 @@ std::size_t FolderLength(std::string_view path, PathStyle style) {
   return sep == std::string_view::npos ? 0 : sep;
 }
 
+// The read buffers a phase reads into: those handed on to it, else its own, one per thread.
+ReadBuffers& BuffersFor(ReadBuffers* given, ReadBuffers& own, int threads) {
+  ReadBuffers& buffers = given != nullptr ? *given : own;
+  if (buffers.size() < static_cast<std::size_t>(threads))
+    buffers.resize(static_cast<std::size_t>(threads));
+  return buffers;
+}
+
 // How many files per searching thread may wait, searched, for their analysis: enough for the
 // other threads to go on while the analysis takes the many links of a large page.
 constexpr int kFindingsAhead = 32;
@@ -123,9 +131,7 @@ PhaseResult FindUnicodeFiles(SearchSession& session, RunView& view, SavedFromLoo
   FileSystem& fs = session.fs();
   const int workers = ScanWorkerCount(session.Search);
   ReadBuffers own;
-  ReadBuffers& reads = buffers != nullptr ? *buffers : own;
-  if (reads.size() < static_cast<std::size_t>(workers))
-    reads.resize(static_cast<std::size_t>(workers));
+  ReadBuffers& reads = BuffersFor(buffers, own, workers);
   auto detect = [&](int k, Look& look, int thread) {
     const int i = processable[static_cast<std::size_t>(k)];
     look.Page = looks != nullptr && KindOfPath(files.path(i), style) == FileKind::Page;
@@ -188,9 +194,7 @@ RowCount SearchBrokenLinks(SearchSession& session, RunView& view, ReadBuffers* b
   // A read buffer per thread, which grows to the largest file it reads.
   const int workers = ScanWorkerCount(session.Search);
   ReadBuffers own;
-  ReadBuffers& reads = buffers != nullptr ? *buffers : own;
-  if (reads.size() < static_cast<std::size_t>(workers))
-    reads.resize(static_cast<std::size_t>(workers));
+  ReadBuffers& reads = BuffersFor(buffers, own, workers);
   std::vector<PreparedTags> tags(static_cast<std::size_t>(workers));
   auto prepare = [&](int k, PreparedFile& file, int thread) {
     const Job& job = jobs[static_cast<std::size_t>(k)];

@@ -32,7 +32,7 @@ class ValueStore {
     return {at, text.size()};
   }
 
-  // Forgets every value; the first chunk is kept for the next file.
+  // Forgets every value. A room of one small chunk is kept for the next file.
   void Clear() {
     if (chunks_.size() > 1 || capacity_ > kKeptChunk) {
       chunks_.clear();

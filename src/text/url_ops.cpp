@@ -97,12 +97,11 @@ struct EntityGroups {
 constexpr EntityGroups MakeEntityGroups() {
   static_assert(kEntityCount <= 256);
   EntityGroups groups;
-  std::array<std::uint16_t, 257> next{};
   for (const Entity& e : kEntityTable)
     ++groups.begin[static_cast<unsigned char>(e.name[1]) + 1];
   for (std::size_t c = 1; c < groups.begin.size(); ++c)
     groups.begin[c] = static_cast<std::uint16_t>(groups.begin[c] + groups.begin[c - 1]);
-  next = groups.begin;
+  std::array<std::uint16_t, 257> next = groups.begin;
   for (std::size_t k = 0; k < kEntityTable.size(); ++k) {
     const auto c = static_cast<unsigned char>(kEntityTable[k].name[1]);
     groups.order[next[c]++] = static_cast<std::uint8_t>(k);
